@@ -1,0 +1,190 @@
+// MotFile2Bin: the S-record reader. Lines are read as in text mode (CR LF reads as LF)
+// into a 1024-byte buffer; a longer line is read in pieces, each parsed as a line.
+#include "jobs/mot_file2bin.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "jobs/ticks.h"
+
+namespace k470 {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Reads one piece of a line as text mode does: up to kLineBufferBytes - 1 characters,
+// ending after a line end (kept, as LF). Returns the piece's length, 0 at end of file.
+size_t ReadPiece(FILE* file, char* piece) {
+  size_t length = 0;
+  while (length < kLineBufferBytes - 1) {
+    int c = std::getc(file);
+    if (c == EOF) break;
+    if (c == '\r') {
+      int next = std::getc(file);
+      if (next == '\n') {
+        c = '\n';
+      } else if (next != EOF) {
+        std::ungetc(next, file);
+      }
+    }
+    piece[length++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  piece[length] = '\0';
+  return length;
+}
+
+}  // namespace
+
+uint32_t HexValue32(const char* text, size_t length, size_t digits) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < digits; ++i) {
+    int d = i < length ? HexDigit(text[i]) : -1;
+    if (d >= 0) value = value * 16 + static_cast<uint32_t>(d);
+  }
+  return value;
+}
+
+uint16_t HexValue16(const char* text, size_t length, size_t digits) {
+  return static_cast<uint16_t>(HexValue32(text, length, digits));
+}
+
+uint8_t HexValue8(const char* text, size_t length, size_t digits) {
+  return static_cast<uint8_t>(HexValue32(text, length, digits));
+}
+
+int ParseRecord(const char* line, size_t length, uint8_t* data, ParsedRecord* out) {
+  out->address = 0;
+  out->count = 0;
+  if (length == 0 || line[0] != 'S') return kRecordNotSRecord;
+
+  // Reads `digits` hex characters at `pos`, treating anything past the line as non-hex.
+  auto hex = [&](size_t pos, size_t digits) -> uint32_t {
+    if (pos >= length) return 0;
+    return HexValue32(line + pos, length - pos, digits);
+  };
+
+  const uint32_t type = hex(1, 1);
+  const int count = static_cast<int>(hex(2, 2));
+  uint8_t sum = static_cast<uint8_t>(count);
+  size_t pos = 4;
+  int n = 0;
+
+  int addressBytes = 0;
+  switch (type) {
+    case 1: addressBytes = 2; break;
+    case 2: addressBytes = 3; break;
+    case 3: addressBytes = 4; break;
+    default: break;
+  }
+  if (addressBytes > 0) {
+    out->address = hex(pos, static_cast<size_t>(addressBytes) * 2);
+    for (int i = 0; i < addressBytes; ++i) sum = static_cast<uint8_t>(sum + hex(pos + 2 * i, 2));
+    pos += static_cast<size_t>(addressBytes) * 2;
+    n = count - addressBytes - 1;
+  } else {
+    // Headers, counts and start records: checked, not interpreted.
+    for (int i = 0; i < count - 1; ++i) sum = static_cast<uint8_t>(sum + hex(pos + 2 * i, 2));
+    if (count > 1) pos += static_cast<size_t>(count - 1) * 2;
+  }
+
+  if (n > 0) {
+    for (int i = 0; i < n; ++i) {
+      data[i] = static_cast<uint8_t>(hex(pos, 2));
+      sum = static_cast<uint8_t>(sum + data[i]);
+      pos += 2;
+    }
+    out->count = n;
+  }
+  // A record cut short (its checksum would lie past the line's end) is corrupt, even if
+  // the missing characters happened to add up.
+  size_t content = length;
+  while (content > 0 && (line[content - 1] == '\n' || line[content - 1] == '\r')) --content;
+  if (pos + 2 > content) {
+    out->count = 0;
+    return kRecordBadChecksum;
+  }
+  const uint8_t checksum = static_cast<uint8_t>(hex(pos, 2));
+  return checksum == static_cast<uint8_t>(0xFF - sum) ? kRecordOk : kRecordBadChecksum;
+}
+
+MotFile2Bin::~MotFile2Bin() { StopAndWait(); }
+
+int MotFile2Bin::Start(const std::string& fileName, uint8_t* buffer, uint32_t size,
+                       uint32_t base) {
+  m_fileName = fileName;
+  m_buffer = buffer;
+  m_size = size;
+  m_base = base;
+  return CThreadVl::Start();
+}
+
+int MotFile2Bin::WaitResult(uint32_t* lowOut, uint32_t* highOut) {
+  StopAndWait();
+  if (lowOut) *lowOut = m_low;
+  if (highOut) *highOut = m_high;
+  return m_result;
+}
+
+int MotFile2Bin::Run() {
+  ReadFile();
+  SetDone();
+  return 0;
+}
+
+void MotFile2Bin::ReadFile() {
+  m_low = m_high = m_base;
+  m_result = MOT_OK;
+  if (m_size > 0) std::memset(m_buffer, 0xFF, m_size);
+  bool stored = false;
+
+  FILE* file = std::fopen(m_fileName.c_str(), "rb");
+  if (!file) {
+    m_result = MOT_OPEN_FAILED;
+    return;
+  }
+
+  // Addresses are compared in 64 bits so that a record near the top of the address
+  // space cannot wrap around into the window.
+  const uint64_t windowLast = static_cast<uint64_t>(m_base) + m_size - 1;
+  char piece[kLineBufferBytes];
+  uint8_t data[kRecordDataBytes];
+  size_t length;
+  while ((length = ReadPiece(file, piece)) > 0) {
+    if (m_cancel.load()) break;
+    ParsedRecord record;
+    if (ParseRecord(piece, length, data, &record) != kRecordOk) {
+      m_result = MOT_FORMAT_ERROR;
+      break;
+    }
+    if (record.count == 0) continue;
+    uint64_t first = record.address;
+    uint64_t last = first + static_cast<uint64_t>(record.count) - 1;
+    if (first < m_base) first = m_base;
+    if (first <= last) {
+      if (last > windowLast) last = windowLast;
+      if (first <= last && m_size > 0) {
+        std::memcpy(m_buffer + (first - m_base), data + (first - record.address),
+                    static_cast<size_t>(last - first + 1));
+        stored = true;
+      }
+    }
+    if (first < m_low) m_low = static_cast<uint32_t>(first);
+    if (last > m_high && last <= windowLast) m_high = static_cast<uint32_t>(last);
+  }
+  std::fclose(file);
+
+  if (m_result == MOT_OK && !stored) {
+    m_result = MOT_NO_DATA;
+  } else if (m_result == MOT_OK && m_cancel.load()) {
+    m_result = MOT_CANCELLED;
+  }
+}
+
+}  // namespace k470

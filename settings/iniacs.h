@@ -1,0 +1,56 @@
+// iniacs: access to one INI file for one batch of reads or writes. Reads go through the
+// profile reader (profile.h); writes go either straight to the profile writer (direct
+// mode) or into a list of the file's lines that is written back when the object goes
+// away (rewrite mode), so that untouched lines come back unchanged and in their place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace k470 {
+
+class iniacs {
+ public:
+  iniacs() = default;
+  virtual ~iniacs();
+  iniacs(const iniacs&) = delete;
+  iniacs& operator=(const iniacs&) = delete;
+
+  void SetFile(const std::string& path, int rewrite);
+  void SetFile(const char* path, int rewrite);
+
+  // -1 when the entry is absent (a stored -1 reads the same).
+  int32_t GetInt(const char* section, const char* key);
+  // 0 when absent or not plain hexadecimal digits.
+  uint32_t GetHex(const char* section, const char* key);
+  // The value with its ";" comment cut and trailing blanks (ASCII and full-width)
+  // trimmed; false when absent or empty.
+  bool GetString(const char* section, const char* key, char* buffer, int size);
+
+  int WriteInt(const char* section, const char* key, int32_t value);
+  int WriteHex(const char* section, const char* key, uint32_t value);
+  int WriteString(const char* section, const char* key, const char* text);
+
+  // Rewrite mode's line list (public for tests and for the settings writer's checks).
+  int WriteLine(const char* section, const char* key, const char* value);
+  struct EntryPosition {
+    bool sectionFound = false;
+    int position = -1;
+    bool keyFound = false;
+  };
+  EntryPosition FindEntry(const char* section, const char* key) const;
+  bool LoadLines();
+  void SaveLines();
+  const std::vector<std::string>& Lines() const { return m_lines; }
+
+ private:
+  int Write(const char* section, const char* key, const char* text);
+
+  std::string m_path;
+  int m_rewrite = 0;
+  int m_loaded = 0;
+  std::vector<std::string> m_lines;
+};
+
+}  // namespace k470

@@ -1,0 +1,99 @@
+// The job base: start, cancel, restart, and a destructor that waits for the body.
+#include "jobs/thread_vl.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace k470 {
+namespace {
+
+// A body that runs until cancelled (or for a given number of polls) and counts its runs.
+class CountingJob : public CThreadVl {
+ public:
+  explicit CountingJob(std::atomic<int>* runs, int polls = -1) : m_runs(runs), m_polls(polls) {}
+  ~CountingJob() override { StopAndWait(); }
+  std::atomic<int> cancelledRuns{0};
+  std::atomic<int>* m_endedOutside = nullptr;
+  std::atomic<int> bodyEnded{0};
+
+ protected:
+  int Run() override {
+    ++*m_runs;
+    for (int i = 0; m_polls < 0 || i < m_polls; ++i) {
+      if (m_cancel.load()) {
+        ++cancelledRuns;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ++bodyEnded;
+    if (m_endedOutside) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      ++*m_endedOutside;
+    }
+    SetDone();
+    return 0;
+  }
+
+ private:
+  std::atomic<int>* m_runs;
+  int m_polls;
+};
+
+TEST(ThreadVl, IdleJobStopsAtOnceAndNextStartIsNotCancelled) {
+  std::atomic<int> runs{0};
+  CountingJob job(&runs, 5);
+  EXPECT_EQ(job.IsDone(), 1);
+  job.StopAndWait();  // idle: returns at once, leaves the cancel request set
+  EXPECT_EQ(job.m_cancel.load(), 1);
+
+  ASSERT_EQ(job.Start(), 1);
+  EXPECT_EQ(job.m_cancel.load(), 0);
+  while (!job.IsDone()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(runs.load(), 1);
+  EXPECT_EQ(job.cancelledRuns.load(), 0);
+}
+
+TEST(ThreadVl, CancelEndsARunAndTheJobCanBeStartedAgain) {
+  std::atomic<int> runs{0};
+  CountingJob job(&runs);
+  ASSERT_EQ(job.Start(), 1);
+  EXPECT_EQ(job.IsDone(), 0);
+  job.StopAndWait();
+  EXPECT_EQ(job.IsDone(), 1);
+  EXPECT_EQ(job.cancelledRuns.load(), 1);
+
+  ASSERT_EQ(job.Start(), 1);
+  job.StopAndWait();
+  EXPECT_EQ(runs.load(), 2);
+  EXPECT_EQ(job.cancelledRuns.load(), 2);
+}
+
+TEST(ThreadVl, DestroyingARunningJobWaitsForItsBody) {
+  std::atomic<int> runs{0};
+  std::atomic<int> ended{0};
+  {
+    CountingJob job(&runs);
+    job.m_endedOutside = &ended;
+    ASSERT_EQ(job.Start(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // The body takes 20 ms after the cancel; the destructor must have waited for it.
+  EXPECT_EQ(ended.load(), 1);
+  EXPECT_EQ(runs.load(), 1);
+}
+
+TEST(ThreadVl, AJobThatEndsByItselfDuringStopAndWaitEndsNormally) {
+  std::atomic<int> runs{0};
+  CountingJob job(&runs, 3);
+  ASSERT_EQ(job.Start(), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  job.StopAndWait();
+  EXPECT_EQ(job.bodyEnded.load(), 1);
+}
+
+}  // namespace
+}  // namespace k470

@@ -1,0 +1,41 @@
+// RecordingTarget: a JobTarget that records every report of a job, for tests.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "jobs/job_target.h"
+
+namespace k470::test {
+
+class RecordingTarget : public JobTarget {
+ public:
+  struct Report {
+    enum Kind { Status, Ended, BoardState, Message } kind;
+    unsigned message;  // WM_LOAD_PROGRESS, ... (0 for messages shown)
+    std::string text;  // status or message text
+    int value;         // result, board state, or 1 for an information icon
+  };
+
+  void PostStatus(unsigned message, const char* text) override;
+  void PostEnded(unsigned message, int result) override;
+  void PostBoardState(int state) override;
+  void ShowMessage(const char* text, MessageIcon icon) override;
+
+  std::vector<Report> Reports() const;
+  std::vector<std::string> Statuses() const;
+  std::vector<std::string> Messages() const;  // texts shown, "E:" or "I:" in front
+  std::vector<int> BoardStates() const;
+  int EndCount() const;
+  int LastResult() const;  // -1 before the end
+
+  // Waits (in real time, up to `ms`) until the job has reported its end.
+  bool WaitForEnd(int ms) const;
+
+ private:
+  mutable std::mutex m_mutex;
+  std::vector<Report> m_reports;
+};
+
+}  // namespace k470::test
