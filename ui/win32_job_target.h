@@ -1,0 +1,46 @@
+// Win32JobTarget: a job's reports turned into window messages posted to its window and
+// message boxes shown on the job's own thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "jobs/job_target.h"
+
+namespace k470 {
+
+// A status text travels as an owned heap copy in lParam: the job may replace or free its
+// own text at once, and the copy stays readable until the window has handled the message.
+class Win32JobTarget : public JobTarget {
+ public:
+  explicit Win32JobTarget(HWND window = nullptr) : m_window(window) {}
+  Win32JobTarget(const Win32JobTarget&) = delete;
+  Win32JobTarget& operator=(const Win32JobTarget&) = delete;
+
+  // The window that receives the reports and owns the message boxes; set before the job
+  // starts and not changed while it runs.
+  void SetWindow(HWND window) { m_window = window; }
+  HWND Window() const { return m_window; }
+
+  void PostStatus(unsigned message, const char* text) override;
+  void PostEnded(unsigned message, int result) override;
+  void PostBoardState(int state) override;
+  void ShowMessage(const char* text, MessageIcon icon) override;
+
+ private:
+  HWND m_window;
+};
+
+// The text of a status message (wParam 0) posted by Win32JobTarget; frees the copy. The
+// window calls it exactly once for each such message that it handles.
+std::string TakePostedText(LPARAM lParam);
+
+// Removes the status messages of kind `message` still queued for `window` and frees their
+// texts: for a window that goes away before it has handled them all.
+void DiscardPostedTexts(HWND window, UINT message);
+
+// The title of every message box a job shows.
+constexpr const char* kMessageBoxTitle = "K470Loader";
+
+}  // namespace k470
