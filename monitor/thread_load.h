@@ -1,0 +1,67 @@
+// CThreadLoad: the RAM load job. Reads an S-record file into a 256 KiB image of the
+// board's RAM and sends it to the monitor chunk by chunk ("L %X %d s\r" and the raw
+// bytes), waiting for the monitor's "end!" after each chunk.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jobs/thread_vl.h"
+
+namespace k470 {
+
+class CComPort;
+class JobTarget;
+
+// The RAM window of the K470 family.
+constexpr uint32_t kRamBase = 0x200000;
+constexpr uint32_t kRamSizeBytes = 0x40000;  // 256 KiB: 0x200000..0x23FFFF
+
+constexpr uint32_t kChunkBytes = 1024;        // a chunk; the last one may carry one more
+constexpr size_t kLoadCommandBytes = 128;     // "L %X %d s\r"
+constexpr size_t kStatusTextBytes = 32;       // "%08X - %08X"
+constexpr uint32_t kReaderPollMs = 1;         // while the file is read
+constexpr const char* kAckText = "end!";      // the monitor's acknowledgement of a chunk
+
+class CThreadLoad : public CThreadVl {
+ public:
+  CThreadLoad();
+  ~CThreadLoad() override;
+
+  // Stores the port (open, borrowed for the run), the file, the start address and the
+  // receiver of the reports, and starts the job. Returns 1, or 0 when no thread could be
+  // created (nothing is reported then).
+  int Start(CComPort* port, const std::string& fileName, uint32_t startAddress,
+            JobTarget* target);
+
+  // The text last posted as a status.
+  const char* StatusText() const { return m_statusText; }
+
+  // The bounds of the image being sent (low..high inclusive), known once the file has
+  // been read; both 0 before. For a progress display.
+  uint32_t ImageLow() const { return m_low.load(); }
+  uint32_t ImageHigh() const { return m_high.load(); }
+
+ protected:
+  int Run() override;
+
+ private:
+  int Load();                 // the run's work; returns the end result
+  int ReadImage();            // -1 when the image is ready, else the end result
+  bool WaitForAck();          // false when cancelled
+  void PostStatus(const char* text);
+
+  CComPort* m_port = nullptr;
+  JobTarget* m_target = nullptr;
+  std::string m_fileName;
+  uint32_t m_startAddress = 0;
+  char m_statusText[kStatusTextBytes] = {};
+  std::vector<uint8_t> m_image;
+  std::atomic<uint32_t> m_low{0};
+  std::atomic<uint32_t> m_high{0};
+};
+
+}  // namespace k470

@@ -1,0 +1,51 @@
+// Helpers of the monitor tests: S-record files written from byte ranges, and a fake
+// board monitor that answers the load command over the scripted line.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/support/fake_line.h"
+
+namespace k470::test {
+
+// A block of image data at an address.
+struct DataBlock {
+  uint32_t address;
+  Bytes bytes;
+};
+
+// S2 records (24-bit addresses, 32 data bytes a record) for the blocks, each line ended
+// by CR LF, and an S9 end record.
+std::string SRecordText(const std::vector<DataBlock>& blocks);
+
+// Writes text into a file below the test's temporary folder; returns its path.
+std::string WriteTempFile(const std::string& name, const std::string& text);
+
+// Bytes with a pattern that differs from chunk to chunk: byte i of address a.
+Bytes PatternBytes(uint32_t address, size_t count);
+
+// The far end of a board monitor for the load command: takes "L <hex> <dec> s\r" and then
+// that many bytes into its RAM, and answers each chunk with `ack` (nothing when empty).
+class FakeMonitor {
+ public:
+  explicit FakeMonitor(std::string ack = "end!") : m_ack(std::move(ack)) {}
+  Bytes OnWrite(const Bytes& written);
+
+  std::vector<std::string> Commands() const { return m_commands; }
+  std::map<uint32_t, uint8_t> Ram() const { return m_ram; }
+  std::string Faults() const { return m_faults; }
+
+ private:
+  std::string m_ack;
+  std::string m_command;
+  uint32_t m_address = 0;
+  uint32_t m_remaining = 0;
+  std::vector<std::string> m_commands;
+  std::map<uint32_t, uint8_t> m_ram;
+  std::string m_faults;
+};
+
+}  // namespace k470::test

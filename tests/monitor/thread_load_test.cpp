@@ -1,0 +1,316 @@
+// The RAM load job over the scripted line: the chunking from the image's low to high,
+// the statuses, the acknowledgement match, cancel, the failures and their messages, and
+// golden transcripts of whole runs.
+#include "monitor/thread_load.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "monitor/go_command.h"
+#include "monitor/monitor_texts.h"
+#include "serial/com_port.h"
+#include "tests/monitor/monitor_test_support.h"
+#include "tests/support/fake_line.h"
+#include "tests/support/recording_target.h"
+
+namespace k470 {
+namespace {
+
+using test::Bytes;
+using test::DataBlock;
+using test::FakeLine;
+using test::FakeMonitor;
+using test::RecordingTarget;
+
+constexpr int kRealWaitMs = 20000;
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+class LoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeLine::Instance().Reset();
+    ASSERT_EQ(m_port.Open(1), 1);
+  }
+  void TearDown() override {
+    m_job.StopAndWait();
+    FakeLine::Instance().Reset();
+  }
+
+  // A fresh line, target and monitor for the next case of a table.
+  void Fresh(const std::string& ack = "end!") {
+    TearDown();
+    SetUp();
+    m_targetStore = std::make_unique<RecordingTarget>();
+    m_monitor = FakeMonitor(ack);
+  }
+
+  void AnswerAsMonitor() {
+    FakeLine::Instance().SetResponder(
+        [this](const Bytes& written, uint32_t) { return m_monitor.OnWrite(written); });
+  }
+
+  // Loads the blocks from a file of their own and waits for the job's end.
+  void LoadBlocks(const std::string& name, const std::vector<DataBlock>& blocks,
+                  uint32_t startAddress = kRamBase) {
+    const std::string path = test::WriteTempFile("k470_load_" + name + ".mot",
+                                                 test::SRecordText(blocks));
+    LoadFile(path, startAddress);
+  }
+
+  void LoadFile(const std::string& path, uint32_t startAddress = kRamBase) {
+    ASSERT_EQ(m_job.Start(&m_port, path, startAddress, &Target()), 1);
+    ASSERT_TRUE(Target().WaitForEnd(kRealWaitMs));
+    for (int waited = 0; waited < kRealWaitMs && !m_job.IsDone(); ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ExpectOneEndMessageLast();
+  }
+
+  void ExpectOneEndMessageLast() {
+    const auto reports = Target().Reports();
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(Target().EndCount(), 1);
+    EXPECT_EQ(reports.back().kind, RecordingTarget::Report::Ended);
+    for (const auto& r : reports) {
+      if (r.kind != RecordingTarget::Report::Message) {
+        EXPECT_EQ(r.message, WM_LOAD_PROGRESS);
+      }
+    }
+  }
+
+  // The monitor's RAM holds exactly the image 0x200000..high: the blocks over 0xFF.
+  void ExpectRamHoldsImage(const std::vector<DataBlock>& blocks, uint32_t high) {
+    std::map<uint32_t, uint8_t> image;
+    for (uint32_t a = kRamBase; a <= high; ++a) image[a] = 0xFF;
+    for (const DataBlock& b : blocks) {
+      for (size_t i = 0; i < b.bytes.size(); ++i) image[b.address + static_cast<uint32_t>(i)] = b.bytes[i];
+    }
+    const auto ram = m_monitor.Ram();
+    EXPECT_EQ(ram.size(), image.size());
+    EXPECT_TRUE(ram == image) << "the board's RAM differs from the image";
+  }
+
+  CComPort m_port;
+  std::unique_ptr<RecordingTarget> m_targetStore = std::make_unique<RecordingTarget>();
+  RecordingTarget& Target() { return *m_targetStore; }
+  FakeMonitor m_monitor;
+  CThreadLoad m_job;
+};
+
+struct ChunkCase {
+  const char* name;
+  std::vector<DataBlock> blocks;
+  uint32_t high;
+  std::vector<std::string> commands;
+  std::vector<std::string> statuses;  // after "reading file..."
+};
+
+TEST_F(LoadTest, SendsTheImageInChunksFromItsLowToItsHigh) {
+  const ChunkCase cases[] = {
+      {"2048 bytes", {{0x200000, test::PatternBytes(0x200000, 2048)}}, 0x2007FF,
+       {"L 200000 1024 s", "L 200400 1024 s"},
+       {"00200000 - 00200400", "00200400 - 00200800"}},
+      {"1024 bytes", {{0x200000, test::PatternBytes(0x200000, 1024)}}, 0x2003FF,
+       {"L 200000 1024 s"}, {"00200000 - 00200400"}},
+      {"1025 bytes go as one chunk", {{0x200000, test::PatternBytes(0x200000, 1025)}}, 0x200400,
+       {"L 200000 1025 s"}, {"00200000 - 00200401"}},
+      {"1026 bytes", {{0x200000, test::PatternBytes(0x200000, 1026)}}, 0x200401,
+       {"L 200000 1024 s", "L 200400 2 s"},
+       {"00200000 - 00200400", "00200400 - 00200402"}},
+      {"a single byte", {{0x200000, {0x5A}}}, 0x200000, {"L 200000 1 s"},
+       {"00200000 - 00200001"}},
+      {"data only at 0x200100", {{0x200100, test::PatternBytes(0x200100, 16)}}, 0x20010F,
+       {"L 200000 272 s"}, {"00200000 - 00200110"}},
+      {"two blocks with a gap",
+       {{0x200010, test::PatternBytes(0x200010, 8)}, {0x200C00, test::PatternBytes(0x200C00, 3)}},
+       0x200C02,
+       {"L 200000 1024 s", "L 200400 1024 s", "L 200800 1024 s", "L 200C00 3 s"},
+       {"00200000 - 00200400", "00200400 - 00200800", "00200800 - 00200C00",
+        "00200C00 - 00200C03"}},
+  };
+  for (const ChunkCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh();
+    AnswerAsMonitor();
+    LoadBlocks("chunks", c.blocks);
+    EXPECT_EQ(Target().LastResult(), JOB_SUCCEEDED);
+    EXPECT_TRUE(Target().Messages().empty());
+    EXPECT_EQ(m_monitor.Commands(), c.commands);
+    std::vector<std::string> statuses{kStatusReadingFile};
+    statuses.insert(statuses.end(), c.statuses.begin(), c.statuses.end());
+    EXPECT_EQ(Target().Statuses(), statuses);
+    EXPECT_EQ(m_job.ImageHigh(), c.high);
+    ExpectRamHoldsImage(c.blocks, c.high);
+    EXPECT_EQ(m_monitor.Faults(), "");
+  }
+}
+
+TEST_F(LoadTest, AWholeRamImageArrivesIntact) {
+  const std::vector<DataBlock> blocks{{kRamBase, test::PatternBytes(kRamBase, kRamSizeBytes)}};
+  AnswerAsMonitor();
+  LoadBlocks("full", blocks);
+  EXPECT_EQ(Target().LastResult(), JOB_SUCCEEDED);
+  const auto commands = m_monitor.Commands();
+  ASSERT_FALSE(commands.empty());
+  EXPECT_EQ(commands.front(), "L 200000 1024 s");
+  EXPECT_EQ(commands.back(), "L 23FC00 1024 s");
+  EXPECT_EQ(commands.size(), kRamSizeBytes / kChunkBytes);
+  ExpectRamHoldsImage(blocks, kRamBase + kRamSizeBytes - 1);
+}
+
+TEST_F(LoadTest, TheAcknowledgementMayHaveOtherBytesBetweenItsLetters) {
+  for (const char* ack : {"exnd!", "\r\nend!", "e-n-d-!k470l>"}) {
+    SCOPED_TRACE(ack);
+    Fresh(ack);
+    AnswerAsMonitor();
+    LoadBlocks("ack", {{0x200000, test::PatternBytes(0x200000, 2000)}});
+    EXPECT_EQ(Target().LastResult(), JOB_SUCCEEDED);
+    EXPECT_EQ(m_monitor.Commands().size(), 2u);
+  }
+}
+
+TEST_F(LoadTest, StaleBytesBeforeTheLoadDoNotCountAsAcknowledgement) {
+  // Left over from the detection: prompts and an "end!" that belongs to nobody. They are
+  // purged, so a board that never answers keeps the job waiting until it is cancelled.
+  FakeLine::Instance().Feed(Text("\r\nk470l>end!\r\nk470l>"));
+  FakeMonitor silent("");
+  FakeLine::Instance().SetResponder(
+      [&silent](const Bytes& written, uint32_t) { return silent.OnWrite(written); });
+  const std::string path = test::WriteTempFile(
+      "k470_load_stale.mot", test::SRecordText({{0x200000, test::PatternBytes(0x200000, 64)}}));
+  ASSERT_EQ(m_job.Start(&m_port, path, kRamBase, &Target()), 1);
+  for (int waited = 0; waited < kRealWaitMs && silent.Ram().size() < 64; waited += 2) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(Target().EndCount(), 0) << "the job ended without an acknowledgement";
+  m_job.StopAndWait();
+  EXPECT_EQ(Target().LastResult(), JOB_CANCELLED);
+  ExpectOneEndMessageLast();
+  EXPECT_TRUE(Target().Messages().empty());
+}
+
+TEST_F(LoadTest, CancelDuringTheAcknowledgementWaitEndsCancelled) {
+  FakeMonitor silent("");
+  FakeLine::Instance().SetResponder(
+      [&silent](const Bytes& written, uint32_t) { return silent.OnWrite(written); });
+  const std::string path = test::WriteTempFile(
+      "k470_load_cancel.mot", test::SRecordText({{0x200000, test::PatternBytes(0x200000, 3000)}}));
+  ASSERT_EQ(m_job.Start(&m_port, path, kRamBase, &Target()), 1);
+  for (int waited = 0; waited < kRealWaitMs && silent.Commands().empty(); waited += 2) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  m_job.StopAndWait();
+  EXPECT_EQ(Target().LastResult(), JOB_CANCELLED);
+  EXPECT_EQ(silent.Commands(), (std::vector<std::string>{"L 200000 1024 s"}));
+  ExpectOneEndMessageLast();
+  EXPECT_TRUE(Target().Messages().empty());
+}
+
+struct FailureCase {
+  const char* name;
+  const char* fileText;  // nullptr: no file at all
+  uint32_t startAddress;
+  const char* message;
+  bool readsFile;
+};
+
+TEST_F(LoadTest, FailuresShowTheirMessageAndSendNothing) {
+  const std::string image = test::SRecordText({{0x200000, test::PatternBytes(0x200000, 16)}});
+  const std::string below = test::SRecordText({{0x1000, {1, 2, 3}}});
+  const FailureCase cases[] = {
+      {"start address below the RAM", image.c_str(), 0x1FFFFF, kMsgStartAddressOutOfRange, false},
+      {"missing file", nullptr, kRamBase, kMsgFileFormatInvalid, true},
+      {"bad checksum", "S2140000100102030405060708090A0B0C0D0E0F10FF\r\n", kRamBase,
+       kMsgFileFormatInvalid, true},
+      {"not an S-record", "hello\r\n", kRamBase, kMsgFileFormatInvalid, true},
+      {"data only below the RAM", below.c_str(), kRamBase,
+       kMsgDataOutOfRange, true},
+      {"empty file", "", kRamBase, kMsgDataOutOfRange, true},
+  };
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Fresh();
+    std::string path = ::testing::TempDir() + "k470_load_no_such_file.mot";
+    if (c.fileText) path = test::WriteTempFile("k470_load_failure.mot", c.fileText);
+    std::remove((::testing::TempDir() + "k470_load_no_such_file.mot").c_str());
+    LoadFile(path, c.startAddress);
+    EXPECT_EQ(Target().LastResult(), JOB_FAILED);
+    EXPECT_EQ(Target().Messages(), (std::vector<std::string>{std::string("E:") + c.message}));
+    EXPECT_EQ(Target().Statuses().size(), c.readsFile ? 1u : 0u);
+    EXPECT_TRUE(FakeLine::Instance().Written().empty());
+  }
+}
+
+TEST_F(LoadTest, AnyStartAddressFromTheRamBaseUpPasses) {
+  for (uint32_t start : {kRamBase, 0x23FFFFu, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(start);
+    Fresh();
+    AnswerAsMonitor();
+    LoadBlocks("start", {{0x200000, {1, 2, 3}}}, start);
+    EXPECT_EQ(Target().LastResult(), JOB_SUCCEEDED);
+  }
+}
+
+// Whole runs against golden transcripts kept beside this file. Set K470_UPDATE_GOLDEN=1
+// to write them afresh after a deliberate change.
+std::string GoldenPath(const std::string& name) {
+  return std::string(K470_MONITOR_GOLDEN_DIR) + "/" + name;
+}
+
+TEST_F(LoadTest, WholeRunsMatchTheirGoldenTranscripts) {
+  struct Golden {
+    const char* file;
+    std::vector<DataBlock> blocks;
+  };
+  const Golden runs[] = {
+      {"load_sparse_200100.txt", {{0x200100, test::PatternBytes(0x200100, 16)}}},
+      {"load_single_byte.txt", {{0x200000, {0xA5}}}},
+      {"load_1025_bytes.txt", {{0x200000, test::PatternBytes(0x200000, 1025)}}},
+  };
+  for (const Golden& g : runs) {
+    SCOPED_TRACE(g.file);
+    Fresh();
+    AnswerAsMonitor();
+    LoadBlocks("golden", g.blocks);
+    EXPECT_EQ(Target().LastResult(), JOB_SUCCEEDED);
+    const std::string transcript = FakeLine::Instance().Transcript();
+    const char* update = std::getenv("K470_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") {
+      std::ofstream(GoldenPath(g.file), std::ios::binary) << transcript;
+      continue;
+    }
+    std::ifstream in(GoldenPath(g.file), std::ios::binary);
+    ASSERT_TRUE(in.good()) << GoldenPath(g.file);
+    std::stringstream golden;
+    golden << in.rdbuf();
+    EXPECT_EQ(transcript, golden.str());
+  }
+}
+
+TEST(GoCommand, SendsTheAddressAsGivenWithoutReadingBack) {
+  FakeLine::Instance().Reset();
+  CComPort port;
+  ASSERT_EQ(port.Open(1), 1);
+  FakeLine::Instance().Expect(Text("G 200000\r"));
+  FakeLine::Instance().Expect(Text("G 1FFFFF\r"));
+  FakeLine::Instance().Expect(Text("G 0\r"));
+  EXPECT_EQ(SendGoCommand(&port, 0x200000), 1);
+  EXPECT_EQ(SendGoCommand(&port, 0x1FFFFF), 1);
+  EXPECT_EQ(SendGoCommand(&port, 0), 1);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  port.Close();
+  EXPECT_EQ(SendGoCommand(&port, 0x200000), 0);
+  FakeLine::Instance().Reset();
+}
+
+}  // namespace
+}  // namespace k470
