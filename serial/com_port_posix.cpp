@@ -1,0 +1,236 @@
+// CComPort on a Unix terminal device: a raw line at the stored rate and frame format, no
+// flow control, DTR and RTS held inactive, reads that never wait and writes that return
+// once the data has been handed to the line.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "serial/com_port.h"
+#include "serial/port_names.h"
+
+namespace k470 {
+namespace {
+
+// A write that makes no progress for this long has stalled (the line is gone).
+constexpr int kWriteStallTimeoutMs = 2000;
+
+// Line setting codes kept in the port (the Win32 DCB codes).
+constexpr int kParityNone = 0;
+constexpr int kParityOdd = 1;
+constexpr int kParityEven = 2;
+constexpr int kParityMark = 3;
+constexpr int kParitySpace = 4;
+constexpr int kStopBitsOne = 0;
+constexpr int kStopBitsOneAndHalf = 1;
+constexpr int kStopBitsTwo = 2;
+
+struct RateCode {
+  uint32_t bitsPerSecond;
+  speed_t code;
+};
+
+constexpr RateCode kRates[] = {
+    {300, B300},       {600, B600},       {1200, B1200},     {2400, B2400},
+    {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600},   {115200, B115200}, {230400, B230400},
+#ifdef B460800
+    {460800, B460800},
+#endif
+#ifdef B921600
+    {921600, B921600},
+#endif
+};
+
+bool RateToCode(uint32_t bitsPerSecond, speed_t* code) {
+  for (const RateCode& rate : kRates) {
+    if (rate.bitsPerSecond == bitsPerSecond) {
+      *code = rate.code;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ByteSizeToFlag(int byteSize, tcflag_t* flag) {
+  switch (byteSize) {
+    case 5: *flag = CS5; return true;
+    case 6: *flag = CS6; return true;
+    case 7: *flag = CS7; return true;
+    case 8: *flag = CS8; return true;
+    default: return false;
+  }
+}
+
+bool ParityToFlags(int parity, tcflag_t* flags) {
+  switch (parity) {
+    case kParityNone: *flags = 0; return true;
+    case kParityOdd: *flags = PARENB | PARODD; return true;
+    case kParityEven: *flags = PARENB; return true;
+#ifdef CMSPAR
+    case kParityMark: *flags = PARENB | PARODD | CMSPAR; return true;
+    case kParitySpace: *flags = PARENB | CMSPAR; return true;
+#endif
+    default: return false;
+  }
+}
+
+bool StopBitsToFlags(int stopBits, tcflag_t* flags) {
+  switch (stopBits) {
+    case kStopBitsOne: *flags = 0; return true;
+    // One and a half stop bits exist only with 5 data bits, where CSTOPB gives them.
+    case kStopBitsOneAndHalf:
+    case kStopBitsTwo: *flags = CSTOPB; return true;
+    default: return false;
+  }
+}
+
+// Puts the line into raw mode with the given settings; false for a setting the line
+// cannot take.
+bool ConfigureLine(int fd, uint32_t baud, int byteSize, int parity, int stopBits) {
+  speed_t speed;
+  tcflag_t sizeFlag, parityFlags, stopFlags;
+  if (!RateToCode(baud, &speed) || !ByteSizeToFlag(byteSize, &sizeFlag) ||
+      !ParityToFlags(parity, &parityFlags) || !StopBitsToFlags(stopBits, &stopFlags)) {
+    return false;
+  }
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return false;
+  cfmakeraw(&tio);
+  // The boot protocols and the images are binary: no software flow control, no
+  // translation, no parity marking of received bytes.
+  tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | ISTRIP | IGNPAR);
+  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | HUPCL);
+#ifdef CMSPAR
+  tio.c_cflag &= ~CMSPAR;
+#endif
+#ifdef CRTSCTS
+  tio.c_cflag &= ~CRTSCTS;
+#endif
+  tio.c_cflag |= sizeFlag | parityFlags | stopFlags | CLOCAL | CREAD;
+  // Reads return at once with what is there.
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  if (cfsetispeed(&tio, speed) != 0 || cfsetospeed(&tio, speed) != 0) return false;
+  return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+// An empty read is how a raw line without waiting says "nothing yet", and also how a
+// line that went away (adapter unplugged, far end of a pseudo-terminal closed) answers;
+// only the latter reports a hang-up.
+bool LineHungUp(int fd) {
+  pollfd line{fd, POLLIN, 0};
+  return poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+int FdOf(intptr_t handle) { return static_cast<int>(handle - 1); }
+
+}  // namespace
+
+CComPort::~CComPort() { Close(); }
+
+int CComPort::Open(int port) {
+  if (port < kFirstPort || port > kLastPort) return 0;
+  Close();
+  std::string device = PortDevicePath(port);
+  if (device.empty()) return 0;
+
+  int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return 0;
+  // One user at a time: the lock keeps out every program that locks the same way, the
+  // exclusive mode keeps out other openers that are not privileged.
+  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0 ||
+      !ConfigureLine(fd, m_baud, m_byteSize, m_parity, m_stopBits)) {
+    close(fd);
+    return 0;
+  }
+  // DTR and RTS inactive: boards wire them to reset and boot-mode pins. A
+  // pseudo-terminal has no modem lines, so a refusal here is no failure.
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  (void)ioctl(fd, TIOCMBIC, &lines);
+  m_handle = static_cast<intptr_t>(fd) + 1;
+  return 1;
+}
+
+int CComPort::Reopen(int port, uint32_t baud, int byteSize, int parity, int stopBits) {
+  Close();
+  m_baud = baud;
+  m_byteSize = byteSize;
+  m_parity = parity;
+  m_stopBits = stopBits;
+  return Open(port);
+}
+
+void CComPort::Close() {
+  if (m_handle != kClosed) {
+    int fd = FdOf(m_handle);
+    (void)ioctl(fd, TIOCNXCL);
+    close(fd);  // also releases the lock
+  }
+  m_handle = kClosed;
+}
+
+void CComPort::Purge() {
+  if (m_handle != kClosed) tcflush(FdOf(m_handle), TCIFLUSH);
+}
+
+int CComPort::Read(uint8_t* buffer, int n) {
+  if (m_handle == kClosed) return 0;
+  if (n <= 0) {
+    buffer[0] = 0;
+    return 0;
+  }
+  ssize_t count;
+  do {
+    count = read(FdOf(m_handle), buffer, static_cast<size_t>(n));
+  } while (count < 0 && errno == EINTR);
+  if (count < 0) {
+    buffer[0] = 0;
+    return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+  }
+  buffer[count] = 0;
+  if (count == 0 && LineHungUp(FdOf(m_handle))) return -1;
+  return static_cast<int>(count);
+}
+
+int CComPort::ReadByte() {
+  uint8_t b[2];
+  return Read(b, 1) == 1 ? 0x100 + b[0] : 0;
+}
+
+int CComPort::Write(const uint8_t* buffer, int n) {
+  if (m_handle == kClosed) return 0;
+  int fd = FdOf(m_handle);
+  int done = 0;
+  while (done < n) {
+    ssize_t count = write(fd, buffer + done, static_cast<size_t>(n - done));
+    if (count > 0) {
+      done += static_cast<int>(count);
+      continue;
+    }
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return 0;
+    // The output queue is full: wait until the line takes more.
+    pollfd waitFor{fd, POLLOUT, 0};
+    int ready = poll(&waitFor, 1, kWriteStallTimeoutMs);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0 || (waitFor.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return 0;
+  }
+  while (tcdrain(fd) != 0 && errno == EINTR) {
+  }
+  return 1;
+}
+
+int CComPort::WriteByte(uint8_t b) { return Write(&b, 1); }
+
+int CComPort::WriteString(const char* s) {
+  if (s == nullptr) return 0;
+  return Write(reinterpret_cast<const uint8_t*>(s), static_cast<int>(std::strlen(s)));
+}
+
+}  // namespace k470

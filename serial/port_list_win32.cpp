@@ -1,0 +1,69 @@
+// The COM ports present on Windows: the values of the system's serial device map in the
+// registry, whose data name the ports ("COM7").
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+#include "serial/port_names.h"
+
+namespace k470 {
+namespace {
+
+constexpr char kSerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+constexpr DWORD kValueNameChars = 256;
+constexpr DWORD kValueDataBytes = 256;
+constexpr char kDevicePrefix[] = "\\\\.\\";  // \\.\ before COMn
+constexpr char kPortPrefix[] = "COM";
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+  size_t length = std::strlen(prefix);
+  return text.size() >= length && _strnicmp(text.c_str(), prefix, length) == 0;
+}
+
+}  // namespace
+
+std::vector<PortEntry> EnumeratePorts() {
+  std::set<int> present;
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    for (DWORD index = 0;; ++index) {
+      char name[kValueNameChars];
+      // One byte more than the buffer the value may fill, so that data without its
+      // terminating NUL still ends inside the buffer.
+      char data[kValueDataBytes + 1];
+      DWORD nameChars = kValueNameChars;
+      DWORD dataBytes = kValueDataBytes;
+      DWORD type = 0;
+      LONG result = RegEnumValueA(key, index, name, &nameChars, nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data), &dataBytes);
+      // A value too long for the buffers is no port name; the ones after it still count.
+      if (result == ERROR_MORE_DATA) continue;
+      if (result != ERROR_SUCCESS) break;
+      if (type != REG_SZ) continue;
+      data[dataBytes < kValueDataBytes ? dataBytes : kValueDataBytes] = '\0';
+      int port = SerialCommDataToPort(data);
+      if (port != 0) present.insert(port);
+    }
+    RegCloseKey(key);
+  }
+  std::vector<PortEntry> ports;
+  for (int port : present) ports.push_back({port, PlatformDevicePath(port)});
+  return ports;
+}
+
+std::string PlatformDevicePath(int port) {
+  if (port < kFirstPort || port > kLastPort) return std::string();
+  char name[16];
+  std::snprintf(name, sizeof(name), "\\\\.\\COM%d", port);
+  return name;
+}
+
+int PlatformPortNumber(const std::string& device) {
+  if (!StartsWithNoCase(device, kDevicePrefix)) return 0;
+  std::string name = device.substr(std::strlen(kDevicePrefix));
+  return StartsWithNoCase(name, kPortPrefix) ? ParsePortName(name) : 0;
+}
+
+}  // namespace k470

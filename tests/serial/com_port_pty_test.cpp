@@ -1,0 +1,332 @@
+// The Unix serial port over a pseudo-terminal: the test holds the far end (the master)
+// and the port opens the slave, registered under a port number of its own.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "serial/com_port.h"
+#include "serial/port_names.h"
+
+namespace k470 {
+namespace {
+
+constexpr int kTestPort = 200;
+constexpr int kArrivalTimeoutMs = 3000;  // far beyond anything a pseudo-terminal needs
+constexpr int kSettleMs = 50;
+
+using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+Bytes AllByteValues() {
+  Bytes bytes(256);
+  for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(i);
+  return bytes;
+}
+
+// The far end of the line: the pty master, raw before the port ever opens the slave.
+class PtyFarEnd {
+ public:
+  PtyFarEnd() {
+    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) return;
+    termios tio{};
+    tcgetattr(m_master, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(m_master, TCSANOW, &tio);
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    const char* name = ptsname(m_master);
+    if (name != nullptr) m_slave = name;
+  }
+  ~PtyFarEnd() { CloseMaster(); }
+
+  bool Ready() const { return m_master >= 0 && !m_slave.empty(); }
+  const std::string& SlavePath() const { return m_slave; }
+
+  void Send(const Bytes& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = write(m_master, bytes.data() + done, bytes.size() - done);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+      } else {
+        pollfd p{m_master, POLLOUT, 0};
+        if (poll(&p, 1, kArrivalTimeoutMs) <= 0) return;
+      }
+    }
+  }
+  void Send(const std::string& text) { Send(Bytes(text.begin(), text.end())); }
+
+  // Whatever arrives until `count` bytes are there or the time-out passes.
+  Bytes Receive(size_t count) {
+    Bytes got;
+    auto deadline = Clock::now() + std::chrono::milliseconds(kArrivalTimeoutMs);
+    while (got.size() < count && Clock::now() < deadline) {
+      pollfd p{m_master, POLLIN, 0};
+      if (poll(&p, 1, 10) <= 0) continue;
+      uint8_t chunk[4096];
+      ssize_t n = read(m_master, chunk, std::min(sizeof(chunk), count - got.size()));
+      if (n > 0) got.insert(got.end(), chunk, chunk + n);
+    }
+    return got;
+  }
+
+  // The line settings the host gave the slave (the master reports the slave's).
+  termios Line() const {
+    termios tio{};
+    tcgetattr(m_master, &tio);
+    return tio;
+  }
+
+  void CloseMaster() {
+    if (m_master >= 0) close(m_master);
+    m_master = -1;
+  }
+
+ private:
+  int m_master = -1;
+  std::string m_slave;
+};
+
+// Reads from the port until `count` bytes came or the time-out passed; Read itself
+// never waits, so this polls.
+Bytes ReadFromPort(CComPort& port, size_t count) {
+  Bytes got;
+  auto deadline = Clock::now() + std::chrono::milliseconds(kArrivalTimeoutMs);
+  while (got.size() < count && Clock::now() < deadline) {
+    uint8_t chunk[300];
+    int n = port.Read(chunk, static_cast<int>(std::min<size_t>(256, count - got.size())));
+    if (n < 0) break;
+    if (n == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    got.insert(got.end(), chunk, chunk + n);
+  }
+  return got;
+}
+
+// The first non-empty Read, with its result and the buffer it filled.
+int FirstRead(CComPort& port, uint8_t* buffer, int n) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(kArrivalTimeoutMs);
+  while (Clock::now() < deadline) {
+    int count = port.Read(buffer, n);
+    if (count != 0) return count;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return 0;
+}
+
+int FirstReadByte(CComPort& port) {
+  auto deadline = Clock::now() + std::chrono::milliseconds(kArrivalTimeoutMs);
+  while (Clock::now() < deadline) {
+    int got = port.ReadByte();
+    if (got != 0) return got;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return 0;
+}
+
+class PtyPort : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_far.Ready()) << "no pseudo-terminal";
+    RegisterPortDevice(kTestPort, m_far.SlavePath());
+  }
+  void TearDown() override {
+    m_port.Close();
+    ForgetPortDevices();
+  }
+  bool Connect(uint32_t baud = 38400) { return m_port.Reopen(kTestPort, baud, 8, 0, 0) == 1; }
+
+  PtyFarEnd m_far;
+  CComPort m_port;
+};
+
+TEST_F(PtyPort, AllByteValuesCrossBothWays) {
+  ASSERT_TRUE(Connect());
+  const Bytes all = AllByteValues();
+  EXPECT_EQ(m_port.Write(all.data(), static_cast<int>(all.size())), 1);
+  EXPECT_EQ(m_far.Receive(all.size()), all);
+  m_far.Send(all);
+  EXPECT_EQ(ReadFromPort(m_port, all.size()), all);
+  // Single bytes and strings go out unchanged too.
+  EXPECT_EQ(m_port.WriteByte(0x13), 1);
+  EXPECT_EQ(m_port.WriteByte(0x11), 1);
+  EXPECT_EQ(m_port.WriteString("L 200000 16 s\r"), 1);
+  EXPECT_EQ(m_far.Receive(16), Bytes({0x13, 0x11, 'L', ' ', '2', '0', '0', '0', '0', '0', ' ',
+                                     '1', '6', ' ', 's', '\r'}));
+  EXPECT_EQ(m_port.WriteString(""), 1);
+}
+
+TEST_F(PtyPort, ReadReturnsAtOnceWithWhatWaitsAndANulAfterIt) {
+  ASSERT_TRUE(Connect());
+  uint8_t buffer[17];
+  std::fill(std::begin(buffer), std::end(buffer), 0xAA);
+  EXPECT_EQ(m_port.Read(buffer, 16), 0);  // nothing waits: no wait either
+  EXPECT_EQ(buffer[0], 0);
+
+  std::fill(std::begin(buffer), std::end(buffer), 0xAA);
+  m_far.Send("abc");
+  ASSERT_EQ(FirstRead(m_port, buffer, 16), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer)), "abc");
+  EXPECT_EQ(buffer[3], 0);
+  EXPECT_EQ(buffer[4], 0xAA);
+  EXPECT_EQ(m_port.Read(buffer, 16), 0);
+
+  // A read smaller than what waits leaves the rest for the next one.
+  m_far.Send("defgh");
+  ASSERT_EQ(FirstRead(m_port, buffer, 2), 2);
+  EXPECT_EQ(buffer[0], 'd');
+  EXPECT_EQ(buffer[2], 0);
+  EXPECT_EQ(ReadFromPort(m_port, 3), Bytes({'f', 'g', 'h'}));
+}
+
+TEST_F(PtyPort, ReadByteSetsBitEightAboveTheByte) {
+  ASSERT_TRUE(Connect());
+  EXPECT_EQ(m_port.ReadByte(), 0);
+  m_far.Send(Bytes{0x00, 0xFF, 0x41});
+  EXPECT_EQ(FirstReadByte(m_port), 0x100);
+  EXPECT_EQ(FirstReadByte(m_port), 0x1FF);
+  EXPECT_EQ(FirstReadByte(m_port), 0x141);
+  EXPECT_EQ(m_port.ReadByte(), 0);
+}
+
+TEST_F(PtyPort, PurgeDropsWaitingInputOnly) {
+  ASSERT_TRUE(Connect());
+  m_far.Send("stale reply");
+  std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+  m_port.Purge();
+  EXPECT_EQ(m_port.ReadByte(), 0);
+  // The line still works both ways after a purge.
+  m_far.Send("k");
+  EXPECT_EQ(FirstReadByte(m_port), 0x100 + 'k');
+  EXPECT_EQ(m_port.WriteString("ok"), 1);
+  EXPECT_EQ(m_far.Receive(2), Bytes({'o', 'k'}));
+}
+
+TEST_F(PtyPort, LineSettingsReachTheFarEnd) {
+  struct RateCase {
+    uint32_t baud;
+    speed_t code;
+  };
+  const RateCase rates[] = {{38400, B38400}, {9600, B9600},   {19200, B19200},
+                            {57600, B57600}, {115200, B115200}};
+  for (const RateCase& rate : rates) {
+    ASSERT_TRUE(Connect(rate.baud)) << rate.baud;
+    termios line = m_far.Line();
+    EXPECT_EQ(cfgetospeed(&line), rate.code) << rate.baud;
+    EXPECT_EQ(cfgetispeed(&line), rate.code) << rate.baud;
+    // Raw 8N1, receiver on, modem lines ignored, no flow control of either kind.
+    EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(line.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP), 0u);
+    EXPECT_EQ(line.c_oflag & OPOST, 0u);
+    EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    // Data passes after each reopen.
+    m_far.Send(Bytes{0x11, 0x13, 0x00, '\r'});
+    EXPECT_EQ(ReadFromPort(m_port, 4), Bytes({0x11, 0x13, 0x00, '\r'})) << rate.baud;
+  }
+  // Other frame formats open too. A pseudo-terminal always reports 8 bits without
+  // parity, so only the stop bits and the parity sense show at its far end.
+  ASSERT_EQ(m_port.Reopen(kTestPort, 9600, 7, 2, 2), 1);
+  termios line = m_far.Line();
+  EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(CSTOPB));
+  ASSERT_EQ(m_port.Reopen(kTestPort, 9600, 8, 1, 0), 1);
+  line = m_far.Line();
+  EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(PARODD));
+}
+
+TEST_F(PtyPort, SettingsTheLineCannotTakeFailTheOpen) {
+  struct BadCase {
+    uint32_t baud;
+    int byteSize, parity, stopBits;
+  };
+  const BadCase cases[] = {{12345, 8, 0, 0}, {0, 8, 0, 0}, {38400, 9, 0, 0},
+                           {38400, 4, 0, 0}, {38400, 8, 5, 0}, {38400, 8, 0, 3}};
+  for (const BadCase& c : cases) {
+    EXPECT_EQ(m_port.Reopen(kTestPort, c.baud, c.byteSize, c.parity, c.stopBits), 0)
+        << c.baud << " " << c.byteSize << " " << c.parity << " " << c.stopBits;
+    EXPECT_FALSE(m_port.IsOpen());
+    // The failed open left the device free.
+    CComPort other;
+    EXPECT_EQ(other.Open(kTestPort), 1);
+  }
+}
+
+TEST_F(PtyPort, APortInUseCannotBeOpenedTwice) {
+  ASSERT_TRUE(Connect());
+  CComPort second;
+  EXPECT_EQ(second.Open(kTestPort), 0);
+  EXPECT_FALSE(second.IsOpen());
+  // The first user is undisturbed.
+  m_far.Send("x");
+  EXPECT_EQ(FirstReadByte(m_port), 0x100 + 'x');
+  m_port.Close();
+  EXPECT_EQ(second.Open(kTestPort), 1);
+  EXPECT_EQ(m_port.Open(kTestPort), 0);
+}
+
+TEST_F(PtyPort, ClosedAndRefusedPortsDoNothing) {
+  uint8_t buffer[4] = {0xAA, 0xAA, 0xAA, 0xAA};
+  EXPECT_EQ(m_port.Read(buffer, 3), 0);
+  EXPECT_EQ(buffer[0], 0xAA);  // untouched
+  EXPECT_EQ(m_port.ReadByte(), 0);
+  EXPECT_EQ(m_port.Write(buffer, 3), 0);
+  EXPECT_EQ(m_port.WriteByte(1), 0);
+  EXPECT_EQ(m_port.WriteString("x"), 0);
+  m_port.Purge();
+  m_port.Close();
+  m_port.Close();
+  EXPECT_EQ(m_port.Open(0), 0);
+  EXPECT_EQ(m_port.Open(256), 0);
+  EXPECT_EQ(m_port.Open(-5), 0);
+  EXPECT_FALSE(m_port.IsOpen());
+  // A number out of range leaves an open port as it was.
+  ASSERT_TRUE(Connect());
+  EXPECT_EQ(m_port.Open(256), 0);
+  EXPECT_TRUE(m_port.IsOpen());
+  // Open on an open port starts over on the new device; a number without a device fails.
+  EXPECT_EQ(m_port.Open(kTestPort), 1);
+  RegisterPortDevice(kTestPort - 1, "/nonexistent/k470-line");
+  EXPECT_EQ(m_port.Open(kTestPort - 1), 0);
+  EXPECT_FALSE(m_port.IsOpen());
+  // A file that is no terminal is no port.
+  RegisterPortDevice(kTestPort - 2, "/dev/null");
+  EXPECT_EQ(m_port.Open(kTestPort - 2), 0);
+  // A failed reopen leaves the port closed.
+  ASSERT_TRUE(Connect());
+  EXPECT_EQ(m_port.Reopen(kTestPort - 1, 38400, 8, 0, 0), 0);
+  EXPECT_FALSE(m_port.IsOpen());
+}
+
+TEST_F(PtyPort, LargeWritesWaitForTheFarEndToTakeThem) {
+  ASSERT_TRUE(Connect());
+  // Larger than the terminal's queues, so the writer must wait for the reader.
+  Bytes image(256 * 1024);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+  Bytes received;
+  std::thread reader([&] { received = m_far.Receive(image.size()); });
+  EXPECT_EQ(m_port.Write(image.data(), static_cast<int>(image.size())), 1);
+  reader.join();
+  EXPECT_TRUE(received == image) << "received " << received.size() << " of " << image.size();
+}
+
+TEST_F(PtyPort, ALostFarEndIsAReadError) {
+  ASSERT_TRUE(Connect());
+  m_far.CloseMaster();
+  uint8_t buffer[8];
+  EXPECT_EQ(m_port.Read(buffer, 4), -1);
+  EXPECT_EQ(m_port.ReadByte(), 0);
+  uint8_t byte = 0x55;
+  EXPECT_EQ(m_port.Write(&byte, 1), 0);
+}
+
+}  // namespace
+}  // namespace k470

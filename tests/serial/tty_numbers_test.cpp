@@ -1,0 +1,107 @@
+// Stable port numbers of Unix serial devices: the name <-> number mapping, the listing of
+// a device folder, and the platform's device paths built on them.
+#include "serial/tty_numbers.h"
+
+#include <gtest/gtest.h>
+
+#include "serial/port_names.h"
+
+namespace k470 {
+namespace {
+
+struct TtyCase {
+  const char* name;
+  int port;
+};
+
+TEST(TtyNumbers, NamesMapToStableNumbersAndBack) {
+  const TtyCase cases[] = {
+      {"ttyS0", 1},     {"ttyS1", 2},      {"ttyS31", 32},    {"ttyUSB0", 33},
+      {"ttyUSB1", 34},  {"ttyUSB63", 96},  {"ttyACM0", 97},   {"ttyACM63", 160},
+  };
+  for (const TtyCase& c : cases) {
+    EXPECT_EQ(TtyNameToPort(c.name), c.port) << c.name;
+    EXPECT_EQ(PortToTtyName(c.port), c.name) << c.port;
+    EXPECT_EQ(PlatformDevicePath(c.port), std::string("/dev/") + c.name) << c.port;
+    EXPECT_EQ(PlatformPortNumber(std::string("/dev/") + c.name), c.port) << c.name;
+  }
+  // Every number 1..160 names one device, and that device names the number again.
+  for (int port = 1; port < kCalloutFirstPort; ++port) {
+    EXPECT_EQ(TtyNameToPort(PortToTtyName(port)), port) << port;
+  }
+}
+
+TEST(TtyNumbers, OtherNamesHaveNoNumber) {
+  const char* names[] = {"ttyS32",  "ttyUSB64", "ttyACM64", "ttyS01",  "ttyS",
+                         "ttyUSB",  "ttyS-1",   "ttyS1a",   "tty0",    "ttyAMA0",
+                         "pts",     "cu.usb",   "",         "ttyS100", "TTYS0"};
+  for (const char* name : names) EXPECT_EQ(TtyNameToPort(name), 0) << name;
+  EXPECT_EQ(PortToTtyName(0), "");
+  EXPECT_EQ(PortToTtyName(161), "");
+  EXPECT_EQ(PlatformPortNumber("ttyS0"), 0);            // no device folder
+  EXPECT_EQ(PlatformPortNumber("/tmp/ttyS0"), 0);
+  EXPECT_EQ(PlatformPortNumber("/dev/pts/3"), 0);
+  EXPECT_EQ(PlatformPortNumber("/dev/ttyS99"), 0);
+}
+
+TEST(TtyNumbers, DeviceFolderListingNumbersPresentDevicesInOrder) {
+  const std::vector<std::string> names = {
+      ".",           "..",       "ttyUSB1", "null",    "ttyS0",  "ttyS1",   "cu.b",
+      "ttyACM0",     "cu.a",     "tty",     "ttyS4",   "ttyUSB0", "cu.",    "pts"};
+  // Only ttyS0 and ttyS4 have a UART behind them.
+  auto hasUart = [](const std::string& name) { return name == "ttyS0" || name == "ttyS4"; };
+  std::vector<PortEntry> ports = NumberTtyDevices(names, "/dev/", hasUart);
+  const std::vector<std::pair<int, std::string>> expected = {
+      {1, "/dev/ttyS0"},    {5, "/dev/ttyS4"},    {33, "/dev/ttyUSB0"}, {34, "/dev/ttyUSB1"},
+      {97, "/dev/ttyACM0"}, {161, "/dev/cu.a"},   {162, "/dev/cu.b"}};
+  ASSERT_EQ(ports.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(ports[i].number, expected[i].first) << i;
+    EXPECT_EQ(ports[i].device, expected[i].second) << i;
+  }
+}
+
+TEST(TtyNumbers, CalloutDevicesStopAtTheLastPort) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 120; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof(name), "cu.dev%03d", i);
+    names.push_back(name);
+  }
+  std::vector<PortEntry> ports = NumberTtyDevices(names, "/dev/", [](const std::string&) {
+    return true;
+  });
+  ASSERT_EQ(ports.size(), static_cast<size_t>(kLastPort - kCalloutFirstPort + 1));
+  EXPECT_EQ(ports.front().number, kCalloutFirstPort);
+  EXPECT_EQ(ports.front().device, "/dev/cu.dev000");
+  EXPECT_EQ(ports.back().number, kLastPort);
+  EXPECT_EQ(ports.back().device, "/dev/cu.dev094");
+}
+
+TEST(TtyNumbers, EnumeratedPortsAreAscendingAndOpenTheirOwnDevice) {
+  std::vector<PortEntry> ports = EnumeratePorts();
+  for (size_t i = 0; i < ports.size(); ++i) {
+    EXPECT_GE(ports[i].number, kFirstPort);
+    EXPECT_LE(ports[i].number, kLastPort);
+    if (i > 0) {
+      EXPECT_LT(ports[i - 1].number, ports[i].number);
+    }
+    EXPECT_EQ(PlatformDevicePath(ports[i].number), ports[i].device);
+    EXPECT_EQ(PlatformPortNumber(ports[i].device), ports[i].number);
+  }
+}
+
+TEST(TtyNumbers, ResolvingAPlatformDevicePathGivesItsNumber) {
+  ForgetPortDevices();
+  EXPECT_EQ(ResolvePortArgument("/dev/ttyUSB0"), 33);
+  EXPECT_EQ(ResolvePortArgument("/dev/ttyS2"), 3);
+  // Once another path took that number, the platform path gets a number of its own.
+  RegisterPortDevice(97, "/tmp/k470-replaces-acm0");
+  int acm = ResolvePortArgument("/dev/ttyACM0");
+  EXPECT_NE(acm, 97);
+  EXPECT_EQ(PortDevicePath(acm), "/dev/ttyACM0");
+  ForgetPortDevices();
+}
+
+}  // namespace
+}  // namespace k470
