@@ -1,0 +1,35 @@
+// The values of the device settings dialog: the four bit rates of its rate list and the
+// clock field's MHz turned into the device table's kHz.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace k470 {
+
+// The bit rates of the rate list, in the order of its items.
+constexpr int32_t kFsetRates[] = {9600, 19200, 38400, 57600};
+constexpr int kFsetRateCount = 4;
+constexpr double kKhzPerMhz = 1000.0;
+
+// The list index of a bit rate; 0 for a rate that is not in the list (and for 0).
+inline int FsetRateIndex(int32_t bps) {
+  for (int i = 0; i < kFsetRateCount; ++i)
+    if (kFsetRates[i] == bps) return i;
+  return 0;
+}
+
+// MHz as kHz, truncated toward zero (19.6608 gives 19660). A pasted "inf" or a huge
+// number is held at the ends of the 32-bit range; "nan" gives 0.
+inline int32_t FsetClockKhz(double mhz) {
+  const double khz = std::trunc(mhz * kKhzPerMhz);
+  if (std::isnan(khz)) return 0;
+  if (khz >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+    return std::numeric_limits<int32_t>::max();
+  if (khz <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+    return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(khz);
+}
+
+}  // namespace k470
