@@ -1,0 +1,177 @@
+// The simulator's event loop.
+#include "sim_loop.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+
+#include "json_writer.h"
+#include "line_output.h"
+
+namespace k470sim {
+
+namespace {
+
+constexpr int kReadChunk = 4096;
+constexpr double kRetryAfterErrorS = 0.005;  // master read failed (no slave open): wait
+constexpr double kIdlePollS = 1.0;
+
+volatile sig_atomic_t g_stop = 0;
+
+void OnStopSignal(int) { g_stop = 1; }
+
+timespec ToTimespec(double s) {
+  if (s < 0) s = 0;
+  timespec ts{};
+  ts.tv_sec = static_cast<time_t>(s);
+  ts.tv_nsec = static_cast<long>((s - static_cast<double>(ts.tv_sec)) * 1e9);
+  return ts;
+}
+
+// Writes every byte that is due. A byte sent at a rate the host does not listen at
+// arrives as garbage.
+void Flush(PtyLine& line, LineOutput& out, LoopStats& stats) {
+  double now = Now();
+  if (out.Empty() || out.NextDue() > now) return;
+  HostLine host = line.Host();
+  uint8_t buf[kReadChunk];
+  int n = 0;
+  std::vector<uint32_t> rates;
+  while (!out.Empty() && out.NextDue() <= now && n < kReadChunk) {
+    const QueuedByte& q = out.Front();
+    bool garbled = !host.is8N1 || host.rate != q.rate;
+    buf[n++] = garbled ? Scramble(q.value) : q.value;
+    if (garbled) ++stats.sentGarbled;
+    out.Pop();
+  }
+  int off = 0;
+  while (off < n) {
+    ssize_t w = write(line.MasterFd(), buf + off, static_cast<size_t>(n - off));
+    if (w > 0) {
+      off += static_cast<int>(w);
+      continue;
+    }
+    if (w < 0 && errno == EINTR) continue;
+    if (w < 0 && errno == EAGAIN) {
+      // The host's receive queue is full: wait until it reads.
+      pollfd p{line.MasterFd(), POLLOUT, 0};
+      timespec ts = ToTimespec(0.1);
+      ppoll(&p, 1, &ts, nullptr);
+      if (g_stop) break;
+      continue;
+    }
+    break;  // nobody can take the bytes: they are lost, as on an open line
+  }
+  stats.sent += static_cast<uint64_t>(n);
+}
+
+}  // namespace
+
+double Now() {
+  static timespec start = [] {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t;
+  }();
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec - start.tv_sec) +
+         static_cast<double>(t.tv_nsec - start.tv_nsec) / 1e9;
+}
+
+void InstallStopSignals() {
+  struct sigaction sa{};
+  sa.sa_handler = OnStopSignal;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  signal(SIGHUP, SIG_IGN);
+  signal(SIGPIPE, SIG_IGN);
+  // Blocked except inside ppoll, so a stop request cannot slip in between the check and
+  // the wait.
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGINT);
+  sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+void LoopStats::Write(JsonWriter& json) const {
+  json.Int("bytes_received", static_cast<int64_t>(received));
+  json.Int("bytes_sent", static_cast<int64_t>(sent));
+  json.Int("garbled_received", static_cast<int64_t>(garbled));
+  json.Int("garbled_sent", static_cast<int64_t>(sentGarbled));
+  json.BeginArray("rates");
+  for (uint32_t r : rates) json.Int(nullptr, r);
+  json.EndArray();
+  json.Bool("dropped", dropped);
+  json.String("stopped_by", stoppedBy);
+}
+
+void RunLoop(PtyLine& line, Target& target, const SimOptions& options, LoopStats& stats) {
+  LineOutput out(options.pacing);
+  out.SetMuted(options.silent || options.stopAfter == 0);
+  double inLineFree = 0;  // when the host's last byte has fully arrived
+  sigset_t waitMask;
+  sigprocmask(SIG_SETMASK, nullptr, &waitMask);
+  sigdelset(&waitMask, SIGTERM);
+  sigdelset(&waitMask, SIGINT);
+  uint8_t buf[kReadChunk];
+
+  while (!g_stop) {
+    Flush(line, out, stats);
+    double now = Now();
+    double wait = out.Empty() ? kIdlePollS : std::max(0.0, out.NextDue() - now);
+    pollfd p{line.MasterFd(), POLLIN, 0};
+    timespec ts = ToTimespec(wait);
+    int r = ppoll(&p, 1, &ts, &waitMask);
+    if (r < 0 && errno != EINTR) break;
+    if (r <= 0) continue;
+    if (!(p.revents & POLLIN)) {
+      // No slave open at all (should not happen, the simulator holds one): wait.
+      timespec pause = ToTimespec(kRetryAfterErrorS);
+      ppoll(nullptr, 0, &pause, &waitMask);
+      continue;
+    }
+    ssize_t n = read(line.MasterFd(), buf, sizeof buf);
+    if (n <= 0) {
+      // EIO when the host side is closed: the host is reopening the port. Wait and retry.
+      timespec pause = ToTimespec(kRetryAfterErrorS);
+      ppoll(nullptr, 0, &pause, &waitMask);
+      continue;
+    }
+    now = Now();
+    HostLine host = line.Host();
+    if (stats.rates.empty() || stats.rates.back() != host.rate) stats.rates.push_back(host.rate);
+    double byteTime = options.pacing ? ByteTime(host.rate) : 0.0;
+    for (ssize_t i = 0; i < n; ++i) {
+      RxByte rx;
+      inLineFree = std::max(now, inLineFree) + byteTime;
+      rx.time = inLineFree;
+      rx.rate = host.rate;
+      rx.index = stats.received;
+      uint32_t listen = target.ListenRate();
+      rx.garbled = !host.is8N1 || host.rate == 0 || (listen != 0 && listen != host.rate);
+      rx.value = rx.garbled ? Scramble(buf[i]) : buf[i];
+      if (rx.garbled) ++stats.garbled;
+      ++stats.received;
+      if (options.stopAfter >= 0 && rx.index >= static_cast<uint64_t>(options.stopAfter)) {
+        out.SetMuted(true);
+      }
+      target.OnByte(rx, out);
+      if (options.dropAfter >= 0 && stats.received >= static_cast<uint64_t>(options.dropAfter)) {
+        stats.dropped = true;
+        stats.stoppedBy = "drop";
+        line.Close();
+        return;
+      }
+    }
+  }
+  if (g_stop) stats.stoppedBy = "signal";
+}
+
+}  // namespace k470sim

@@ -1,0 +1,143 @@
+// Command-line options of k470sim.
+#include "sim_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace k470sim {
+
+namespace {
+
+bool ParseInt(const char* text, int64_t minValue, int64_t& value) {
+  if (!text || !*text) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(text, &end, 0);
+  if (errno != 0 || *end != '\0' || v < minValue) return false;
+  value = v;
+  return true;
+}
+
+}  // namespace
+
+const char* HelpText() {
+  return
+      "usage: k470sim TARGET [options]\n"
+      "\n"
+      "Plays a serial target on a pseudo-terminal. The first line on stdout is\n"
+      "  k470sim ready /dev/pts/N\n"
+      "Point the tool at that path (or at --link). Runs until SIGTERM/SIGINT or until the\n"
+      "line is dropped (--drop-after), then writes --report and --memory.\n"
+      "\n"
+      "Targets:\n"
+      "  monitor        K470-family board monitor at 38400 bit/s: CR -> prompt,\n"
+      "                 \"L <hex> <dec> s\\r\" + raw bytes -> \"end!\", \"G <hex>\\r\" recorded\n"
+      "  h8-3069        H8/3069 boot program: bit-rate adjustment, boot commands, 512 KiB flash\n"
+      "  h8-36077       H8/36077 boot program and write-control program, 56 KiB flash\n"
+      "\n"
+      "Options:\n"
+      "  --board NAME       monitor board name (K470L, K471L, K472L or any other; default K470L);\n"
+      "                     the prompt is the lower-cased name followed by '>'\n"
+      "  --link PATH        symlink PATH to the pty (e.g. $WINEPREFIX/dosdevices/com5)\n"
+      "  --report FILE      write a JSON report of what was received at exit\n"
+      "  --memory FILE      write RAM 0x200000..0x23FFFF (monitor) or the flash (chips) at exit\n"
+      "  --no-pacing        send at once instead of at the line rate; no programming times\n"
+      "  --program-ms N     time to program one 128-byte block (default 3, 0 without pacing)\n"
+      "Faults:\n"
+      "  --only-rate N      answer the bit-rate adjustment only at N bit/s\n"
+      "  --silent           never answer anything\n"
+      "  --noise            send noise bytes during the bit-rate adjustment\n"
+      "  --wrong-echo N     h8-36077: echo byte N of the transfer wrongly (0 = high count byte)\n"
+      "  --error-block N    answer block frame N (0 = first) with a programming error\n"
+      "  --stop-after N     stop answering after N received bytes\n"
+      "  --drop-after N     close the pty after N received bytes, then exit\n"
+      "  --end-delay MS     monitor: send \"end!\" MS milliseconds late\n"
+      "  --no-end           monitor: never send \"end!\"\n"
+      "  -h, --help         this text\n";
+}
+
+bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    auto next = [&](const char*& value) {
+      if (i + 1 >= argc) {
+        error = std::string("missing value for ") + a;
+        return false;
+      }
+      value = argv[++i];
+      return true;
+    };
+    auto number = [&](int64_t minValue, int64_t& out) {
+      const char* v = nullptr;
+      if (!next(v)) return false;
+      if (!ParseInt(v, minValue, out)) {
+        error = std::string("bad number for ") + a + ": " + v;
+        return false;
+      }
+      return true;
+    };
+    int64_t n = 0;
+    if (!std::strcmp(a, "-h") || !std::strcmp(a, "--help")) {
+      o.help = true;
+    } else if (!std::strcmp(a, "--board")) {
+      const char* v = nullptr;
+      if (!next(v)) return false;
+      o.board = v;
+    } else if (!std::strcmp(a, "--link")) {
+      const char* v = nullptr;
+      if (!next(v)) return false;
+      o.linkPath = v;
+    } else if (!std::strcmp(a, "--report")) {
+      const char* v = nullptr;
+      if (!next(v)) return false;
+      o.reportPath = v;
+    } else if (!std::strcmp(a, "--memory")) {
+      const char* v = nullptr;
+      if (!next(v)) return false;
+      o.memoryPath = v;
+    } else if (!std::strcmp(a, "--no-pacing")) {
+      o.pacing = false;
+    } else if (!std::strcmp(a, "--program-ms")) {
+      if (!number(0, n)) return false;
+      o.programMs = static_cast<int>(n > 600000 ? 600000 : n);
+    } else if (!std::strcmp(a, "--only-rate")) {
+      if (!number(1, n)) return false;
+      o.onlyRate = static_cast<uint32_t>(n);
+    } else if (!std::strcmp(a, "--silent")) {
+      o.silent = true;
+    } else if (!std::strcmp(a, "--noise")) {
+      o.noise = true;
+    } else if (!std::strcmp(a, "--wrong-echo")) {
+      if (!number(0, o.wrongEcho)) return false;
+    } else if (!std::strcmp(a, "--error-block")) {
+      if (!number(0, o.errorBlock)) return false;
+    } else if (!std::strcmp(a, "--stop-after")) {
+      if (!number(0, o.stopAfter)) return false;
+    } else if (!std::strcmp(a, "--drop-after")) {
+      if (!number(0, o.dropAfter)) return false;
+    } else if (!std::strcmp(a, "--end-delay")) {
+      if (!number(0, n)) return false;
+      o.endDelayMs = static_cast<int>(n > 600000 ? 600000 : n);
+    } else if (!std::strcmp(a, "--no-end")) {
+      o.noEnd = true;
+    } else if (a[0] == '-') {
+      error = std::string("unknown option ") + a;
+      return false;
+    } else if (o.target.empty()) {
+      o.target = a;
+    } else {
+      error = std::string("unexpected argument ") + a;
+      return false;
+    }
+  }
+  if (o.help) return true;
+  if (o.target != "monitor" && o.target != "h8-3069" && o.target != "h8-36077") {
+    error = o.target.empty() ? "no target given" : "unknown target " + o.target;
+    return false;
+  }
+  if (o.programMs < 0) o.programMs = o.pacing ? kDefaultProgramMs : 0;
+  return true;
+}
+
+}  // namespace k470sim

@@ -1,0 +1,41 @@
+// Command-line options of k470sim: which target to play, where to put the pty and the
+// report, and the faults to play on demand.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace k470sim {
+
+struct SimOptions {
+  std::string target;          // "monitor", "h8-3069" or "h8-36077"
+  std::string board = "K470L"; // monitor: board name; the prompt is its lower case
+  std::string linkPath;        // symlink to the pty slave (replaced if present)
+  std::string reportPath;      // JSON report written at exit
+  std::string memoryPath;      // RAM (monitor) or flash (chips) written at exit
+  bool pacing = true;          // output at the line rate; programming times
+  int programMs = -1;          // time to program one block; -1: the default
+  uint32_t onlyRate = 0;       // bit-rate adjustment answered only at this rate
+  bool silent = false;         // never answers
+  bool noise = false;          // noise bytes during the bit-rate adjustment
+  int64_t wrongEcho = -1;      // h8-36077: echo this byte of the transfer wrongly
+  int64_t errorBlock = -1;     // error reply to this block frame (0 = first)
+  int64_t stopAfter = -1;      // stop answering after this many received bytes
+  int64_t dropAfter = -1;      // close the pty after this many received bytes
+  int endDelayMs = 0;          // monitor: "end!" this much later
+  bool noEnd = false;          // monitor: never "end!"
+  bool help = false;
+};
+
+// Parses argv; false with a message in `error` for an unknown or malformed option.
+bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error);
+
+const char* HelpText();
+
+// Default time to program one 128-byte block (ms) when pacing is on.
+constexpr int kDefaultProgramMs = 3;
+// Default time the H8/3069's boot program takes to erase the flash on entering the
+// programming state (ms), when pacing is on.
+constexpr int kDefaultEraseMs = 50;
+
+}  // namespace k470sim
