@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -98,7 +99,22 @@ bool PtyLine::Open(std::string& error) {
     error = Errno("tcsetattr slave");
     return false;
   }
+  // Watched from now on, so the simulator's own open above is not reported.
+  m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (m_watch >= 0 &&
+      inotify_add_watch(m_watch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    close(m_watch);
+    m_watch = -1;
+  }
   return true;
+}
+
+void PtyLine::OnSlaveClosed() {
+  char events[4096];
+  while (m_watch >= 0 && read(m_watch, events, sizeof events) > 0) {
+  }
+  // A terminal keeps its exclusive flag while any descriptor of it is open.
+  if (m_slave >= 0) ioctl(m_slave, TIOCNXCL);
 }
 
 bool PtyLine::Link(const std::string& path, std::string& error) {
@@ -126,9 +142,10 @@ void PtyLine::Close() {
     }
     m_linkPath.clear();
   }
+  if (m_watch >= 0) close(m_watch);
   if (m_slave >= 0) close(m_slave);
   if (m_master >= 0) close(m_master);
-  m_slave = m_master = -1;
+  m_watch = m_slave = m_master = -1;
 }
 
 HostLine PtyLine::Host() const {

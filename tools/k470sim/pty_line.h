@@ -32,11 +32,18 @@ class PtyLine {
 
   const std::string& SlavePath() const { return m_slavePath; }
   int MasterFd() const { return m_master; }
+  // Becomes readable when someone closes the slave (the host closing its port).
+  int CloseWatchFd() const { return m_watch; }
+  // Handles what CloseWatchFd reported: the host's exclusive use of the port ends with
+  // its close, although the simulator still holds the slave open, so that the host (or a
+  // user without root rights) can open the port again.
+  void OnSlaveClosed();
   HostLine Host() const;
 
  private:
   int m_master = -1;
   int m_slave = -1;
+  int m_watch = -1;  // inotify on the slave's device node
   std::string m_slavePath;
   std::string m_linkPath;
 };
