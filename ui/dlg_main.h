@@ -1,0 +1,44 @@
+// CDlgMain: the program's main window. Holds the port selector, the status line and the
+// tab control with the flash write and RAM load pages; routes menu commands, dropped
+// files and the port selector's changes to the page whose tab is shown.
+#pragma once
+
+#include <string>
+
+#include "ui/combo_box_com.h"
+#include "ui/dialog_vl.h"
+#include "ui/form_flash_write.h"
+#include "ui/form_ram_load.h"
+
+namespace k470 {
+
+class CDlgMain : public CDialogVl {
+ public:
+  explicit CDlgMain(CWnd* parent);
+  ~CDlgMain() override;
+
+  static constexpr int kTabFlashWrite = 0;
+  static constexpr int kTabRamLoad = 1;
+
+ protected:
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void DoDataExchange() override;
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  void OnTabChange();
+  void OnExit();
+
+  CStatic m_status;
+  CComboBoxCom m_com;
+  CTabCtrl m_tab;
+  HICON m_icon;
+  CFormFlashWrite m_formFlashWrite;
+  CFormRamLoad m_formRamLoad;
+
+  int m_mode = 0;
+  std::string m_appFolder;
+};
+
+}  // namespace k470
