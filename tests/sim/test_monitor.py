@@ -19,7 +19,7 @@ class MonitorTest(unittest.TestCase):
             {"address": RAM_BASE, "length": 16, "ok": True},
             {"address": RAM_BASE + 16, "length": 3, "ok": True}])
         self.assertEqual(r.report["go"], [RAM_BASE])
-        self.assertEqual(r.report["prompts"], 3)
+        self.assertEqual(r.report["prompts"], 4)
         self.assertEqual(r.report["rates"], [38400])
         self.assertEqual(len(r.memory), RAM_SIZE)
         self.assertEqual(r.memory[:19], bytes(range(16)) + b"\r\n>")

@@ -3,7 +3,8 @@
 A transcript file holds one conversation, a line per step:
     # comment
     @sim h8-3069 --no-pacing      the simulator's target and options (first step)
-    @rate 38400                   (re)open the host's port at this rate, 8N1 raw
+    @rate 38400                   (re)open the host's port at this rate, 8N1 raw (the
+                                  port's input is not purged)
     >> 3F 06 01 80 07 D0 01 01 61 the host writes these bytes
     << 06                         exactly these bytes must arrive next (2 s each)
     <<~ 00                        bytes are skipped until this sequence has arrived
@@ -86,7 +87,6 @@ class Host:
         attrs[2] = (attrs[2] & ~(termios.CSIZE | termios.PARENB | termios.CSTOPB)) | termios.CS8
         attrs[4] = attrs[5] = RATES[rate]
         termios.tcsetattr(self.fd, termios.TCSANOW, attrs)
-        termios.tcflush(self.fd, termios.TCIFLUSH)
         self.buf = bytearray()
         self.log.append("@rate %d" % rate)
 

@@ -102,19 +102,30 @@ bool PtyLine::Open(std::string& error) {
   // Watched from now on, so the simulator's own open above is not reported.
   m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (m_watch >= 0 &&
-      inotify_add_watch(m_watch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+      inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
     close(m_watch);
     m_watch = -1;
   }
   return true;
 }
 
-void PtyLine::OnSlaveClosed() {
-  char events[4096];
-  while (m_watch >= 0 && read(m_watch, events, sizeof events) > 0) {
+void PtyLine::OnHostOpenClose() {
+  alignas(inotify_event) char events[4096];
+  ssize_t n = 0;
+  while (m_watch >= 0 && (n = read(m_watch, events, sizeof events)) > 0) {
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+      const auto* ev = reinterpret_cast<const inotify_event*>(events + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + ev->len);
+      if (ev->mask & IN_OPEN) {
+        if (m_hostOpens++ == 0) tcflush(m_slave, TCIFLUSH);
+      } else if (ev->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+        // A terminal keeps its exclusive flag while any descriptor of it is open.
+        ioctl(m_slave, TIOCNXCL);
+        if (m_hostOpens > 0) --m_hostOpens;
+        if (m_hostOpens == 0) tcflush(m_slave, TCIFLUSH);
+      }
+    }
   }
-  // A terminal keeps its exclusive flag while any descriptor of it is open.
-  if (m_slave >= 0) ioctl(m_slave, TIOCNXCL);
 }
 
 bool PtyLine::Link(const std::string& path, std::string& error) {

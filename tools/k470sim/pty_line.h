@@ -32,18 +32,21 @@ class PtyLine {
 
   const std::string& SlavePath() const { return m_slavePath; }
   int MasterFd() const { return m_master; }
-  // Becomes readable when someone closes the slave (the host closing its port).
-  int CloseWatchFd() const { return m_watch; }
-  // Handles what CloseWatchFd reported: the host's exclusive use of the port ends with
-  // its close, although the simulator still holds the slave open, so that the host (or a
-  // user without root rights) can open the port again.
-  void OnSlaveClosed();
+  // Becomes readable when someone opens or closes the slave (the host's port).
+  int WatchFd() const { return m_watch; }
+  // Handles what WatchFd reported. The host's exclusive use of the port ends with its
+  // close, although the simulator still holds the slave open, so that the host (or a user
+  // without root rights) can open the port again. Bytes the host left unread when it
+  // closed, or that were sent while nobody had the port open, are lost, as on a real line.
+  // Call before reading what the host sent, so that a reopen is seen before its data.
+  void OnHostOpenClose();
   HostLine Host() const;
 
  private:
   int m_master = -1;
   int m_slave = -1;
   int m_watch = -1;  // inotify on the slave's device node
+  int m_hostOpens = 0;  // open descriptions of the slave besides the simulator's own
   std::string m_slavePath;
   std::string m_linkPath;
 };

@@ -126,13 +126,13 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, LoopStats
     Flush(line, out, stats);
     double now = Now();
     double wait = out.Empty() ? kIdlePollS : std::max(0.0, out.NextDue() - now);
-    pollfd fds[2] = {{line.MasterFd(), POLLIN, 0}, {line.CloseWatchFd(), POLLIN, 0}};
+    pollfd fds[2] = {{line.MasterFd(), POLLIN, 0}, {line.WatchFd(), POLLIN, 0}};
     pollfd& p = fds[0];
     timespec ts = ToTimespec(wait);
-    int r = ppoll(fds, line.CloseWatchFd() >= 0 ? 2 : 1, &ts, &waitMask);
+    int r = ppoll(fds, line.WatchFd() >= 0 ? 2 : 1, &ts, &waitMask);
     if (r < 0 && errno != EINTR) break;
     if (r <= 0) continue;
-    if (fds[1].revents & POLLIN) line.OnSlaveClosed();
+    if (fds[1].revents & POLLIN) line.OnHostOpenClose();
     if (!(p.revents & (POLLIN | POLLHUP | POLLERR))) continue;
     if (!(p.revents & POLLIN)) {
       // No slave open at all (should not happen, the simulator holds one): wait.
