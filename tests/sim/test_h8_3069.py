@@ -34,6 +34,11 @@ class H83069Test(unittest.TestCase):
         expected[256:384] = b"\xa5" * 128
         self.assertEqual(r.memory, bytes(expected))
 
+    def test_session_with_line_timing_and_programming_time(self):
+        r = transcript.run("h8_3069_session", sim_args=["h8-3069", "--program-ms", "20"])
+        self.assertEqual(r.report["blocks"], [0, 256])
+        self.assertTrue(r.report["pacing"])
+
     def test_refused_commands_leave_state_and_flash_alone(self):
         r = transcript.run("h8_3069_refused")
         rep = r.report

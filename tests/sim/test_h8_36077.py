@@ -24,6 +24,11 @@ class H836077Test(unittest.TestCase):
         expected[128:256] = bytes(range(128))
         self.assertEqual(r.memory, bytes(expected))
 
+    def test_session_with_line_timing_and_programming_time(self):
+        r = transcript.run("h8_36077_session", sim_args=["h8-36077", "--program-ms", "20"])
+        self.assertEqual(r.report["blocks"], [128, 0])
+        self.assertTrue(r.report["pacing"])
+
     def test_refused_orders(self):
         r = transcript.run("h8_36077_refused")
         reasons = [(e["address"], e["reason"]) for e in r.report["errors"]]

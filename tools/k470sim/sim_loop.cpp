@@ -54,18 +54,14 @@ void Flush(PtyLine& line, LineOutput& out, LoopStats& stats) {
     ssize_t w = write(line.MasterFd(), buf + off, static_cast<size_t>(n - off));
     if (w > 0) {
       off += static_cast<int>(w);
+    } else if (w < 0 && errno == EINTR) {
       continue;
+    } else {
+      // The host's receive buffer is full (it does not read) or nobody can take the
+      // bytes: they are lost, as on a real line, where the target sends regardless.
+      stats.lost += static_cast<uint64_t>(n - off);
+      break;
     }
-    if (w < 0 && errno == EINTR) continue;
-    if (w < 0 && errno == EAGAIN) {
-      // The host's receive queue is full: wait until it reads.
-      pollfd p{line.MasterFd(), POLLOUT, 0};
-      timespec ts = ToTimespec(0.1);
-      ppoll(&p, 1, &ts, nullptr);
-      if (g_stop) break;
-      continue;
-    }
-    break;  // nobody can take the bytes: they are lost, as on an open line
   }
   stats.sent += static_cast<uint64_t>(n);
 }
@@ -105,6 +101,7 @@ void LoopStats::Write(JsonWriter& json) const {
   json.Int("bytes_sent", static_cast<int64_t>(sent));
   json.Int("garbled_received", static_cast<int64_t>(garbled));
   json.Int("garbled_sent", static_cast<int64_t>(sentGarbled));
+  json.Int("lost_sent", static_cast<int64_t>(lost));
   json.BeginArray("rates");
   for (uint32_t r : rates) json.Int(nullptr, r);
   json.EndArray();

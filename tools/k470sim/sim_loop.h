@@ -19,6 +19,7 @@ struct LoopStats {
   uint64_t sent = 0;
   uint64_t garbled = 0;          // received at a rate or format the target did not take
   uint64_t sentGarbled = 0;      // sent while the host listened at another rate
+  uint64_t lost = 0;             // sent while the host's receive buffer was full
   std::vector<uint32_t> rates;   // host rates at which bytes arrived, each change once
   bool dropped = false;          // the line was dropped by --drop-after
   const char* stoppedBy = "signal";
