@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 
 #include "json_writer.h"
 #include "line_output.h"
@@ -41,7 +40,6 @@ void Flush(PtyLine& line, LineOutput& out, LoopStats& stats) {
   HostLine host = line.Host();
   uint8_t buf[kReadChunk];
   int n = 0;
-  std::vector<uint32_t> rates;
   while (!out.Empty() && out.NextDue() <= now && n < kReadChunk) {
     const QueuedByte& q = out.Front();
     bool garbled = !host.is8N1 || host.rate != q.rate;
@@ -118,6 +116,12 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, LoopStats
   sigdelset(&waitMask, SIGTERM);
   sigdelset(&waitMask, SIGINT);
   uint8_t buf[kReadChunk];
+  if (options.dropAfter == 0) {
+    stats.dropped = true;
+    stats.stoppedBy = "drop";
+    line.Close();
+    return;
+  }
 
   while (!g_stop) {
     Flush(line, out, stats);
