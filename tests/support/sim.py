@@ -27,6 +27,24 @@ API
     with Sim(...) as sim: ...          start() on entry, stop() on exit (result in sim.result)
 
     SimResult: returncode, report (dict or None), memory (bytes or None), stderr (str)
+
+The report (JSON object)
+    every target: target, pty, link, pacing, bytes_received, bytes_sent,
+        garbled_received / garbled_sent (bytes that crossed at a rate or format the other
+        end did not listen at), lost_sent, rates (the host's rates at which bytes arrived,
+        each change once, e.g. [57600, 38400]), dropped, stopped_by ("signal"/"drop"),
+        events: [{t_ms, rate, kind, and as they apply: command, address, length, ok,
+        error, frame, reply (hex text "3F 06 ..."), text}]
+    monitor: board, prompt, prompts, loads [{address, length, ok}], go [addresses],
+        loading, load_bytes_missing
+    h8-3069: locked_rate, stale_zeros, bitrate_confirmed, rate, device_selected,
+        clock_mode_selected, new_rate, programming_state, ended, blocks [addresses],
+        errors [{command, code}], partial_frame_bytes
+    h8-36077: locked_rate, stale_zeros, bitrate_confirmed, rate, program_count,
+        program_received, program (hex), program_done, started, ended, blocks,
+        errors [{address, reason}], partial_frame_bytes
+    memory: RAM 0x200000..0x23FFFF (monitor, untouched bytes 0xFF) or the whole flash
+        (512 KiB / 56 KiB, erased 0xFF).
 """
 
 import os
