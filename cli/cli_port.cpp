@@ -1,0 +1,32 @@
+// Resolving and opening a port argument.
+#include "cli/cli_port.h"
+
+#include <cstdio>
+
+#include "serial/com_port.h"
+#include "serial/port_names.h"
+
+namespace k470::cli {
+
+namespace {
+constexpr uint32_t kMonitorBaud = 38400;
+constexpr int kDataBits = 8;
+constexpr int kNoParity = 0;
+constexpr int kOneStopBit = 0;
+}  // namespace
+
+bool OpenPortArgument(const std::string& argument, CComPort* port) {
+  const int number = ResolvePortArgument(argument);
+  if (number == 0) {
+    std::fprintf(stderr, "k470: no such port: %s\n", argument.c_str());
+    return false;
+  }
+  if (!port->Reopen(number, kMonitorBaud, kDataBits, kNoParity, kOneStopBit)) {
+    std::fprintf(stderr, "k470: cannot open port COM%d\n  device: %s\n", number,
+                 PortDevicePath(number).c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace k470::cli

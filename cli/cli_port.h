@@ -1,0 +1,16 @@
+// Opening the port that a command's --port names: COMn, n or a device path.
+#pragma once
+
+#include <string>
+
+namespace k470 {
+class CComPort;
+}
+
+namespace k470::cli {
+
+// Opens the port at 38400 bit/s, 8N1 (the board monitor's line). On failure prints what
+// went wrong, with the device as a line of detail, and returns false.
+bool OpenPortArgument(const std::string& argument, CComPort* port);
+
+}  // namespace k470::cli

@@ -1,0 +1,54 @@
+// k470 detect: runs the board detection on a port for a while and prints each state it
+// reports, as the RAM load page shows it.
+#include <cstdio>
+
+#include "cli/cli_args.h"
+#include "cli/cli_port.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/console_target.h"
+#include "cli/job_runner.h"
+#include "monitor/thread_cchk.h"
+#include "serial/com_port.h"
+
+namespace k470::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: k470 detect --port P [--seconds N]\n"
+    "  Watches the board monitor on port P (COMn, n or a device path) for N seconds\n"
+    "  (default 10) and prints each state found: \"no reply\", \"exist K470L\",\n"
+    "  \"exist K471L\", \"exist K472L\" or \"non K47xL\". Exit status 0 when the time is up.\n";
+
+constexpr uint32_t kDefaultSeconds = 10;
+constexpr uint32_t kMaxSeconds = 1000000;
+
+}  // namespace
+
+int CmdDetect(int argc, char** argv) {
+  ArgParser args;
+  if (!args.Parse(argc, argv, {{"--port", true}, {"--seconds", true}})) {
+    return UsageError(kUsage, args.Error());
+  }
+  if (args.HelpRequested()) return PrintUsage(kUsage);
+  if (!args.Positionals().empty()) return UsageError(kUsage, "unexpected argument: " + args.Positionals()[0]);
+  if (!args.Has("--port") || args.Value("--port").empty()) return UsageError(kUsage, "--port is needed");
+  uint32_t seconds = kDefaultSeconds;
+  if (args.Has("--seconds") &&
+      (!ParseDecimal(args.Value("--seconds"), &seconds) || seconds == 0 || seconds > kMaxSeconds)) {
+    return UsageError(kUsage, "--seconds needs a number of seconds (1 .. 1000000)");
+  }
+
+  CComPort port;
+  if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
+  ConsoleTarget target(StderrIsTerminal());
+  CThreadCchk job;
+  if (!job.Start(&port, &target)) {
+    target.Note("cannot start the detection");
+    return kExitFailed;
+  }
+  const JobWait wait = WaitForJob(job, seconds * 1000);
+  return wait == JobWait::Interrupted ? kExitInterrupted : kExitOk;
+}
+
+}  // namespace k470::cli

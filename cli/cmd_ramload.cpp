@@ -1,0 +1,92 @@
+// k470 ramload: loads an S-record file into a board's RAM through its monitor, showing the
+// progress, and with --go starts it afterwards.
+#include <cstdio>
+
+#include "cli/cli_args.h"
+#include "cli/cli_port.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/console_target.h"
+#include "cli/job_runner.h"
+#include "jobs/job_target.h"
+#include "jobs/ticks.h"
+#include "monitor/go_command.h"
+#include "monitor/thread_load.h"
+#include "serial/com_port.h"
+
+namespace k470::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: k470 ramload --port P [--address HEX] [--go] FILE\n"
+    "  Loads the S-record FILE into the RAM of the board on port P (COMn, n or a device\n"
+    "  path) through its monitor. --address is the start address (default 200000; it\n"
+    "  must not lie below 200000); with --go the program is started there after a\n"
+    "  successful load. Exit status 0 loaded, 1 failed, 130 interrupted.\n";
+
+constexpr uint32_t kDefaultStartAddress = 0x200000;
+
+}  // namespace
+
+int CmdRamload(int argc, char** argv) {
+  ArgParser args;
+  if (!args.Parse(argc, argv, {{"--port", true}, {"--address", true}, {"--go", false}})) {
+    return UsageError(kUsage, args.Error());
+  }
+  if (args.HelpRequested()) return PrintUsage(kUsage);
+  if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
+  if (!args.Has("--port") || args.Value("--port").empty()) return UsageError(kUsage, "--port is needed");
+  uint32_t address = kDefaultStartAddress;
+  if (args.Has("--address") && !ParseHex(args.Value("--address"), &address)) {
+    return UsageError(kUsage, "--address needs a hexadecimal address");
+  }
+
+  CComPort port;
+  if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
+  ConsoleTarget target(StderrIsTerminal());
+  CThreadLoad job;
+  // Statuses "00200000 - 00200400" tell the end of the chunk being sent.
+  target.SetProgressReader([&job](const char* status, ProgressPoint* out) {
+    unsigned first = 0;
+    unsigned end = 0;
+    if (std::sscanf(status, "%8X - %8X", &first, &end) != 2) return false;
+    const uint32_t low = job.ImageLow();
+    const uint32_t high = job.ImageHigh();
+    if (high < low || end < low) return false;
+    out->total = static_cast<uint64_t>(high - low) + 1;
+    out->done = end - low;
+    return true;
+  });
+
+  const uint32_t started = TickCountMs();
+  if (!job.Start(&port, args.Positionals()[0], address, &target)) {
+    target.Note("cannot start the load");
+    return kExitFailed;
+  }
+  const JobWait wait = WaitForJob(job);
+  const int status = ExitStatusFor(wait, target.Result());
+  if (status != kExitOk) {
+    if (wait == JobWait::Interrupted || target.Result() == JOB_CANCELLED) target.Note("load cancelled");
+    return status;
+  }
+  const uint32_t elapsedMs = TickCountMs() - started;
+  char done[128];
+  std::snprintf(done, sizeof done, "loaded %u bytes (%08X - %08X) in %u.%03u s",
+                static_cast<unsigned>(job.ImageHigh() - job.ImageLow() + 1),
+                static_cast<unsigned>(job.ImageLow()), static_cast<unsigned>(job.ImageHigh()),
+                static_cast<unsigned>(elapsedMs / 1000), static_cast<unsigned>(elapsedMs % 1000));
+  target.Note(done);
+
+  if (args.Has("--go")) {
+    if (!SendGoCommand(&port, address)) {
+      target.Note("the go command could not be sent");
+      return kExitFailed;
+    }
+    char go[32];
+    std::snprintf(go, sizeof go, "go %X", static_cast<unsigned>(address));
+    target.Note(go);
+  }
+  return kExitOk;
+}
+
+}  // namespace k470::cli

@@ -1,0 +1,23 @@
+// The console's platform side: Ctrl-C, whether stderr is a terminal, and the encoding of
+// texts written to it (console_posix.cpp, console_win32.cpp).
+#pragma once
+
+#include <string>
+
+namespace k470::cli {
+
+// From now on Ctrl-C only raises the interrupt flag, so that the running job can be
+// cancelled and waited for; a second Ctrl-C ends the program at once with status 130.
+void InstallInterruptHandler();
+
+// True once Ctrl-C has been pressed.
+bool InterruptRequested();
+
+// True when stderr goes to a terminal (progress is then drawn as a bar).
+bool StderrIsTerminal();
+
+// A text of the program (its own literals: UTF-8 natively, the system's multibyte code
+// page on Windows) in the console's encoding.
+std::string ToConsoleText(const char* text);
+
+}  // namespace k470::cli

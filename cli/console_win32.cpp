@@ -1,0 +1,53 @@
+// Console side for Windows: SetConsoleCtrlHandler, console detection, and texts converted
+// from the system's code page to the console's output code page when they differ.
+#include <windows.h>
+#include <io.h>
+
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "cli/console.h"
+
+namespace k470::cli {
+namespace {
+
+std::atomic<int> g_interrupts{0};
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  if (g_interrupts.exchange(1) != 0) ExitProcess(kExitInterrupted);  // second Ctrl-C
+  return TRUE;
+}
+
+bool StderrIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+}  // namespace
+
+void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+
+bool InterruptRequested() { return g_interrupts.load() != 0; }
+
+bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0 && StderrIsConsole(); }
+
+std::string ToConsoleText(const char* text) {
+  // Redirected output keeps the program's own code page; a console whose code page
+  // differs (chcp 65001, say) gets the text converted.
+  const UINT consoleCp = GetConsoleOutputCP();
+  if (!StderrIsConsole() || consoleCp == 0 || consoleCp == GetACP()) return text;
+  const int wide = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (wide <= 0) return text;
+  std::vector<wchar_t> w(static_cast<size_t>(wide));
+  MultiByteToWideChar(CP_ACP, 0, text, -1, w.data(), wide);
+  const int narrow = WideCharToMultiByte(consoleCp, 0, w.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (narrow <= 0) return text;
+  std::vector<char> n(static_cast<size_t>(narrow));
+  WideCharToMultiByte(consoleCp, 0, w.data(), -1, n.data(), narrow, nullptr, nullptr);
+  return std::string(n.data());
+}
+
+}  // namespace k470::cli

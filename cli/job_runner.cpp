@@ -1,0 +1,36 @@
+// Waiting for a job with Ctrl-C and an optional time limit.
+#include "cli/job_runner.h"
+
+#include "cli/cli_args.h"
+#include "cli/console.h"
+#include "jobs/job_target.h"
+#include "jobs/ticks.h"
+
+namespace k470::cli {
+
+JobWait WaitForJob(CThreadVl& job, uint32_t limitMs) {
+  const uint32_t started = TickCountMs();
+  while (!job.IsDone()) {
+    if (InterruptRequested()) {
+      job.StopAndWait();
+      return JobWait::Interrupted;
+    }
+    if (limitMs != 0 && TickCountMs() - started >= limitMs) {
+      job.StopAndWait();
+      return JobWait::TimeUp;
+    }
+    SleepMs(kJobPollMs);
+  }
+  return JobWait::Ended;
+}
+
+int ExitStatusFor(JobWait wait, int result) {
+  if (wait == JobWait::Interrupted) return kExitInterrupted;
+  switch (result) {
+    case JOB_SUCCEEDED: return kExitOk;
+    case JOB_CANCELLED: return kExitInterrupted;
+    default: return kExitFailed;
+  }
+}
+
+}  // namespace k470::cli

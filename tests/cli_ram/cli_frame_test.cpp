@@ -1,0 +1,95 @@
+// The command-line frame: options, number arguments, exit statuses and the progress bar.
+#include <gtest/gtest.h>
+
+#include "cli/cli_args.h"
+#include "cli/console_target.h"
+#include "cli/job_runner.h"
+#include "jobs/job_target.h"
+
+namespace k470::cli {
+namespace {
+
+TEST(CliNumbers, HexTakesAnOptional0xAndUpToEightDigits) {
+  const struct {
+    const char* text;
+    bool ok;
+    uint32_t value;
+  } cases[] = {
+      {"200000", true, 0x200000}, {"0x200000", true, 0x200000}, {"0X1fffff", true, 0x1FFFFF},
+      {"FFFFFFFF", true, 0xFFFFFFFF}, {"0", true, 0}, {"0x0", true, 0},
+      {"", false, 0}, {"0x", false, 0}, {"123456789", false, 0}, {"20 0000", false, 0},
+      {"g", false, 0}, {"-1", false, 0}, {"0x-1", false, 0}, {"x10", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    uint32_t value = 0xDEAD;
+    EXPECT_EQ(ParseHex(c.text, &value), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(value, c.value);
+    }
+  }
+  uint32_t value = 0;
+  EXPECT_TRUE(ParseDecimal("4294967295", &value));
+  EXPECT_EQ(value, 4294967295u);
+  EXPECT_FALSE(ParseDecimal("4294967296", &value));
+  EXPECT_FALSE(ParseDecimal("", &value));
+  EXPECT_FALSE(ParseDecimal("1x", &value));
+}
+
+TEST(CliArgs, SplitsOptionsFromArgumentsAndRejectsWhatItDoesNotKnow) {
+  const std::vector<OptionSpec> options{{"--port", true}, {"--address", true}, {"--go", false}};
+  {
+    const char* argv[] = {"ramload", "--port", "COM3", "--go", "a.mot", "--address=0x200100"};
+    ArgParser args;
+    ASSERT_TRUE(args.Parse(6, const_cast<char**>(argv), options));
+    EXPECT_EQ(args.Value("--port"), "COM3");
+    EXPECT_EQ(args.Value("--address"), "0x200100");
+    EXPECT_TRUE(args.Has("--go"));
+    EXPECT_EQ(args.Positionals(), (std::vector<std::string>{"a.mot"}));
+    EXPECT_FALSE(args.HelpRequested());
+  }
+  {
+    const char* argv[] = {"ramload", "--", "--go", "-"};
+    ArgParser args;
+    ASSERT_TRUE(args.Parse(4, const_cast<char**>(argv), options));
+    EXPECT_FALSE(args.Has("--go"));
+    EXPECT_EQ(args.Positionals(), (std::vector<std::string>{"--go", "-"}));
+  }
+  {
+    const char* argv[] = {"go", "-h"};
+    ArgParser args;
+    ASSERT_TRUE(args.Parse(2, const_cast<char**>(argv), options));
+    EXPECT_TRUE(args.HelpRequested());
+  }
+  const std::vector<std::vector<const char*>> bad{
+      {"ramload", "--speed", "9600"}, {"ramload", "--port"}, {"ramload", "--go=1"}};
+  for (const auto& argv : bad) {
+    SCOPED_TRACE(argv[1]);
+    ArgParser args;
+    EXPECT_FALSE(args.Parse(static_cast<int>(argv.size()), const_cast<char**>(argv.data()), options));
+    EXPECT_FALSE(args.Error().empty());
+  }
+}
+
+TEST(CliExitStatus, FollowsTheJobsResultAndTheInterrupt) {
+  EXPECT_EQ(ExitStatusFor(JobWait::Ended, JOB_SUCCEEDED), kExitOk);
+  EXPECT_EQ(ExitStatusFor(JobWait::Ended, JOB_FAILED), kExitFailed);
+  EXPECT_EQ(ExitStatusFor(JobWait::Ended, JOB_CANCELLED), kExitInterrupted);
+  EXPECT_EQ(ExitStatusFor(JobWait::Ended, -1), kExitFailed);  // no end report at all
+  EXPECT_EQ(ExitStatusFor(JobWait::Interrupted, JOB_FAILED), kExitInterrupted);
+  EXPECT_EQ(ExitStatusFor(JobWait::Interrupted, JOB_SUCCEEDED), kExitInterrupted);
+}
+
+TEST(CliProgress, TheBarShowsPercentBytesAndRate) {
+  EXPECT_EQ(ConsoleTarget::FormatBar({0, 262144}, 0),
+            "[..............................]   0%  0/262144 bytes  0 bytes/s");
+  EXPECT_EQ(ConsoleTarget::FormatBar({131072, 262144}, 3840),
+            "[###############...............]  50%  131072/262144 bytes  3840 bytes/s");
+  EXPECT_EQ(ConsoleTarget::FormatBar({300000, 262144}, 1),
+            "[##############################] 100%  262144/262144 bytes  1 bytes/s");
+  EXPECT_EQ(ConsoleTarget::FormatBar({5, 0}, 0),
+            "[..............................]   0%  0/0 bytes  0 bytes/s");
+}
+
+}  // namespace
+}  // namespace k470::cli
