@@ -53,15 +53,16 @@ class H83069Test(unittest.TestCase):
         self.assertEqual(r.memory[:128], bytes(range(128)))
         self.assertEqual(r.memory[128:], b"\xff" * (FLASH_SIZE - 128))
 
-    def test_bit_rate_faults(self):
+    def test_bit_rate_and_answer_faults(self):
         r = transcript.run("h8_3069_only_rate")
         self.assertEqual(r.report["locked_rate"], 38400)
         self.assertEqual(r.report["garbled_received"], 5)
         self.assertEqual(r.report["rates"], [57600, 38400])
-        for name in ("h8_3069_silent", "h8_3069_stop_after"):
+        for name, sent in (("h8_3069_silent", 0), ("h8_3069_stop_after", 1),
+                           ("h8_3069_cut_reply", 10)):
             with self.subTest(name=name):
                 r = transcript.run(name)
-                self.assertEqual(r.report["bytes_sent"], 0 if name.endswith("silent") else 1)
+                self.assertEqual(r.report["bytes_sent"], sent)
 
     def test_error_block(self):
         r = transcript.run("h8_3069_error_block")

@@ -6,7 +6,8 @@
 namespace k470sim {
 
 void LineOutput::Send(uint8_t b, uint32_t rate, double notBefore) {
-  if (m_muted) return;
+  if (m_muted || (m_limit >= 0 && m_queued >= m_limit)) return;
+  ++m_queued;
   double start = std::max(notBefore, m_lineFree);
   double due = start + (m_pacing ? ByteTime(rate) : 0.0);
   m_lineFree = due;

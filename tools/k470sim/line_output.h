@@ -23,6 +23,9 @@ class LineOutput : public Output {
   void Send(uint8_t b, uint32_t rate, double notBefore) override;
   // While muted, whatever a target sends is dropped (the fault "stop answering").
   void SetMuted(bool muted) { m_muted = muted; }
+  // Sends nothing more once `bytes` bytes have been sent (cuts a reply in the middle);
+  // negative: no limit.
+  void SetLimit(int64_t bytes) { m_limit = bytes; }
 
   bool Empty() const { return m_queue.empty(); }
   double NextDue() const { return m_queue.front().due; }
@@ -34,6 +37,8 @@ class LineOutput : public Output {
  private:
   bool m_pacing;
   bool m_muted = false;
+  int64_t m_limit = -1;
+  int64_t m_queued = 0;  // bytes taken for sending so far
   double m_lineFree = 0;  // when the last queued byte has left the line
   std::deque<QueuedByte> m_queue;
   uint64_t m_sent = 0;

@@ -110,6 +110,7 @@ void LoopStats::Write(JsonWriter& json) const {
 void RunLoop(PtyLine& line, Target& target, const SimOptions& options, LoopStats& stats) {
   LineOutput out(options.pacing);
   out.SetMuted(options.silent || options.stopAfter == 0);
+  out.SetLimit(options.cutAfter);
   double inLineFree = 0;  // when the host's last byte has fully arrived
   sigset_t waitMask;
   sigprocmask(SIG_SETMASK, nullptr, &waitMask);

@@ -43,7 +43,8 @@ const char* HelpText() {
       "  --report FILE      write a JSON report of what was received at exit\n"
       "  --memory FILE      write RAM 0x200000..0x23FFFF (monitor) or the flash (chips) at exit\n"
       "  --no-pacing        send at once instead of at the line rate; no programming times\n"
-      "  --program-ms N     time to program one 128-byte block (default 3, 0 without pacing)\n"
+      "  --program-ms N     time to program one 128-byte block (default 3, 0 without pacing);\n"
+      "                     on the h8-36077 the delay of a block's second 0x05\n"
       "Faults:\n"
       "  --only-rate N      answer the bit-rate adjustment only at N bit/s\n"
       "  --silent           never answer anything\n"
@@ -51,6 +52,7 @@ const char* HelpText() {
       "  --wrong-echo N     h8-36077: echo byte N of the transfer wrongly (0 = high count byte)\n"
       "  --error-block N    answer block frame N (0 = first) with a programming error\n"
       "  --stop-after N     stop answering after N received bytes\n"
+      "  --cut-after N      send nothing more after N sent bytes (cuts a reply short)\n"
       "  --drop-after N     close the pty after N received bytes, then exit\n"
       "  --end-delay MS     monitor: send \"end!\" MS milliseconds late\n"
       "  --no-end           monitor: never send \"end!\"\n"
@@ -114,6 +116,8 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
       if (!number(0, o.errorBlock)) return false;
     } else if (!std::strcmp(a, "--stop-after")) {
       if (!number(0, o.stopAfter)) return false;
+    } else if (!std::strcmp(a, "--cut-after")) {
+      if (!number(0, o.cutAfter)) return false;
     } else if (!std::strcmp(a, "--drop-after")) {
       if (!number(0, o.dropAfter)) return false;
     } else if (!std::strcmp(a, "--end-delay")) {

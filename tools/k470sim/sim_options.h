@@ -21,6 +21,7 @@ struct SimOptions {
   int64_t wrongEcho = -1;      // h8-36077: echo this byte of the transfer wrongly
   int64_t errorBlock = -1;     // error reply to this block frame (0 = first)
   int64_t stopAfter = -1;      // stop answering after this many received bytes
+  int64_t cutAfter = -1;       // send nothing more after this many sent bytes
   int64_t dropAfter = -1;      // close the pty after this many received bytes
   int endDelayMs = 0;          // monitor: "end!" this much later
   bool noEnd = false;          // monitor: never "end!"
