@@ -1,0 +1,81 @@
+// BootBase: the driver through which the flash write job talks to an H8 chip started in
+// boot mode. It owns the serial port for one write, holds the connection parameters and
+// implements what both chip drivers share: opening the port and the bit-rate adjustment.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "serial/com_port.h"
+
+namespace k470 {
+
+// Every boot-mode line setting is 8 data bits, no parity, 1 stop bit (CComPort codes).
+constexpr int kBootByteSize = 8;
+constexpr int kBootParityNone = 0;
+constexpr int kBootStopBitsOne = 0;
+
+// The first open only proves the port can be had.
+constexpr uint32_t kBootOpenBps = 9600;
+
+// Bit-rate adjustment: the host sends 0x00 bytes at each candidate rate until the chip's
+// boot program answers a 0x00 at the same rate.
+constexpr uint32_t kAdjustRatesBps[] = {57600, 38400, 19200, 9600};
+constexpr uint8_t kAdjustByte = 0x00;         // sent, and the chip's answer on a match
+constexpr int kAdjustSendsPerRate = 30;       // 0x00 sends per rate, each with one read
+constexpr uint32_t kAdjustAnswerWaitMs = 500; // wait for a late answer after the sends
+constexpr uint32_t kAdjustPollMs = 50;        // sleep between reads of that wait
+
+// After the match the host sends 0x55; the chip answers with its own code.
+constexpr uint8_t kBootMatchConfirm = 0x55;
+
+// Blocks are written 128 bytes at a time; an all-0xFF block is left erased.
+constexpr int kBlockBytes = 128;
+constexpr uint8_t kErasedByte = 0xFF;
+
+class BootBase {
+ public:
+  // `cancel` is the owning job's cancel flag; the driver only reads it.
+  explicit BootBase(const std::atomic<int>* cancel);
+  virtual ~BootBase();
+  BootBase(const BootBase&) = delete;
+  BootBase& operator=(const BootBase&) = delete;
+
+  // Stores the parameters (clock in kHz, bit rate in bit/s) and opens the port at
+  // 9600 bit/s. Returns 1/0.
+  virtual int OpenPort(int portNumber, int clockKhz, int bps);
+
+  // The chip-specific steps, in the order the job calls them: MatchBitRate,
+  // TransferWriteProgram, SelectDevice, PrepareWrite, WriteBlock..., EndWrite.
+  // Each returns non-zero for success.
+  virtual int MatchBitRate(int* matchedBps) = 0;
+  virtual int SelectDevice() = 0;
+  virtual int TransferWriteProgram(const char* path) = 0;
+  virtual int PrepareWrite() = 0;
+  // `data` holds the 128 image bytes at `address`; 128 is always stored through `step`.
+  virtual int WriteBlock(const uint8_t* data, uint32_t address, int* step) = 0;
+  virtual int EndWrite() = 0;
+
+  // The host side of the boot mode's automatic bit-rate adjustment. On success the port
+  // stays open at the matched rate, which is stored through `matchedBps` if given.
+  int AdjustBitRate(int* matchedBps);
+
+ protected:
+  bool Cancelled() const { return m_cancel != nullptr && m_cancel->load() != 0; }
+  // Closes the port and opens it again at `bps`, 8N1. Returns 1/0.
+  int Reopen(uint32_t bps);
+  // Waits up to `waitMs` for one byte, sleeping `pollMs` between reads (0: no sleep);
+  // gives up early when `watchCancel` and the cancel flag is set. Returns 0x100 + the
+  // byte, or 0 when none came.
+  int WaitAnyByte(uint32_t waitMs, uint32_t pollMs, bool watchCancel);
+
+  static bool IsErased(const uint8_t* data);
+
+  CComPort* m_port;
+  int m_portNumber = 0;
+  int m_clockKhz = 0;
+  int m_bps = 0;
+  const std::atomic<int>* m_cancel;
+};
+
+}  // namespace k470

@@ -1,0 +1,59 @@
+// BootH8_36077: drives an H8/36077. After the bit-rate match it loads a write-control
+// program into the chip's RAM (count, then every byte echoed, then 0xAA) and then talks
+// to that program with one-letter commands at 57600 bit/s.
+#pragma once
+
+#include <cstdint>
+
+#include "boot/boot_base.h"
+
+namespace k470 {
+
+constexpr uint8_t kMatchAnswer36077 = 0xAA;   // answer to 0x55
+constexpr uint8_t kProgramLoaded = 0xAA;      // after the last program byte
+constexpr uint8_t kCmdStart = 0x53;           // "S": ready to write
+constexpr uint8_t kCmdBlock = 0x41;           // "A": address, 128 bytes, 16-bit sum
+constexpr uint8_t kCmdEnd = 0x45;             // "E": writing ended
+constexpr uint8_t kReplyOk = 0x05;            // the write-control program's answer
+
+// The write-control program occupies chip RAM 0xF780..0xFEEF.
+constexpr uint32_t kProgramBase = 0xF780;
+constexpr uint32_t kProgramBytes = 0x770;
+
+// The write-control program speaks at this rate, whatever rate the match found.
+constexpr uint32_t kWriteProgramBps = 57600;
+
+constexpr uint32_t kWaitByteMs = 200;       // longest wait for one expected byte
+constexpr uint32_t kWaitBytePollMs = 5;     // sleep between reads of that wait
+constexpr int kSecondAckAttempts = 200;     // waits for a block's second 0x05
+constexpr uint32_t kReaderPollMs = 1;       // poll of the S-record reader's done flag
+// The answer to 0x55 comes from the boot program at once; allow it the same 10 s as the
+// H8/3069's replies, polling every millisecond. A cancel request ends the wait.
+constexpr uint32_t kMatchAnswerWait36077Ms = 10000;
+constexpr uint32_t kMatchAnswerPoll36077Ms = 1;
+
+constexpr int kBlockFrameBytes = 1 + 4 + kBlockBytes + 2;  // 135
+
+class BootH8_36077 : public BootBase {
+ public:
+  explicit BootH8_36077(const std::atomic<int>* cancel) : BootBase(cancel) {}
+
+  int MatchBitRate(int* matchedBps) override;
+  int SelectDevice() override { return 1; }
+  int TransferWriteProgram(const char* path) override;
+  int PrepareWrite() override;
+  int WriteBlock(const uint8_t* data, uint32_t address, int* step) override;
+  int EndWrite() override;
+
+  // Waits up to 200 ms for one byte (5 ms polls). Returns 1 if it is `expected`, else 0;
+  // afterwards Waiting() tells a time-out or cancel (1) from a wrong byte (0).
+  int WaitByte(uint8_t expected);
+  // Sends `count` bytes in one write, then waits for the echo of each. Returns 1/0.
+  int SendEchoed(const uint8_t* bytes, int count);
+  int Waiting() const { return m_waiting; }
+
+ private:
+  int m_waiting = 0;
+};
+
+}  // namespace k470

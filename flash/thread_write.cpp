@@ -1,0 +1,138 @@
+// CThreadWrite: the flash write job's body.
+#include "flash/thread_write.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "boot/boot_h8_3069.h"
+#include "boot/boot_h8_36077.h"
+#include "flash/program_folder.h"
+#include "jobs/mot_file2bin.h"
+#include "jobs/ticks.h"
+
+namespace k470 {
+
+namespace {
+constexpr uint32_t kFileReaderPollMs = 1;  // poll of the reader's done flag
+constexpr uint32_t kBlockMask = ~static_cast<uint32_t>(kBlockBytes - 1);
+}  // namespace
+
+CThreadWrite::~CThreadWrite() { StopAndWait(); }
+
+int CThreadWrite::Start(int portNumber, const std::string& fileName, const DeviceType& device,
+                        JobTarget* target, const std::string& programPath) {
+  m_portNumber = portNumber;
+  m_fileName = fileName;
+  m_target = target;
+  m_deviceId = device.Id;
+  m_deviceName = device.Name;
+  m_clkSelect = device.ClkSelect;
+  m_bpsSelect = device.BpsSelect;
+  m_clk = device.Clk;
+  m_bps = device.Bps;
+  m_romSize = device.RomSize;
+  m_programPath = programPath;
+  return CThreadVl::Start();
+}
+
+void CThreadWrite::PostStatus(const char* text) {
+  m_status = text;
+  if (m_target) m_target->PostStatus(WM_WRITE_PROGRESS, m_status.c_str());
+}
+
+int CThreadWrite::Run() {
+  const std::string failure = Write();  // the driver (and its port) is gone by now
+  int result = JOB_SUCCEEDED;
+  if (!failure.empty()) {
+    if (m_target) m_target->ShowMessage(failure.c_str(), MessageIcon::Error);
+    result = JOB_FAILED;
+  } else if (m_cancel.load()) {
+    result = JOB_CANCELLED;
+  } else if (m_target) {
+    m_target->ShowMessage(kTextWriteDone, MessageIcon::Information);
+  }
+  if (m_target) m_target->PostEnded(WM_WRITE_PROGRESS, result);
+  SetDone();
+  return 0;
+}
+
+std::string CThreadWrite::Write() {
+  const std::string folder = ProgramFolder();
+  std::unique_ptr<BootBase> driver;
+  std::string programPath;
+  if (m_deviceId == kDeviceIdH8_3069) {
+    driver.reset(new BootH8_3069(&m_cancel));
+  } else if (m_deviceId == kDeviceIdH8_36077) {
+    driver.reset(new BootH8_36077(&m_cancel));
+    programPath = m_programPath.empty() ? BinFilePath(folder, kWriteProgramFileName)
+                                        : m_programPath;
+  } else {
+    return kTextBadDevice;
+  }
+  // A step that fails while cancel is requested ends the job as cancelled, not failed.
+  auto failed = [this](int ok) { return !ok && !m_cancel.load(); };
+  auto cancelled = [this]() { return m_cancel.load() != 0; };
+
+  if (cancelled()) return std::string();
+  if (failed(driver->OpenPort(m_portNumber, m_clk, m_bps))) {
+    char text[64];
+    std::snprintf(text, sizeof text, kTextPortFormat, m_portNumber);
+    return text;
+  }
+  if (cancelled()) return std::string();
+
+  // The image covers the whole chip up to 512 KiB; it is erased beyond the flash size
+  // too, so a flash size that is not a multiple of 128 ends in a padded block.
+  PostStatus(kTextReading);
+  std::vector<uint8_t> image(kWriteImageBytes, kErasedByte);
+  uint32_t window = m_romSize > 0 ? static_cast<uint32_t>(m_romSize) : 0;
+  if (window > kWriteImageBytes) window = kWriteImageBytes;
+  uint32_t high = 0;
+  {
+    MotFile2Bin reader;
+    if (!reader.Start(m_fileName, image.data(), window, 0)) return kTextBadFormat;
+    while (!reader.IsDone() && !cancelled()) SleepMs(kFileReaderPollMs);
+    switch (reader.WaitResult(nullptr, &high)) {
+      case MOT_OPEN_FAILED:
+      case MOT_FORMAT_ERROR: return kTextBadFormat;
+      case MOT_NO_DATA: return kTextOutOfRange;
+      default: break;
+    }
+  }
+
+  if (cancelled()) return std::string();
+  PostStatus(kTextMatching);
+  if (failed(driver->MatchBitRate(nullptr))) return kTextMatchFailed;
+
+  if (cancelled()) return std::string();
+  PostStatus(kTextTransfer);
+  if (failed(driver->TransferWriteProgram(programPath.c_str()))) return kTextTransferFailed;
+
+  if (cancelled()) return std::string();
+  PostStatus(kTextPreparing);
+  if (failed(driver->SelectDevice())) return kTextWriteError;
+  if (cancelled()) return std::string();
+  if (failed(driver->PrepareWrite())) return kTextWriteError;
+
+  // Every block from 0 up to the one holding the highest data byte; high < 512 KiB, so
+  // every block offered lies inside the image.
+  const uint32_t end = (high + kBlockBytes) & kBlockMask;
+  uint32_t address = 0;
+  while (!cancelled() && address < end) {
+    char text[32];
+    std::snprintf(text, sizeof text, kTextWritingFormat, static_cast<unsigned long>(address));
+    PostStatus(text);
+    int step = kBlockBytes;
+    if (failed(driver->WriteBlock(image.data() + address, address, &step))) {
+      return kTextWriteError;
+    }
+    address += step > 0 ? static_cast<uint32_t>(step) : kBlockBytes;
+  }
+  if (cancelled()) return std::string();
+  if (failed(driver->EndWrite())) return kTextWriteError;
+  return std::string();
+}
+
+}  // namespace k470

@@ -1,0 +1,73 @@
+// CThreadWrite: the job that writes one S-record file into an H8 chip's flash in boot
+// mode: it reads the file into an image as large as the chip's flash, runs the driver's
+// steps, writes every 128-byte block up to the last one with data, and reports its
+// statuses, its message and its result through a JobTarget (WM_WRITE_PROGRESS).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "flash/device_type.h"
+#include "jobs/job_target.h"
+#include "jobs/thread_vl.h"
+
+namespace k470 {
+
+// The write image: the largest flash the job can write.
+constexpr uint32_t kWriteImageBytes = 0x80000;  // 512 KiB
+
+// Status texts.
+constexpr const char* kTextReading = "ファイル読み込み中";
+constexpr const char* kTextMatching = "ブートモード、通信ビットレート合わせこみ";
+constexpr const char* kTextTransfer = "書き込み制御プログラム転送";
+constexpr const char* kTextPreparing = "書き込み準備";
+constexpr const char* kTextWritingFormat = "writing %08lX";
+
+// Message texts.
+constexpr const char* kTextBadDevice = "デバイスの種類が不正です。";
+constexpr const char* kTextPortFormat = "COM%dがオープンできません。";
+constexpr const char* kTextBadFormat = "ファイルのフォーマットが不正です。";
+constexpr const char* kTextOutOfRange = "データのアドレスが有効範囲外です。";
+constexpr const char* kTextMatchFailed = "ブート合わせこみ失敗";
+constexpr const char* kTextTransferFailed = "書き込み制御プログラム転送失敗";
+constexpr const char* kTextWriteError = "書き込みエラー";
+constexpr const char* kTextWriteDone = "書き込み終了";
+
+// The H8/36077's write-control program, below the program folder.
+constexpr const char* kWriteProgramFileName = "36077.mot";
+
+class CThreadWrite : public CThreadVl {
+ public:
+  CThreadWrite() = default;
+  ~CThreadWrite() override;
+
+  // Copies the parameters and starts the job. `programPath` is the H8/36077's
+  // write-control program; empty means bin/36077.mot below the program folder.
+  int Start(int portNumber, const std::string& fileName, const DeviceType& device,
+            JobTarget* target, const std::string& programPath = std::string());
+
+  // Posts `text` as the job's current status.
+  void PostStatus(const char* text);
+
+ protected:
+  int Run() override;
+
+ private:
+  // Runs the steps; returns the failure text, or empty on success or cancel.
+  std::string Write();
+
+  JobTarget* m_target = nullptr;
+  int m_portNumber = 0;
+  std::string m_fileName;
+  int m_deviceId = 0;
+  std::string m_deviceName;
+  int m_clkSelect = 0;
+  int m_bpsSelect = 0;
+  int m_clk = 0;
+  int m_bps = 0;
+  int m_romSize = 0;
+  std::string m_programPath;
+  std::string m_status;
+};
+
+}  // namespace k470

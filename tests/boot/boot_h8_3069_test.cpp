@@ -1,0 +1,172 @@
+// The H8/3069 driver: command framing and reply lengths, the selection sequence, blocks.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "boot/boot_h8_3069.h"
+#include "tests/boot/boot_test_util.h"
+#include "tests/boot/transcript.h"
+
+namespace k470 {
+namespace {
+
+using test::Bytes;
+using test::FakeLine;
+using test::HexBytes;
+
+// The bytes of `hex` followed by the checksum that makes the frame add up to 0.
+Bytes Framed(const char* hex) {
+  Bytes frame = HexBytes(hex);
+  uint8_t sum = 0;
+  for (uint8_t b : frame) sum = static_cast<uint8_t>(sum + b);
+  frame.push_back(static_cast<uint8_t>(0x100 - sum));
+  return frame;
+}
+
+class H8_3069Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeLine::Instance().Reset();
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
+  }
+  void TearDown() override { FakeLine::Instance().Reset(); }
+  std::atomic<int> cancel{0};
+  BootH8_3069 driver{&cancel};
+};
+
+TEST_F(H8_3069Test, SelectionSequenceMatchesTheGoldenTranscriptAndSwitchesRate) {
+  ASSERT_TRUE(test::ScriptTranscript("h8_3069_select.txt"));
+  EXPECT_EQ(driver.SelectDevice(), 1);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  // The confirmation and 0x40 go out at the rate named in the 0x3F frame.
+  auto sent = test::WrittenByRate(FakeLine::Instance().Transcript());
+  EXPECT_EQ(sent[38400], (Bytes{kCmdBitRateConfirm, kCmdProgramEraseState}));
+  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 38400u);
+}
+
+TEST_F(H8_3069Test, NewBitRateFrameCarriesRateAndClockOfTheDevice) {
+  BootH8_3069 other(&cancel);
+  ASSERT_EQ(other.OpenPort(test::kTestPort, 19660, 57600), 1);
+  // The device code comes from reply bytes 4..7; 576 = 0x0240, 1966 = 0x07AE.
+  FakeLine::Instance().Expect({kCmdDeviceInquiry}, HexBytes("30 06 01 04 11 22 33 44 00"));
+  FakeLine::Instance().Expect(Framed("10 04 11 22 33 44"), {kReplyAck});
+  FakeLine::Instance().Expect({kCmdClockModeInquiry}, {kReplyAck});
+  FakeLine::Instance().Expect(HexBytes("11 01 00 EE"), {kReplyAck});
+  FakeLine::Instance().Expect({kCmdMultiplierInquiry}, {kReplyAck});
+  FakeLine::Instance().Expect({kCmdFrequencyInquiry}, {kReplyAck});
+  FakeLine::Instance().Expect(Framed("3F 06 02 40 07 AE 01 01"), {kReplyAck});
+  FakeLine::Instance().Expect({kCmdBitRateConfirm}, {kReplyAck});
+  FakeLine::Instance().Expect({kCmdProgramEraseState}, {kReplyAck});
+  EXPECT_EQ(other.SelectDevice(), 1);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 57600u);
+}
+
+TEST_F(H8_3069Test, RefusedNewBitRateStillReopensAtThatRateAndSendsNoConfirmation) {
+  FakeLine::Instance().Expect({kCmdDeviceInquiry}, HexBytes("30 06 01 04 33 30 36 39 00"));
+  FakeLine::Instance().Expect(HexBytes("10 04 33 30 36 39 1A"), {kReplyAck});
+  FakeLine::Instance().Expect({kCmdClockModeInquiry}, HexBytes("31 02 01 00 CC"));
+  FakeLine::Instance().Expect(HexBytes("11 01 00 EE"), {kReplyAck});
+  FakeLine::Instance().Expect({kCmdMultiplierInquiry}, HexBytes("32 01 01 CC"));
+  FakeLine::Instance().Expect({kCmdFrequencyInquiry}, HexBytes("33 01 01 CB"));
+  FakeLine::Instance().Expect(HexBytes("3F 06 01 80 07 D0 01 01 61"), HexBytes("BF 24"));
+  const int opensBefore = FakeLine::Instance().OpenCount();
+  EXPECT_EQ(driver.SelectDevice(), 0);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(FakeLine::Instance().OpenCount(), opensBefore + 1);
+  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 38400u);
+  EXPECT_EQ(FakeLine::Instance().Written().back(), 0x61);  // nothing after the 0x3F frame
+}
+
+TEST_F(H8_3069Test, ReplyLengthsFollowTheFirstAndSecondByte) {
+  uint8_t reply[8] = {};
+  // ACK alone, a 0x30 response of size 4 (7 bytes), an error pair: each command reads
+  // exactly its own reply, so the next one starts clean.
+  FakeLine::Instance().Expect({kCmdUserFlashSelect}, {kReplyAck});
+  FakeLine::Instance().Expect({kCmdClockModeInquiry}, HexBytes("30 04 01 02 03 04 C2"));
+  FakeLine::Instance().Expect({kCmdMultiplierInquiry}, HexBytes("A2 11"));
+  FakeLine::Instance().Expect({kCmdFrequencyInquiry}, {kReplyAck});
+  EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false), 1);
+  EXPECT_EQ(driver.Command(kCmdClockModeInquiry, nullptr, 0, reply, sizeof reply, false), 1);
+  EXPECT_EQ(reply[6], 0xC2);
+  EXPECT_EQ(driver.Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false), 0);
+  EXPECT_EQ(reply[0], 0xA2);
+  EXPECT_EQ(reply[1], 0x11);
+  EXPECT_EQ(driver.Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false), 1);
+  EXPECT_EQ(reply[0], kReplyAck);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+}
+
+TEST_F(H8_3069Test, AReplyLongerThanItsAreaIsReadButNotStoredPastTheArea) {
+  // Size 0xFF: 258 bytes for a 128-byte area, followed by a guard pattern.
+  Bytes response = {0x30, 0xFF};
+  for (int i = 0; i < 0xFF + 1; ++i) response.push_back(0x5A);
+  FakeLine::Instance().Expect({kCmdUserFlashSelect}, response);
+  struct {
+    uint8_t area[kPrepareReplyBytes];
+    uint8_t guard[200];
+  } mem;
+  std::memset(mem.guard, 0x11, sizeof mem.guard);
+  EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, mem.area, sizeof mem.area, false),
+            1);
+  for (uint8_t g : mem.guard) ASSERT_EQ(g, 0x11);
+  // All of it was consumed: the next command sees only its own reply.
+  FakeLine::Instance().Expect({kCmdUserFlashSelect}, {kReplyAck});
+  EXPECT_EQ(driver.PrepareWrite(), 1);
+}
+
+TEST_F(H8_3069Test, AChipThatStopsMidReplyFailsTheCommandTenSecondsAfterItsLastByte) {
+  FakeLine::Instance().Expect({kCmdUserFlashSelect}, HexBytes("30 04 01"));
+  const uint32_t start = test::ClockNow();
+  EXPECT_EQ(driver.PrepareWrite(), 0);
+  const uint32_t waited = test::ClockNow() - start;
+  EXPECT_GE(waited, kReplyByteWaitMs);
+  EXPECT_LT(waited, kReplyByteWaitMs + 100);
+}
+
+TEST_F(H8_3069Test, WriteSequenceMatchesTheGoldenTranscript) {
+  ASSERT_TRUE(test::ScriptTranscript("h8_3069_write.txt"));
+  uint8_t block[kBlockBytes];
+  for (int i = 0; i < kBlockBytes; ++i) block[i] = static_cast<uint8_t>(i);
+  int step = 0;
+  EXPECT_EQ(driver.PrepareWrite(), 1);
+  EXPECT_EQ(driver.WriteBlock(block, 0x100, &step), 1);
+  EXPECT_EQ(step, kBlockBytes);
+  EXPECT_EQ(driver.EndWrite(), 1);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+}
+
+TEST_F(H8_3069Test, ErasedBlocksAreSkippedAndAnErrorReplyFailsTheBlock) {
+  uint8_t block[kBlockBytes];
+  std::memset(block, 0xFF, sizeof block);
+  int step = 0;
+  EXPECT_EQ(driver.WriteBlock(block, 0, &step), 1);
+  EXPECT_EQ(step, kBlockBytes);
+  EXPECT_TRUE(FakeLine::Instance().Written().empty());
+
+  block[127] = 0x00;
+  Bytes frame(5 + kBlockBytes);
+  frame[0] = kCmdProgram128;
+  frame[4] = 0x80;  // address 0x00000080
+  std::memcpy(frame.data() + 5, block, kBlockBytes);
+  uint8_t sum = 0;
+  for (uint8_t b : frame) sum = static_cast<uint8_t>(sum + b);
+  frame.push_back(static_cast<uint8_t>(0x100 - sum));
+  FakeLine::Instance().Expect(frame, HexBytes("D0 51"));
+  step = 0;
+  EXPECT_EQ(driver.WriteBlock(block, 0x80, &step), 0);
+  EXPECT_EQ(step, kBlockBytes);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+}
+
+TEST_F(H8_3069Test, EndFrameIsAlwaysTheSameSixBytes) {
+  FakeLine::Instance().Expect(HexBytes("50 FF FF FF FF B4"), {kReplyAck});
+  EXPECT_EQ(driver.EndWrite(), 1);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(driver.TransferWriteProgram(""), 1);  // nothing to transfer for this chip
+  EXPECT_EQ(FakeLine::Instance().Written().size(), 6u);
+}
+
+}  // namespace
+}  // namespace k470
