@@ -1,0 +1,287 @@
+// The flash write job end to end over fake chips: statuses, texts, results, which blocks
+// reach the chip, and cancel between blocks.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "flash/thread_write.h"
+#include "tests/flash/fake_chips.h"
+#include "tests/support/recording_target.h"
+
+namespace k470 {
+namespace {
+
+using test::Bytes;
+using test::FakeChip;
+using test::FakeLine;
+using test::RecordingTarget;
+
+constexpr int kPort = 4;
+constexpr int kEndWaitMs = 60000;
+
+// S3 records of up to 32 data bytes each.
+std::string S3(uint32_t address, const Bytes& data) {
+  if (data.size() > 32) {
+    std::string out;
+    for (size_t i = 0; i < data.size(); i += 32) {
+      const size_t n = std::min<size_t>(32, data.size() - i);
+      out += S3(address + static_cast<uint32_t>(i),
+                Bytes(data.begin() + static_cast<long>(i),
+                      data.begin() + static_cast<long>(i + n)));
+    }
+    return out;
+  }
+  std::vector<uint8_t> body = {static_cast<uint8_t>(data.size() + 5),
+                               static_cast<uint8_t>(address >> 24),
+                               static_cast<uint8_t>(address >> 16),
+                               static_cast<uint8_t>(address >> 8),
+                               static_cast<uint8_t>(address)};
+  body.insert(body.end(), data.begin(), data.end());
+  uint8_t sum = 0;
+  std::string line = "S3";
+  char hex[4];
+  for (uint8_t b : body) {
+    std::snprintf(hex, sizeof hex, "%02X", b);
+    line += hex;
+    sum = static_cast<uint8_t>(sum + b);
+  }
+  std::snprintf(hex, sizeof hex, "%02X", static_cast<uint8_t>(0xFF - sum));
+  return line + hex + "\n";
+}
+
+Bytes Pattern(size_t n, uint8_t seed) {
+  Bytes out(n);
+  for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(seed + i * 13);
+  return out;
+}
+
+std::string WriteImage(const std::string& name, const std::string& records) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << records;
+  return path;
+}
+
+DeviceType H8_3069() {
+  DeviceType t;
+  t.Id = 0; t.Name = "H8/3069F"; t.ClkSelect = 1; t.BpsSelect = 1;
+  t.Clk = 20000; t.Bps = 38400; t.RomSize = 524288;
+  return t;
+}
+
+DeviceType H8_36077() {
+  DeviceType t;
+  t.Id = 1; t.Name = "H8/36077"; t.Clk = 20000; t.Bps = 57600; t.RomSize = 57344;
+  return t;
+}
+
+class ThreadWriteTest : public ::testing::Test {
+ protected:
+  void SetUp() override { FakeLine::Instance().Reset(); }
+  void TearDown() override {
+    job.reset();
+    FakeLine::Instance().Reset();
+  }
+  // Runs one write and waits for its end.
+  void RunWrite(const std::string& file, const DeviceType& type, int port = kPort,
+                const std::string& program = K470_SIM_PROGRAM) {
+    ASSERT_EQ(job->Start(port, file, type, target.get(), program), 1);
+    ASSERT_TRUE(target->WaitForEnd(kEndWaitMs));
+    while (!job->IsDone()) std::this_thread::yield();
+  }
+  std::vector<std::string> WritingStatuses() const {
+    std::vector<std::string> out;
+    for (const std::string& s : target->Statuses()) {
+      if (s.rfind("writing ", 0) == 0) out.push_back(s);
+    }
+    return out;
+  }
+  bool FlashHolds(const FakeChip& chip, uint32_t address, const Bytes& data) const {
+    return std::equal(data.begin(), data.end(), chip.flash.begin() + address);
+  }
+  // A new job and target for the next case of a test.
+  void Fresh() {
+    job = std::make_unique<CThreadWrite>();
+    target = std::make_unique<RecordingTarget>();
+  }
+  std::unique_ptr<RecordingTarget> target = std::make_unique<RecordingTarget>();
+  std::unique_ptr<CThreadWrite> job = std::make_unique<CThreadWrite>();
+};
+
+TEST_F(ThreadWriteTest, H8_3069WriteReportsEveryStepInOrderAndProgramsTheImage) {
+  auto chip = std::make_shared<test::FakeH8_3069>();
+  FakeChip::Attach(chip);
+  const Bytes data = Pattern(0x100, 1);
+  RunWrite(WriteImage("small.mot", S3(0, data)), H8_3069());
+  EXPECT_EQ(target->Statuses(),
+            (std::vector<std::string>{kTextReading, kTextMatching, kTextTransfer,
+                                      kTextPreparing, "writing 00000000",
+                                      "writing 00000080"}));
+  EXPECT_EQ(target->Messages(), (std::vector<std::string>{std::string("I:") + kTextWriteDone}));
+  EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
+  EXPECT_EQ(target->EndCount(), 1);
+  EXPECT_EQ(target->Reports().back().kind, RecordingTarget::Report::Ended);
+  EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{0, 0x80}));
+  EXPECT_TRUE(chip->ended);
+  EXPECT_EQ(chip->newRate, 38400u);
+  EXPECT_TRUE(FlashHolds(*chip, 0, data));
+  EXPECT_FALSE(FakeLine::Instance().IsOpen());  // closed by the time the end is reported
+}
+
+TEST_F(ThreadWriteTest, BlocksOfferedEndWithTheBlockOfTheHighestByte) {
+  struct Case { uint32_t high; size_t statuses; };
+  for (const Case c : {Case{0x7F, 1}, Case{0x80, 2}, Case{0x1000, 33}}) {
+    SCOPED_TRACE(c.high);
+    FakeLine::Instance().Reset();
+    auto chip = std::make_shared<test::FakeH8_3069>();
+    FakeChip::Attach(chip);
+    Fresh();
+    RunWrite(WriteImage("edge.mot", S3(0, {0x12}) + S3(c.high, {0x34})), H8_3069());
+    EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
+    EXPECT_EQ(WritingStatuses().size(), c.statuses);
+    // Only blocks holding data reach the chip (a sparse image).
+    const uint32_t last = c.high & ~0x7Fu;
+    EXPECT_EQ(chip->blocks, last == 0 ? std::vector<uint32_t>{0}
+                                      : (std::vector<uint32_t>{0, last}));
+    EXPECT_EQ(chip->flash[c.high], 0x34);
+  }
+}
+
+TEST_F(ThreadWriteTest, H8_36077WriteSendsTheProgramThenTheBlocksUpToARecordAboveTheRom) {
+  auto chip = std::make_shared<test::FakeH8_36077>();
+  FakeChip::Attach(chip);
+  const Bytes data = Pattern(200, 7);
+  RunWrite(WriteImage("above.mot", S3(0x100, data) + S3(0x10000, {1, 2, 3})), H8_36077());
+  EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
+  EXPECT_EQ(chip->program.size(), 0x180u);
+  EXPECT_EQ(WritingStatuses().size(), 57344u / 128u);  // every block up to the ROM's end
+  EXPECT_EQ(WritingStatuses().back(), "writing 0000DF80");
+  EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{0x100, 0x180}));
+  EXPECT_TRUE(FlashHolds(*chip, 0x100, data));
+  EXPECT_TRUE(chip->ended);
+  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 57600u);
+}
+
+TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
+  struct Case {
+    const char* name;
+    DeviceType type;
+    int port;
+    std::string file;
+    std::string program;
+    std::function<void(FakeChip&)> setup;
+    std::string text;
+  };
+  const std::string good = WriteImage("good.mot", S3(0x80, Pattern(300, 3)));
+  DeviceType badId = H8_3069();
+  badId.Id = 2;
+  std::vector<Case> cases = {
+      {"bad id", badId, kPort, good, "", nullptr, kTextBadDevice},
+      {"port 0", H8_3069(), 0, good, "", nullptr, "COM0がオープンできません。"},
+      {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat},
+      {"bad record", H8_3069(), kPort, WriteImage("bad.mot", "S1030000FF\n"), "", nullptr,
+       kTextBadFormat},
+      {"only above rom", H8_36077(), kPort, WriteImage("high.mot", S3(0xE000, {1})), "",
+       nullptr, kTextOutOfRange},
+      {"silent chip", H8_3069(), kPort, good, "",
+       [](FakeChip& c) { c.answerOnlyAt = 1; }, kTextMatchFailed},
+      {"no program", H8_36077(), kPort, good, "/nonexistent/36077.mot", nullptr,
+       kTextTransferFailed},
+      {"block refused 3069", H8_3069(), kPort, good, "",
+       [](FakeChip& c) { c.errorAtBlock = 1; }, kTextWriteError},
+      {"block refused 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM,
+       [](FakeChip& c) { c.errorAtBlock = 0; }, kTextWriteError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeLine::Instance().Reset();
+    std::shared_ptr<FakeChip> chip;
+    if (c.type.Id == 1) {
+      chip = std::make_shared<test::FakeH8_36077>();
+    } else {
+      chip = std::make_shared<test::FakeH8_3069>();
+    }
+    if (c.setup) c.setup(*chip);
+    FakeChip::Attach(chip);
+    Fresh();
+    RunWrite(c.file, c.type, c.port, c.program.empty() ? K470_SIM_PROGRAM : c.program);
+    EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + c.text}));
+    EXPECT_EQ(target->LastResult(), JOB_FAILED);
+    EXPECT_EQ(target->EndCount(), 1);
+    EXPECT_FALSE(chip->ended);
+    EXPECT_FALSE(FakeLine::Instance().IsOpen());
+  }
+}
+
+TEST_F(ThreadWriteTest, WithoutAProgramPathTheProgramIsLookedForBelowTheProgramFolder) {
+  auto chip = std::make_shared<test::FakeH8_36077>();
+  FakeChip::Attach(chip);
+  ASSERT_EQ(job->Start(kPort, WriteImage("p.mot", S3(0, {1})), H8_36077(), target.get()), 1);
+  ASSERT_TRUE(target->WaitForEnd(kEndWaitMs));
+  // The test program's folder has no bin/36077.mot.
+  EXPECT_EQ(target->Messages(), (std::vector<std::string>{std::string("E:") + kTextTransferFailed}));
+}
+
+TEST_F(ThreadWriteTest, CancelBetweenBlocksSendsNoFurtherBlockAndNoEnd) {
+  for (int id : {0, 1}) {
+    SCOPED_TRACE(id);
+    FakeLine::Instance().Reset();
+    std::shared_ptr<FakeChip> chip;
+    if (id == 1) {
+      chip = std::make_shared<test::FakeH8_36077>();
+    } else {
+      chip = std::make_shared<test::FakeH8_3069>();
+    }
+    Fresh();
+    CThreadWrite* running = job.get();
+    chip->onBlock = [running](int index) {
+      if (index == 1) running->RequestCancel();
+    };
+    FakeChip::Attach(chip);
+    RunWrite(WriteImage("cancel.mot", S3(0, Pattern(1024, 9))), id ? H8_36077() : H8_3069());
+    EXPECT_EQ(target->LastResult(), JOB_CANCELLED);
+    EXPECT_TRUE(target->Messages().empty());
+    EXPECT_EQ(chip->blocks.size(), 2u);
+    EXPECT_FALSE(chip->ended);
+    EXPECT_EQ(WritingStatuses().back(), "writing 00000080");
+  }
+}
+
+TEST_F(ThreadWriteTest, OddOrOversizedFlashSizesOfferOnlyBlocksInsideTheErasedImage) {
+  // 1000 bytes: the last block (896..1023) carries the data and 0xFF padding.
+  {
+    auto chip = std::make_shared<test::FakeH8_3069>();
+    FakeChip::Attach(chip);
+    DeviceType odd = H8_3069();
+    odd.RomSize = 1000;
+    const Bytes data = Pattern(10, 5);
+    RunWrite(WriteImage("odd.mot", S3(990, data) + S3(1000, {0x77})), odd);
+    EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
+    EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{896}));
+    EXPECT_TRUE(FlashHolds(*chip, 990, data));
+    EXPECT_EQ(chip->flash[1000], 0xFF);  // beyond the flash size: padding, not the record
+    EXPECT_EQ(chip->flash[1023], 0xFF);
+  }
+  // 1 MiB: the image stops at 512 KiB; a record beyond it stores nothing.
+  {
+    FakeLine::Instance().Reset();
+    auto chip = std::make_shared<test::FakeH8_3069>();
+    FakeChip::Attach(chip);
+    Fresh();
+    DeviceType big = H8_3069();
+    big.RomSize = 0x100000;
+    RunWrite(WriteImage("big.mot", S3(0x7FF80, Pattern(128, 1)) + S3(0x90000, {1})), big);
+    EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
+    EXPECT_EQ(WritingStatuses().size(), 0x80000u / 128u);
+    EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{0x7FF80}));
+  }
+}
+
+}  // namespace
+}  // namespace k470
