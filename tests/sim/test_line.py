@@ -70,7 +70,8 @@ class LineTest(unittest.TestCase):
         with tempfile.TemporaryDirectory() as d:
             report = os.path.join(d, "r.json")
             proc = subprocess.Popen([find_binary(), "h8-3069", "--report", report],
-                                    stdout=subprocess.PIPE, process_group=0)
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                    process_group=0)
             try:
                 line = proc.stdout.readline().decode()
                 self.assertRegex(line, r"^k470sim ready /dev/pts/\d+\n$")
@@ -82,6 +83,26 @@ class LineTest(unittest.TestCase):
                     proc.wait()
                 proc.stdout.close()
             self.assertTrue(os.path.exists(report))
+
+    def test_it_stops_when_whoever_started_it_is_gone(self):
+        with tempfile.TemporaryDirectory() as d:
+            report = os.path.join(d, "r.json")
+            shell = subprocess.Popen(["sh", "-c", '"$0" monitor --report "$1"; true',
+                                      find_binary(), report], stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL)
+            line = shell.stdout.readline().decode()
+            shell.stdout.close()
+            self.assertTrue(line.startswith("k470sim ready "), line)
+            shell.kill()
+            shell.wait()
+            deadline = time.monotonic() + 10
+            text = ""
+            while not text.endswith("\n") and time.monotonic() < deadline:
+                time.sleep(0.05)
+                if os.path.exists(report):
+                    with open(report) as f:
+                        text = f.read()
+            self.assertIn('"stopped_by":"parent"', text)
 
     def test_bad_arguments_are_refused(self):
         for args in (["nothing"], ["monitor", "--only-rate", "x"], ["h8-3069", "--bogus"], []):

@@ -1,5 +1,7 @@
 // k470sim: plays a K470 board monitor or an H8 chip in boot mode on a pseudo-terminal,
 // so that the loader can be run and tested without hardware.
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -53,6 +55,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "k470sim: %s\n", error.c_str());
     return 1;
   }
+  // Taken before anyone learns the pty's name, so a parent that quits at once is noticed.
+  const pid_t parent = getppid();
   InstallStopSignals();
   Now();  // the report's clock starts here
 
@@ -66,7 +70,7 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   LoopStats stats;
-  RunLoop(line, *target, options, stats);
+  RunLoop(line, *target, options, parent, stats);
   line.Close();
 
   int status = 0;

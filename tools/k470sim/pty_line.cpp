@@ -179,9 +179,17 @@ HostLine PtyLine::Host() const {
 
 bool EnsureOwnSession(std::string& error) {
   if (setsid() >= 0 || getsid(0) == getpid()) return true;
-  // Leading a process group: only a child can start a session.
+  // Leading a process group: only a child can start a session. The stop signals stay
+  // blocked across the fork until the parent's forwarding is in place (the child installs
+  // its own handlers and keeps them blocked outside its wait).
+  sigset_t stops, old;
+  sigemptyset(&stops);
+  sigaddset(&stops, SIGTERM);
+  sigaddset(&stops, SIGINT);
+  sigprocmask(SIG_BLOCK, &stops, &old);
   pid_t child = fork();
   if (child < 0) {
+    sigprocmask(SIG_SETMASK, &old, nullptr);
     error = Errno("fork");
     return false;
   }
@@ -197,6 +205,7 @@ bool EnsureOwnSession(std::string& error) {
   sa.sa_handler = Forward;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
+  sigprocmask(SIG_SETMASK, &old, nullptr);
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kReadChunk = 4096;
 constexpr double kRetryAfterErrorS = 0.005;  // master read failed (no slave open): wait
-constexpr double kIdlePollS = 1.0;
+constexpr double kIdlePollS = 0.25;  // longest wait between looks at the parent
 
 volatile sig_atomic_t g_stop = 0;
 
@@ -107,7 +107,8 @@ void LoopStats::Write(JsonWriter& json) const {
   json.String("stopped_by", stoppedBy);
 }
 
-void RunLoop(PtyLine& line, Target& target, const SimOptions& options, LoopStats& stats) {
+void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t parent,
+             LoopStats& stats) {
   LineOutput out(options.pacing);
   out.SetMuted(options.silent || options.stopAfter == 0);
   out.SetLimit(options.cutAfter);
@@ -125,9 +126,15 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, LoopStats
   }
 
   while (!g_stop) {
+    // Whoever started the simulator is gone (a test run that was killed, say): stop too,
+    // rather than hold a pty for nobody.
+    if (getppid() != parent) {
+      stats.stoppedBy = "parent";
+      return;
+    }
     Flush(line, out, stats);
     double now = Now();
-    double wait = out.Empty() ? kIdlePollS : std::max(0.0, out.NextDue() - now);
+    double wait = out.Empty() ? kIdlePollS : std::clamp(out.NextDue() - now, 0.0, kIdlePollS);
     pollfd fds[2] = {{line.MasterFd(), POLLIN, 0}, {line.WatchFd(), POLLIN, 0}};
     pollfd& p = fds[0];
     timespec ts = ToTimespec(wait);

@@ -3,6 +3,8 @@
 // target's answers at their due times. Ends on SIGTERM/SIGINT or when the line is dropped.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -32,6 +34,8 @@ void InstallStopSignals();
 // Seconds since the loop's clock started (the first call).
 double Now();
 
-void RunLoop(PtyLine& line, Target& target, const SimOptions& options, LoopStats& stats);
+// `parent`: the process that started the simulator; the loop ends when it is gone.
+void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t parent,
+             LoopStats& stats);
 
 }  // namespace k470sim
