@@ -1,0 +1,105 @@
+// LoadSettings and SaveSettings: the schema of the INI file.
+#include "settings/app_settings.h"
+
+#include <cstdio>
+
+#include "settings/iniacs.h"
+
+namespace k470 {
+namespace {
+
+constexpr const char* kSectionSystem = "System";
+constexpr const char* kSectionFlashWrite = "FlashWrite";
+constexpr const char* kSectionRamLoad = "RamLoad";
+constexpr const char* kSectionOption = "Option";
+constexpr int kDirectMode = 0;
+constexpr int kRewriteMode = 1;
+constexpr int kAbsent = -1;  // what GetInt answers for an absent entry
+
+int32_t IntOr(iniacs* ini, const char* section, const char* key, int32_t absent) {
+  int32_t v = ini->GetInt(section, key);
+  return v == kAbsent ? absent : v;
+}
+
+std::string HistoryKey(int number) {
+  char key[16];
+  std::snprintf(key, sizeof key, "name%d", number);
+  return key;
+}
+
+void LoadHistory(iniacs* ini, const char* section, FileHistory* history) {
+  if (history == nullptr) return;
+  char text[kSettingTextBytes];
+  for (int n = 1; n <= FileHistory::kMaxEntries; ++n) {
+    if (ini->GetString(section, HistoryKey(n).c_str(), text, sizeof text)) history->Add(text);
+  }
+}
+
+void SaveHistory(iniacs* ini, const char* section, const FileHistory& history) {
+  for (int i = 0; i < history.GetCount(); ++i)
+    ini->WriteString(section, HistoryKey(i + 1).c_str(), history.GetAt(i).c_str());
+}
+
+}  // namespace
+
+void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory* flashWrite,
+                  FileHistory* ramLoad, std::string* addressText) {
+  iniacs ini;
+  ini.SetFile(iniPath, kDirectMode);
+  char text[kSettingTextBytes];
+
+  settings->com = IntOr(&ini, kSectionSystem, "Com", 1);
+  settings->mode = IntOr(&ini, kSectionSystem, "Mode", 0);
+  if (settings->mode != 0 && settings->mode != 1) settings->mode = 0;
+  settings->help = ini.GetString(kSectionSystem, "Help", text, sizeof text) && text[0] != '\0'
+                       ? text
+                       : kDefaultHelpPath;
+  settings->cpuSel = IntOr(&ini, kSectionSystem, "CpuSel", 0);
+
+  LoadHistory(&ini, kSectionFlashWrite, flashWrite);
+  LoadHistory(&ini, kSectionRamLoad, ramLoad);
+
+  uint32_t address = ini.GetHex(kSectionRamLoad, "address");
+  if (address == 0) address = kDefaultRamLoadAddress;
+  if (addressText != nullptr) {
+    char shown[16];
+    std::snprintf(shown, sizeof shown, "%08lX", static_cast<unsigned long>(address));
+    *addressText = shown;
+  }
+
+  OptionSettings& o = settings->options;
+  o.fwriteUpdateCheck = IntOr(&ini, kSectionOption, "FwriteUpdateCheck", 0);
+  o.rloadUpdateCheck = IntOr(&ini, kSectionOption, "RloadUpdateCheck", 0);
+  o.autoLoad = IntOr(&ini, kSectionOption, "AutoLoad", 0);
+  o.autoGo = IntOr(&ini, kSectionOption, "AutoGo", 0);
+  // Written as "AutoDisConnect"; the reader ignores letter case.
+  o.autoDisConnect = IntOr(&ini, kSectionOption, "AutoDisconnect", 0);
+  o.runApp = IntOr(&ini, kSectionOption, "RunApp", 0);
+  o.runAppName = ini.GetString(kSectionOption, "RunAppName", text, sizeof text) ? text : "";
+}
+
+void SaveSettings(const std::string& iniPath, const AppSettings& settings,
+                  const FileHistory& flashWrite, const FileHistory& ramLoad, uint32_t address) {
+  iniacs ini;
+  ini.SetFile(iniPath, kRewriteMode);
+
+  ini.WriteInt(kSectionSystem, "Com", settings.com);
+  ini.WriteInt(kSectionSystem, "Mode", settings.mode);
+  ini.WriteString(kSectionSystem, "Help", settings.help.c_str());
+  ini.WriteInt(kSectionSystem, "CpuSel", settings.cpuSel);
+
+  SaveHistory(&ini, kSectionFlashWrite, flashWrite);
+  SaveHistory(&ini, kSectionRamLoad, ramLoad);
+  ini.WriteHex(kSectionRamLoad, "address", address);
+
+  const OptionSettings& o = settings.options;
+  ini.WriteInt(kSectionOption, "FwriteUpdateCheck", o.fwriteUpdateCheck);
+  ini.WriteInt(kSectionOption, "RloadUpdateCheck", o.rloadUpdateCheck);
+  ini.WriteInt(kSectionOption, "AutoLoad", o.autoLoad);
+  ini.WriteInt(kSectionOption, "AutoGo", o.autoGo);
+  ini.WriteInt(kSectionOption, "AutoDisConnect", o.autoDisConnect);
+  ini.WriteInt(kSectionOption, "RunApp", o.runApp);
+  ini.WriteString(kSectionOption, "RunAppName", o.runAppName.c_str());
+}  // the batch is written to the file here
+
+}  // namespace k470
