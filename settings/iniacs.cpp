@@ -44,7 +44,7 @@ int32_t iniacs::GetInt(const char* section, const char* key) {
 }
 
 uint32_t iniacs::GetHex(const char* section, const char* key) {
-  char buffer[kHexBufferBytes];
+  char buffer[kHexBufferBytes] = {};
   if (ProfileGetString(section, key, "", buffer, kHexBufferBytes, m_path.c_str()) <= 0) return 0;
   buffer[kHexBufferBytes - 1] = '\0';
   uint32_t value = 0;
@@ -58,7 +58,9 @@ uint32_t iniacs::GetHex(const char* section, const char* key) {
 
 bool iniacs::GetString(const char* section, const char* key, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return false;
-  buffer[0] = '\0';
+  // Zeroed first: where the buffer ends inside a two-byte character, the system's reader
+  // leaves that byte as it was.
+  std::memset(buffer, 0, static_cast<size_t>(size));
   if (ProfileGetString(section, key, "", buffer, size, m_path.c_str()) <= 0) return false;
   buffer[size - 1] = '\0';
 
