@@ -25,6 +25,7 @@ constexpr int kExitRefused = 3;
 constexpr int kExitNoAnswer = 4;
 
 constexpr DWORD kPollMs = 50;          // between two looks while waiting
+constexpr DWORD kWatchPollMs = 5;      // between two looks at a changing text
 constexpr UINT kSendTimeoutMs = 5000;  // a window that does not answer within this is hung
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static that holds a message box's text
 
@@ -480,6 +481,55 @@ int DismissBox(const std::vector<std::wstring>& a, bool press) {
   return kExitNotFound;
 }
 
+// Waits for a window, then follows a control's text while the window lasts: prints every
+// new text, and, when a box title is given, the text of each such message box
+// ("box: ...") before pressing its OK. Ends when the window has gone.
+int WatchText(const std::vector<std::wstring>& a) {
+  long long id = 0, ms = 0;
+  if (!ParseInt(a[1], &id) || !ParseInt(a[2], &ms)) return kExitUsage;
+  const bool boxes = a.size() > 3;
+  DWORD start = GetTickCount();
+  std::wstring last;
+  bool first = true;
+  bool seen = false;
+  for (;;) {
+    HWND top = FindTop(a[0]);
+    if (!top && seen) return kExitOk;
+    if (!top) {
+      if (GetTickCount() - start >= static_cast<DWORD>(ms)) {
+        PrintA("no window " + Utf8(a[0]));
+        return kExitNotFound;
+      }
+      Sleep(kWatchPollMs);
+      continue;
+    }
+    seen = true;
+    HWND control = FindControl(top, static_cast<int>(id));
+    std::wstring text;
+    if (control && ReadText(control, &text) && (first || text != last)) {
+      Print(text);
+      last = text;
+      first = false;
+    }
+    if (boxes) {
+      HWND box = FindMessageBox(a[3]);
+      if (box) {
+        std::wstring boxText;
+        ReadText(GetDlgItem(box, kMessageBoxTextId), &boxText);
+        Print(L"box: " + boxText);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        // Wait for that box to go, so that it is reported once.
+        for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(10);
+      }
+    }
+    if (GetTickCount() - start >= static_cast<DWORD>(ms)) break;
+    Sleep(kWatchPollMs);
+  }
+  PrintA("timed out: the window is still there");
+  return kExitNotFound;
+}
+
 int Rect(const std::vector<std::wstring>& a) {
   HWND top, control;
   int rc = a.size() > 1 ? Locate(a[0], a[1], &top, &control) : Locate(a[0], L"", &top, nullptr);
@@ -520,6 +570,7 @@ void Usage() {
       "  key <window> <VK|RETURN|ESCAPE|DOWN|...>   close <window>\n"
       "  list-windows [<window>]         rect <window> [<id>]        pixel <window> <id>\n"
       "  dismiss-box <title> <ms>        box-text <title> <ms>\n"
+      "  watch-text <window> <id> <ms> [<box title>]   every text while the window lasts\n"
       "  sleep <ms>                      serve   (commands on stdin, one a line,\n"
       "                                          arguments separated by tabs)\n"
       "  <window> is an exact title of a visible top-level window or a handle 0x...");
@@ -544,7 +595,7 @@ int Run(const std::vector<std::wstring>& args) {
       {L"is-visible", 2, 2},  {L"get-check", 2, 2},    {L"key", 2, 2},
       {L"close", 1, 1},       {L"list-windows", 0, 1}, {L"rect", 1, 2},
       {L"pixel", 2, 2},       {L"dismiss-box", 2, 2},  {L"box-text", 2, 2},
-      {L"sleep", 1, 1}};
+      {L"watch-text", 3, 4},  {L"sleep", 1, 1}};
   const Command* found = nullptr;
   for (const Command& c : kCommands)
     if (cmd == c.name) found = &c;
@@ -573,6 +624,7 @@ int Run(const std::vector<std::wstring>& args) {
   if (cmd == L"close") return Close(a);
   if (cmd == L"list-windows") return ListWindows(a);
   if (cmd == L"rect") return Rect(a);
+  if (cmd == L"watch-text") return WatchText(a);
   if (cmd == L"pixel") return Pixel(a);
   if (cmd == L"dismiss-box") return DismissBox(a, true);
   if (cmd == L"box-text") return DismissBox(a, false);

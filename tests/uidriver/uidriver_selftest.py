@@ -37,6 +37,15 @@ def main():
         d.wait_text(TITLE, 100, "dismissed", 5000)
         assert d.no_box("box", 300)
 
+        # Following a text: each new text once, a message box read and pressed on the way;
+        # the window stays, so the watch ends by its time-out.
+        d.ok("set-text", TITLE, 100, "watching")
+        d.ok("click", TITLE, 101)
+        status, lines = d.run("watch-text", TITLE, 100, 2000, "box")
+        assert status == ui.EXIT_NOT_FOUND, (status, lines)
+        assert lines[-1].startswith("timed out"), lines
+        assert "box: 書き込み終了" in lines and lines[-2] == "dismissed", lines
+
         # Combo box: items read across processes, a choice notifies the parent.
         assert d.ok("combo-items", TITLE, 102) == ["9600", "19200", "設定"]
         d.ok("select-combo", TITLE, 102, 2)
