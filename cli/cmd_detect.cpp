@@ -47,7 +47,9 @@ int CmdDetect(int argc, char** argv) {
     target.Note("cannot start the detection");
     return kExitFailed;
   }
-  const JobWait wait = WaitForJob(job, seconds * 1000);
+  const JobWait wait = WaitForJob(job, seconds * 1000, [](void* t) {
+    static_cast<ConsoleTarget*>(t)->MuteBoardStates();
+  }, &target);
   return wait == JobWait::Interrupted ? kExitInterrupted : kExitOk;
 }
 

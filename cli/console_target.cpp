@@ -65,6 +65,7 @@ void ConsoleTarget::PostEnded(unsigned, int result) {
 }
 
 void ConsoleTarget::PostBoardState(int state) {
+  if (m_boardStatesMuted.load()) return;
   std::lock_guard<std::mutex> lock(m_mutex);
   EndBarLine();
   std::fprintf(stdout, "%s\n", BoardStateText(state));

@@ -33,6 +33,10 @@ class ConsoleTarget : public JobTarget {
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon) override;
 
+  // From now on board states are no longer printed: a look cut short by the stop of the
+  // detection reports what it had read so far, which is no finding about the board.
+  void MuteBoardStates() { m_boardStatesMuted = true; }
+
   // A line of the tool's own on stderr ("k470: " in front), ending a bar first.
   void Note(const std::string& text);
 
@@ -53,6 +57,7 @@ class ConsoleTarget : public JobTarget {
   uint64_t m_rateStartBytes = 0;
   uint32_t m_rateStartMs = 0;
   std::atomic<int> m_result{-1};
+  std::atomic<bool> m_boardStatesMuted{false};
 };
 
 }  // namespace k470::cli

@@ -8,14 +8,16 @@
 
 namespace k470::cli {
 
-JobWait WaitForJob(CThreadVl& job, uint32_t limitMs) {
+JobWait WaitForJob(CThreadVl& job, uint32_t limitMs, void (*beforeStop)(void*), void* context) {
   const uint32_t started = TickCountMs();
   while (!job.IsDone()) {
     if (InterruptRequested()) {
+      if (beforeStop) beforeStop(context);
       job.StopAndWait();
       return JobWait::Interrupted;
     }
     if (limitMs != 0 && TickCountMs() - started >= limitMs) {
+      if (beforeStop) beforeStop(context);
       job.StopAndWait();
       return JobWait::TimeUp;
     }

@@ -15,7 +15,9 @@ enum class JobWait { Ended, Interrupted, TimeUp };
 // Waits until the started job has ended, Ctrl-C was pressed or `limitMs` have passed
 // (0: no limit). In the last two cases the job is stopped (StopAndWait); on return the
 // job has always ended.
-JobWait WaitForJob(CThreadVl& job, uint32_t limitMs = 0);
+// `beforeStop` (may be null) is called before such a stop.
+JobWait WaitForJob(CThreadVl& job, uint32_t limitMs = 0, void (*beforeStop)(void*) = nullptr,
+                   void* context = nullptr);
 
 // The exit status for a job's end result (JOB_SUCCEEDED 0, JOB_FAILED 1, JOB_CANCELLED and
 // an interrupted wait 130).

@@ -1,0 +1,196 @@
+"""k470's RAM load commands end to end against the simulated board monitor.
+
+Natively k470 opens the simulator's pseudo-terminal by its path; with --wine, k470.exe
+runs under Wine and opens \\\\.\\COMn, which the simulator is linked to.
+
+    test_ramload_e2e.py --k470 PATH [--wine --com N]
+The simulator is found through $K470SIM (see tests/support/sim.py).
+"""
+
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, HERE)
+import srec  # noqa: E402
+from sim import Sim  # noqa: E402
+
+CONFIG = argparse.Namespace(k470=None, wine=False, com=7)
+RUN_TIMEOUT_S = 60
+
+MSG_START_ADDRESS = "スタートアドレスが有効範囲外です。"
+MSG_FILE_FORMAT = "ファイルのフォーマットが不正です。"
+
+
+def encoding():
+    # The Windows build's texts are in code page 932; the native build's in UTF-8.
+    return "cp932" if CONFIG.wine else "utf-8"
+
+
+def k470_command(*args):
+    if CONFIG.wine:
+        return ["wine", CONFIG.k470] + [str(a) for a in args]
+    return [CONFIG.k470] + [str(a) for a in args]
+
+
+def run_k470(*args, timeout=RUN_TIMEOUT_S):
+    # Output goes to files, not pipes: the helper processes that Wine starts inherit the
+    # handles and would keep a pipe open long after k470.exe has ended.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        p = subprocess.run(k470_command(*args), stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                           timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        return (p.returncode, out.read().decode(encoding(), "replace"),
+                err.read().decode(encoding(), "replace"))
+
+
+def start_sim(*args):
+    if CONFIG.wine:
+        sim = Sim("monitor", "--no-pacing", *args, com=CONFIG.com).start()
+        return sim, "COM%d" % CONFIG.com
+    sim = Sim("monitor", "--no-pacing", *args).start()
+    return sim, sim.port
+
+
+def wine_path(path):
+    # Wine reaches the Unix file system through drive Z:.
+    return "Z:" + path.replace("/", "\\") if CONFIG.wine else path
+
+
+class RamLoadEndToEnd(unittest.TestCase):
+    def setUp(self):
+        self.started = time.monotonic()
+        self.dir = tempfile.TemporaryDirectory(prefix="k470-e2e-")
+        self.sim = None
+
+    def tearDown(self):
+        if self.sim:
+            self.sim.stop()
+        self.dir.cleanup()
+        sys.stderr.write("(%.1f s) " % (time.monotonic() - self.started))
+
+    def mot_file(self, name, blocks):
+        path = os.path.join(self.dir.name, name)
+        with open(path, "w", newline="") as f:
+            f.write(srec.s2_records(blocks))
+        return wine_path(path)
+
+    def load(self, blocks, *extra):
+        self.sim, port = start_sim()
+        code, out, err = run_k470("ramload", "--port", port, *extra, self.mot_file("image.mot", blocks))
+        result = self.sim.stop()
+        return code, err, result
+
+    def test_detection_reports_no_reply_then_the_board(self):
+        for board, text in (("K470L", "exist K470L"), ("H8MON", "non K47xL")):
+            with self.subTest(board=board):
+                self.sim, port = start_sim("--board", board)
+                code, out, err = run_k470("detect", "--port", port, "--seconds", 3)
+                self.sim.stop()
+                self.assertEqual(code, 0, err)
+                self.assertEqual(out.splitlines(), ["no reply", text])
+
+    def test_a_whole_ram_image_arrives_intact(self):
+        blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, srec.RAM_SIZE))]
+        code, err, result = self.load(blocks)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(result.memory, srec.ram_image(blocks))
+        loads = result.report["loads"]
+        self.assertEqual(len(loads), 256)
+        self.assertTrue(all(l["ok"] and l["length"] == 1024 for l in loads))
+        self.assertIn("loaded 262144 bytes (00200000 - 0023FFFF)", err)
+
+    def test_a_sparse_image_arrives_intact_and_go_follows(self):
+        blocks = [(0x200100, srec.pattern(0x200100, 16)), (0x210000, srec.pattern(0x210000, 100)),
+                  (0x23FFF0, srec.pattern(0x23FFF0, 16))]
+        code, err, result = self.load(blocks, "--go", "--address", "0x200100")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(result.memory, srec.ram_image(blocks))
+        self.assertEqual(result.report["go"], [0x200100])
+        # Statuses, one a line when stderr is no terminal.
+        lines = err.splitlines()
+        self.assertEqual(lines[0], "reading file...")
+        self.assertEqual(lines[1], "00200000 - 00200400")
+        self.assertIn("0023FC00 - 00240000", lines)
+
+    def test_start_address_below_the_ram_fails_with_its_message(self):
+        code, err, result = self.load([(srec.RAM_BASE, b"\x01\x02")], "--address", "1FFFFF")
+        self.assertEqual(code, 1, err)
+        self.assertIn(MSG_START_ADDRESS, err)
+        self.assertEqual(result.report["loads"], [])
+
+    def test_a_missing_file_fails_with_the_format_message(self):
+        self.sim, port = start_sim()
+        code, out, err = run_k470("ramload", "--port", port, wine_path(os.path.join(self.dir.name, "none.mot")))
+        result = self.sim.stop()
+        self.assertEqual(code, 1, err)
+        self.assertIn(MSG_FILE_FORMAT, err)
+        self.assertEqual(result.report["loads"], [])
+
+    @unittest.skipIf(os.name != "posix", "POSIX signals")
+    def test_ctrl_c_stops_a_load_the_board_never_acknowledges(self):
+        if CONFIG.wine:
+            self.skipTest("Ctrl-C is tried natively")
+        self.sim, port = start_sim("--no-end")
+        proc = subprocess.Popen(k470_command("ramload", "--port", port,
+                                             self.mot_file("image.mot", [(srec.RAM_BASE, b"\x55" * 3000)])),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        # The first chunk's status comes before the wait for "end!".
+        first = proc.stderr.readline() + proc.stderr.readline()
+        self.assertIn(b"00200000 - 00200400", first)
+        time.sleep(0.3)
+        self.assertIsNone(proc.poll(), "k470 ended without an acknowledgement")
+        proc.send_signal(signal.SIGINT)
+        try:
+            _, rest = proc.communicate(timeout=10)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.communicate()
+            self.fail("k470 did not end after Ctrl-C")
+        self.assertEqual(proc.returncode, 130, rest)
+        result = self.sim.stop()
+        self.assertEqual(len(result.report["loads"]), 1)
+
+    def test_usage_errors_and_help(self):
+        for args, status in ((["ramload"], 2), (["ramload", "--port"], 2),
+                             (["ramload", "--port", "COM1", "--address", "xyz", "a.mot"], 2),
+                             (["go", "--port", "COM1"], 2), (["detect"], 2), (["frob"], 2),
+                             (["ramload", "--help"], 0), (["detect", "--help"], 0), (["--help"], 0)):
+            with self.subTest(args=args):
+                code, out, err = run_k470(*args)
+                self.assertEqual(code, status, err)
+                self.assertIn("usage: k470", out + err)
+
+    def test_image_prints_its_result_and_writes_only_a_good_window(self):
+        blocks = [(0x200010, b"\x11\x22\x33")]
+        path = self.mot_file("image.mot", blocks)
+        out_path = os.path.join(self.dir.name, "window.bin")
+        code, out, err = run_k470("image", path, "--base", "0x200000", "--size", "40000",
+                                  "--out", wine_path(out_path))
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.strip(), "MOT_OK low=00200000 high=00200012")
+        with open(out_path, "rb") as f:
+            self.assertEqual(f.read(), srec.ram_image(blocks))
+        os.remove(out_path)
+        code, out, err = run_k470("image", wine_path(os.path.join(self.dir.name, "none.mot")),
+                                  "--base", "200000", "--size", "40000", "--out", wine_path(out_path))
+        self.assertEqual(code, 1)
+        self.assertEqual(out.strip(), "MOT_OPEN_FAILED low=00200000 high=00200000")
+        self.assertFalse(os.path.exists(out_path))
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--k470", required=True)
+    parser.add_argument("--wine", action="store_true")
+    parser.add_argument("--com", type=int, default=7)
+    CONFIG, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
