@@ -1,14 +1,62 @@
-// k470 devices: not part of this build yet.
+// k470 devices: lists the device types of the device table, as the flash write page
+// offers them.
 #include <cstdio>
+#include <string>
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/console.h"
+#include "flash/device_table.h"
+#include "flash/program_folder.h"
 
 namespace k470::cli {
+namespace {
 
-int CmdDevices(int, char**) {
-  std::fprintf(stderr, "k470 devices: not available\n");
-  return kExitFailed;
+constexpr const char* kUsage =
+    "usage: k470 devices [--table FILE]\n"
+    "  Lists the device types of the device table FILE (default: bin/fw.dat below the\n"
+    "  program's folder): index, name, Id, clock in MHz, bit rate, ROM size in bytes and\n"
+    "  what may be changed before a write (--clock, --bps of k470 flash).\n"
+    "  Exit status 0 listed, 1 no table or a type without Name.\n";
+
+const char* Changeable(const DeviceType& t) {
+  if (t.ClkSelect && t.BpsSelect) return "clock, bit rate";
+  if (t.ClkSelect) return "clock";
+  if (t.BpsSelect) return "bit rate";
+  return "-";
+}
+
+}  // namespace
+
+int CmdDevices(int argc, char** argv) {
+  ArgParser args;
+  if (!args.Parse(argc, argv, {{"--table", true}})) return UsageError(kUsage, args.Error());
+  if (args.HelpRequested()) return PrintUsage(kUsage);
+  if (!args.Positionals().empty()) return UsageError(kUsage, "no FILE is taken");
+  const std::string path = args.Has("--table")
+                               ? args.Value("--table")
+                               : BinFilePath(ProgramFolder(), kDeviceTableFileName);
+
+  DeviceType table[kDeviceTableSize];
+  int count = 0;
+  if (!ReadDeviceTableFile(path, table, &count)) {
+    std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
+                 path.c_str());
+    return kExitFailed;
+  }
+  if (count == 0) {
+    std::fprintf(stderr, "k470: no device types (missing or empty table): %s\n", path.c_str());
+    return kExitFailed;
+  }
+  std::printf("%-5s  %-20s  %-2s  %9s  %6s  %8s  %s\n", "index", "name", "Id", "clock MHz",
+              "bit/s", "ROM size", "changeable");
+  for (int i = 0; i < count; ++i) {
+    const DeviceType& t = table[i];
+    std::printf("%-5d  %-20s  %-2d  %9.3f  %6d  %8d  %s\n", i,
+                ToConsoleText(t.Name.c_str()).c_str(), static_cast<int>(t.Id), t.Clk / 1000.0,
+                static_cast<int>(t.Bps), static_cast<int>(t.RomSize), Changeable(t));
+  }
+  return kExitOk;
 }
 
 }  // namespace k470::cli

@@ -1,14 +1,165 @@
-// k470 flash: not part of this build yet.
+// k470 flash: writes an S-record file into an H8 chip's flash in boot mode, with a device
+// type of the device table, as the flash write page does.
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/console_target.h"
+#include "cli/job_runner.h"
+#include "flash/device_table.h"
+#include "flash/program_folder.h"
+#include "flash/thread_write.h"
+#include "jobs/job_target.h"
+#include "serial/port_names.h"
 
 namespace k470::cli {
+namespace {
 
-int CmdFlash(int, char**) {
-  std::fprintf(stderr, "k470 flash: not available\n");
-  return kExitFailed;
+constexpr const char* kUsage =
+    "usage: k470 flash --port P --device NAME|INDEX [--clock MHZ] [--bps N]\n"
+    "                  [--table FILE] [--program FILE] FILE\n"
+    "  Writes the S-record FILE into the flash of the H8 chip in boot mode on port P\n"
+    "  (COMn, n or a device path). --device names a type of the device table (its name\n"
+    "  or its index, see k470 devices); --table is that table (default bin/fw.dat below\n"
+    "  the program's folder). --clock (MHz) and --bps (9600, 19200, 38400 or 57600) change\n"
+    "  the type's clock and bit rate where the table allows it. --program is the H8/36077's\n"
+    "  write-control program (default bin/36077.mot below the program's folder).\n"
+    "  Exit status 0 written, 1 failed, 2 usage error, 130 interrupted.\n";
+
+constexpr int kAllowedRates[] = {9600, 19200, 38400, 57600};
+// The H8/3069 receives the clock in units of 10 kHz in 16 bits.
+constexpr double kLargestClockMhz = 655.35;
+constexpr double kKhzPerMhz = 1000.0;
+
+// The type named `text`: a name of the table first, then an index.
+int FindDevice(const DeviceType* table, int count, const std::string& text) {
+  for (int i = 0; i < count; ++i) {
+    if (table[i].Name == text) return i;
+  }
+  uint32_t index = 0;
+  if (ParseDecimal(text, &index) && index < static_cast<uint32_t>(count)) {
+    return static_cast<int>(index);
+  }
+  return -1;
+}
+
+bool ParseClockMhz(const std::string& text, double* out) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || c == '.')) return false;
+  }
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || !(value > 0.0) || value > kLargestClockMhz) return false;
+  *out = value;
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  std::fclose(file);
+  return true;
+}
+
+}  // namespace
+
+int CmdFlash(int argc, char** argv) {
+  ArgParser args;
+  if (!args.Parse(argc, argv,
+                  {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
+                   {"--table", true}, {"--program", true}})) {
+    return UsageError(kUsage, args.Error());
+  }
+  if (args.HelpRequested()) return PrintUsage(kUsage);
+  if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
+  if (!args.Has("--port") || args.Value("--port").empty()) {
+    return UsageError(kUsage, "--port is needed");
+  }
+  if (!args.Has("--device") || args.Value("--device").empty()) {
+    return UsageError(kUsage, "--device is needed");
+  }
+
+  const std::string folder = ProgramFolder();
+  const std::string tablePath =
+      args.Has("--table") ? args.Value("--table") : BinFilePath(folder, kDeviceTableFileName);
+  DeviceType table[kDeviceTableSize];
+  int count = 0;
+  if (!ReadDeviceTableFile(tablePath, table, &count)) {
+    std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
+                 tablePath.c_str());
+    return kExitFailed;
+  }
+  const int index = FindDevice(table, count, args.Value("--device"));
+  if (index < 0) {
+    return UsageError(kUsage, count == 0 ? "no device types in " + tablePath
+                                         : "no such device type: " + args.Value("--device") +
+                                               " (see k470 devices)");
+  }
+  DeviceType device = table[index];
+
+  if (args.Has("--clock")) {
+    if (!device.ClkSelect) return UsageError(kUsage, "the clock of this device type is fixed");
+    double mhz = 0;
+    if (!ParseClockMhz(args.Value("--clock"), &mhz)) {
+      return UsageError(kUsage, "--clock needs a clock in MHz (for example 19.6608)");
+    }
+    device.Clk = static_cast<int32_t>(mhz * kKhzPerMhz);
+  }
+  if (args.Has("--bps")) {
+    if (!device.BpsSelect) {
+      return UsageError(kUsage, "the bit rate of this device type is fixed");
+    }
+    uint32_t rate = 0;
+    bool allowed = false;
+    if (ParseDecimal(args.Value("--bps"), &rate)) {
+      for (int r : kAllowedRates) allowed = allowed || rate == static_cast<uint32_t>(r);
+    }
+    if (!allowed) return UsageError(kUsage, "--bps takes 9600, 19200, 38400 or 57600");
+    device.Bps = static_cast<int32_t>(rate);
+  }
+
+  const int port = ResolvePortArgument(args.Value("--port"));
+  if (port == 0) {
+    std::fprintf(stderr, "k470: no such port: %s\n", args.Value("--port").c_str());
+    return kExitFailed;
+  }
+  const std::string program = args.Has("--program")
+                                  ? args.Value("--program")
+                                  : BinFilePath(folder, kWriteProgramFileName);
+
+  ConsoleTarget target(StderrIsTerminal());
+  CThreadWrite job;
+  // "writing 00001F80": the blocks below that address are done.
+  target.SetProgressReader([&job](const char* status, ProgressPoint* out) {
+    unsigned address = 0;
+    if (std::sscanf(status, "writing %8X", &address) != 1) return false;
+    const uint32_t end = job.WriteEnd();
+    if (end == 0 || address > end) return false;
+    out->total = end;
+    out->done = address;
+    return true;
+  });
+  if (!job.Start(port, args.Positionals()[0], device, &target, program)) {
+    target.Note("cannot start the write");
+    return kExitFailed;
+  }
+  const JobWait wait = WaitForJob(job);
+  const int status = ExitStatusFor(wait, target.Result());
+  if (status == kExitInterrupted) {
+    target.Note("write cancelled");
+  } else if (status == kExitFailed) {
+    if (device.Id == kDeviceIdH8_36077 && !FileExists(program)) {
+      target.Note("write-control program not found: " + program);
+    }
+    if (!FileExists(args.Positionals()[0])) {
+      target.Note("file not found: " + args.Positionals()[0]);
+    }
+  }
+  return status;
 }
 
 }  // namespace k470::cli

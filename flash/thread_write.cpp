@@ -34,6 +34,7 @@ int CThreadWrite::Start(int portNumber, const std::string& fileName, const Devic
   m_bps = device.Bps;
   m_romSize = device.RomSize;
   m_programPath = programPath;
+  m_writeEnd = 0;
   return CThreadVl::Start();
 }
 
@@ -119,6 +120,7 @@ std::string CThreadWrite::Write() {
   // Every block from 0 up to the one holding the highest data byte; high < 512 KiB, so
   // every block offered lies inside the image.
   const uint32_t end = (high + kBlockBytes) & kBlockMask;
+  m_writeEnd = end;
   uint32_t address = 0;
   while (!cancelled() && address < end) {
     char text[32];

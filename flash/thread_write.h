@@ -4,6 +4,7 @@
 // statuses, its message and its result through a JobTarget (WM_WRITE_PROGRESS).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -49,6 +50,10 @@ class CThreadWrite : public CThreadVl {
   // Posts `text` as the job's current status.
   void PostStatus(const char* text);
 
+  // The end of the last block to be written (0 until the file has been read); a status
+  // "writing X" means the blocks below X are done.
+  uint32_t WriteEnd() const { return m_writeEnd.load(); }
+
  protected:
   int Run() override;
 
@@ -68,6 +73,7 @@ class CThreadWrite : public CThreadVl {
   int m_romSize = 0;
   std::string m_programPath;
   std::string m_status;
+  std::atomic<uint32_t> m_writeEnd{0};
 };
 
 }  // namespace k470
