@@ -1,0 +1,224 @@
+"""k470 flash against k470sim h8-3069 and h8-36077: the simulator's flash equals the
+image, the bit rate is matched where the chip answers, every failure gives its text and
+status 1, and Ctrl-C between blocks sends no further block and no end command."""
+
+import os
+import re
+import signal
+import subprocess
+import time
+import unittest
+
+import flash_cases as fc
+
+DONE = "書き込み終了"
+
+
+class WritesArriveIntact(unittest.TestCase):
+    def write(self, target, device, records, rom, *sim_args):
+        image = fc.write_image(records)
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim(target, "--no-pacing", *sim_args)
+        try:
+            status, err = fc.run_tool(fc.flash_args(port, device, image))
+        finally:
+            result = sim.stop()
+        self.assertEqual(status, 0, err)
+        self.assertIn(DONE, err)
+        self.assertTrue(result.report["ended"], result.report)
+        self.assertEqual(result.report["errors"], [])
+        self.assertEqual(result.memory, fc.expected_flash(rom, records))
+        return result.report, err
+
+    def test_full_512k_image_into_the_3069(self):
+        records = [(0, fc.random_bytes(fc.ROM_3069, 1))]
+        report, _ = self.write("h8-3069", "H8/3069F", records, fc.ROM_3069)
+        self.assertEqual(len(report["blocks"]), fc.ROM_3069 // 128)
+        self.assertEqual(report["new_rate"], 38400)
+
+    def test_sparse_image_into_the_3069_sends_only_blocks_with_data(self):
+        records = [(0x10, b"\x01\x02\x03"), (0x4000, fc.random_bytes(300, 2)),
+                   (0x7FF80, fc.random_bytes(128, 3))]
+        report, err = self.write("h8-3069", "0", records, fc.ROM_3069)
+        self.assertEqual(report["blocks"], [0, 0x4000, 0x4080, 0x4100, 0x7FF80])
+        self.assertIn("writing 0007FF80", err)
+
+    def test_record_above_the_rom_of_the_36077(self):
+        records = [(0x100, fc.random_bytes(1000, 4)), (0x12000, b"\x55" * 16)]
+        report, err = self.write("h8-36077", "H8/36077", records, fc.ROM_36077)
+        self.assertEqual(report["program_count"], 0x180)
+        self.assertEqual(len(report["blocks"]), 8)
+        self.assertIn("writing 0000DF80", err)  # offered up to the end of the ROM
+
+    def test_full_image_into_the_36077(self):
+        records = [(0, fc.random_bytes(fc.ROM_36077, 5))]
+        report, _ = self.write("h8-36077", "1", records, fc.ROM_36077)
+        self.assertEqual(len(report["blocks"]), fc.ROM_36077 // 128)
+
+    def test_a_chip_answering_only_at_38400_is_matched_there(self):
+        for target, device, rom in (("h8-3069", "H8/3069F", fc.ROM_3069),
+                                    ("h8-36077", "H8/36077", fc.ROM_36077)):
+            with self.subTest(target=target):
+                report, _ = self.write(target, device, [(0, b"\xA5" * 200)], rom,
+                                       "--only-rate", "38400")
+                self.assertEqual(report["locked_rate"], 38400)
+                self.assertEqual(report["rates"][:2], [57600, 38400])
+
+    def test_changed_bit_rate_and_clock_reach_the_3069(self):
+        image = fc.write_image([(0, b"\x11" * 64)])
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim("h8-3069", "--no-pacing")
+        try:
+            status, err = fc.run_tool(fc.flash_args(port, "H8/3069F", image, "--bps", "19200",
+                                                    "--clock", "19.6608"))
+        finally:
+            result = sim.stop()
+        self.assertEqual(status, 0, err)
+        self.assertEqual(result.report["new_rate"], 19200)
+        frames = [e.get("frame", "") for e in result.report["events"]]
+        self.assertTrue(any(f.startswith("3F 06 00 C0 07 AE") for f in frames), frames)
+
+
+class FailuresGiveTheirTextAndStatus1(unittest.TestCase):
+    def fail_with(self, target, device, records, text, *sim_args, extra=(), image=None):
+        if image is None:
+            image = fc.write_image(records)
+            self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim(target, "--no-pacing", *sim_args)
+        try:
+            args = fc.flash_args(port, device, image, *extra)
+            status, err = fc.run_tool(args)
+        finally:
+            result = sim.stop()
+        self.assertEqual(status, 1, err)
+        self.assertIn(text, err)
+        self.assertNotIn(DONE, err)
+        self.assertFalse(result.report["ended"])
+        return err, result
+
+    def test_silent_chip(self):
+        self.fail_with("h8-3069", "H8/3069F", [(0, b"\x01")], "ブート合わせこみ失敗", "--silent")
+
+    def test_refused_block(self):
+        for target, device in (("h8-3069", "H8/3069F"), ("h8-36077", "H8/36077")):
+            with self.subTest(target=target):
+                _, result = self.fail_with(target, device, [(0, fc.random_bytes(512, 6))],
+                                           "書き込みエラー", "--error-block", "1")
+                # Block 0 programmed, block 1 refused, nothing sent after it.
+                self.assertEqual(len(result.report["blocks"]), 1)
+                self.assertEqual(len(result.report["errors"]), 1)
+
+    def test_wrong_echo_of_the_write_control_program(self):
+        self.fail_with("h8-36077", "H8/36077", [(0, b"\x01")], "書き込み制御プログラム転送失敗",
+                       "--wrong-echo", "20")
+
+    def test_missing_write_control_program_is_named(self):
+        image = fc.write_image([(0, b"\x01")])
+        self.addCleanup(os.remove, image)
+        missing = os.path.join(os.path.dirname(image), "no-such-36077.mot")
+        sim, port = fc.start_sim("h8-36077", "--no-pacing")
+        try:
+            args = fc.flash_args(port, "H8/36077", image)
+            args[args.index("--program") + 1] = missing
+            status, err = fc.run_tool(args)
+        finally:
+            sim.stop()
+        self.assertEqual(status, 1, err)
+        self.assertIn("書き込み制御プログラム転送失敗", err)
+        self.assertIn("write-control program not found: " + missing, err)
+
+    def test_missing_file_and_bad_record(self):
+        self.fail_with("h8-3069", "H8/3069F", None, "ファイルのフォーマットが不正です。",
+                       image="/nonexistent/image.mot")
+        bad = fc.write_image([(0, b"\x01")])
+        self.addCleanup(os.remove, bad)
+        with open(bad, "a") as f:
+            f.write("S1030000FF\n")
+        self.fail_with("h8-3069", "H8/3069F", None, "ファイルのフォーマットが不正です。", image=bad)
+
+    def test_data_only_above_the_rom(self):
+        self.fail_with("h8-36077", "H8/36077", [(0xE000, b"\x01" * 4)],
+                       "データのアドレスが有効範囲外です。")
+
+    def test_port_that_cannot_be_opened(self):
+        image = fc.write_image([(0, b"\x01")])
+        self.addCleanup(os.remove, image)
+        port = "COM9" if fc.UNDER_WINE else "/nonexistent/tty-flash"
+        status, err = fc.run_tool(["flash", "--port", port, "--device", "0", "--table",
+                                   fc.TABLE, image])
+        self.assertEqual(status, 1, err)
+        self.assertRegex(err, r"COM\d+がオープンできません。")
+
+    def test_usage_errors(self):
+        image = "x.mot"
+        for args in (["--device", "H8/3069F", "--bps", "12345"],
+                     ["--device", "H8/36077", "--bps", "38400"],
+                     ["--device", "H8/36077", "--clock", "20"],
+                     ["--device", "H8/3069F", "--clock", "fast"],
+                     ["--device", "H8/9999"],
+                     ["--device", "7"]):
+            with self.subTest(args=args):
+                status, err = fc.run_tool(["flash", "--port", "COM1", "--table", fc.TABLE] +
+                                          args + [image])
+                self.assertEqual(status, 2, err)
+                self.assertIn("usage: k470 flash", err)
+
+
+class Devices(unittest.TestCase):
+    def test_the_shipped_table_is_listed(self):
+        proc = subprocess.run(fc.tool_command(["devices", "--table", fc.TABLE]),
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        rows = proc.stdout.decode(fc.ENCODING).splitlines()
+        self.assertEqual(len(rows), 3)
+        self.assertEqual(rows[1].split()[:6], ["0", "H8/3069F", "0", "20.000", "38400", "524288"])
+        self.assertTrue(rows[1].rstrip().endswith("clock, bit rate"))
+        self.assertEqual(rows[2].split()[:6], ["1", "H8/36077", "1", "20.000", "57600", "57344"])
+        self.assertTrue(rows[2].rstrip().endswith("-"))
+
+    def test_a_missing_table_fails(self):
+        proc = subprocess.run(fc.tool_command(["devices", "--table", "/nonexistent/fw.dat"]),
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(proc.returncode, 1)
+
+
+@unittest.skipIf(fc.UNDER_WINE, "Ctrl-C is sent to the native tool only")
+class Interrupt(unittest.TestCase):
+    def test_ctrl_c_between_blocks_sends_no_further_block_and_no_end(self):
+        for target, device in (("h8-3069", "H8/3069F"), ("h8-36077", "H8/36077")):
+            with self.subTest(target=target):
+                image = fc.write_image([(0, fc.random_bytes(8192, 7))])
+                self.addCleanup(os.remove, image)
+                sim, port = fc.start_sim(target, "--no-pacing", "--program-ms", "100")
+                seen = []
+                try:
+                    proc = subprocess.Popen(fc.tool_command(fc.flash_args(port, device, image)),
+                                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                            stderr=subprocess.PIPE)
+                    deadline = time.monotonic() + 60
+                    for raw in proc.stderr:
+                        line = raw.decode("utf-8", errors="replace").strip()
+                        m = re.search(r"writing ([0-9A-F]{8})", line)
+                        if m:
+                            seen.append(int(m.group(1), 16))
+                            if len(seen) == 3:
+                                proc.send_signal(signal.SIGINT)
+                        if time.monotonic() > deadline:
+                            break
+                    status = proc.wait(timeout=60)
+                    proc.stderr.close()
+                finally:
+                    if proc.poll() is None:
+                        proc.kill()
+                        proc.wait()
+                    result = sim.stop()
+                self.assertEqual(status, 130)
+                self.assertFalse(result.report["ended"])
+                blocks = result.report["blocks"]
+                self.assertLessEqual(len(blocks), 3)
+                self.assertEqual(blocks, seen[:len(blocks)])
+                self.assertGreaterEqual(len(blocks), 2)
+
+
+if __name__ == "__main__":
+    unittest.main()
