@@ -1,11 +1,72 @@
 #!/usr/bin/env bash
-# Sets the machine up, builds the tool and runs its main job against the simulator.
+# Sets the machine up, builds everything (Linux and Windows builds) and runs the tool's
+# main job: a RAM load of a sample image into the simulated board (k470sim monitor, paced
+# at 38400 bit/s), with the board's detection first, the progress while it loads, and the
+# simulator's report and RAM checked against the image at the end;
+# then a flash write of a sample image into the simulated H8/3069.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup-machine.sh
-cmake --preset native >/dev/null
-cmake --build --preset native
-echo "Built into build/native/dist/."
+for preset in native windows; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+done
+echo "Built into build/native/dist/ and build/windows/dist/."
+
+dist=build/native/dist
+sample=tools/samples/sample.mot
+work=$(mktemp -d)
+sim_pid=""
+cleanup() {
+  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The simulated board on a pseudo-terminal, in a session of its own.
+setsid "$dist/k470sim" monitor --report "$work/report.json" --memory "$work/ram.bin" \
+  >"$work/sim.out" 2>"$work/sim.err" &
+sim_pid=$!
+for _ in $(seq 100); do
+  grep -q '^k470sim ready ' "$work/sim.out" 2>/dev/null && break
+  sleep 0.1
+done
+port=$(sed -n 's/^k470sim ready //p' "$work/sim.out")
+[ -n "$port" ] || { cat "$work/sim.err" >&2; echo "k470sim did not start" >&2; exit 1; }
+echo
+echo "== Simulated K470L board on $port"
+
+echo "== k470 detect --port $port --seconds 3"
+"$dist/k470" detect --port "$port" --seconds 3
+echo "== k470 ramload --port $port --go $sample"
+"$dist/k470" ramload --port "$port" --go "$sample"
+
+kill -TERM "$sim_pid"
+wait "$sim_pid" || true
+sim_pid=""
+echo "== The simulator's report"
+python3 - "$work/report.json" <<'PY'
+import json, sys
+report = json.load(open(sys.argv[1]))
+events = report.pop("events", [])
+loads = report.pop("loads", [])
+report["go"] = ["%X" % a for a in report.get("go", [])]
+print(json.dumps(report, indent=2))
+print("loads: %d" % len(loads))
+for load in loads:
+    print("  L %X %d s  %s" % (load["address"], load["length"], "ok" if load["ok"] else "refused"))
+print("(%d events)" % len(events))
+PY
+"$dist/k470" image "$sample" --base 200000 --size 40000 --out "$work/image.bin" >/dev/null
+if cmp -s "$work/image.bin" "$work/ram.bin"; then
+  echo "== The board's RAM equals the image."
+else
+  echo "== The board's RAM differs from the image!" >&2
+  exit 1
+fi
+cleanup
+trap - EXIT
+echo
 
 # Flash write: a sample image into the simulated H8/3069 (paced like a real line).
 flash_demo=$(mktemp -d)
