@@ -169,6 +169,21 @@ class RamLoadEndToEnd(unittest.TestCase):
                 self.assertEqual(code, status, err)
                 self.assertIn("usage: k470", out + err)
 
+    def test_ports_are_listed_and_a_port_that_cannot_open_fails(self):
+        code, out, err = run_k470("ports")
+        self.assertEqual(code, 0, err)
+        for line in out.splitlines():
+            self.assertRegex(line, r"^COM\d+  \S")
+        if not CONFIG.wine:
+            missing = os.path.join(self.dir.name, "no-such-tty")
+            for command in (["ramload", "--port", missing, "a.mot"], ["go", "--port", missing, "--address", "200000"],
+                            ["detect", "--port", missing, "--seconds", "1"]):
+                with self.subTest(command=command[0]):
+                    code, out, err = run_k470(*command)
+                    self.assertEqual(code, 1, err)
+                    self.assertIn("cannot open port COM", err)
+                    self.assertIn(missing, err)
+
     def test_image_prints_its_result_and_writes_only_a_good_window(self):
         blocks = [(0x200010, b"\x11\x22\x33")]
         path = self.mot_file("image.mot", blocks)
