@@ -40,6 +40,10 @@ class CComPort {
 
   bool IsOpen() const { return m_handle != kClosed; }
 
+  // The platform handle, for checks of the line's state: the HANDLE on Windows, the file
+  // descriptor + 1 elsewhere; 0 when the port is closed.
+  intptr_t PlatformHandle() const { return m_handle; }
+
   // Line settings (Win32 codes: parity 0 none; stop bits 0 one).
   uint32_t m_baud = 38400;
   int m_byteSize = 8;

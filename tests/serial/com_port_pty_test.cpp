@@ -38,9 +38,12 @@ class PtyFarEnd {
   PtyFarEnd() {
     m_master = posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) return;
+    // Raw (no echo, no translation), yet with XON/XOFF flow control on, as a driver may
+    // have left the line: the port must switch it off.
     termios tio{};
     tcgetattr(m_master, &tio);
     cfmakeraw(&tio);
+    tio.c_iflag |= IXON | IXOFF;
     tcsetattr(m_master, TCSANOW, &tio);
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     const char* name = ptsname(m_master);

@@ -1,0 +1,233 @@
+// The Win32 serial port against a pseudo-terminal far end (pty_far_end), which links the
+// pty as the COM port named by K470_TEST_PORT and answers line commands.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "serial/com_port.h"
+#include "serial/port_names.h"
+
+namespace k470 {
+namespace {
+
+constexpr DWORD kReplyTimeoutMs = 3000;  // far beyond anything the far end needs
+constexpr DWORD kSettleMs = 200;
+
+using Bytes = std::vector<uint8_t>;
+
+int TestPort() {
+  const char* text = std::getenv("K470_TEST_PORT");
+  return text != nullptr ? ParsePortName(text) : 0;
+}
+
+Bytes AllByteValues() {
+  Bytes bytes(256);
+  for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(i);
+  return bytes;
+}
+
+// Reads until `count` bytes came or the time-out passed; Read never waits, so this polls.
+Bytes ReadBytes(CComPort& port, size_t count) {
+  Bytes got;
+  DWORD start = GetTickCount();
+  while (got.size() < count && GetTickCount() - start < kReplyTimeoutMs) {
+    uint8_t chunk[300];
+    int n = port.Read(chunk, static_cast<int>(std::min<size_t>(256, count - got.size())));
+    if (n < 0) break;
+    if (n == 0) Sleep(1);
+    got.insert(got.end(), chunk, chunk + n);
+  }
+  return got;
+}
+
+// One reply line of the far end, without its '\n'.
+std::string ReadLine(CComPort& port) {
+  std::string line;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < kReplyTimeoutMs) {
+    int got = port.ReadByte();
+    if (got == 0) {
+      Sleep(1);
+    } else if ((got & 0xFF) == '\n') {
+      return line;
+    } else {
+      line += static_cast<char>(got & 0xFF);
+    }
+  }
+  return line + "<time-out>";
+}
+
+int FirstRead(CComPort& port, uint8_t* buffer, int n) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < kReplyTimeoutMs) {
+    int count = port.Read(buffer, n);
+    if (count != 0) return count;
+    Sleep(1);
+  }
+  return 0;
+}
+
+int FirstReadByte(CComPort& port) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < kReplyTimeoutMs) {
+    int got = port.ReadByte();
+    if (got != 0) return got;
+    Sleep(1);
+  }
+  return 0;
+}
+
+class WinePort : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_number = TestPort();
+    ASSERT_NE(m_number, 0) << "K470_TEST_PORT names no port: run through pty_far_end";
+    ASSERT_EQ(m_port.Reopen(m_number, 38400, 8, 0, 0), 1) << "COM" << m_number;
+  }
+  bool Command(const std::string& line) { return m_port.WriteString((line + "\n").c_str()); }
+
+  int m_number = 0;
+  CComPort m_port;
+};
+
+TEST_F(WinePort, AllByteValuesCrossBothWays) {
+  const Bytes all = AllByteValues();
+  ASSERT_TRUE(Command("BYTES"));
+  EXPECT_EQ(m_port.Write(all.data(), static_cast<int>(all.size())), 1);
+  EXPECT_EQ(ReadLine(m_port), "GOT 256 OK");
+  EXPECT_EQ(ReadBytes(m_port, all.size()), all);
+}
+
+TEST_F(WinePort, DriverKeepsNoFlowControlOrByteFilter) {
+  DCB dcb;
+  ZeroMemory(&dcb, sizeof(dcb));
+  dcb.DCBlength = sizeof(dcb);
+  ASSERT_TRUE(GetCommState(reinterpret_cast<HANDLE>(m_port.PlatformHandle()), &dcb));
+  EXPECT_EQ(dcb.BaudRate, 38400u);
+  EXPECT_EQ(dcb.ByteSize, 8);
+  EXPECT_EQ(dcb.Parity, NOPARITY);
+  EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+  EXPECT_EQ(dcb.fBinary, 1u);
+  EXPECT_EQ(dcb.fOutX, 0u);
+  EXPECT_EQ(dcb.fInX, 0u);
+  EXPECT_EQ(dcb.fNull, 0u);
+  EXPECT_EQ(dcb.fErrorChar, 0u);
+  EXPECT_EQ(dcb.fParity, 0u);
+  EXPECT_EQ(dcb.fOutxCtsFlow, 0u);
+  EXPECT_EQ(dcb.fOutxDsrFlow, 0u);
+  // (DTR and RTS are not asked: a pseudo-terminal has no modem lines to report.)
+  // And the line itself: no software or hardware flow control at the far end's view.
+  ASSERT_TRUE(Command("LINE"));
+  EXPECT_EQ(ReadLine(m_port), "LINE 38400 0 0 0 0 0");
+}
+
+TEST_F(WinePort, SoftwareFlowControlLeftOnTheLineIsSwitchedOff) {
+  const Bytes all = AllByteValues();
+  for (uint32_t rate : {9600u, 38400u}) {
+    ASSERT_TRUE(Command("SOFTFLOW"));
+    ASSERT_EQ(ReadLine(m_port), "SOFTFLOW");
+    ASSERT_EQ(m_port.Reopen(m_number, rate, 8, 0, 0), 1);
+    DCB dcb;
+    ZeroMemory(&dcb, sizeof(dcb));
+    dcb.DCBlength = sizeof(dcb);
+    ASSERT_TRUE(GetCommState(reinterpret_cast<HANDLE>(m_port.PlatformHandle()), &dcb));
+    EXPECT_EQ(dcb.fOutX, 0u) << rate;
+    EXPECT_EQ(dcb.fInX, 0u) << rate;
+    ASSERT_TRUE(Command("LINE"));
+    EXPECT_EQ(ReadLine(m_port), "LINE " + std::to_string(rate) + " 0 0 0 0 0");
+    // XON and XOFF are data like any other byte, both ways.
+    ASSERT_TRUE(Command("BYTES"));
+    EXPECT_EQ(m_port.Write(all.data(), static_cast<int>(all.size())), 1);
+    EXPECT_EQ(ReadLine(m_port), "GOT 256 OK") << rate;
+    EXPECT_EQ(ReadBytes(m_port, all.size()), all) << rate;
+  }
+}
+
+TEST_F(WinePort, ReadReturnsAtOnceWithWhatWaitsAndANulAfterIt) {
+  uint8_t buffer[17];
+  FillMemory(buffer, sizeof(buffer), 0xAA);
+  EXPECT_EQ(m_port.Read(buffer, 16), 0);
+  EXPECT_EQ(buffer[0], 0);
+
+  FillMemory(buffer, sizeof(buffer), 0xAA);
+  ASSERT_TRUE(Command("SEND 3"));
+  ASSERT_EQ(FirstRead(m_port, buffer, 16), 3);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer)), "abc");
+  EXPECT_EQ(buffer[3], 0);
+  EXPECT_EQ(buffer[4], 0xAA);
+  EXPECT_EQ(m_port.Read(buffer, 16), 0);
+}
+
+TEST_F(WinePort, ReadByteSetsBitEightAboveTheByte) {
+  EXPECT_EQ(m_port.ReadByte(), 0);
+  ASSERT_TRUE(Command("HEX 00FF1113"));
+  EXPECT_EQ(FirstReadByte(m_port), 0x100);
+  EXPECT_EQ(FirstReadByte(m_port), 0x1FF);
+  EXPECT_EQ(FirstReadByte(m_port), 0x111);
+  EXPECT_EQ(FirstReadByte(m_port), 0x113);
+  EXPECT_EQ(m_port.ReadByte(), 0);
+}
+
+TEST_F(WinePort, PurgeDropsWaitingInput) {
+  ASSERT_TRUE(Command("SEND 20"));
+  Sleep(kSettleMs);
+  m_port.Purge();
+  EXPECT_EQ(m_port.ReadByte(), 0);
+  ASSERT_TRUE(Command("SEND 1"));
+  EXPECT_EQ(FirstReadByte(m_port), 0x100 + 'a');
+}
+
+TEST_F(WinePort, ReopenAtAnotherRateReachesTheFarEnd) {
+  const uint32_t rates[] = {9600, 19200, 57600, 115200, 38400};
+  for (uint32_t rate : rates) {
+    ASSERT_EQ(m_port.Reopen(m_number, rate, 8, 0, 0), 1) << rate;
+    ASSERT_TRUE(Command("LINE"));
+    EXPECT_EQ(ReadLine(m_port), "LINE " + std::to_string(rate) + " 0 0 0 0 0");
+  }
+  ASSERT_EQ(m_port.Reopen(m_number, 9600, 8, ODDPARITY, TWOSTOPBITS), 1);
+  ASSERT_TRUE(Command("LINE"));
+  EXPECT_EQ(ReadLine(m_port), "LINE 9600 0 0 0 1 1");
+}
+
+TEST_F(WinePort, LargeWritesArriveWhole) {
+  Bytes image(32 * 1024);
+  unsigned long sum = 0;
+  for (size_t i = 0; i < image.size(); ++i) {
+    image[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+    sum += image[i];
+  }
+  ASSERT_TRUE(Command("SINK " + std::to_string(image.size())));
+  EXPECT_EQ(m_port.Write(image.data(), static_cast<int>(image.size())), 1);
+  EXPECT_EQ(ReadLine(m_port), "SUM " + std::to_string(image.size()) + " " + std::to_string(sum));
+}
+
+TEST_F(WinePort, ClosedAndRefusedPortsDoNothing) {
+  CComPort port;
+  uint8_t buffer[4] = {0xAA, 0xAA, 0xAA, 0xAA};
+  EXPECT_EQ(port.Read(buffer, 3), 0);
+  EXPECT_EQ(buffer[0], 0xAA);
+  EXPECT_EQ(port.ReadByte(), 0);
+  EXPECT_EQ(port.Write(buffer, 3), 0);
+  EXPECT_EQ(port.WriteByte(1), 0);
+  EXPECT_EQ(port.WriteString("x"), 0);
+  port.Purge();
+  port.Close();
+  port.Close();
+  EXPECT_EQ(port.Open(0), 0);
+  EXPECT_EQ(port.Open(256), 0);
+  // A number without a device behind it.
+  int absent = m_number == 250 ? 251 : 250;
+  EXPECT_EQ(port.Open(absent), 0);
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(port.PlatformHandle(), 0);
+  // A failed reopen leaves the port closed.
+  EXPECT_EQ(m_port.Reopen(absent, 38400, 8, 0, 0), 0);
+  EXPECT_FALSE(m_port.IsOpen());
+}
+
+}  // namespace
+}  // namespace k470
