@@ -97,4 +97,12 @@ r = json.load(open(sys.argv[1]))
 print("simulator: matched at %s bit/s, wrote at %s bit/s, %d blocks programmed, ended: %s"
       % (r["locked_rate"], r["rate"], len(r["blocks"]), r["ended"]))
 PY
+build/native/dist/k470 image "$flash_demo/sample-flash.mot" --base 0 --size 80000 \
+  --out "$flash_demo/image.bin" >/dev/null
+if cmp -s "$flash_demo/image.bin" "$flash_demo/flash.bin"; then
+  echo "== The chip's flash equals the image."
+else
+  echo "== The chip's flash differs from the image!" >&2
+  exit 1
+fi
 rm -rf "$flash_demo"
