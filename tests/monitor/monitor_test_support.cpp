@@ -59,7 +59,36 @@ Bytes PatternBytes(uint32_t address, size_t count) {
   return out;
 }
 
+FakeMonitor& FakeMonitor::operator=(const FakeMonitor& other) {
+  if (this == &other) return *this;
+  std::scoped_lock lock(m_mutex, other.m_mutex);
+  m_ack = other.m_ack;
+  m_command = other.m_command;
+  m_address = other.m_address;
+  m_remaining = other.m_remaining;
+  m_commands = other.m_commands;
+  m_ram = other.m_ram;
+  m_faults = other.m_faults;
+  return *this;
+}
+
+std::vector<std::string> FakeMonitor::Commands() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_commands;
+}
+
+std::map<uint32_t, uint8_t> FakeMonitor::Ram() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_ram;
+}
+
+std::string FakeMonitor::Faults() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_faults;
+}
+
 Bytes FakeMonitor::OnWrite(const Bytes& written) {
+  std::lock_guard<std::mutex> lock(m_mutex);
   Bytes answer;
   for (uint8_t b : written) {
     if (m_remaining > 0) {

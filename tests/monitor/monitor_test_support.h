@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,16 +30,19 @@ Bytes PatternBytes(uint32_t address, size_t count);
 
 // The far end of a board monitor for the load command: takes "L <hex> <dec> s\r" and then
 // that many bytes into its RAM, and answers each chunk with `ack` (nothing when empty).
+// The job's thread writes to it while the test's thread looks.
 class FakeMonitor {
  public:
   explicit FakeMonitor(std::string ack = "end!") : m_ack(std::move(ack)) {}
+  FakeMonitor& operator=(const FakeMonitor& other);
   Bytes OnWrite(const Bytes& written);
 
-  std::vector<std::string> Commands() const { return m_commands; }
-  std::map<uint32_t, uint8_t> Ram() const { return m_ram; }
-  std::string Faults() const { return m_faults; }
+  std::vector<std::string> Commands() const;
+  std::map<uint32_t, uint8_t> Ram() const;
+  std::string Faults() const;
 
  private:
+  mutable std::mutex m_mutex;
   std::string m_ack;
   std::string m_command;
   uint32_t m_address = 0;
