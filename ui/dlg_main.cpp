@@ -1,14 +1,19 @@
-// CDlgMain: initialisation, tab changes, menu commands and closing.
+// CDlgMain: initialisation, tab changes, menu commands, dropped files and closing.
 #include "ui/dlg_main.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
+#include "flash/program_folder.h"
+#include "ui/dlg_about.h"
+#include "ui/dlg_option.h"
+#include "ui/file_dialogs.h"
+#include "ui/ini_location.h"
+#include "ui/program_path.h"
 #include "ui/resource.h"
 
 namespace k470 {
 namespace {
-constexpr const char* kProgramName = "K470Loader";
-constexpr const char* kProgramVersion = "2.00";
 constexpr const char* kTabTextFlashWrite = " Flash write ";
 constexpr const char* kTabTextRamLoad = " Ram load ";
 // Where the pages sit in the main window's client area, in pixels.
@@ -17,14 +22,16 @@ constexpr int kPageTopPx = 40;
 constexpr int kPageWidthLessPx = 10;
 constexpr int kPageHeightLessPx = 35;
 constexpr int kPreferredPort = 1;
+constexpr int kUsePortRegistry = 1;
+constexpr UINT kDroppedNameBytes = 1024;
 }  // namespace
 
 CDlgMain::CDlgMain(CWnd* parent)
-    : CDialogVl(IDD_K470LOADER_DIALOG, parent),
-      m_com(1),
+    : CDialogVl2(IDD_K470LOADER_DIALOG, parent),
+      m_com(kUsePortRegistry),
       m_icon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      m_formFlashWrite(&m_com, &m_status, nullptr, this),
-      m_formRamLoad(&m_com, &m_status, &m_tab, nullptr, this) {}
+      m_formFlashWrite(&m_com, &m_status, &m_settings.options, this),
+      m_formRamLoad(&m_com, &m_status, &m_tab, &m_settings.options, this) {}
 
 CDlgMain::~CDlgMain() = default;
 
@@ -35,15 +42,20 @@ void CDlgMain::DoDataExchange() {
 }
 
 BOOL CDlgMain::OnInitDialog() {
-  CDialogVl::OnInitDialog();
+  m_iniPath = LocateProgramIniFile(ProgramPath());
+  CDialogVl2::OnInitDialog();
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+  m_appFolder = ProgramFolder();
 
   m_formFlashWrite.Create(this);
   m_formRamLoad.Create(this);
+  LoadSettings();
+  m_formFlashWrite.LoadDeviceTable(m_appFolder);
 
-  std::string title = std::string(kProgramName) + " " + kProgramVersion;
-  SetWindowText(title);
+  SetWindowText(std::string(kProgramName) + " " + kProgramVersion);
+  FillFileCombo(m_formFlashWrite.History(), m_formFlashWrite.FileCombo());
+  FillFileCombo(m_formRamLoad.History(), m_formRamLoad.FileCombo());
 
   RECT tabRect = {};
   GetClientRect(m_tab.m_hWnd, &tabRect);
@@ -55,11 +67,28 @@ BOOL CDlgMain::OnInitDialog() {
   }
   m_tab.InsertItem(kTabFlashWrite, kTabTextFlashWrite);
   m_tab.InsertItem(kTabRamLoad, kTabTextRamLoad);
-  m_tab.SetCurSel(m_mode);
+  m_tab.SetCurSel(m_settings.mode);
   OnTabChange();
 
   m_com.Fill(kPreferredPort);
+  m_formFlashWrite.DeviceCombo().SetCurSel(m_settings.cpuSel);
   return TRUE;
+}
+
+void CDlgMain::LoadSettings() {
+  std::string addressText;
+  k470::LoadSettings(m_iniPath, &m_settings, &m_formFlashWrite.History(),
+                     &m_formRamLoad.History(), &addressText);
+  m_formRamLoad.AddressField().SetWindowText(addressText);
+}
+
+void CDlgMain::SaveSettings() {
+  k470::SaveSettings(m_iniPath, m_settings, m_formFlashWrite.History(), m_formRamLoad.History(),
+                     m_formRamLoad.AddressField().GetValue());
+}
+
+void CDlgMain::TakeCpuSel() {
+  m_settings.cpuSel = m_formFlashWrite.DeviceCombo().GetCurSel();
 }
 
 INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -73,23 +102,43 @@ INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case WM_CLOSE:
+      OnClose();
+      // The dialog manager makes the Cancel action of the close request.
+      return FALSE;
+    case WM_DROPFILES:
+      OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return TRUE;
     default:
       break;
   }
-  return CDialogVl::DialogProc(msg, wp, lp);
+  return CDialogVl2::DialogProc(msg, wp, lp);
 }
 
 bool CDlgMain::OnCommand(int id, int code, HWND control) {
-  (void)control;
-  if (id == IDC_COMBO_COM && code == CBN_SELCHANGE) {
-    if (m_tab.GetCurSel() == kTabFlashWrite) m_formFlashWrite.SetFocus();
-    if (m_tab.GetCurSel() == kTabRamLoad) m_formRamLoad.SetFocus();
+  if (id == IDC_COMBO_COM && control != nullptr) {
+    if (code != CBN_SELCHANGE) return false;
+    const int tab = m_tab.GetCurSel();
+    if (tab == kTabFlashWrite) m_formFlashWrite.SetFocus();
+    if (tab == kTabRamLoad) m_formRamLoad.SetFocus();
     return true;
   }
   if (control != nullptr) return false;
   switch (id) {
+    case ID_FILE_OPEN_MOT:
+      OnFileOpen();
+      return true;
     case ID_FILE_EXIT:
       OnExit();
+      return true;
+    case ID_OPTION:
+      OnOption();
+      return true;
+    case ID_HELP_HELP:
+      OnHelp();
+      return true;
+    case ID_HELP_ABOUT:
+      OnAbout();
       return true;
     default:
       return false;
@@ -100,18 +149,70 @@ void CDlgMain::OnTabChange() {
   const int i = m_tab.GetCurSel();
   m_formFlashWrite.ShowWindow(i == kTabFlashWrite ? SW_SHOW : SW_HIDE);
   m_formRamLoad.ShowWindow(i == kTabRamLoad ? SW_SHOW : SW_HIDE);
-  m_mode = i;
+  m_settings.mode = i;
   if (i == kTabFlashWrite) {
-    m_formFlashWrite.EnableUpdateCheck(0);
+    m_formFlashWrite.EnableUpdateCheck(m_settings.options.fwriteUpdateCheck);
     m_formFlashWrite.SetFocus();
   } else if (i == kTabRamLoad) {
-    m_formRamLoad.EnableUpdateCheck(0);
+    m_formRamLoad.EnableUpdateCheck(m_settings.options.rloadUpdateCheck);
     m_formRamLoad.SetFocus();
   }
 }
 
+void CDlgMain::OnFileOpen() {
+  CDialog* page = nullptr;
+  const int tab = m_tab.GetCurSel();
+  if (tab == kTabFlashWrite) page = &m_formFlashWrite;
+  if (tab == kTabRamLoad) page = &m_formRamLoad;
+  if (page == nullptr) return;
+  // As a click on the page's browse button.
+  page->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_BUTTON_BROWSE, 0),
+                    reinterpret_cast<LPARAM>(page->GetDlgItem(IDC_BUTTON_BROWSE)));
+}
+
+void CDlgMain::OnClose() {
+  TakeCpuSel();
+  SaveSettings();
+}
+
 void CDlgMain::OnExit() {
+  TakeCpuSel();
+  SaveSettings();
   EndDialog(0);
+}
+
+void CDlgMain::OnOption() {
+  CDlgOption dialog;
+  if (dialog.RunForOptions(&m_settings.options) != IDOK) return;
+  const int tab = m_tab.GetCurSel();
+  if (tab == kTabFlashWrite)
+    m_formFlashWrite.EnableUpdateCheck(m_settings.options.fwriteUpdateCheck);
+  if (tab == kTabRamLoad) m_formRamLoad.EnableUpdateCheck(m_settings.options.rloadUpdateCheck);
+}
+
+void CDlgMain::OnHelp() {
+  const std::string path = m_appFolder + m_settings.help;
+  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CDlgMain::OnAbout() {
+  CDlgAbout about;
+  about.ShowAbout(kProgramName, kProgramVersion);
+}
+
+void CDlgMain::OnDropFiles(HDROP drop) {
+  char name[kDroppedNameBytes] = {};
+  const UINT length = DragQueryFileA(drop, 0, name, kDroppedNameBytes);
+  DragFinish(drop);
+  if (length == 0) return;
+  const int tab = m_tab.GetCurSel();
+  if (tab == kTabFlashWrite) {
+    m_formFlashWrite.History().Add(name);
+    FillFileCombo(m_formFlashWrite.History(), m_formFlashWrite.FileCombo());
+  } else if (tab == kTabRamLoad) {
+    m_formRamLoad.History().Add(name);
+    FillFileCombo(m_formRamLoad.History(), m_formRamLoad.FileCombo());
+  }
 }
 
 }  // namespace k470

@@ -1,18 +1,23 @@
 // CDlgMain: the program's main window. Holds the port selector, the status line and the
-// tab control with the flash write and RAM load pages; routes menu commands, dropped
-// files and the port selector's changes to the page whose tab is shown.
+// tab control with the flash write and RAM load pages; owns the settings (loaded while it
+// initialises, saved when it closes); routes menu commands, dropped files and the port
+// selector's changes to the page whose tab is shown.
 #pragma once
 
 #include <string>
 
+#include "settings/app_settings.h"
 #include "ui/combo_box_com.h"
-#include "ui/dialog_vl.h"
+#include "ui/dialog_vl2.h"
 #include "ui/form_flash_write.h"
 #include "ui/form_ram_load.h"
 
 namespace k470 {
 
-class CDlgMain : public CDialogVl {
+constexpr const char* kProgramName = "K470Loader";
+constexpr const char* kProgramVersion = "2.00";
+
+class CDlgMain : public CDialogVl2 {
  public:
   explicit CDlgMain(CWnd* parent);
   ~CDlgMain() override;
@@ -27,8 +32,18 @@ class CDlgMain : public CDialogVl {
   bool OnCommand(int id, int code, HWND control) override;
 
  private:
+  void LoadSettings();
+  void SaveSettings();
+  void TakeCpuSel();
+
   void OnTabChange();
+  void OnFileOpen();
   void OnExit();
+  void OnOption();
+  void OnHelp();
+  void OnAbout();
+  void OnClose();
+  void OnDropFiles(HDROP drop);
 
   CStatic m_status;
   CComboBoxCom m_com;
@@ -37,7 +52,7 @@ class CDlgMain : public CDialogVl {
   CFormFlashWrite m_formFlashWrite;
   CFormRamLoad m_formRamLoad;
 
-  int m_mode = 0;
+  AppSettings m_settings;  // mode, com, cpuSel, help, options
   std::string m_appFolder;
 };
 

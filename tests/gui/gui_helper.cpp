@@ -1,0 +1,134 @@
+// gui_helper: what the window tests need beside the UI driver, done across processes:
+//   drop <title> <path>...   posts WM_DROPFILES with a DROPFILES block written into the
+//                            target process, as Explorer's drop would deliver it
+//   click-tab <title> <index> clicks on a tab of the window's tab control 1000 with the mouse
+//   move <title> <x> <y>     moves the window (as a user dragging its title bar)
+//   dump-fonts <title>       prints each control's font face and height (for layout checks)
+// Exit status: 0 done, 1 usage, 2 window not found, 3 the target could not be reached.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 1;
+constexpr int kExitNotFound = 2;
+constexpr int kExitUnreachable = 3;
+constexpr int kTabControlId = 1000;
+constexpr DWORD kFindWindowMs = 10000;
+constexpr DWORD kPollMs = 50;
+
+HWND FindTopWindow(const std::wstring& title) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND hwnd = FindWindowW(nullptr, title.c_str());
+    if (hwnd != nullptr && IsWindowVisible(hwnd)) return hwnd;
+    if (GetTickCount() - start > kFindWindowMs) return nullptr;
+    Sleep(kPollMs);
+  }
+}
+
+// Memory in the target process that stays there (the drop handler releases it itself).
+void* WriteRemote(HWND hwnd, const void* data, size_t size) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ |
+                                   PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (process == nullptr) return nullptr;
+  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote != nullptr && !WriteProcessMemory(process, remote, data, size, nullptr)) remote = nullptr;
+  CloseHandle(process);
+  return remote;
+}
+
+bool ReadRemote(HWND hwnd, const void* remote, void* data, size_t size) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, pid);
+  if (process == nullptr) return false;
+  const bool ok = ReadProcessMemory(process, remote, data, size, nullptr) != 0;
+  CloseHandle(process);
+  return ok;
+}
+
+int Drop(HWND hwnd, const std::vector<std::wstring>& paths) {
+  // DROPFILES, then the wide names one after the other, each with its NUL, and one more NUL.
+  std::vector<unsigned char> block(sizeof(DROPFILES), 0);
+  DROPFILES header = {};
+  header.pFiles = sizeof(DROPFILES);
+  header.pt.x = 20;
+  header.pt.y = 20;
+  header.fNC = FALSE;
+  header.fWide = TRUE;
+  std::memcpy(block.data(), &header, sizeof header);
+  for (const std::wstring& path : paths) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(path.c_str());
+    block.insert(block.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
+  }
+  block.insert(block.end(), sizeof(wchar_t), 0);
+  void* remote = WriteRemote(hwnd, block.data(), block.size());
+  if (remote == nullptr) return kExitUnreachable;
+  PostMessageW(hwnd, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+  return kExitOk;
+}
+
+int ClickTab(HWND hwnd, int index) {
+  HWND tab = nullptr;
+  // The tab control is a direct child of the main window.
+  tab = GetDlgItem(hwnd, kTabControlId);
+  if (tab == nullptr) return kExitNotFound;
+  RECT zero = {};
+  void* remote = WriteRemote(hwnd, &zero, sizeof zero);
+  if (remote == nullptr) return kExitUnreachable;
+  DWORD_PTR ok = 0;
+  SendMessageTimeoutW(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index),
+                      reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &ok);
+  RECT rect = {};
+  if (!ok || !ReadRemote(hwnd, remote, &rect, sizeof rect)) return kExitNotFound;
+  const LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  PostMessageW(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(tab, WM_LBUTTONUP, 0, at);
+  return kExitOk;
+}
+
+BOOL CALLBACK PrintFont(HWND child, LPARAM) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+  LOGFONTW log = {};
+  if (font != nullptr) GetObjectW(font, sizeof log, &log);
+  char face[128] = {};
+  WideCharToMultiByte(CP_UTF8, 0, log.lfFaceName, -1, face, sizeof face, nullptr, nullptr);
+  std::printf("%d\t%s\t%ld\n", GetDlgCtrlID(child), face, static_cast<long>(log.lfHeight));
+  return TRUE;
+}
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr || argc < 3) return kExitUsage;
+  const std::wstring command = argv[1];
+  HWND hwnd = FindTopWindow(argv[2]);
+  if (hwnd == nullptr) return kExitNotFound;
+  if (command == L"drop" && argc >= 4) {
+    return Drop(hwnd, std::vector<std::wstring>(argv + 3, argv + argc));
+  }
+  if (command == L"click-tab" && argc == 4) return ClickTab(hwnd, _wtoi(argv[3]));
+  if (command == L"move" && argc == 5) {
+    SetWindowPos(hwnd, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return kExitOk;
+  }
+  if (command == L"dump-fonts") {
+    EnumChildWindows(hwnd, PrintFont, 0);
+    return kExitOk;
+  }
+  return kExitUsage;
+}

@@ -1,0 +1,305 @@
+"""The main window of K470Loader.exe under Wine, worked as a user would: start-up state,
+the tab shown from the settings, Enter and Escape, closing with the close box and with
+Exit and the settings file this writes, the options and about dialogs, dropped files.
+
+Usage: main_window_test.py DIST UIDRIVER GUI_HELPER OUTPUT_DIR CASE
+Each case runs the program from a fresh copy of DIST, so the INI file beside it is the
+case's own. A window or box that stays open fails the case at the driver's deadline."""
+
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "uidriver"))
+import uidriver as ui  # noqa: E402
+
+TITLE = "K470Loader 2.00"
+OPTION_TITLE = "K470Loader Option"
+ABOUT_TITLE = "About K470Loader"
+EXIT_WAIT_S = 20
+
+# Control and command ids of the window program.
+ID_OK, ID_CANCEL = 1, 2
+TAB, COM, STATUS = 1000, 1001, 1002
+FILE_COMBO, ADDRESS, FLASH_WRITE_BUTTON, DEVICE_COMBO = 1003, 1009, 1010, 1021
+MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 32775, 65535
+OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
+OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
+ABOUT_VERSION, ABOUT_WEB, ABOUT_MAIL = 1011, 1013, 1014
+
+
+def settings_text(left, top, cpu_sel, mode=0, flash=(), ram=(), address="200000",
+                  options=(0, 0, 0, 0, 0, 0), app_name=""):
+    """The settings file as a first close writes it (CR LF line ends)."""
+    lines = ["[System]", "Com=1", "Mode=%d" % mode, "Help=help\\help.html",
+             "CpuSel=%d" % cpu_sel, "Left=%d" % left, "Top=%d" % top]
+    if flash:
+        lines.append("[FlashWrite]")
+        lines += ["name%d=%s" % (i + 1, p) for i, p in enumerate(flash)]
+    lines.append("[RamLoad]")
+    lines += ["name%d=%s" % (i + 1, p) for i, p in enumerate(ram)]
+    lines.append("address=%s" % address)
+    keys = ["FwriteUpdateCheck", "RloadUpdateCheck", "AutoLoad", "AutoGo", "AutoDisConnect",
+            "RunApp"]
+    lines.append("[Option]")
+    lines += ["%s=%d" % (k, v) for k, v in zip(keys, options)]
+    lines.append("RunAppName=%s" % app_name)
+    return ("\r\n".join(lines) + "\r\n").encode("cp932")
+
+
+class Session:
+    """One run of the program from its own copy of the runnable folder."""
+
+    def __init__(self, args, name, ini=None):
+        self.args = args
+        self.name = name
+        self.dir = tempfile.mkdtemp(prefix="k470gui_")
+        self.app = os.path.join(self.dir, "app")
+        shutil.copytree(args.dist, self.app)
+        self.ini = os.path.join(self.app, "K470Loader.ini")
+        if ini is not None:
+            with open(self.ini, "wb") as f:
+                f.write(ini)
+        self.proc = None
+        self.driver = ui.UiDriver(args.uidriver)
+
+    def start(self):
+        self.proc = ui.start_windows_program(os.path.join(self.app, "K470Loader.exe"))
+        self.driver.wait_window(TITLE, 30000)
+        return self.driver
+
+    def helper(self, *cmd):
+        result = subprocess.run(["wine", self.args.helper] + [str(c) for c in cmd],
+                                timeout=60, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if result.returncode != 0:
+            raise AssertionError("gui_helper %r failed with %d" % (cmd, result.returncode))
+        return result.stdout.decode("utf-8", "replace")
+
+    def shot(self, label):
+        time.sleep(0.5)
+        ui.screenshot(os.path.join(self.args.out, "%s.png" % label))
+
+    def window_pos(self):
+        left, top, _, _ = (int(v) for v in self.driver.ok("rect", TITLE)[0].split())
+        return left, top
+
+    def wait_exit(self):
+        try:
+            self.proc.wait(timeout=EXIT_WAIT_S)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end after closing")
+
+    def read_ini(self):
+        with open(self.ini, "rb") as f:
+            return f.read()
+
+    def finish(self):
+        if self.proc is not None:
+            ui.stop_program(self.proc)
+        self.driver.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def expect_equal(got, want, what):
+    if got != want:
+        raise AssertionError("%s:\n got  %r\n want %r" % (what, got, want))
+
+
+def appdata_inis():
+    prefix = os.environ.get("WINEPREFIX", os.path.expanduser("~/.wine"))
+    return glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Roaming",
+                                  "Velmora", "K470Loader", "K470Loader.ini"))
+
+
+# --- cases ---------------------------------------------------------------------------------
+
+def case_first_start(s):
+    """No INI anywhere: flash write tab, title, address 00200000, empty lists; the settings
+    go to the application-data folder, and a drop plus a close at 100,80 write exactly the
+    documented first file."""
+    for path in appdata_inis():
+        os.remove(path)
+    d = s.start()
+    s.shot("main_flash_write")
+    expect_equal(d.text(TITLE), TITLE, "title")
+    expect_equal(d.ok("is-visible", TITLE, FLASH_WRITE_BUTTON)[0], "1", "flash page shown")
+    expect_equal(d.ok("is-visible", TITLE, ADDRESS)[0], "0", "RAM load page hidden")
+    expect_equal(d.text(TITLE, ADDRESS), "00200000", "address field")
+    expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
+    expect_equal(d.text(TITLE, STATUS), "", "status line")
+    s.helper("drop", TITLE, "C:\\work\\app.mot")
+    d.wait_text(TITLE, FILE_COMBO, "C:\\work\\app.mot", 5000)
+    s.helper("move", TITLE, 100, 80)
+    cpu_sel = int(d.ok("combo-sel", TITLE, DEVICE_COMBO)[0])
+    d.ok("close", TITLE)
+    s.wait_exit()
+    if os.path.exists(s.ini):
+        raise AssertionError("an INI file appeared beside the program")
+    found = appdata_inis()
+    expect_equal(len(found), 1, "INI files in the application-data folder")
+    with open(found[0], "rb") as f:
+        got = f.read()
+    os.remove(found[0])
+    expect_equal(got, settings_text(100, 80, cpu_sel, flash=["C:\\work\\app.mot"]), "INI file")
+
+
+def case_mode_one(s):
+    """Mode=1 starts on the RAM load page; a drop goes to its list only; Exit saves."""
+    s_ini = b"[System]\r\nMode=1\r\n[RamLoad]\r\naddress=0\r\n"
+    with open(s.ini, "wb") as f:
+        f.write(s_ini)
+    d = s.start()
+    s.shot("main_ram_load")
+    expect_equal(d.ok("is-visible", TITLE, ADDRESS)[0], "1", "RAM load page shown")
+    expect_equal(d.ok("is-visible", TITLE, FLASH_WRITE_BUTTON)[0], "0", "flash page hidden")
+    expect_equal(d.text(TITLE, ADDRESS), "00200000", "a stored address 0 reads as 200000")
+    # Only the first of several dropped files is taken.
+    s.helper("drop", TITLE, "C:\\ram\\one.mot", "C:\\ram\\two.mot")
+    d.wait_text(TITLE, FILE_COMBO, "C:\\ram\\one.mot", 5000)
+    expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), ["C:\\ram\\one.mot"], "RAM files")
+    # Back on the flash write tab its list is still empty.
+    s.helper("click-tab", TITLE, 0)
+    d.wait_text(TITLE, FLASH_WRITE_BUTTON, "Flash Write(&W)", 5000)
+    for _ in range(50):
+        if d.ok("is-visible", TITLE, FLASH_WRITE_BUTTON)[0] == "1":
+            break
+        time.sleep(0.1)
+    expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
+    s.helper("click-tab", TITLE, 1)
+    for _ in range(50):
+        if d.ok("is-visible", TITLE, ADDRESS)[0] == "1":
+            break
+        time.sleep(0.1)
+    left, top = s.window_pos()
+    cpu_sel = int(d.ok("combo-sel", TITLE, DEVICE_COMBO)[0])
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+    # Lines that were in the file keep their places; new keys join the end of their section.
+    want = ("[System]\r\nMode=1\r\nCom=1\r\nHelp=help\\help.html\r\nCpuSel=%d\r\n"
+            "Left=%d\r\nTop=%d\r\n[RamLoad]\r\naddress=200000\r\nname1=C:\\ram\\one.mot\r\n"
+            "[Option]\r\nFwriteUpdateCheck=0\r\nRloadUpdateCheck=0\r\nAutoLoad=0\r\nAutoGo=0\r\n"
+            "AutoDisConnect=0\r\nRunApp=0\r\nRunAppName=\r\n") % (cpu_sel, left, top)
+    expect_equal(s.read_ini(), want.encode("cp932"), "INI file")
+
+
+def case_enter_escape(s):
+    """Enter and Escape leave the main window open; the close box then closes it."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    for key in ("RETURN", "ESCAPE", "RETURN", "ESCAPE"):
+        d.ok("key", TITLE, key)
+        status, _ = d.run("wait-gone", TITLE, 1500, timeout=20)
+        expect_equal(status, ui.EXIT_NOT_FOUND, "window still open after %s" % key)
+    left, top = s.window_pos()
+    cpu_sel = int(d.ok("combo-sel", TITLE, DEVICE_COMBO)[0])
+    d.ok("close", TITLE)
+    s.wait_exit()
+    expect_equal(s.read_ini(), settings_text(left, top, cpu_sel), "INI file")
+
+
+def case_options(s):
+    """Options: Cancel stores nothing, OK stores all seven values at once."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    d.ok("menu", TITLE, MENU_OPTION)
+    d.wait_window(OPTION_TITLE)
+    s.shot("options")
+    expect_equal(d.enabled(OPTION_TITLE, OPT_APP_NAME), False, "name field with RunApp off")
+    for box in (OPT_FWRITE_UPDATE, OPT_AUTO_GO, OPT_RUN_APP):
+        d.ok("click", OPTION_TITLE, box)
+    d.ok("click", OPTION_TITLE, ID_CANCEL)
+    d.wait_gone(OPTION_TITLE)
+
+    d.ok("menu", TITLE, MENU_OPTION)
+    d.wait_window(OPTION_TITLE)
+    for box in (OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE, OPT_AUTO_LOAD, OPT_AUTO_GO,
+                OPT_AUTO_DISCONNECT, OPT_RUN_APP):
+        expect_equal(d.ok("get-check", OPTION_TITLE, box)[0], "0", "after Cancel, box %d" % box)
+        d.ok("click", OPTION_TITLE, box)
+    for _ in range(50):
+        if d.enabled(OPTION_TITLE, OPT_APP_NAME):
+            break
+        time.sleep(0.1)
+    d.ok("set-text", OPTION_TITLE, OPT_APP_NAME, "C:\\tools\\term.exe")
+    d.ok("click", OPTION_TITLE, ID_OK)
+    d.wait_gone(OPTION_TITLE)
+
+    # The dialog shows the stored record when opened again.
+    d.ok("menu", TITLE, MENU_OPTION)
+    d.wait_window(OPTION_TITLE)
+    expect_equal(d.ok("get-check", OPTION_TITLE, OPT_AUTO_DISCONNECT)[0], "1", "stored box")
+    expect_equal(d.text(OPTION_TITLE, OPT_APP_NAME), "C:\\tools\\term.exe", "stored name")
+    d.ok("click", OPTION_TITLE, ID_CANCEL)
+    d.wait_gone(OPTION_TITLE)
+
+    left, top = s.window_pos()
+    cpu_sel = int(d.ok("combo-sel", TITLE, DEVICE_COMBO)[0])
+    d.ok("close", TITLE)
+    s.wait_exit()
+    expect_equal(s.read_ini(), settings_text(left, top, cpu_sel, options=(1, 1, 1, 1, 1, 1),
+                                             app_name="C:\\tools\\term.exe"), "INI file")
+
+
+def case_about(s):
+    """The about box: title, version line, the two links; OK closes it."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    d.ok("menu", TITLE, MENU_ABOUT)
+    d.wait_window(ABOUT_TITLE)
+    s.shot("about")
+    expect_equal(d.text(ABOUT_TITLE, ABOUT_VERSION), "K470Loader Version 2.00", "version line")
+    expect_equal(d.text(ABOUT_TITLE, ABOUT_WEB), "https://www.example.com/k470loader/", "web")
+    expect_equal(d.text(ABOUT_TITLE, ABOUT_MAIL), "support@example.com", "mail")
+    # The main window is disabled while the box is up.
+    expect_equal(d.run("menu", TITLE, MENU_ABOUT)[0], ui.EXIT_REFUSED, "main window usable")
+    d.ok("click", ABOUT_TITLE, ID_OK)
+    d.wait_gone(ABOUT_TITLE)
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_position(s):
+    """A stored position off the work area is centred on that axis; the other axis stays."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nLeft=-5000\r\nTop=40\r\n")
+    d = s.start()
+    left, top = s.window_pos()
+    expect_equal(top, 40, "top edge that fits")
+    if not 0 <= left < 1280:
+        raise AssertionError("left edge %d not moved into the work area" % left)
+    d.ok("close", TITLE)
+    s.wait_exit()
+    ini = s.read_ini().decode("cp932")
+    if "Left=%d\r\n" % left not in ini or "Top=40\r\n" not in ini:
+        raise AssertionError("position not saved: %r" % ini)
+
+
+CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
+
+
+class Args:
+    pass
+
+
+def main():
+    args = Args()
+    args.dist, args.uidriver, args.helper, args.out, case = sys.argv[1:6]
+    os.makedirs(args.out, exist_ok=True)
+    s = Session(args, case)
+    try:
+        CASES[case](s)
+    finally:
+        s.finish()
+    print("%s: passed" % case)
+
+
+if __name__ == "__main__":
+    main()

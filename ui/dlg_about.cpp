@@ -1,0 +1,62 @@
+// CDlgAbout: texts, link labels and the shell requests behind them.
+#include "ui/dlg_about.h"
+
+#include <shellapi.h>
+
+#include "ui/resource.h"
+
+namespace k470 {
+namespace {
+constexpr const char* kLinkFace = "ＭＳ ゴシック";
+constexpr int kLinkFontWidth = 6;
+constexpr int kLinkFontHeight = 12;
+constexpr COLORREF kLinkColour = RGB(0, 0, 255);
+}  // namespace
+
+CDlgAbout::CDlgAbout(CWnd* parent) : CDialog(IDD_ABOUTBOX, parent) {}
+
+INT_PTR CDlgAbout::ShowAbout(const char* name, const char* version) {
+  m_title = std::string("About ") + name;
+  m_versionText = std::string(name) + " Version " + version;
+  return DoModal();
+}
+
+void CDlgAbout::DoDataExchange() {
+  m_mailLink.SubclassDlgItem(IDC_STATIC_MAIL_LINK, this);
+  m_webLink.SubclassDlgItem(IDC_STATIC_WEB_LINK, this);
+  m_version.SubclassDlgItem(IDC_STATIC_VERSION, this);
+}
+
+void CDlgAbout::SetUpLink(CStaticCursor& link, const char* text) {
+  link.SetHoverCursor(IDC_HAND);
+  link.SetFontFace(kLinkFace, kLinkFontWidth, kLinkFontHeight, 1);
+  link.SetTextColor(kLinkColour, 1);
+  link.SetUnderline(1, 1);
+  link.SetWindowText(text);
+}
+
+BOOL CDlgAbout::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetWindowText(m_title);
+  m_version.SetWindowText(m_versionText);
+  SetUpLink(m_webLink, kMakerWebUrl);
+  SetUpLink(m_mailLink, kMakerMailAddress);
+  return TRUE;
+}
+
+bool CDlgAbout::OnCommand(int id, int code, HWND control) {
+  (void)control;
+  if (code != STN_CLICKED) return false;
+  if (id == IDC_STATIC_WEB_LINK) {
+    ShellExecuteA(nullptr, "open", kMakerWebUrl, nullptr, nullptr, SW_SHOWNORMAL);
+    return true;
+  }
+  if (id == IDC_STATIC_MAIL_LINK) {
+    const std::string mail = std::string("mailto:") + kMakerMailAddress;
+    ShellExecuteA(nullptr, "open", mail.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace k470

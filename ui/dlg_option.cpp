@@ -1,0 +1,94 @@
+// CDlgOption: check boxes and the application name to and from the option record.
+#include "ui/dlg_option.h"
+
+#include <shellapi.h>
+
+#include "ui/file_dialogs.h"
+#include "ui/resource.h"
+
+namespace k470 {
+namespace {
+constexpr UINT kDroppedNameBytes = 1024;
+}  // namespace
+
+CDlgOption::CDlgOption(CWnd* parent) : CDialog(IDD_DLG_OPTION, parent) {}
+
+INT_PTR CDlgOption::RunForOptions(OptionSettings* record) {
+  m_options = *record;
+  const INT_PTR result = DoModal();
+  if (result == IDOK) *record = m_options;
+  return result;
+}
+
+void CDlgOption::DoDataExchange() {
+  m_rloadUpdateCheck.SubclassDlgItem(IDC_CHECK_RLOAD_UPDATE, this);
+  m_fwriteUpdateCheck.SubclassDlgItem(IDC_CHECK_FWRITE_UPDATE, this);
+  m_runAppName.SubclassDlgItem(IDC_EDIT_APP_NAME, this);
+  m_runApp.SubclassDlgItem(IDC_CHECK_RUN_APP, this);
+  m_autoDisConnect.SubclassDlgItem(IDC_CHECK_AUTO_DISCONNECT, this);
+  m_autoGo.SubclassDlgItem(IDC_CHECK_AUTO_GO, this);
+  m_autoLoad.SubclassDlgItem(IDC_CHECK_AUTO_LOAD, this);
+}
+
+BOOL CDlgOption::OnInitDialog() {
+  CDialog::OnInitDialog();
+  m_fwriteUpdateCheck.SetCheck(m_options.fwriteUpdateCheck);
+  m_rloadUpdateCheck.SetCheck(m_options.rloadUpdateCheck);
+  m_autoLoad.SetCheck(m_options.autoLoad);
+  m_autoGo.SetCheck(m_options.autoGo);
+  m_autoDisConnect.SetCheck(m_options.autoDisConnect);
+  m_runApp.SetCheck(m_options.runApp);
+  m_runAppName.SetWindowText(m_options.runAppName);
+  if (m_options.runApp == 0) m_runAppName.EnableWindow(false);
+  return TRUE;
+}
+
+void CDlgOption::OnOK() {
+  m_options.fwriteUpdateCheck = m_fwriteUpdateCheck.GetCheck() == BST_CHECKED ? 1 : 0;
+  m_options.rloadUpdateCheck = m_rloadUpdateCheck.GetCheck() == BST_CHECKED ? 1 : 0;
+  m_options.autoLoad = m_autoLoad.GetCheck() == BST_CHECKED ? 1 : 0;
+  m_options.autoGo = m_autoGo.GetCheck() == BST_CHECKED ? 1 : 0;
+  m_options.autoDisConnect = m_autoDisConnect.GetCheck() == BST_CHECKED ? 1 : 0;
+  m_options.runApp = m_runApp.GetCheck() == BST_CHECKED ? 1 : 0;
+  m_options.runAppName = m_runAppName.GetWindowText();
+  CDialog::OnOK();
+}
+
+bool CDlgOption::OnCommand(int id, int code, HWND control) {
+  (void)control;
+  if (code != BN_CLICKED) return false;
+  if (id == IDC_CHECK_RUN_APP) {
+    OnRunAppClicked();
+    return true;
+  }
+  if (id == IDC_BUTTON_BROWSE_APP) {
+    OnBrowseApp();
+    return true;
+  }
+  return false;
+}
+
+INT_PTR CDlgOption::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DROPFILES) {
+    OnDropFiles(reinterpret_cast<HDROP>(wp));
+    return TRUE;
+  }
+  return CDialog::DialogProc(msg, wp, lp);
+}
+
+void CDlgOption::OnRunAppClicked() {
+  m_runAppName.EnableWindow(m_runApp.GetCheck() == BST_CHECKED);
+}
+
+void CDlgOption::OnBrowseApp() {
+  std::string path;
+  if (RunOpenFileDialog(kAppFileFilter, std::string(), &path)) m_runAppName.SetWindowText(path);
+}
+
+void CDlgOption::OnDropFiles(HDROP drop) {
+  char name[kDroppedNameBytes] = {};
+  if (DragQueryFileA(drop, 0, name, kDroppedNameBytes) > 0) m_runAppName.SetWindowText(name);
+  DragFinish(drop);
+}
+
+}  // namespace k470

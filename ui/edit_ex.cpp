@@ -1,0 +1,63 @@
+// CEditEx, CEditDword, CEditDouble: the window halves of the checked entry fields. The
+// acceptance rules themselves live in edit_value_rules.
+#include "ui/edit_ex.h"
+
+#include <string>
+
+namespace k470 {
+namespace {
+// The text as the check reads it: at most 127 characters.
+std::string ReadCheckedText(HWND hwnd) {
+  char buffer[kEditTextBufferBytes] = {};
+  GetWindowTextA(hwnd, buffer, kEditTextBufferBytes);
+  return std::string(buffer);
+}
+}  // namespace
+
+CEditEx::CEditEx() : m_bkBrush(GetSysColorBrush(COLOR_WINDOW)) {}
+
+HBRUSH CEditEx::CtlColor(HDC dc, int kind) {
+  (void)kind;
+  LOGBRUSH description = {};
+  GetObjectA(m_bkBrush, sizeof description, &description);
+  SetBkColor(dc, description.lbColor);
+  ::SetTextColor(dc, m_textColor);
+  return m_bkBrush;
+}
+
+bool CEditDword::OnChildNotify(int code) {
+  if (code != EN_CHANGE) return false;
+  OnChange();
+  return true;
+}
+
+void CEditDword::OnChange() {
+  if (!m_rules.CheckText(ReadCheckedText(m_hWnd))) SetWindowText(m_rules.LastText());
+}
+
+LRESULT CEditDword::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CHAR && !m_rules.CharPasses(static_cast<unsigned>(wp))) return 0;
+  return CEditEx::WindowProc(msg, wp, lp);
+}
+
+int CEditDouble::SetValue(double x) {
+  SetWindowText(m_rules.SetValue(x));
+  return 1;
+}
+
+bool CEditDouble::OnChildNotify(int code) {
+  if (code != EN_CHANGE) return false;
+  OnChange();
+  return true;
+}
+
+void CEditDouble::OnChange() {
+  if (!m_rules.CheckText(ReadCheckedText(m_hWnd))) SetWindowText(m_rules.LastText());
+}
+
+LRESULT CEditDouble::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_CHAR && !DoubleEditRules::CharPasses(static_cast<unsigned>(wp))) return 0;
+  return CEditEx::WindowProc(msg, wp, lp);
+}
+
+}  // namespace k470

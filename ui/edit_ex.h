@@ -1,0 +1,67 @@
+// The checked entry fields. CEditEx answers its colour requests with black text on the
+// window colour in every state. CEditDword (the RAM load address) and CEditDouble (the
+// clock in MHz) filter typed characters and check the whole text after every change,
+// putting the last accepted text back when the new one is no valid number.
+#pragma once
+
+#include <cstdint>
+
+#include "ui/edit_value_rules.h"
+#include "ui/wnd.h"
+
+namespace k470 {
+
+class CEditEx : public CEdit {
+ public:
+  CEditEx();
+  ~CEditEx() override = default;
+
+  HBRUSH CtlColor(HDC dc, int kind) override;
+
+ private:
+  COLORREF m_textColor = RGB(0, 0, 0);
+  HBRUSH m_bkBrush;  // a system brush: never deleted
+};
+
+class CEditDword : public CEditEx {
+ public:
+  CEditDword(uint32_t initial, int radix) : m_rules(initial, radix) {}
+
+  int SetRange(uint32_t min, uint32_t max) { return m_rules.SetRange(min, max); }
+  uint32_t GetValue() const { return m_rules.GetValue(); }
+
+  bool OnChildNotify(int code) override;
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void OnChange();
+  DwordEditRules m_rules;
+};
+
+// Its colour requests are not answered: it keeps the platform's edit colours (grey when
+// disabled), unlike CEditDword.
+class CEditDouble : public CEditEx {
+ public:
+  CEditDouble() = default;
+
+  int SetValue(double x);
+  double GetValue() const { return m_rules.GetValue(); }
+
+  bool OnChildNotify(int code) override;
+  HBRUSH CtlColor(HDC dc, int kind) override {
+    (void)dc;
+    (void)kind;
+    return nullptr;
+  }
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void OnChange();
+  DoubleEditRules m_rules;
+};
+
+}  // namespace k470

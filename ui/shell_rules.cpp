@@ -1,0 +1,83 @@
+// The INI location, the INI path completion and the work-area rule.
+#include "ui/shell_rules.h"
+
+#include "settings/mbcs.h"
+
+namespace k470 {
+namespace {
+// Whether the last character (not the second byte of a two-byte one) is a backslash.
+bool EndsWithBackslash(const std::string& text) {
+  size_t last = std::string::npos;
+  for (size_t i = 0; i < text.size(); i += MbcsCharLength(text.data(), text.size(), i)) last = i;
+  return last != std::string::npos && text[last] == '\\';
+}
+}  // namespace
+
+PathParts SplitPath(const std::string& path) {
+  PathParts parts;
+  size_t start = 0;
+  if (path.size() >= 2 && path[1] == ':') {
+    parts.drive = path.substr(0, 2);
+    start = 2;
+  }
+  // Last folder separator and last dot, stepping over two-byte characters.
+  size_t lastSeparator = std::string::npos;
+  size_t lastDot = std::string::npos;
+  for (size_t i = start; i < path.size(); i += MbcsCharLength(path.data(), path.size(), i)) {
+    if (path[i] == '\\' || path[i] == '/') lastSeparator = i;
+    if (path[i] == '.') lastDot = i;
+  }
+  size_t nameStart = start;
+  if (lastSeparator != std::string::npos) {
+    parts.folder = path.substr(start, lastSeparator + 1 - start);
+    nameStart = lastSeparator + 1;
+  }
+  if (lastDot != std::string::npos && lastDot >= nameStart) {
+    parts.base = path.substr(nameStart, lastDot - nameStart);
+    parts.extension = path.substr(lastDot);
+  } else {
+    parts.base = path.substr(nameStart);
+  }
+  return parts;
+}
+
+std::string IniBesideProgram(const std::string& programPath) {
+  const PathParts parts = SplitPath(programPath);
+  return parts.drive + parts.folder + parts.base + ".ini";
+}
+
+std::string ResolveIniPath(const std::string& iniPath, const std::string& programPath) {
+  if (iniPath.empty()) return IniBesideProgram(programPath);
+  if (iniPath.find('\\') != std::string::npos) return iniPath;
+  const PathParts parts = SplitPath(programPath);
+  std::string resolved = parts.drive + parts.folder + iniPath;
+  if (iniPath.find('.') == std::string::npos) resolved += ".ini";
+  return resolved;
+}
+
+std::string LocateIniFile(const std::string& programPath, IniLocationEnv& env) {
+  if (env.FileExists(IniBesideProgram(programPath))) return std::string();
+  std::string folder;
+  if (env.GetAppDataFolder(&folder) == -1 || folder.empty()) {
+    env.ShowMessage(kMsgAppFolderUnknown);
+    return std::string();
+  }
+  if (!EndsWithBackslash(folder)) folder += '\\';
+  folder += kAppDataSubfolder;
+  if (folder.size() > kIniPathMaxBytes) return std::string();
+  if (env.MakeFolder(folder) != 0) {
+    env.ShowMessage(kMsgAppFolderNotMade);
+    return std::string();
+  }
+  const std::string iniPath = folder + SplitPath(programPath).base + ".ini";
+  return iniPath.size() > kIniPathMaxBytes ? std::string() : iniPath;
+}
+
+void MoveIntoWorkArea(const WorkArea& area, int width, int height, int* x, int* y) {
+  if (*x < area.left || *x + width > area.right)
+    *x = area.left + (area.right - area.left - width) / 2;
+  if (*y < area.top || *y + height > area.bottom)
+    *y = area.top + (area.bottom - area.top - height) / 2;
+}
+
+}  // namespace k470

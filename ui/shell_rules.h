@@ -1,0 +1,64 @@
+// Portable rules of the main window's shell: where the INI file lives (beside the program,
+// else in the user's application-data folder), how a dialog's INI path is completed, and
+// how a window is kept inside the desktop work area.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace k470 {
+
+// A path cut like the C runtime's _splitpath: drive "C:", folder up to and including the
+// last backslash, base name, extension with its dot. Two-byte characters are stepped over.
+struct PathParts {
+  std::string drive;
+  std::string folder;
+  std::string base;
+  std::string extension;
+};
+PathParts SplitPath(const std::string& path);
+
+// drive + folder + base name + ".ini" of the program file's path.
+std::string IniBesideProgram(const std::string& programPath);
+
+// Completes a dialog's INI path: empty → the file beside the program; a bare name → that
+// name in the program's folder (".ini" added when it holds no "."); a path → unchanged.
+std::string ResolveIniPath(const std::string& iniPath, const std::string& programPath);
+
+// Folder and INI path below the application-data folder are each limited to this length.
+constexpr size_t kIniPathMaxBytes = 519;
+// The levels created below the application-data folder.
+constexpr const char* kAppDataSubfolder = "Velmora\\K470Loader\\";
+
+// What locating the INI file needs from the system (the Windows half is in ini_location).
+class IniLocationEnv {
+ public:
+  virtual ~IniLocationEnv() = default;
+  virtual bool FileExists(const std::string& path) = 0;
+  // The companion library: 0 on success with the folder in `folder`, -1 on failure.
+  virtual int GetAppDataFolder(std::string* folder) = 0;
+  // 0 when the folder exists afterwards.
+  virtual int MakeFolder(const std::string& folder) = 0;
+  virtual void ShowMessage(const char* text) = 0;
+};
+
+constexpr const char* kMsgAppFolderUnknown =
+    "Windowsのバージョンの取得もしくは\r\nアプリケーションフォルダの取得に失敗しました。";
+constexpr const char* kMsgAppFolderNotMade = "ユーザアプリケーションフォルダの生成に失敗しました。";
+
+// The INI path in the application-data folder, or empty when the file beside the
+// program is to be used (it exists, or the folder could not be had; the two failures are
+// shown as messages).
+std::string LocateIniFile(const std::string& programPath, IniLocationEnv& env);
+
+// The desktop work area and the window's left/top edge kept inside it: an axis on which
+// the window does not fit is centred (the division truncating towards zero).
+struct WorkArea {
+  int left;
+  int top;
+  int right;
+  int bottom;
+};
+void MoveIntoWorkArea(const WorkArea& area, int width, int height, int* x, int* y);
+
+}  // namespace k470
