@@ -2,14 +2,10 @@
 #include "ui/combo_box_com.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "serial/port_names.h"
 
 namespace k470 {
-namespace {
-constexpr const char* kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-constexpr DWORD kValueNameChars = 256;
-constexpr DWORD kValueDataBytes = 256;
-}  // namespace
 
 CComboBoxCom::CComboBoxCom(int useRegistry) {
   for (int i = 0; i < kMaxPorts; ++i) {
@@ -24,24 +20,8 @@ void CComboBoxCom::MarkPresent(int port) {
 }
 
 void CComboBoxCom::ReadRegistry() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return;
-  for (DWORD index = 0;; ++index) {
-    char name[kValueNameChars];
-    BYTE data[kValueDataBytes + 1] = {};
-    DWORD nameChars = kValueNameChars;
-    DWORD dataBytes = kValueDataBytes;
-    DWORD type = 0;
-    if (RegEnumValueA(key, index, name, &nameChars, nullptr, &type, data, &dataBytes) !=
-        ERROR_SUCCESS)
-      break;
-    data[kValueDataBytes] = 0;
-    // The data is the device name, such as COM7: the number follows its third character.
-    const char* device = reinterpret_cast<const char*>(data);
-    if (dataBytes > 3 && type == REG_SZ) MarkPresent(std::atoi(device + 3));
-  }
-  RegCloseKey(key);
+  // The serial device map of the registry, read by the port list of the serial layer.
+  for (const PortEntry& entry : EnumeratePorts()) MarkPresent(entry.number);
 }
 
 int CComboBoxCom::Fill(int selectPort) {

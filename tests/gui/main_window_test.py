@@ -282,6 +282,85 @@ def case_position(s):
         raise AssertionError("position not saved: %r" % ini)
 
 
+def case_japanese_path(s):
+    """A dropped path with Japanese names goes to the INI file in the system's code page
+    and comes back from it unchanged at the next start."""
+    with open(s.ini, "wb"):
+        pass
+    path = "C:\\作業\\テスト.mot"
+    d = s.start()
+    s.helper("drop", TITLE, path)
+    d.wait_text(TITLE, FILE_COMBO, path, 5000)
+    d.ok("close", TITLE)
+    s.wait_exit()
+    ini = s.read_ini()
+    if ("name1=" + path + "\r\n").encode("cp932") not in ini:
+        raise AssertionError("path not stored in code page 932: %r" % ini)
+    d = s.start()
+    expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [path], "flash write files")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_address_field(s):
+    """The address field takes hexadecimal texts of up to 32 bits and puts the last good
+    text back otherwise; its value is what the close stores."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nMode=1\r\n")
+    d = s.start()
+    expect_equal(d.text(TITLE, ADDRESS), "00200000", "start text")
+    for bad in ("123456789", "00000000001", "12Z4", "-"):
+        d.ok("set-text", TITLE, ADDRESS, bad)
+        expect_equal(d.text(TITLE, ADDRESS), "00200000", "after %r" % bad)
+    d.ok("set-text", TITLE, ADDRESS, "00FFFFFFFF")
+    expect_equal(d.text(TITLE, ADDRESS), "00FFFFFFFF", "ten characters")
+    d.ok("set-text", TITLE, ADDRESS, "")
+    # Typed characters: hexadecimal digits pass, anything else is dropped.
+    d.ok("type", TITLE, ADDRESS, "2G 1x0f")
+    expect_equal(d.text(TITLE, ADDRESS), "210f", "typed")
+    d.ok("close", TITLE)
+    s.wait_exit()
+    if b"address=210F\r\n" not in s.read_ini():
+        raise AssertionError("address not stored: %r" % s.read_ini())
+
+
+def case_port_list(s):
+    """The port selector lists the machine's ports as COM<n>, ascending by number, with
+    COM1 chosen when present."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    items = d.ok("combo-items", TITLE, COM)
+    numbers = [int(t[3:]) for t in items]
+    if any(not t.startswith("COM") for t in items) or numbers != sorted(numbers):
+        raise AssertionError("port list %r" % items)
+    sel = int(d.ok("combo-sel", TITLE, COM)[0])
+    expect_equal(sel, items.index("COM1") if "COM1" in items else (0 if items else -1),
+                 "chosen port")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_option_drop(s):
+    """Files dropped on the options dialog: the first one's path becomes the application
+    name, even while the field is disabled; OK stores it with RunApp off."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    d.ok("menu", TITLE, MENU_OPTION)
+    d.wait_window(OPTION_TITLE)
+    s.helper("drop", OPTION_TITLE, "C:\\a\\first.exe", "C:\\b\\second.exe", "C:\\c.bat")
+    d.wait_text(OPTION_TITLE, OPT_APP_NAME, "C:\\a\\first.exe", 5000)
+    expect_equal(d.enabled(OPTION_TITLE, OPT_APP_NAME), False, "field still disabled")
+    d.ok("click", OPTION_TITLE, ID_OK)
+    d.wait_gone(OPTION_TITLE)
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+    ini = s.read_ini()
+    if b"RunApp=0\r\nRunAppName=C:\\a\\first.exe\r\n" not in ini:
+        raise AssertionError("application name not stored: %r" % ini)
+
+
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 
