@@ -19,6 +19,10 @@ void CComboBoxCom::MarkPresent(int port) {
   if (port >= 1 && port <= kMaxPorts) m_portState[port - 1] = 0;
 }
 
+void CComboBoxCom::MarkAllAbsent() {
+  for (int i = 0; i < kMaxPorts; ++i) m_portState[i] = -1;
+}
+
 void CComboBoxCom::ReadRegistry() {
   // The serial device map of the registry, read by the port list of the serial layer.
   for (const PortEntry& entry : EnumeratePorts()) MarkPresent(entry.number);

@@ -22,8 +22,9 @@ class CComboBoxCom : public CComboBox {
   // Port number of the selected entry; 0 when nothing is selected.
   int GetSelectedPort() const;
 
-  // Marks port `port` present (1..255; other numbers are ignored).
+  // Marks port `port` present (1..255; other numbers are ignored), or every port absent.
   void MarkPresent(int port);
+  void MarkAllAbsent();
 
  private:
   void ReadRegistry();

@@ -1,0 +1,292 @@
+// The dialog layer and the controls' window halves, in a window of their own under Wine:
+// the modal loop and its key pre-filter (Enter and Escape), template list data, reflected
+// change notifications and colour requests, the port selector's list.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/combo_box_com.h"
+#include "ui/dialog_vl.h"
+#include "ui/edit_ex.h"
+#include "ui/resource.h"
+#include "ui/static_ex.h"
+
+namespace k470 {
+namespace {
+
+constexpr UINT_PTR kWatchdogTimer = 99;
+constexpr UINT kWatchdogMs = 5000;   // a dialog that is still up then has hung the test
+constexpr INT_PTR kHung = -2;
+constexpr UINT_PTR kStepTimer = 98;
+constexpr UINT kStepMs = 50;
+
+// A dialog from one of the program's templates that runs `body` once it is up; a
+// watchdog ends it with kHung so that a dialog that would stay open fails instead.
+class TestDialog : public CDialogVl {
+ public:
+  TestDialog(int templateId, std::function<void(TestDialog&)> body)
+      : CDialogVl(templateId, nullptr), m_body(std::move(body)) {}
+
+  std::function<void(TestDialog&, int step)> onStep;
+  int okCalls = 0;
+  int cancelCalls = 0;
+
+ protected:
+  BOOL OnInitDialog() override {
+    CDialogVl::OnInitDialog();
+    SetTimer(m_hWnd, kWatchdogTimer, kWatchdogMs, nullptr);
+    if (onStep) SetTimer(m_hWnd, kStepTimer, kStepMs, nullptr);
+    if (m_body) m_body(*this);
+    return TRUE;
+  }
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_TIMER && wp == kWatchdogTimer) {
+      EndDialog(kHung);
+      return TRUE;
+    }
+    if (msg == WM_TIMER && wp == kStepTimer) {
+      onStep(*this, m_step++);
+      return TRUE;
+    }
+    return CDialogVl::DialogProc(msg, wp, lp);
+  }
+  void OnOK() override {
+    ++okCalls;
+    CDialogVl::OnOK();
+  }
+  void OnCancel() override {
+    ++cancelCalls;
+    CDialogVl::OnCancel();
+  }
+
+ private:
+  std::function<void(TestDialog&)> m_body;
+  int m_step = 0;
+};
+
+void PostKey(HWND hwnd, WPARAM key) {
+  PostMessageA(hwnd, WM_KEYDOWN, key, 1);
+  PostMessageA(hwnd, WM_KEYUP, key, 0xC0000001);
+}
+
+TEST(DialogLayer, EnterAndEscapeDoNotEndTheDialogButTheCloseRequestDoes) {
+  bool upAfterKeys = false;
+  TestDialog dialog(IDD_DLG_LOAD, nullptr);
+  dialog.onStep = [&upAfterKeys](TestDialog& d, int step) {
+    HWND focus = GetFocus();
+    switch (step) {
+      case 0: PostKey(focus, VK_RETURN); break;
+      case 1: PostKey(focus, VK_ESCAPE); break;
+      case 2: PostKey(d.m_hWnd, VK_RETURN); break;
+      case 3: PostKey(d.m_hWnd, VK_ESCAPE); break;
+      case 5:
+        // Still here after the keys: the close request (Cancel) ends the dialog.
+        upAfterKeys = IsWindowVisible(d.m_hWnd) != 0;
+        PostMessageA(d.m_hWnd, WM_CLOSE, 0, 0);
+        break;
+      default: break;
+    }
+  };
+  EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+  EXPECT_TRUE(upAfterKeys);
+  EXPECT_EQ(dialog.m_hWnd, nullptr);
+  EXPECT_GE(dialog.cancelCalls, 2);
+}
+
+TEST(DialogLayer, ButtonClickEndsTheDialogAndTemplateListDataIsApplied) {
+  std::string items;
+  TestDialog dialog(IDD_DLG_FSET, [&items](TestDialog& d) {
+    HWND combo = d.GetDlgItem(IDC_COMBO_BAUD);
+    const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      char text[32] = {};
+      SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+      items += std::string(text) + ",";
+    }
+    PostMessageA(d.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(d.GetDlgItem(IDOK)));
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+  EXPECT_EQ(items, "9600,19200,38400,57600,");
+}
+
+std::string ComboItems(HWND combo) {
+  std::string items;
+  const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char text[32] = {};
+    SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    items += std::string(text) + ",";
+  }
+  return items;
+}
+
+void Type(const CWnd& control, const char* text) {
+  for (const char* c = text; *c != '\0'; ++c)
+    SendMessageA(control.m_hWnd, WM_CHAR, static_cast<unsigned char>(*c), 1);
+}
+
+// The brush and colours a dialog answers a control's colour request with.
+struct Colours {
+  HBRUSH brush;
+  COLORREF text;
+  COLORREF back;
+};
+Colours AskColours(const CWnd& dialog, const CWnd& control, UINT request) {
+  HDC dc = GetDC(control.m_hWnd);
+  SetTextColor(dc, RGB(1, 2, 3));
+  SetBkColor(dc, RGB(4, 5, 6));
+  Colours c;
+  c.brush = reinterpret_cast<HBRUSH>(
+      SendMessageA(dialog.m_hWnd, request, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(control.m_hWnd)));
+  c.text = GetTextColor(dc);
+  c.back = GetBkColor(dc);
+  ReleaseDC(control.m_hWnd, dc);
+  return c;
+}
+
+void EndWithOk(TestDialog& d) {
+  PostMessageA(d.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(d.GetDlgItem(IDOK)));
+}
+
+TEST(EditControls, AddressFieldTakesOnlyHexadecimal32BitTexts) {
+  CEditDword address(0, 16);
+  TestDialog dialog(IDD_DLG_FSET, [&address](TestDialog& d) {
+    ASSERT_EQ(address.SubclassDlgItem(IDC_EDIT_CLK, &d), 1);
+    address.SetWindowText("00200000");
+    EXPECT_EQ(address.GetValue(), 0x200000u);
+    // Above 32 bits, eleven characters, a stray letter: the last good text comes back.
+    for (const char* bad : {"123456789", "00000000001", "12Z4"}) {
+      address.SetWindowText(bad);
+      EXPECT_EQ(address.GetWindowText(), "00200000") << bad;
+      EXPECT_EQ(address.GetValue(), 0x200000u) << bad;
+    }
+    address.SetWindowText("00FFFFFFFF");
+    EXPECT_EQ(address.GetValue(), 0xFFFFFFFFu);
+    address.SetWindowText("");
+    EXPECT_EQ(address.GetValue(), 0u);
+    // Typing: digits of the radix and backspace pass; G, blanks and shortcuts do not.
+    Type(address, "2G 1\x16" "0f");
+    EXPECT_EQ(address.GetWindowText(), "210f");
+    EXPECT_EQ(address.GetValue(), 0x210Fu);
+    Type(address, "\b");
+    EXPECT_EQ(address.GetWindowText(), "210");
+
+    // Black on the window colour, in every state.
+    const Colours normal = AskColours(d, address, WM_CTLCOLOREDIT);
+    address.EnableWindow(false);
+    const Colours disabled = AskColours(d, address, WM_CTLCOLORSTATIC);
+    for (const Colours& c : {normal, disabled}) {
+      EXPECT_EQ(c.brush, GetSysColorBrush(COLOR_WINDOW));
+      EXPECT_EQ(c.text, RGB(0, 0, 0));
+      EXPECT_EQ(c.back, GetSysColor(COLOR_WINDOW));
+    }
+    EndWithOk(d);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(EditControls, ClockFieldTakesNumbersOnlyThroughValidTexts) {
+  CEditDouble clock;
+  TestDialog dialog(IDD_DLG_FSET, [&clock](TestDialog& d) {
+    ASSERT_EQ(clock.SubclassDlgItem(IDC_EDIT_CLK, &d), 1);
+    clock.SetValue(20.0);
+    EXPECT_EQ(clock.GetWindowText(), "20.000000");
+    EXPECT_EQ(clock.GetValue(), 20.0);
+    clock.SetWindowText("");
+    EXPECT_EQ(clock.GetValue(), 0.0);
+    Type(clock, "-");  // not a number on its own: undone at once
+    EXPECT_EQ(clock.GetWindowText(), "");
+    Type(clock, "1.5");
+    EXPECT_EQ(clock.GetWindowText(), "1.5");
+    EXPECT_EQ(clock.GetValue(), 1.5);
+    SendMessageA(clock.m_hWnd, EM_SETSEL, 3, 3);
+    Type(clock, ".x");
+    EXPECT_EQ(clock.GetWindowText(), "1.5");
+    EXPECT_EQ(clock.GetValue(), 1.5);
+
+    // A disabled clock field keeps the platform's disabled colours.
+    clock.EnableWindow(false);
+    const Colours disabled = AskColours(d, clock, WM_CTLCOLORSTATIC);
+    EXPECT_NE(disabled.brush, GetSysColorBrush(COLOR_WINDOW));
+    EndWithOk(d);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(StaticControls, ColouredLabelAnswersStaticColourRequestsOnly) {
+  CStaticEx label;
+  TestDialog dialog(IDD_DLG_FSET, [&label](TestDialog& d) {
+    ASSERT_EQ(label.SubclassDlgItem(IDC_STATIC_CLK, &d), 1);
+    Colours c = AskColours(d, label, WM_CTLCOLORSTATIC);
+    EXPECT_EQ(c.back, GetSysColor(COLOR_BTNFACE));
+    label.SetBackColor(RGB(0, 255, 0), 1).SetTextColor(RGB(0, 0, 255), 1);
+    c = AskColours(d, label, WM_CTLCOLORSTATIC);
+    LOGBRUSH brush = {};
+    GetObjectA(c.brush, sizeof brush, &brush);
+    EXPECT_EQ(brush.lbColor, RGB(0, 255, 0));
+    EXPECT_EQ(c.back, RGB(0, 255, 0));
+    EXPECT_EQ(c.text, RGB(0, 0, 255));
+    EXPECT_EQ(label.BackColor(), RGB(0, 255, 0));
+    // Another kind of request gets the default handling, not the label's brush.
+    EXPECT_NE(AskColours(d, label, WM_CTLCOLORBTN).brush, c.brush);
+    EXPECT_EQ(label.SetUnderline(1, 1), 1);
+    EXPECT_EQ(label.SetFontFace("ＭＳ ゴシック", 6, 12, 1), 1);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(label.m_hWnd, WM_GETFONT, 0, 0));
+    LOGFONTA log = {};
+    GetObjectA(font, sizeof log, &log);
+    EXPECT_EQ(log.lfHeight, 12);
+    EXPECT_EQ(log.lfWidth, 6);
+    EXPECT_TRUE(log.lfUnderline);
+    EXPECT_STREQ(log.lfFaceName, "ＭＳ ゴシック");
+    EndWithOk(d);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(PortSelector, ListsPresentPortsAscendingAndChoosesThePreferredOne) {
+  struct Case {
+    std::vector<int> present;
+    int select;
+    int fillResult;
+    const char* items;
+    int selectedPort;
+  };
+  const Case cases[] = {
+      {{10, 1, 3, 0, 256}, 1, 1, "COM1,COM3,COM10,", 1},
+      {{7, 3}, 1, 1, "COM3,COM7,", 3},    // no COM1: the first port listed
+      {{3, 7}, 7, 1, "COM3,COM7,", 7},
+      {{}, 1, 1, "", 0},                  // no ports: nothing to connect to
+      {{1, 2}, 0, 0, "", 0},              // a preferred port outside 1..255 lists nothing
+  };
+  for (const Case& test : cases) {
+    CComboBoxCom ports(0);
+    ports.MarkAllAbsent();
+    for (int p : test.present) ports.MarkPresent(p);
+    TestDialog dialog(IDD_K470LOADER_DIALOG, [&ports, &test](TestDialog& d) {
+      ASSERT_EQ(ports.SubclassDlgItem(IDC_COMBO_COM, &d), 1);
+      EXPECT_EQ(ports.Fill(test.select), test.fillResult);
+      EXPECT_EQ(ComboItems(ports.m_hWnd), test.items);
+      EXPECT_EQ(ports.GetSelectedPort(), test.selectedPort);
+      EndWithOk(d);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK) << test.items;
+  }
+  // Every port present without the registry.
+  CComboBoxCom all(0);
+  TestDialog dialog(IDD_K470LOADER_DIALOG, [&all](TestDialog& d) {
+    all.SubclassDlgItem(IDC_COMBO_COM, &d);
+    all.Fill(255);
+    EXPECT_EQ(all.GetCount(), 255);
+    EXPECT_EQ(all.GetSelectedPort(), 255);
+    EndWithOk(d);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+}  // namespace
+}  // namespace k470
