@@ -148,6 +148,36 @@ def case_first_start(s):
     expect_equal(got, settings_text(100, 80, cpu_sel, flash=["C:\\work\\app.mot"]), "INI file")
 
 
+def case_appdata_blocked(s):
+    """No INI beside the program and the application-data folder cannot be made (a file
+    stands where its first level should be): the message says so, the start goes on, and
+    the settings go beside the program."""
+    for path in appdata_inis():
+        os.remove(path)
+    roaming = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
+                                     "AppData", "Roaming"))[0]
+    blocker = os.path.join(roaming, "Velmora")
+    moved = blocker + ".k470test"
+    if os.path.exists(blocker):
+        os.rename(blocker, moved)
+    with open(blocker, "wb"):
+        pass
+    try:
+        s.proc = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
+        text = s.driver.dismiss_box("K470Loader", 30000)
+        expect_equal(text, "ユーザアプリケーションフォルダの生成に失敗しました。", "message")
+        d = s.driver
+        d.wait_window(TITLE, 30000)
+        d.ok("close", TITLE)
+        s.wait_exit()
+    finally:
+        os.remove(blocker)
+        if os.path.exists(moved):
+            os.rename(moved, blocker)
+    if not s.read_ini().startswith(b"[System]\r\nCom=1\r\nMode=0\r\n"):
+        raise AssertionError("settings not beside the program: %r" % s.read_ini())
+
+
 def case_mode_one(s):
     """Mode=1 starts on the RAM load page; a drop goes to its list only; Exit saves."""
     s_ini = b"[System]\r\nMode=1\r\n[RamLoad]\r\naddress=0\r\n"
