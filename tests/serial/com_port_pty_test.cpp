@@ -2,6 +2,7 @@
 // and the port opens the slave, registered under a port number of its own.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int kTestPort = 200;
 constexpr int kArrivalTimeoutMs = 3000;  // far beyond anything a pseudo-terminal needs
-constexpr int kSettleMs = 50;
 
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
@@ -203,7 +203,14 @@ TEST_F(PtyPort, ReadByteSetsBitEightAboveTheByte) {
 TEST_F(PtyPort, PurgeDropsWaitingInputOnly) {
   ASSERT_TRUE(Connect());
   m_far.Send("stale reply");
-  std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+  // Until all of it waits at the port, so that the purge meets it there.
+  const int fd = static_cast<int>(m_port.PlatformHandle() - 1);
+  int waiting = 0;
+  auto deadline = Clock::now() + std::chrono::milliseconds(kArrivalTimeoutMs);
+  while (ioctl(fd, FIONREAD, &waiting) == 0 && waiting < 11 && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(waiting, 11);
   m_port.Purge();
   EXPECT_EQ(m_port.ReadByte(), 0);
   // The line still works both ways after a purge.

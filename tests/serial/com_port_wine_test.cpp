@@ -15,7 +15,6 @@ namespace k470 {
 namespace {
 
 constexpr DWORD kReplyTimeoutMs = 3000;  // far beyond anything the far end needs
-constexpr DWORD kSettleMs = 200;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -174,7 +173,17 @@ TEST_F(WinePort, ReadByteSetsBitEightAboveTheByte) {
 
 TEST_F(WinePort, PurgeDropsWaitingInput) {
   ASSERT_TRUE(Command("SEND 20"));
-  Sleep(kSettleMs);
+  // Until all of it waits in the receive queue, so that the purge meets it there.
+  HANDLE handle = reinterpret_cast<HANDLE>(m_port.PlatformHandle());
+  COMSTAT status;
+  ZeroMemory(&status, sizeof(status));
+  DWORD errors = 0;
+  DWORD start = GetTickCount();
+  while (ClearCommError(handle, &errors, &status) && status.cbInQue < 20 &&
+         GetTickCount() - start < kReplyTimeoutMs) {
+    Sleep(1);
+  }
+  ASSERT_EQ(status.cbInQue, 20u);
   m_port.Purge();
   EXPECT_EQ(m_port.ReadByte(), 0);
   ASSERT_TRUE(Command("SEND 1"));
