@@ -1,9 +1,20 @@
-// CFormFlashWrite: the flash write page (controls bound, behaviour still to come).
+// CFormFlashWrite: device list, flash write, device settings, the update mark.
 #include "ui/form_flash_write.h"
 
+#include "ui/dlg_fset.h"
+#include "ui/dlg_write.h"
 #include "ui/resource.h"
+#include "settings/app_settings.h"
 
 namespace k470 {
+
+namespace {
+constexpr COLORREF kMarkOnColor = RGB(0, 255, 0);
+constexpr const char* kTextNowWriting = "Now Writing";
+constexpr const char* kTextEnded = "ended flash write";
+constexpr const char* kTextCancelled = "cancel flash write";
+constexpr const char* kTextFailed = "error flash write";
+}  // namespace
 
 CFormFlashWrite::CFormFlashWrite(CComboBoxCom* com, CWnd* status, OptionSettings* options,
                                  CWnd* parent)
@@ -14,8 +25,118 @@ CFormFlashWrite::CFormFlashWrite(CComboBoxCom* com, CWnd* status, OptionSettings
       m_options(options) {}
 
 void CFormFlashWrite::DoDataExchange() {
+  m_mark.SubclassDlgItem(IDC_STATIC_UPDATE_MARK, this);
+  m_settings.SubclassDlgItem(IDC_BUTTON_FSET, this);
   m_deviceCombo.SubclassDlgItem(IDC_COMBO_DEVICE, this);
   m_fileCombo.SubclassDlgItem(IDC_COMBO_FILE, this);
+}
+
+int CFormFlashWrite::LoadDeviceTable(const std::string& folder) {
+  int count = 0;
+  const int read = ReadDeviceTable(folder, m_devices, &count);
+  if (!read) {
+    // The records after a nameless type hold section names: none of them is offered.
+    m_deviceCount = 0;
+    return 0;
+  }
+  m_deviceCount = count < 0 ? 0 : (count > kDeviceTableSize ? kDeviceTableSize : count);
+  for (int i = 0; i < m_deviceCount; ++i) m_deviceCombo.AddString(m_devices[i].Name.c_str());
+  m_deviceCombo.SetCurSel(0);
+  return 1;
+}
+
+DeviceType* CFormFlashWrite::SelectedDevice() {
+  const int sel = m_deviceCombo.GetCurSel();
+  if (sel < 0 || sel >= m_deviceCount) return nullptr;
+  return &m_devices[sel];
+}
+
+INT_PTR CFormFlashWrite::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_TIMER && wp == kFlashWriteTimerId) OnUpdateTimer();
+  return CDialogVl::DialogProc(msg, wp, lp);
+}
+
+bool CFormFlashWrite::OnCommand(int id, int code, HWND) {
+  switch (id) {
+    case IDC_BUTTON_FLASH_WRITE:
+      if (code == BN_CLICKED) OnFlashWrite();
+      return true;
+    case IDC_BUTTON_FSET:
+      if (code == BN_CLICKED) OnSettings();
+      return true;
+    case IDC_COMBO_DEVICE:
+      if (code != CBN_SELCHANGE) return false;
+      OnDeviceChanged();
+      return true;
+    case IDC_BUTTON_BROWSE:
+      if (code == BN_CLICKED) BrowseMotFile(m_history, m_fileCombo);
+      return true;
+    case IDC_COMBO_FILE:
+      if (code != CBN_SELCHANGE) return false;
+      OnFileComboSelChange(m_history, m_fileCombo);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CFormFlashWrite::OnFlashWrite() {
+  // Without a selected device type there is nothing to write with: the click does
+  // nothing (the status line and the timer stay as they are).
+  DeviceType* device = SelectedDevice();
+  if (device == nullptr) return;
+  KillTimer(m_hWnd, kFlashWriteTimerId);
+  if (m_status) m_status->SetWindowText(kTextNowWriting);
+  CDlgWrite dialog(m_com, &m_history, device, nullptr);
+  switch (dialog.DoModal()) {
+    case kProgressSucceeded:
+      if (m_status) m_status->SetWindowText(kTextEnded);
+      SetUpdateMark(false);
+      if (m_options && m_options->fwriteUpdateCheck)
+        SetTimer(m_hWnd, kFlashWriteTimerId, kFlashUpdateCheckPeriodMs, nullptr);
+      break;
+    case kProgressCancelled:
+      if (m_status) m_status->SetWindowText(kTextCancelled);
+      break;
+    case kProgressFailed:
+      if (m_status) m_status->SetWindowText(kTextFailed);
+      break;
+    default:
+      break;
+  }
+}
+
+void CFormFlashWrite::OnSettings() {
+  DeviceType* device = SelectedDevice();
+  if (device == nullptr) return;  // no device type: no settings to change
+  CDlgFset dialog(nullptr);
+  dialog.RunForDevice(*device);
+}
+
+void CFormFlashWrite::OnDeviceChanged() {
+  const DeviceType* device = SelectedDevice();
+  m_settings.EnableWindow(device != nullptr && (device->ClkSelect != 0 || device->BpsSelect != 0));
+}
+
+void CFormFlashWrite::EnableUpdateCheck(int on) {
+  if (on) {
+    m_watch.SwitchOn();
+    SetTimer(m_hWnd, kFlashWriteTimerId, kFlashUpdateCheckPeriodMs, nullptr);
+  } else {
+    KillTimer(m_hWnd, kFlashWriteTimerId);
+    SetUpdateMark(false);
+  }
+}
+
+void CFormFlashWrite::OnUpdateTimer() {
+  const std::string current = m_history.Newest();
+  int64_t modified = 0;
+  const bool readable = FileModifiedTime(current, &modified);
+  if (m_watch.Tick(current, readable, modified)) SetUpdateMark(true);
+}
+
+void CFormFlashWrite::SetUpdateMark(bool on) {
+  m_mark.SetBackColor(on ? kMarkOnColor : GetSysColor(COLOR_BTNFACE), 1);
 }
 
 }  // namespace k470

@@ -1,40 +1,71 @@
-// CFormFlashWrite: the "Flash write" tab page (template 130). For now only what the main
-// window reaches: the file history with its list, and the device type list.
+// CFormFlashWrite: the "Flash write" tab page (template 130). Holds the device table,
+// writes the current file into the selected device type under the FLASH WRITE dialog,
+// opens the settings dialog of the selected type, and marks when the current file
+// changes on disk.
 #pragma once
 
 #include <string>
 
+#include "flash/device_table.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
-#include "ui/file_history.h"
+#include "ui/file_dialogs.h"
+#include "ui/static_ex.h"
+#include "ui/update_watch.h"
 
 namespace k470 {
 
 struct OptionSettings;
 
+constexpr UINT_PTR kFlashWriteTimerId = 2;        // the update check's timer
+constexpr UINT kFlashUpdateCheckPeriodMs = 1000;  // one look at the current file a second
+
 class CFormFlashWrite : public CDialogVl {
  public:
   CFormFlashWrite(CComboBoxCom* com, CWnd* status, OptionSettings* options, CWnd* parent);
 
+  // Reads the device table below the program folder `folder` into the device list and
+  // selects its first entry. Returns 1 when read, 0 when a listed type has no name (the
+  // list then stays empty).
+  int LoadDeviceTable(const std::string& folder);
+
+  // Switches the watch of the current file on (timer 2) or off (and the mark off).
+  void EnableUpdateCheck(int on);
+
+  // The page's file history (the main window loads, fills and saves it).
   FileHistory& History() { return m_history; }
+  // The file list (control 1003) and the device list (control 1021; the main window
+  // selects the remembered entry and reads the selection at close).
   CComboBox& FileCombo() { return m_fileCombo; }
   CComboBox& DeviceCombo() { return m_deviceCombo; }
 
-  // Reads the device table below `folder` into the device list (not yet).
-  void LoadDeviceTable(const std::string& folder) { (void)folder; }
-  // Starts or stops the watch of the current file (not yet).
-  void EnableUpdateCheck(int on) { (void)on; }
+  // The device type of the list's selection; null when nothing (or no read record) is
+  // selected.
+  DeviceType* SelectedDevice();
 
  protected:
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void DoDataExchange() override;
+  bool OnCommand(int id, int code, HWND control) override;
 
  private:
-  CComboBox m_fileCombo;
-  CComboBox m_deviceCombo;
+  void OnFlashWrite();
+  void OnSettings();
+  void OnDeviceChanged();
+  void OnUpdateTimer();
+  void SetUpdateMark(bool on);
+
   FileHistory m_history;
   CComboBoxCom* m_com;
   CWnd* m_status;
   OptionSettings* m_options;
+  UpdateWatch m_watch;
+  DeviceType m_devices[kDeviceTableSize];
+  int m_deviceCount = 0;  // records read; the list's entry i stands for record i
+  CComboBox m_fileCombo;
+  CStaticEx m_mark;
+  CComboBox m_deviceCombo;
+  CButton m_settings;
 };
 
 }  // namespace k470

@@ -1,26 +1,195 @@
-// CFormRamLoad: the RAM load page (controls bound, behaviour still to come).
+// CFormRamLoad: connect, board detection, load, go, the automatic steps, the update mark.
 #include "ui/form_ram_load.h"
 
+#include <shellapi.h>
+
+#include <string>
+
+#include "monitor/board_state.h"
+#include "monitor/go_command.h"
+#include "ui/dlg_load.h"
 #include "ui/resource.h"
+#include "settings/app_settings.h"
 
 namespace k470 {
+
 namespace {
-constexpr int kAddressRadix = 16;
+constexpr COLORREF kMarkOnColor = RGB(0, 255, 0);
+constexpr const char* kTextConnect = "接続(&C)";
+constexpr const char* kTextDisconnect = "切断(&C)";
+constexpr const char* kTextNowLoading = "Now Loading";
+constexpr int kAddressRadix = 16;  // the start address is typed in hexadecimal
 }  // namespace
 
 CFormRamLoad::CFormRamLoad(CComboBoxCom* com, CWnd* status, CWnd* tab, OptionSettings* options,
                            CWnd* parent)
     : CDialogVl(IDD_FORM_RAM_LOAD, parent),
-      m_address(0, kAddressRadix),
       m_history(FileHistory::kMaxEntries),
+      m_address(0, kAddressRadix),
       m_com(com),
       m_status(status),
       m_tab(tab),
       m_options(options) {}
 
+CFormRamLoad::~CFormRamLoad() {
+  // The detector must not use the port any more when it is closed.
+  m_detector.StopAndWait();
+  m_port.Close();
+}
+
 void CFormRamLoad::DoDataExchange() {
   m_fileCombo.SubclassDlgItem(IDC_COMBO_FILE, this);
+  m_mark.SubclassDlgItem(IDC_STATIC_UPDATE_MARK, this);
   m_address.SubclassDlgItem(IDC_EDIT_ADDRESS, this);
+  m_load.SubclassDlgItem(IDC_BUTTON_LOAD, this);
+  m_go.SubclassDlgItem(IDC_BUTTON_GO, this);
+  m_connect.SubclassDlgItem(IDC_BUTTON_CONNECT, this);
+}
+
+INT_PTR CFormRamLoad::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_BOARD_STATE:
+      OnBoardState(static_cast<int>(lp));
+      return TRUE;
+    case WM_TIMER:
+      if (wp == kRamLoadTimerId) OnUpdateTimer();
+      break;
+    case WM_SHOWWINDOW:
+      // Hidden (another tab): the detector stops; the port stays open and connected.
+      if (!wp) m_detector.StopAndWait();
+      break;
+    case WM_CLOSE:
+      if (m_connected) {
+        m_detector.StopAndWait();
+        m_port.Close();
+        m_connected = 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return CDialogVl::DialogProc(msg, wp, lp);
+}
+
+bool CFormRamLoad::OnCommand(int id, int code, HWND) {
+  switch (id) {
+    case IDC_BUTTON_CONNECT:
+      if (code == BN_CLICKED) OnConnect();
+      return true;
+    case IDC_BUTTON_LOAD:
+      if (code == BN_CLICKED) OnLoad();
+      return true;
+    case IDC_BUTTON_GO:
+      if (code == BN_CLICKED) OnGo();
+      return true;
+    case IDC_BUTTON_BROWSE:
+      if (code == BN_CLICKED) BrowseMotFile(m_history, m_fileCombo);
+      return true;
+    case IDC_COMBO_FILE:
+      if (code != CBN_SELCHANGE) return false;
+      OnFileComboSelChange(m_history, m_fileCombo);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CFormRamLoad::OnConnect() {
+  if (m_loading) return;
+  if (!m_connected) {
+    const int port = m_com->GetSelectedPort();
+    // A port that is absent or busy leaves the page as it is, without a message.
+    if (!m_port.Reopen(port, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
+                       kMonitorOneStopBit))
+      return;
+    m_connected = 1;
+    m_connect.SetWindowText(kTextDisconnect);
+    if (m_tab) m_tab->EnableWindow(false);
+    m_target.SetWindow(m_hWnd);
+    m_detector.Start(&m_port, &m_target);
+  } else {
+    m_detector.StopAndWait();
+    m_port.Close();
+    m_connected = 0;
+    EnableLoadGo(false);
+    m_connect.SetWindowText(kTextConnect);
+    if (m_tab) m_tab->EnableWindow(true);
+  }
+}
+
+void CFormRamLoad::OnBoardState(int state) {
+  // A report posted just before a disconnect arrives afterwards: it is stale then.
+  if (!m_connected) return;
+  if (state < BOARD_NO_REPLY || state > BOARD_OTHER) return;
+  if (m_status) m_status->SetWindowText(BoardStateText(state));
+  EnableLoadGo(IsFamilyBoard(state));
+}
+
+void CFormRamLoad::EnableLoadGo(bool on) {
+  m_load.EnableWindow(on);
+  m_go.EnableWindow(on);
+  if (on && m_options && m_options->autoLoad) OnLoad();
+}
+
+void CFormRamLoad::OnLoad() {
+  // One load at a time: a report handled while the RAM LOAD dialog is up must not start
+  // a second job on the same port.
+  if (m_loading || !m_connected) return;
+  m_detector.StopAndWait();
+  if (m_status) m_status->SetWindowText(kTextNowLoading);
+  m_loading = true;
+  CDlgLoad dialog(&m_port, &m_history, &m_address, nullptr);
+  const INT_PTR result = dialog.DoModal();
+  m_loading = false;
+  if (m_status) m_status->SetWindowText("");
+  if (result != kProgressSucceeded) return;
+  SetUpdateMark(false);
+  if (m_options && m_options->autoGo) {
+    OnGo();
+    Sleep(kPauseAfterAutoGoMs);
+  }
+}
+
+void CFormRamLoad::OnGo() {
+  if (m_loading || !m_connected) return;
+  m_detector.StopAndWait();
+  SendGoCommand(&m_port, m_address.GetValue());
+  if (m_options && m_options->autoDisConnect) {
+    OnConnect();
+  } else {
+    SetTimer(m_hWnd, kRamLoadTimerId, kUpdateCheckPeriodMs, nullptr);
+  }
+  StartApplication();
+}
+
+void CFormRamLoad::StartApplication() {
+  if (!m_options || !m_options->runApp) return;
+  const std::string name = m_options->runAppName;
+  if (name.empty()) return;
+  // The path in double quotes, so that blanks in it do not split it.
+  const std::string quoted = "\"" + name + "\"";
+  ShellExecuteA(nullptr, nullptr, quoted.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CFormRamLoad::EnableUpdateCheck(int on) {
+  if (on) {
+    m_watch.SwitchOn();
+    SetTimer(m_hWnd, kRamLoadTimerId, kUpdateCheckPeriodMs, nullptr);
+  } else {
+    KillTimer(m_hWnd, kRamLoadTimerId);
+    SetUpdateMark(false);
+  }
+}
+
+void CFormRamLoad::OnUpdateTimer() {
+  const std::string current = m_history.Newest();
+  int64_t modified = 0;
+  const bool readable = FileModifiedTime(current, &modified);
+  if (m_watch.Tick(current, readable, modified)) SetUpdateMark(true);
+}
+
+void CFormRamLoad::SetUpdateMark(bool on) {
+  m_mark.SetBackColor(on ? kMarkOnColor : GetSysColor(COLOR_BTNFACE), 1);
 }
 
 }  // namespace k470

@@ -1,39 +1,84 @@
-// CFormRamLoad: the "Ram load" tab page (template 131). For now only what the main window
-// reaches: the file history with its list, and the start address field.
+// CFormRamLoad: the "Ram load" tab page (template 131). Connects to a K470-family board on
+// the chosen COM port, shows which board answers, loads the current file into the board's
+// RAM under the RAM LOAD dialog, starts it with the go command, carries out the automatic
+// steps of the options, and marks when the current file changes on disk.
 #pragma once
 
+#include "monitor/thread_cchk.h"
+#include "serial/com_port.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
 #include "ui/edit_ex.h"
-#include "ui/file_history.h"
+#include "ui/file_dialogs.h"
+#include "ui/static_ex.h"
+#include "ui/update_watch.h"
+#include "ui/win32_job_target.h"
 
 namespace k470 {
 
 struct OptionSettings;
 
+// The connection's line: 38400 bit/s, 8 data bits, no parity, one stop bit.
+constexpr uint32_t kMonitorBaud = 38400;
+constexpr int kMonitorByteSize = 8;
+constexpr int kMonitorParityNone = 0;
+constexpr int kMonitorOneStopBit = 0;
+
+constexpr UINT_PTR kRamLoadTimerId = 1;       // the update check's timer
+constexpr UINT kUpdateCheckPeriodMs = 1000;   // one look at the current file a second
+constexpr DWORD kPauseAfterAutoGoMs = 1000;   // after an automatic go
+
 class CFormRamLoad : public CDialogVl {
  public:
   CFormRamLoad(CComboBoxCom* com, CWnd* status, CWnd* tab, OptionSettings* options,
                CWnd* parent);
+  ~CFormRamLoad() override;
 
+  // Switches the watch of the current file on (timer 1) or off (and the mark off).
+  void EnableUpdateCheck(int on);
+
+  // The page's file history (the main window loads, fills and saves it).
   FileHistory& History() { return m_history; }
-  CComboBox& FileCombo() { return m_fileCombo; }
+  // The start address field (the main window sets its text and reads its value).
   CEditDword& AddressField() { return m_address; }
-
-  // Starts or stops the watch of the current file (not yet).
-  void EnableUpdateCheck(int on) { (void)on; }
+  // The file list (control 1003) and whether the page is connected.
+  CComboBox& FileCombo() { return m_fileCombo; }
+  int IsConnected() const { return m_connected; }
 
  protected:
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void DoDataExchange() override;
+  bool OnCommand(int id, int code, HWND control) override;
 
  private:
-  CComboBox m_fileCombo;
-  CEditDword m_address;
+  void OnConnect();
+  void OnLoad();
+  void OnGo();
+  void OnBoardState(int state);
+  void EnableLoadGo(bool on);
+  void OnUpdateTimer();
+  void SetUpdateMark(bool on);
+  void StartApplication();
+
   FileHistory m_history;
+  CComboBox m_fileCombo;
+  CStaticEx m_mark;
+  CEditDword m_address;
+  CButton m_load;
+  CButton m_go;
+  CButton m_connect;
   CComboBoxCom* m_com;
   CWnd* m_status;
   CWnd* m_tab;
   OptionSettings* m_options;
+  int m_connected = 0;
+  bool m_loading = false;  // a RAM LOAD dialog is up
+  UpdateWatch m_watch;
+  // Declared in this order so that the detector is stopped (its destructor) before the
+  // target it reports to and the port it uses go away.
+  CComPort m_port;
+  Win32JobTarget m_target;
+  CThreadCchk m_detector;
 };
 
 }  // namespace k470
