@@ -1,0 +1,179 @@
+"""The flash write page end to end under Wine, with k470sim's H8 chips on COM1: writes into
+an H8/3069 and an H8/36077 under the FLASH WRITE dialog, a chip that never answers, Cancel
+during the blocks, the settings dialog and the bit rate that the next write sends, the
+update mark after a write and after the file is touched."""
+
+import os
+import time
+
+import harness as h
+from harness import BOX, MAIN, STATUS
+
+MARK = 1005
+WRITE, DEVICE, SETTINGS = 1010, 1021, 1022
+DIALOG = "FLASH WRITE"
+CANCEL = 1019
+CLOCK, RATE = 1013, 1023
+GREEN = "00FF00"
+
+IMAGE_3069 = h.pattern(0x1000, 11)   # 32 blocks from address 0
+IMAGE_36077 = h.pattern(0x800, 29)   # 16 blocks from address 0
+
+
+def sections(image_path, cpu_sel, options=()):
+    return [("System", [("Com", 1), ("Mode", 0), ("CpuSel", cpu_sel)]),
+            ("FlashWrite", [("name1", h.wine_path(image_path))]),
+            ("Option", list(options))]
+
+
+def write_once(args, sim_args, image, cpu_sel, extra_bin=None, options=(), before=None,
+               shot=None):
+    """One session: Flash Write pressed once; returns (texts, box, status line, sim result)."""
+    s = h.Session(args, extra_bin)
+    path = s.file("flash image.mot", h.srecords(0, image, kind=1))
+    s.write_ini(sections(path, cpu_sel, options))
+    try:
+        d = s.start()
+        s.start_sim(*sim_args)
+        if before:
+            before(s, d)
+        d.ok("click", MAIN, WRITE)
+        texts, boxes = h.watch_dialog(d, DIALOG, 120, BOX, shot and (s, shot, 2.0))
+        box = boxes[0] if len(boxes) == 1 else boxes
+        status = d.text(MAIN, STATUS)
+    finally:
+        s.close()
+        s.cleanup()
+    result = s.sim_result
+    return texts, box, status, result
+
+
+def case_h8_3069(args):
+    # The chip answers the bit-rate adjustment only at its last rate, so that the
+    # adjustment lasts long enough to be seen.
+    texts, box, status, result = write_once(args, ["h8-3069", "--only-rate", "9600"],
+                                            IMAGE_3069, 0)
+    assert box == "書き込み終了", box
+    assert status == "ended flash write", status
+    assert "ブートモード、通信ビットレート合わせこみ" in texts, texts
+    writing = [t for t in texts if t.startswith("writing ")]
+    assert writing and texts.index(writing[0]) > texts.index(
+        "ブートモード、通信ビットレート合わせこみ"), texts
+    assert writing[-1] == "writing 00000F80", texts
+    assert result.memory[:len(IMAGE_3069)] == IMAGE_3069, "the flash differs from the image"
+    assert result.report["ended"]
+
+
+def case_h8_36077(args):
+    if not args.write_control:
+        raise AssertionError("no write-control program given")
+    texts, box, status, result = write_once(
+        args, ["h8-36077"], IMAGE_36077, 1, extra_bin={"36077.mot": args.write_control})
+    assert box == "書き込み終了", box
+    assert status == "ended flash write", status
+    assert "書き込み制御プログラム転送" in texts, texts
+    assert result.report["program_done"]
+    assert result.memory[:len(IMAGE_36077)] == IMAGE_36077, "the flash differs from the image"
+
+
+def case_silent_chip(args):
+    texts, box, status, result = write_once(args, ["h8-3069", "--silent"], IMAGE_3069, 0)
+    assert box == "ブート合わせこみ失敗", box
+    assert status == "error flash write", status
+
+
+def case_cancel_during_blocks(args):
+    s = h.Session(args)
+    path = s.file("big.mot", h.srecords(0, h.pattern(0x8000, 5), kind=1))
+    s.write_ini(sections(path, 0))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--program-ms", "40")
+        d.ok("click", MAIN, WRITE)
+        d.wait_window(DIALOG, 10000)
+        h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
+                     "the first block")
+        # Enter and Escape do nothing while the write runs.
+        d.ok("key", DIALOG, "RETURN")
+        d.ok("key", DIALOG, "ESCAPE")
+        d.ok("sleep", 1500)
+        assert d.text(DIALOG, 1002).startswith("writing "), "the keys ended the write"
+        d.ok("click", DIALOG, CANCEL)
+        d.ok("click", DIALOG, CANCEL)  # twice is the same as once
+        d.wait_gone(DIALOG, 20000)
+        assert d.no_box(BOX, 1000), "a cancelled write shows no message"
+        assert d.text(MAIN, STATUS) == "cancel flash write"
+    finally:
+        s.close()
+        s.cleanup()
+    result = s.sim_result
+    assert 0 < len(result.report["blocks"]) < 0x8000 // 128
+
+
+def case_settings_dialog(args):
+    title = "H8/3069F 設定"
+
+    def change_settings(s, d):
+        # The button follows the device list from its first change on.
+        assert not d.enabled(MAIN, SETTINGS)
+        d.ok("select-combo", MAIN, DEVICE, 1)
+        d.ok("sleep", 200)
+        assert not d.enabled(MAIN, SETTINGS), "H8/36077 allows no changes"
+        d.ok("select-combo", MAIN, DEVICE, 0)
+        h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
+        d.ok("click", MAIN, SETTINGS)
+        d.wait_window(title, 10000)
+        assert d.text(title, CLOCK) == "20.000000"
+        assert d.ok("combo-sel", title, RATE) == ["2"]  # 38400
+        assert d.ok("combo-items", title, RATE) == ["9600", "19200", "38400", "57600"]
+        s.shot("flash_settings_dialog")
+        d.ok("set-text", title, CLOCK, "12.288")
+        d.ok("select-combo", title, RATE, 1)  # 19200
+        d.ok("sleep", 200)
+        d.ok("click", title, 1)
+        d.wait_gone(title, 5000)
+        # Opened again: the stored values come back; Cancel keeps them.
+        d.ok("click", MAIN, SETTINGS)
+        d.wait_window(title, 10000)
+        assert d.text(title, CLOCK) == "12.288000"
+        assert d.ok("combo-sel", title, RATE) == ["1"]
+        d.ok("set-text", title, CLOCK, "33")
+        d.ok("click", title, 2)
+        d.wait_gone(title, 5000)
+
+    texts, box, status, result = write_once(args, ["h8-3069"], IMAGE_3069, 0,
+                                            before=change_settings)
+    assert box == "書き込み終了", box
+    assert result.report["new_rate"] == 19200, result.report["new_rate"]
+
+
+def case_update_mark(args):
+    def touch_after_write(s, d):
+        h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5, "the green mark")
+        s.shot("flash_write_page_marked")
+
+    s = h.Session(args)
+    path = s.file("watched.mot", h.srecords(0, IMAGE_3069[:512], kind=1))
+    s.write_ini(sections(path, 0, [("FwriteUpdateCheck", 1)]))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--no-pacing")
+        touch_after_write(s, d)
+        d.ok("click", MAIN, WRITE)
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
+        assert boxes == ["書き込み終了"], boxes
+        assert d.ok("pixel", MAIN, MARK)[0] != GREEN, "a write turns the mark off"
+        os.utime(path, (time.time() + 5, time.time() + 5))
+        started = time.monotonic()
+        h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5,
+                     "the mark after a touch")
+        print("   mark green %.2f s after the touch" % (time.monotonic() - started))
+        s.shot("flash_write_page")
+    finally:
+        s.close()
+        s.cleanup()
+
+
+if __name__ == "__main__":
+    h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_cancel_during_blocks,
+           case_settings_dialog, case_update_mark])

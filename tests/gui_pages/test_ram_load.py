@@ -1,0 +1,202 @@
+"""The RAM load page end to end under Wine, with k470sim's board monitor on COM1: connect
+and the board's report, Load under the RAM LOAD dialog, Go, disconnect; the automatic
+load, go, disconnect and application start set through the options dialog; the update
+mark after a load and after the file is touched."""
+
+import os
+import re
+import shutil
+import time
+
+import harness as h
+from harness import MAIN, STATUS
+
+PAGE_FILE = 1003
+MARK = 1005
+LOAD, GO, CONNECT, ADDRESS = 1006, 1007, 1008, 1009
+TAB = 1000
+DIALOG = "RAM LOAD"
+CANCEL = 1019
+OPTIONS = "K470Loader Option"
+AUTO_LOAD, AUTO_GO, AUTO_DISCONNECT, RUN_APP, APP_NAME = 1012, 1015, 1017, 1016, 1013
+GREEN = "00FF00"
+
+IMAGE = h.pattern(6000, 3)  # six chunks of 1024 bytes and one short one
+
+
+def sections(image_path, options=()):
+    return [("System", [("Com", 1), ("Mode", 1)]),
+            ("RamLoad", [("name1", h.wine_path(image_path)), ("address", "200000")]),
+            ("Option", list(options))]
+
+
+def case_connect_load_go(args):
+    s = h.Session(args)
+    image = s.file("ram image.mot", h.srecords(0x200000, IMAGE))
+    s.write_ini(sections(image))
+    try:
+        d = s.start()
+        s.start_sim("monitor")
+        assert d.text(MAIN, ADDRESS) == "00200000"
+        assert d.text(MAIN, CONNECT) == "接続(&C)"
+        assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, CONNECT, "切断(&C)", 5000)
+        assert not d.enabled(MAIN, TAB), "the tabs stay while connected"
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        assert d.enabled(MAIN, LOAD) and d.enabled(MAIN, GO)
+        s.shot("ram_load_page_connected")
+
+        d.ok("click", MAIN, LOAD)
+        d.wait_text(MAIN, STATUS, "Now Loading", 10000)
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX, (s, "ram_load_dialog", 1.0))
+        assert boxes == [], boxes
+        # One range per chunk, from the first address of the image on.
+        ranges = [t for t in texts if re.fullmatch(r"[0-9A-F]{8} - [0-9A-F]{8}", t)]
+        assert ranges and ranges[0].startswith("00200000 - "), texts
+        assert len(ranges) >= 3, texts
+        d.wait_text(MAIN, STATUS, "", 5000)
+        assert h.ui.EXIT_NOT_FOUND == d.run("box-text", h.BOX, 300)[0]
+
+        d.ok("click", MAIN, GO)
+        time.sleep(1.0)
+        # Without the automatic disconnect the page stays connected after Go.
+        assert d.text(MAIN, CONNECT) == "切断(&C)"
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        assert d.enabled(MAIN, TAB)
+        assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
+    finally:
+        s.close()
+        s.cleanup()
+    result = s.sim_result
+    report = result.report
+    assert report["go"] == [0x200000], report["go"]
+    assert [l["ok"] for l in report["loads"]] == [True] * len(report["loads"])
+    assert result.memory[:len(IMAGE)] == IMAGE, "the board's RAM differs from the image"
+
+
+def case_automatic_steps(args):
+    s = h.Session(args)
+    image = s.file("auto.mot", h.srecords(0x200000, IMAGE[:2000]))
+    s.write_ini(sections(image))
+    app = None
+    if args.target_app:
+        # A path with a blank: the page hands it to the shell in double quotes.
+        folder = os.path.join(s.tmp, "my app")
+        os.makedirs(folder)
+        app = os.path.join(folder, "target app.exe")
+        shutil.copyfile(args.target_app, app)
+    try:
+        d = s.start()
+        s.start_sim("monitor")
+        d.ok("menu", MAIN, h.OPTION_MENU)
+        d.wait_window(OPTIONS, 10000)
+        for box in (AUTO_LOAD, AUTO_GO, AUTO_DISCONNECT):
+            d.ok("click", OPTIONS, box)
+        if app:
+            d.ok("click", OPTIONS, RUN_APP)
+            h.wait_until(lambda: d.enabled(OPTIONS, APP_NAME), 5, "the application name field")
+            d.ok("set-text", OPTIONS, APP_NAME, h.wine_path(app))
+        d.ok("sleep", 200)
+        d.ok("click", OPTIONS, 1)
+        d.wait_gone(OPTIONS, 10000)
+
+        d.ok("click", MAIN, CONNECT)
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX)
+        assert boxes == [], boxes
+        # Go, the 1 s pause and the disconnect follow by themselves.
+        d.wait_text(MAIN, CONNECT, "接続(&C)", 10000)
+        assert d.enabled(MAIN, TAB)
+        assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
+        if app:
+            d.wait_window("uidriver target", 20000)
+            d.ok("close", "uidriver target")
+    finally:
+        s.close()
+        s.cleanup()
+    result = s.sim_result
+    assert result.report["go"] == [0x200000], result.report["go"]
+    assert len(result.report["loads"]) == 2  # 2000 bytes: one chunk of 1024, one of 976
+    assert result.memory[:2000] == IMAGE[:2000]
+
+
+def case_update_mark(args):
+    s = h.Session(args)
+    image = s.file("watched.mot", h.srecords(0x200000, IMAGE[:1000]))
+    s.write_ini(sections(image, [("RloadUpdateCheck", 1)]))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--no-pacing")
+        # Seen for the first time after the check was switched on: green.
+        h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5, "the green mark")
+        s.shot("ram_load_page_marked")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, LOAD)
+        texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
+        assert boxes == [], boxes
+        # A successful load turns it off.
+        assert d.ok("pixel", MAIN, MARK)[0] != GREEN
+        os.utime(image, (time.time() + 5, time.time() + 5))
+        started = time.monotonic()
+        h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5, "the mark after a touch")
+        print("   mark green %.2f s after the touch" % (time.monotonic() - started))
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+    finally:
+        s.close()
+        s.cleanup()
+
+
+def case_failed_and_cancelled_loads_do_not_go(args):
+    # An empty RAM load history, automatic go set: the job says the file is bad, the
+    # dialog ends as failed and nothing goes.
+    s = h.Session(args)
+    s.write_ini([("System", [("Com", 1), ("Mode", 1)]),
+                 ("RamLoad", [("address", "200000")]),
+                 ("Option", [("AutoGo", 1)])])
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--no-pacing")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, LOAD)
+        texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
+        assert boxes == ["ファイルのフォーマットが不正です。"], boxes
+        d.wait_text(MAIN, STATUS, "", 5000)
+        assert d.text(MAIN, CONNECT) == "切断(&C)"
+    finally:
+        s.close()
+        s.cleanup()
+    assert s.sim_result.report["go"] == [], s.sim_result.report["go"]
+
+    # A board that never acknowledges a chunk: Enter and Escape do not end the dialog,
+    # Cancel does, without a message, and nothing goes.
+    s = h.Session(args)
+    image = s.file("stuck.mot", h.srecords(0x200000, IMAGE[:3000]))
+    s.write_ini(sections(image, [("AutoGo", 1)]))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--no-end")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, LOAD)
+        d.wait_window(DIALOG, 10000)
+        d.ok("key", DIALOG, "RETURN")
+        d.ok("key", DIALOG, "ESCAPE")
+        d.ok("sleep", 1000)
+        d.wait_window(DIALOG, 0)
+        d.ok("click", DIALOG, CANCEL)
+        texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
+        assert boxes == [], boxes
+        d.wait_text(MAIN, STATUS, "", 5000)
+    finally:
+        s.close()
+        s.cleanup()
+    assert s.sim_result.report["go"] == [], s.sim_result.report["go"]
+
+
+if __name__ == "__main__":
+    h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
+           case_failed_and_cancelled_loads_do_not_go])
