@@ -164,6 +164,15 @@ def watch_dialog(d, title, seconds, box=None, shot=None):
     return texts, boxes
 
 
+def mark_colours(d, window, control, looks=10, every=0.25):
+    """The colour of an update mark bar, read from the screen `looks` times."""
+    seen = []
+    for _ in range(looks):
+        seen.append(d.ok("pixel", window, control)[0])
+        time.sleep(every)
+    return seen
+
+
 def wait_until(predicate, seconds, what):
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:

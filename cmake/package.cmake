@@ -1,0 +1,16 @@
+# The Windows package: dist/ holds the program as it is installed; the zip beside it packs
+# exactly the installed files. Included at the end of the root CMakeLists.txt, when every
+# target that stages something into dist/ is known.
+set(K470_PACKAGE_FILES K470Loader.exe k470.exe bin/fw.dat help/help.html)
+set(K470_PACKAGE_ZIP
+  ${CMAKE_BINARY_DIR}/K470Loader-${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}0.zip)
+
+add_custom_target(k470_package ALL
+  COMMAND ${CMAKE_COMMAND} -DDIST=${K470_DIST_DIR} -DZIP=${K470_PACKAGE_ZIP}
+          "-DFILES=${K470_PACKAGE_FILES}" -P ${PROJECT_SOURCE_DIR}/cmake/pack_zip.cmake
+  COMMENT "Packing ${K470_PACKAGE_ZIP}"
+  VERBATIM)
+get_property(k470_dist_targets GLOBAL PROPERTY K470_DIST_TARGETS)
+if(k470_dist_targets)
+  add_dependencies(k470_package ${k470_dist_targets})
+endif()
