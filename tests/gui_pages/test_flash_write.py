@@ -93,6 +93,9 @@ def case_cancel_during_blocks(args):
         d.wait_window(DIALOG, 10000)
         h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
                      "the first block")
+        # A screenshot holds the display for a moment: taken here, where no text is
+        # being followed.
+        s.shot("flash_write_dialog")
         # Enter and Escape do nothing while the write runs.
         d.ok("key", DIALOG, "RETURN")
         d.ok("key", DIALOG, "ESCAPE")
