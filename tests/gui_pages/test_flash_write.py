@@ -180,6 +180,31 @@ def case_update_mark(args):
         s.cleanup()
 
 
+def case_no_device_selected(args):
+    # A remembered device type outside the list leaves the list without a selection: no
+    # record may be used, so Flash Write and the settings button do nothing.
+    s = h.Session(args)
+    path = s.file("none.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
+    s.write_ini(sections(path, 7))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--no-pacing")
+        # (Under Wine the remembered index 7 leaves entry 0 selected; the selection is
+        # taken away here as such a start leaves it under Windows.)
+        d.ok("select-combo", MAIN, DEVICE, 0)
+        h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
+        d.ok("select-combo", MAIN, DEVICE, -1)
+        h.wait_until(lambda: not d.enabled(MAIN, SETTINGS), 5, "the settings button off")
+        assert d.ok("combo-sel", MAIN, DEVICE) == ["-1"]
+        d.ok("click", MAIN, WRITE)
+        assert d.run("wait-window", DIALOG, 1500)[0] == h.ui.EXIT_NOT_FOUND, "a write started"
+        assert d.text(MAIN, STATUS) == ""
+    finally:
+        s.close()
+        s.cleanup()
+    assert s.sim_result.report["bytes_received"] == 0
+
+
 if __name__ == "__main__":
     h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_cancel_during_blocks,
-           case_settings_dialog, case_update_mark])
+           case_settings_dialog, case_update_mark, case_no_device_selected])
