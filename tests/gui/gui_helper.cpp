@@ -3,6 +3,8 @@
 //                            target process, as Explorer's drop would deliver it
 //   click-tab <title> <index> clicks on a tab of the window's tab control 1000 with the mouse
 //   move <title> <x> <y>     moves the window (as a user dragging its title bar)
+//   focus-text <title> <text> puts the text into the control that has the keyboard focus
+//                            (the name field of the system's file dialog, say)
 //   dump-fonts <title>       prints each control's font face and height (for layout checks)
 // Exit status: 0 done, 1 usage, 2 window not found, 3 the target could not be reached.
 #include <windows.h>
@@ -124,6 +126,18 @@ int main() {
   if (command == L"move" && argc == 5) {
     SetWindowPos(hwnd, nullptr, _wtoi(argv[3]), _wtoi(argv[4]), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return kExitOk;
+  }
+  if (command == L"focus-text" && argc == 4) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) ||
+        info.hwndFocus == nullptr)
+      return kExitNotFound;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(info.hwndFocus, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]),
+                             SMTO_ABORTIFHUNG, 5000, &result))
+      return kExitUnreachable;
     return kExitOk;
   }
   if (command == L"dump-fonts") {

@@ -21,6 +21,7 @@ import uidriver as ui  # noqa: E402
 TITLE = "K470Loader 2.00"
 OPTION_TITLE = "K470Loader Option"
 ABOUT_TITLE = "About K470Loader"
+OPEN_TITLE = "開く"  # the system's open-file dialog in the Japanese locale
 EXIT_WAIT_S = 20
 
 # Control and command ids of the window program.
@@ -389,6 +390,31 @@ def case_option_drop(s):
     ini = s.read_ini()
     if b"RunApp=0\r\nRunAppName=C:\\a\\first.exe\r\n" not in ini:
         raise AssertionError("application name not stored: %r" % ini)
+
+
+def case_open_menu(s):
+    """Open(O) acts as the browse button of the page shown: the file dialog starts in the
+    newest entry's folder; Cancel changes nothing, OK makes the chosen file the newest."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[FlashWrite]\r\nname1=C:\\windows\\win.ini\r\n")
+    d = s.start()
+    d.ok("menu", TITLE, MENU_OPEN)
+    d.wait_window(OPEN_TITLE)
+    s.shot("open_dialog")
+    d.ok("click", OPEN_TITLE, ID_CANCEL)
+    d.wait_gone(OPEN_TITLE)
+    expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), ["C:\\windows\\win.ini"], "after Cancel")
+    d.ok("menu", TITLE, MENU_OPEN)
+    d.wait_window(OPEN_TITLE)
+    # The dialog opens with the keyboard in its file name field: "type" the name there.
+    s.helper("focus-text", OPEN_TITLE, "C:\\windows\\system.ini")
+    d.ok("key", OPEN_TITLE, "RETURN")
+    d.wait_gone(OPEN_TITLE)
+    d.wait_text(TITLE, FILE_COMBO, "C:\\windows\\system.ini", 5000)
+    expect_equal(d.ok("combo-items", TITLE, FILE_COMBO),
+                 ["C:\\windows\\system.ini", "C:\\windows\\win.ini"], "after OK")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
 
 
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}
