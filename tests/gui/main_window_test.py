@@ -22,6 +22,7 @@ TITLE = "K470Loader 2.00"
 OPTION_TITLE = "K470Loader Option"
 ABOUT_TITLE = "About K470Loader"
 OPEN_TITLE = "開く"  # the system's open-file dialog in the Japanese locale
+OPEN_LOOK_IN = 1137  # its folder list
 EXIT_WAIT_S = 20
 
 # Control and command ids of the window program.
@@ -401,6 +402,7 @@ def case_open_menu(s):
     d.ok("menu", TITLE, MENU_OPEN)
     d.wait_window(OPEN_TITLE)
     s.shot("open_dialog")
+    expect_equal(d.text(OPEN_TITLE, OPEN_LOOK_IN), "windows", "folder the dialog starts in")
     d.ok("click", OPEN_TITLE, ID_CANCEL)
     d.wait_gone(OPEN_TITLE)
     expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), ["C:\\windows\\win.ini"], "after Cancel")
