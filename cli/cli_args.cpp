@@ -28,15 +28,15 @@ bool ArgParser::Parse(int argc, char** argv, const std::vector<OptionSpec>& opti
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     for (const OptionSpec& o : options) {
-      if (name == o.name) spec = &o;
+      if (name == o.name) option = &o;
     }
-    if (!spec) {
+    if (!option) {
       m_error = "unknown option: " + name;
       return false;
     }
-    if (!spec->takesValue) {
+    if (!option->takesValue) {
       if (equals != std::string::npos) {
         m_error = "option " + name + " takes no value";
         return false;

@@ -105,16 +105,17 @@ BOOL CALLBACK FindTitleProc(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
-HWND FindTop(const std::wstring& spec) {
-  if (spec.size() > 2 && spec[0] == L'0' && (spec[1] == L'x' || spec[1] == L'X')) {
+HWND FindTop(const std::wstring& titleOrHandle) {
+  const std::wstring& t = titleOrHandle;
+  if (t.size() > 2 && t[0] == L'0' && (t[1] == L'x' || t[1] == L'X')) {
     wchar_t* end = nullptr;
-    unsigned long long value = wcstoull(spec.c_str() + 2, &end, 16);
+    unsigned long long value = wcstoull(t.c_str() + 2, &end, 16);
     if (end && *end == 0) {
       HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(value));
       return IsWindow(hwnd) ? hwnd : nullptr;
     }
   }
-  FindTitle find{spec};
+  FindTitle find{t};
   EnumWindows(FindTitleProc, reinterpret_cast<LPARAM>(&find));
   return find.found;
 }
