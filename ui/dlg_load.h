@@ -1,12 +1,9 @@
-// CDlgLoad: the modal "RAM LOAD" dialog. Starts the RAM load job as soon as it is up,
-// shows the job's status texts, passes Cancel on to the job and ends with the job's
-// result: 0 loaded, 1 cancelled, 3 failed.
+// CDlgLoad: the modal "RAM LOAD" dialog. Runs the RAM load job and ends with its result:
+// 0 loaded, 1 cancelled, 3 failed.
 #pragma once
 
 #include "monitor/thread_load.h"
-#include "ui/dialog_vl.h"
-#include "ui/progress_result.h"
-#include "ui/win32_job_target.h"
+#include "ui/dlg_job_progress.h"
 
 namespace k470 {
 
@@ -14,28 +11,20 @@ class CComPort;
 class CEditDword;
 class FileHistory;
 
-class CDlgLoad : public CDialogVl {
+class CDlgLoad : public CDlgJobProgress {
  public:
   // The port, the history (its newest entry is the file) and the address field are the
   // page's, borrowed for the run.
   CDlgLoad(CComPort* port, FileHistory* history, CEditDword* address, CWnd* parent);
 
  protected:
-  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
-  void DoDataExchange() override;
-  BOOL OnInitDialog() override;
-  bool OnCommand(int id, int code, HWND control) override;
-  void OnOK() override;
-  void OnCancel() override;
+  bool StartJob(JobTarget* target) override;
+  CThreadVl& Job() override { return m_job; }
 
  private:
-  void EndWhenDone(int code);
-
-  CStatic m_statusText;
   CComPort* m_port;
   FileHistory* m_history;
   CEditDword* m_address;
-  Win32JobTarget m_target;  // outlives the job, which reports through it
   CThreadLoad m_job;
 };
 

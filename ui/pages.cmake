@@ -6,6 +6,7 @@ target_link_libraries(k470_win32_target PUBLIC k470_jobs user32)
 # The pages' dialogs and the file status of the update check, in the windows' library;
 # the pages run the monitor's and the flash write's jobs on the real clock.
 target_sources(k470_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/dlg_job_progress.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dlg_load.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dlg_write.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dlg_fset.cpp

@@ -1,0 +1,39 @@
+// CDlgJobProgress: what the two progress dialogs share. The dialog starts its job when it
+// opens, shows the job's status texts, passes Cancel on to the job and ends with the job's
+// result (kProgressSucceeded, kProgressCancelled, kProgressFailed) when the end message
+// comes. Enter and Escape do nothing: the dialog ends only with its job.
+#pragma once
+
+#include "jobs/thread_vl.h"
+#include "ui/dialog_vl.h"
+#include "ui/progress_result.h"
+#include "ui/win32_job_target.h"
+
+namespace k470 {
+
+class CDlgJobProgress : public CDialogVl {
+ public:
+  // progressMsg is the message the job posts its statuses and its end result with.
+  CDlgJobProgress(UINT templateId, UINT progressMsg, CWnd* parent);
+
+ protected:
+  // Starts the job, reporting to target; false when it could not start.
+  virtual bool StartJob(JobTarget* target) = 0;
+  virtual CThreadVl& Job() = 0;
+
+  INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void DoDataExchange() override;
+  BOOL OnInitDialog() override;
+  bool OnCommand(int id, int code, HWND control) override;
+  void OnOK() override;
+  void OnCancel() override;
+
+ private:
+  void EndWhenDone(int code);
+
+  UINT m_progressMsg;
+  CStatic m_statusText;
+  Win32JobTarget m_target;  // outlives the derived dialog's job, which reports through it
+};
+
+}  // namespace k470
