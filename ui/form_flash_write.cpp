@@ -9,7 +9,6 @@
 namespace k470 {
 
 namespace {
-constexpr COLORREF kMarkOnColor = RGB(0, 255, 0);
 constexpr const char* kTextNowWriting = "Now Writing";
 constexpr const char* kTextEnded = "ended flash write";
 constexpr const char* kTextCancelled = "cancel flash write";
@@ -22,10 +21,11 @@ CFormFlashWrite::CFormFlashWrite(CComboBoxCom* com, CWnd* status, OptionSettings
       m_history(FileHistory::kMaxEntries),
       m_com(com),
       m_status(status),
-      m_options(options) {}
+      m_options(options),
+      m_updateMark(kFlashWriteTimerId, &m_history) {}
 
 void CFormFlashWrite::DoDataExchange() {
-  m_mark.SubclassDlgItem(IDC_STATIC_UPDATE_MARK, this);
+  m_updateMark.Attach(this);
   m_settings.SubclassDlgItem(IDC_BUTTON_FSET, this);
   m_deviceCombo.SubclassDlgItem(IDC_COMBO_DEVICE, this);
   m_fileCombo.SubclassDlgItem(IDC_COMBO_FILE, this);
@@ -52,7 +52,7 @@ DeviceType* CFormFlashWrite::SelectedDevice() {
 }
 
 INT_PTR CFormFlashWrite::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_TIMER && wp == kFlashWriteTimerId) OnUpdateTimer();
+  if (msg == WM_TIMER && m_updateMark.IsTimer(wp)) m_updateMark.OnTimer();
   return CDialogVl::DialogProc(msg, wp, lp);
 }
 
@@ -85,15 +85,14 @@ void CFormFlashWrite::OnFlashWrite() {
   // nothing (the status line and the timer stay as they are).
   DeviceType* device = SelectedDevice();
   if (device == nullptr) return;
-  KillTimer(m_hWnd, kFlashWriteTimerId);
+  m_updateMark.StopTimer();
   if (m_status) m_status->SetWindowText(kTextNowWriting);
   CDlgWrite dialog(m_com, &m_history, device, nullptr);
   switch (dialog.DoModal()) {
     case kProgressSucceeded:
       if (m_status) m_status->SetWindowText(kTextEnded);
-      SetUpdateMark(false);
-      if (m_options && m_options->fwriteUpdateCheck)
-        SetTimer(m_hWnd, kFlashWriteTimerId, kFlashUpdateCheckPeriodMs, nullptr);
+      m_updateMark.Set(false);
+      if (m_options && m_options->fwriteUpdateCheck) m_updateMark.StartTimer();
       break;
     case kProgressCancelled:
       if (m_status) m_status->SetWindowText(kTextCancelled);
@@ -118,25 +117,6 @@ void CFormFlashWrite::OnDeviceChanged() {
   m_settings.EnableWindow(device != nullptr && (device->ClkSelect != 0 || device->BpsSelect != 0));
 }
 
-void CFormFlashWrite::EnableUpdateCheck(int on) {
-  if (on) {
-    m_watch.SwitchOn();
-    SetTimer(m_hWnd, kFlashWriteTimerId, kFlashUpdateCheckPeriodMs, nullptr);
-  } else {
-    KillTimer(m_hWnd, kFlashWriteTimerId);
-    SetUpdateMark(false);
-  }
-}
-
-void CFormFlashWrite::OnUpdateTimer() {
-  const std::string current = m_history.Newest();
-  int64_t modified = 0;
-  const bool readable = FileModifiedTime(current, &modified);
-  if (m_watch.Tick(current, readable, modified)) SetUpdateMark(true);
-}
-
-void CFormFlashWrite::SetUpdateMark(bool on) {
-  m_mark.SetBackColor(on ? kMarkOnColor : GetSysColor(COLOR_BTNFACE), 1);
-}
+void CFormFlashWrite::EnableUpdateCheck(int on) { m_updateMark.Enable(on); }
 
 }  // namespace k470

@@ -10,15 +10,13 @@
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
 #include "ui/file_dialogs.h"
-#include "ui/static_ex.h"
-#include "ui/update_watch.h"
+#include "ui/update_mark.h"
 
 namespace k470 {
 
 struct OptionSettings;
 
-constexpr UINT_PTR kFlashWriteTimerId = 2;        // the update check's timer
-constexpr UINT kFlashUpdateCheckPeriodMs = 1000;  // one look at the current file a second
+constexpr UINT_PTR kFlashWriteTimerId = 2;  // the update check's timer
 
 class CFormFlashWrite : public CDialogVl {
  public:
@@ -52,18 +50,15 @@ class CFormFlashWrite : public CDialogVl {
   void OnFlashWrite();
   void OnSettings();
   void OnDeviceChanged();
-  void OnUpdateTimer();
-  void SetUpdateMark(bool on);
 
   FileHistory m_history;
   CComboBoxCom* m_com;
   CWnd* m_status;
   OptionSettings* m_options;
-  UpdateWatch m_watch;
+  UpdateMark m_updateMark;
   DeviceType m_devices[kDeviceTableSize];
   int m_deviceCount = 0;  // records read; the list's entry i stands for record i
   CComboBox m_fileCombo;
-  CStaticEx m_mark;
   CComboBox m_deviceCombo;
   CButton m_settings;
 };

@@ -14,7 +14,6 @@
 namespace k470 {
 
 namespace {
-constexpr COLORREF kMarkOnColor = RGB(0, 255, 0);
 constexpr const char* kTextConnect = "接続(&C)";
 constexpr const char* kTextDisconnect = "切断(&C)";
 constexpr const char* kTextNowLoading = "Now Loading";
@@ -29,7 +28,8 @@ CFormRamLoad::CFormRamLoad(CComboBoxCom* com, CWnd* status, CWnd* tab, OptionSet
       m_com(com),
       m_status(status),
       m_tab(tab),
-      m_options(options) {}
+      m_options(options),
+      m_updateMark(kRamLoadTimerId, &m_history) {}
 
 CFormRamLoad::~CFormRamLoad() {
   // The detector must not use the port any more when it is closed.
@@ -39,7 +39,7 @@ CFormRamLoad::~CFormRamLoad() {
 
 void CFormRamLoad::DoDataExchange() {
   m_fileCombo.SubclassDlgItem(IDC_COMBO_FILE, this);
-  m_mark.SubclassDlgItem(IDC_STATIC_UPDATE_MARK, this);
+  m_updateMark.Attach(this);
   m_address.SubclassDlgItem(IDC_EDIT_ADDRESS, this);
   m_load.SubclassDlgItem(IDC_BUTTON_LOAD, this);
   m_go.SubclassDlgItem(IDC_BUTTON_GO, this);
@@ -52,7 +52,7 @@ INT_PTR CFormRamLoad::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnBoardState(static_cast<int>(lp));
       return TRUE;
     case WM_TIMER:
-      if (wp == kRamLoadTimerId) OnUpdateTimer();
+      if (m_updateMark.IsTimer(wp)) m_updateMark.OnTimer();
       break;
     case WM_SHOWWINDOW:
       // Hidden (another tab): the detector stops; the port stays open and connected.
@@ -143,7 +143,7 @@ void CFormRamLoad::OnLoad() {
   m_loading = false;
   if (m_status) m_status->SetWindowText("");
   if (result != kProgressSucceeded) return;
-  SetUpdateMark(false);
+  m_updateMark.Set(false);
   if (m_options && m_options->autoGo) {
     OnGo();
     Sleep(kPauseAfterAutoGoMs);
@@ -157,7 +157,7 @@ void CFormRamLoad::OnGo() {
   if (m_options && m_options->autoDisConnect) {
     OnConnect();
   } else {
-    SetTimer(m_hWnd, kRamLoadTimerId, kUpdateCheckPeriodMs, nullptr);
+    m_updateMark.StartTimer();
   }
   StartApplication();
 }
@@ -171,25 +171,6 @@ void CFormRamLoad::StartApplication() {
   ShellExecuteA(nullptr, nullptr, quoted.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void CFormRamLoad::EnableUpdateCheck(int on) {
-  if (on) {
-    m_watch.SwitchOn();
-    SetTimer(m_hWnd, kRamLoadTimerId, kUpdateCheckPeriodMs, nullptr);
-  } else {
-    KillTimer(m_hWnd, kRamLoadTimerId);
-    SetUpdateMark(false);
-  }
-}
-
-void CFormRamLoad::OnUpdateTimer() {
-  const std::string current = m_history.Newest();
-  int64_t modified = 0;
-  const bool readable = FileModifiedTime(current, &modified);
-  if (m_watch.Tick(current, readable, modified)) SetUpdateMark(true);
-}
-
-void CFormRamLoad::SetUpdateMark(bool on) {
-  m_mark.SetBackColor(on ? kMarkOnColor : GetSysColor(COLOR_BTNFACE), 1);
-}
+void CFormRamLoad::EnableUpdateCheck(int on) { m_updateMark.Enable(on); }
 
 }  // namespace k470

@@ -10,8 +10,7 @@
 #include "ui/dialog_vl.h"
 #include "ui/edit_ex.h"
 #include "ui/file_dialogs.h"
-#include "ui/static_ex.h"
-#include "ui/update_watch.h"
+#include "ui/update_mark.h"
 #include "ui/win32_job_target.h"
 
 namespace k470 {
@@ -25,7 +24,6 @@ constexpr int kMonitorParityNone = 0;
 constexpr int kMonitorOneStopBit = 0;
 
 constexpr UINT_PTR kRamLoadTimerId = 1;       // the update check's timer
-constexpr UINT kUpdateCheckPeriodMs = 1000;   // one look at the current file a second
 constexpr DWORD kPauseAfterAutoGoMs = 1000;   // after an automatic go
 
 class CFormRamLoad : public CDialogVl {
@@ -56,13 +54,10 @@ class CFormRamLoad : public CDialogVl {
   void OnGo();
   void OnBoardState(int state);
   void EnableLoadGo(bool on);
-  void OnUpdateTimer();
-  void SetUpdateMark(bool on);
   void StartApplication();
 
   FileHistory m_history;
   CComboBox m_fileCombo;
-  CStaticEx m_mark;
   CEditDword m_address;
   CButton m_load;
   CButton m_go;
@@ -73,7 +68,7 @@ class CFormRamLoad : public CDialogVl {
   OptionSettings* m_options;
   int m_connected = 0;
   bool m_loading = false;  // a RAM LOAD dialog is up
-  UpdateWatch m_watch;
+  UpdateMark m_updateMark;
   // Declared in this order so that the detector is stopped (its destructor) before the
   // target it reports to and the port it uses go away.
   CComPort m_port;

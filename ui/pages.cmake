@@ -10,6 +10,7 @@ target_sources(k470_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/dlg_load.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dlg_write.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dlg_fset.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/file_time_win32.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/file_time_win32.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/update_mark.cpp)
 target_link_libraries(k470_ui PUBLIC k470_win32_target k470_monitor k470_device_table
   k470_flash k470_serial k470_ticks)

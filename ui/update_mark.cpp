@@ -1,0 +1,47 @@
+// UpdateMark: the watch of a page's current file, shown as a green bar.
+#include "ui/update_mark.h"
+
+#include "ui/file_history.h"
+#include "ui/resource.h"
+
+namespace k470 {
+
+namespace {
+constexpr COLORREF kMarkOnColor = RGB(0, 255, 0);
+}  // namespace
+
+void UpdateMark::Attach(CWnd* page) {
+  m_page = page;
+  m_bar.SubclassDlgItem(IDC_STATIC_UPDATE_MARK, page);
+}
+
+void UpdateMark::Enable(int on) {
+  if (on) {
+    m_watch.SwitchOn();
+    StartTimer();
+  } else {
+    StopTimer();
+    Set(false);
+  }
+}
+
+void UpdateMark::StopTimer() {
+  if (m_page) KillTimer(m_page->m_hWnd, m_timerId);
+}
+
+void UpdateMark::StartTimer() {
+  if (m_page) SetTimer(m_page->m_hWnd, m_timerId, kUpdateCheckPeriodMs, nullptr);
+}
+
+void UpdateMark::OnTimer() {
+  const std::string current = m_history->Newest();
+  int64_t modified = 0;
+  const bool readable = FileModifiedTime(current, &modified);
+  if (m_watch.Tick(current, readable, modified)) Set(true);
+}
+
+void UpdateMark::Set(bool on) {
+  m_bar.SetBackColor(on ? kMarkOnColor : GetSysColor(COLOR_BTNFACE), 1);
+}
+
+}  // namespace k470
