@@ -1,5 +1,6 @@
 // CComPort: one serial port with non-waiting reads and drained writes; the tool's only
-// transport. The platform half lives in com_port_win32.cpp or com_port_posix.cpp.
+// transport. The platform half lives in com_port_win32.cpp or com_port_posix.cpp, the
+// operations built on it in com_port.cpp.
 #pragma once
 
 #include <cstdint>

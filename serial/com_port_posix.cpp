@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "serial/com_port.h"
 #include "serial/port_names.h"
@@ -132,8 +131,6 @@ int FdOf(intptr_t handle) { return static_cast<int>(handle - 1); }
 
 }  // namespace
 
-CComPort::~CComPort() { Close(); }
-
 int CComPort::Open(int port) {
   if (port < kFirstPort || port > kLastPort) return 0;
   Close();
@@ -155,15 +152,6 @@ int CComPort::Open(int port) {
   (void)ioctl(fd, TIOCMBIC, &lines);
   m_handle = static_cast<intptr_t>(fd) + 1;
   return 1;
-}
-
-int CComPort::Reopen(int port, uint32_t baud, int byteSize, int parity, int stopBits) {
-  Close();
-  m_baud = baud;
-  m_byteSize = byteSize;
-  m_parity = parity;
-  m_stopBits = stopBits;
-  return Open(port);
 }
 
 void CComPort::Close() {
@@ -198,11 +186,6 @@ int CComPort::Read(uint8_t* buffer, int n) {
   return static_cast<int>(count);
 }
 
-int CComPort::ReadByte() {
-  uint8_t b[2];
-  return Read(b, 1) == 1 ? 0x100 + b[0] : 0;
-}
-
 int CComPort::Write(const uint8_t* buffer, int n) {
   if (m_handle == kClosed) return 0;
   int fd = FdOf(m_handle);
@@ -224,13 +207,6 @@ int CComPort::Write(const uint8_t* buffer, int n) {
   while (tcdrain(fd) != 0 && errno == EINTR) {
   }
   return 1;
-}
-
-int CComPort::WriteByte(uint8_t b) { return Write(&b, 1); }
-
-int CComPort::WriteString(const char* s) {
-  if (s == nullptr) return 0;
-  return Write(reinterpret_cast<const uint8_t*>(s), static_cast<int>(std::strlen(s)));
 }
 
 }  // namespace k470

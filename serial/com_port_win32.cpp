@@ -45,8 +45,6 @@ void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
 
 }  // namespace
 
-CComPort::~CComPort() { Close(); }
-
 int CComPort::Open(int port) {
   if (port < kFirstPort || port > kLastPort) return 0;
   Close();
@@ -79,15 +77,6 @@ int CComPort::Open(int port) {
   return SetCommTimeouts(handle, &timeouts) ? 1 : 0;
 }
 
-int CComPort::Reopen(int port, uint32_t baud, int byteSize, int parity, int stopBits) {
-  Close();
-  m_baud = baud;
-  m_byteSize = byteSize;
-  m_parity = parity;
-  m_stopBits = stopBits;
-  return Open(port);
-}
-
 void CComPort::Close() {
   if (m_handle != kClosed) CloseHandle(HandleOf(m_handle));
   m_handle = kClosed;
@@ -118,11 +107,6 @@ int CComPort::Read(uint8_t* buffer, int n) {
   return static_cast<int>(count);
 }
 
-int CComPort::ReadByte() {
-  uint8_t b[2];
-  return Read(b, 1) == 1 ? 0x100 + b[0] : 0;
-}
-
 int CComPort::Write(const uint8_t* buffer, int n) {
   if (m_handle == kClosed) return 0;
   HANDLE handle = HandleOf(m_handle);
@@ -130,13 +114,6 @@ int CComPort::Write(const uint8_t* buffer, int n) {
   if (!WriteFile(handle, buffer, static_cast<DWORD>(n), &written, nullptr)) return 0;
   FlushFileBuffers(handle);
   return 1;
-}
-
-int CComPort::WriteByte(uint8_t b) { return Write(&b, 1); }
-
-int CComPort::WriteString(const char* s) {
-  if (s == nullptr) return 0;
-  return Write(reinterpret_cast<const uint8_t*>(s), static_cast<int>(std::strlen(s)));
 }
 
 }  // namespace k470
