@@ -4,10 +4,9 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/cli_device_table.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "flash/device_table.h"
-#include "flash/program_folder.h"
 
 namespace k470::cli {
 namespace {
@@ -33,17 +32,10 @@ int CmdDevices(int argc, char** argv) {
   if (!args.Parse(argc, argv, {{"--table", true}})) return UsageError(kUsage, args.Error());
   if (args.HelpRequested()) return PrintUsage(kUsage);
   if (!args.Positionals().empty()) return UsageError(kUsage, "no FILE is taken");
-  const std::string path = args.Has("--table")
-                               ? args.Value("--table")
-                               : BinFilePath(ProgramFolder(), kDeviceTableFileName);
-
+  std::string path;
   DeviceType table[kDeviceTableSize];
   int count = 0;
-  if (!ReadDeviceTableFile(path, table, &count)) {
-    std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
-                 path.c_str());
-    return kExitFailed;
-  }
+  if (!ReadCliDeviceTable(args, &path, table, &count)) return kExitFailed;
   if (count == 0) {
     std::fprintf(stderr, "k470: no device types (missing or empty table): %s\n", path.c_str());
     return kExitFailed;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli_args.h"
+#include "cli/cli_device_table.h"
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/console_target.h"
@@ -84,15 +85,10 @@ int CmdFlash(int argc, char** argv) {
   }
 
   const std::string folder = ProgramFolder();
-  const std::string tablePath =
-      args.Has("--table") ? args.Value("--table") : BinFilePath(folder, kDeviceTableFileName);
+  std::string tablePath;
   DeviceType table[kDeviceTableSize];
   int count = 0;
-  if (!ReadDeviceTableFile(tablePath, table, &count)) {
-    std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
-                 tablePath.c_str());
-    return kExitFailed;
-  }
+  if (!ReadCliDeviceTable(args, &tablePath, table, &count)) return kExitFailed;
   const int index = FindDevice(table, count, args.Value("--device"));
   if (index < 0) {
     return UsageError(kUsage, count == 0 ? "no device types in " + tablePath

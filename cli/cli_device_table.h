@@ -1,0 +1,18 @@
+// The device table as the devices and flash commands read it: --table FILE, or the table
+// below the program's folder.
+#pragma once
+
+#include <string>
+
+#include "cli/cli_args.h"
+#include "flash/device_table.h"
+
+namespace k470::cli {
+
+// Reads the table that --table names (default bin/fw.dat below the program's folder) into
+// `table` and `count`, and sets `path` to the file read. When a listed type has no Name
+// it says so on stderr and returns false.
+bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
+                        DeviceType (&table)[kDeviceTableSize], int* count);
+
+}  // namespace k470::cli
