@@ -205,6 +205,82 @@ def case_no_device_selected(args):
     assert s.sim_result.report["bytes_received"] == 0
 
 
+PARTIAL_TABLE = """[Type]\r
+Type0=CLOCK\r
+Type1=RATE\r
+[CLOCK]\r
+Name=ClockOnly\r
+Id=0\r
+Clk=20\r
+Bps=38400\r
+RomSize=524288\r
+ClkSelect=1\r
+BpsSelect=0\r
+[RATE]\r
+Name=RateOnly\r
+Id=0\r
+Clk=19.6608\r
+Bps=115200\r
+RomSize=524288\r
+ClkSelect=0\r
+BpsSelect=1\r
+"""
+
+
+def case_settings_per_type(args):
+    # Types that allow only one of the two changes: the other field is disabled and keeps
+    # its value; a rate that is not in the list opens as 9600.
+    table = os.path.join(args.out, "partial_fw.dat")
+    os.makedirs(args.out, exist_ok=True)
+    with open(table, "w", newline="") as f:
+        f.write(PARTIAL_TABLE)
+    s = h.Session(args, {"fw.dat": table})
+    path = s.file("types.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
+    s.write_ini(sections(path, 0))
+    try:
+        d = s.start()
+        assert d.ok("combo-items", MAIN, DEVICE) == ["ClockOnly", "RateOnly"]
+
+        d.ok("select-combo", MAIN, DEVICE, 1)
+        h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
+        d.ok("click", MAIN, SETTINGS)
+        d.wait_window("RateOnly 設定", 10000)
+        assert not d.enabled("RateOnly 設定", CLOCK)
+        assert d.text("RateOnly 設定", CLOCK) == "19.660000"
+        assert d.enabled("RateOnly 設定", RATE)
+        assert d.ok("combo-sel", "RateOnly 設定", RATE) == ["0"], "115200 opens as 9600"
+        d.ok("select-combo", "RateOnly 設定", RATE, 3)
+        d.ok("sleep", 200)
+        d.ok("click", "RateOnly 設定", 1)
+        d.wait_gone("RateOnly 設定", 5000)
+        d.ok("click", MAIN, SETTINGS)
+        d.wait_window("RateOnly 設定", 10000)
+        assert d.ok("combo-sel", "RateOnly 設定", RATE) == ["3"], "57600 stored"
+        assert d.text("RateOnly 設定", CLOCK) == "19.660000"
+        d.ok("click", "RateOnly 設定", 2)
+        d.wait_gone("RateOnly 設定", 5000)
+
+        d.ok("select-combo", MAIN, DEVICE, 0)
+        d.ok("sleep", 200)
+        d.ok("click", MAIN, SETTINGS)
+        d.wait_window("ClockOnly 設定", 10000)
+        assert d.enabled("ClockOnly 設定", CLOCK)
+        assert not d.enabled("ClockOnly 設定", RATE)
+        assert d.ok("combo-sel", "ClockOnly 設定", RATE) == ["-1"], "no rate shown"
+        d.ok("set-text", "ClockOnly 設定", CLOCK, "14.7456")
+        d.ok("click", "ClockOnly 設定", 1)
+        d.wait_gone("ClockOnly 設定", 5000)
+        d.ok("click", MAIN, SETTINGS)
+        d.wait_window("ClockOnly 設定", 10000)
+        assert d.text("ClockOnly 設定", CLOCK) == "14.745000", "kHz kept as a whole number"
+        d.ok("click", "ClockOnly 設定", 2)
+        d.wait_gone("ClockOnly 設定", 5000)
+    finally:
+        s.close()
+        s.cleanup()
+
+
 if __name__ == "__main__":
     h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_cancel_during_blocks,
-           case_settings_dialog, case_update_mark, case_no_device_selected])
+           case_settings_dialog, case_settings_per_type, case_update_mark,
+           case_no_device_selected])
