@@ -113,6 +113,16 @@ def case_cancel_during_blocks(args):
     assert 0 < len(result.report["blocks"]) < 0x8000 // 128
 
 
+def open_settings(d, title):
+    d.ok("click", MAIN, SETTINGS)
+    d.wait_window(title, 10000)
+
+
+def close_settings(d, title, button):
+    d.ok("click", title, button)  # 1 OK, 2 Cancel
+    d.wait_gone(title, 5000)
+
+
 def case_settings_dialog(args):
     title = "H8/3069F 設定"
 
@@ -124,8 +134,7 @@ def case_settings_dialog(args):
         assert not d.enabled(MAIN, SETTINGS), "H8/36077 allows no changes"
         d.ok("select-combo", MAIN, DEVICE, 0)
         h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
-        d.ok("click", MAIN, SETTINGS)
-        d.wait_window(title, 10000)
+        open_settings(d, title)
         assert d.text(title, CLOCK) == "20.000000"
         assert d.ok("combo-sel", title, RATE) == ["2"]  # 38400
         assert d.ok("combo-items", title, RATE) == ["9600", "19200", "38400", "57600"]
@@ -133,16 +142,13 @@ def case_settings_dialog(args):
         d.ok("set-text", title, CLOCK, "12.288")
         d.ok("select-combo", title, RATE, 1)  # 19200
         d.ok("sleep", 200)
-        d.ok("click", title, 1)
-        d.wait_gone(title, 5000)
+        close_settings(d, title, 1)
         # Opened again: the stored values come back; Cancel keeps them.
-        d.ok("click", MAIN, SETTINGS)
-        d.wait_window(title, 10000)
+        open_settings(d, title)
         assert d.text(title, CLOCK) == "12.288000"
         assert d.ok("combo-sel", title, RATE) == ["1"]
         d.ok("set-text", title, CLOCK, "33")
-        d.ok("click", title, 2)
-        d.wait_gone(title, 5000)
+        close_settings(d, title, 2)
 
     texts, box, status, result = write_once(args, ["h8-3069"], IMAGE_3069, 0,
                                             before=change_settings)
@@ -205,80 +211,63 @@ def case_no_device_selected(args):
     assert s.sim_result.report["bytes_received"] == 0
 
 
-PARTIAL_TABLE = """[Type]\r
-Type0=CLOCK\r
-Type1=RATE\r
-[CLOCK]\r
-Name=ClockOnly\r
-Id=0\r
-Clk=20\r
-Bps=38400\r
-RomSize=524288\r
-ClkSelect=1\r
-BpsSelect=0\r
-[RATE]\r
-Name=RateOnly\r
-Id=0\r
-Clk=19.6608\r
-Bps=115200\r
-RomSize=524288\r
-ClkSelect=0\r
-BpsSelect=1\r
-"""
+def device_table(types):
+    """The text of a device table file listing `types`, each a dict of its keys."""
+    lines = ["[Type]"] + ["Type%d=T%d" % (i, i) for i in range(len(types))]
+    for i, keys in enumerate(types):
+        lines.append("[T%d]" % i)
+        lines += ["%s=%s" % item for item in keys.items()]
+    return "\r\n".join(lines) + "\r\n"
 
 
 def case_settings_per_type(args):
     # Types that allow only one of the two changes: the other field is disabled and keeps
     # its value; a rate that is not in the list opens as 9600.
-    table = os.path.join(args.out, "partial_fw.dat")
+    common = dict(Id=0, RomSize=524288)
+    table = device_table([
+        dict(Name="ClockOnly", Clk=20, Bps=38400, ClkSelect=1, BpsSelect=0, **common),
+        dict(Name="RateOnly", Clk=19.6608, Bps=115200, ClkSelect=0, BpsSelect=1, **common)])
     os.makedirs(args.out, exist_ok=True)
-    with open(table, "w", newline="") as f:
-        f.write(PARTIAL_TABLE)
-    s = h.Session(args, {"fw.dat": table})
+    table_path = os.path.join(args.out, "partial_fw.dat")
+    with open(table_path, "w", newline="") as f:
+        f.write(table)
+    s = h.Session(args, {"fw.dat": table_path})
     path = s.file("types.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
     s.write_ini(sections(path, 0))
+    rate_only, clock_only = "RateOnly 設定", "ClockOnly 設定"
     try:
         d = s.start()
         assert d.ok("combo-items", MAIN, DEVICE) == ["ClockOnly", "RateOnly"]
 
         d.ok("select-combo", MAIN, DEVICE, 1)
         h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
-        d.ok("click", MAIN, SETTINGS)
-        d.wait_window("RateOnly 設定", 10000)
-        assert not d.enabled("RateOnly 設定", CLOCK)
-        assert d.text("RateOnly 設定", CLOCK) == "19.660000"
-        assert d.enabled("RateOnly 設定", RATE)
-        assert d.ok("combo-sel", "RateOnly 設定", RATE) == ["0"], "115200 opens as 9600"
-        d.ok("select-combo", "RateOnly 設定", RATE, 3)
+        open_settings(d, rate_only)
+        assert not d.enabled(rate_only, CLOCK)
+        assert d.text(rate_only, CLOCK) == "19.660000"
+        assert d.enabled(rate_only, RATE)
+        assert d.ok("combo-sel", rate_only, RATE) == ["0"], "115200 opens as 9600"
+        d.ok("select-combo", rate_only, RATE, 3)
         d.ok("sleep", 200)
-        d.ok("click", "RateOnly 設定", 1)
-        d.wait_gone("RateOnly 設定", 5000)
-        d.ok("click", MAIN, SETTINGS)
-        d.wait_window("RateOnly 設定", 10000)
-        assert d.ok("combo-sel", "RateOnly 設定", RATE) == ["3"], "57600 stored"
-        assert d.text("RateOnly 設定", CLOCK) == "19.660000"
-        d.ok("click", "RateOnly 設定", 2)
-        d.wait_gone("RateOnly 設定", 5000)
+        close_settings(d, rate_only, 1)
+        open_settings(d, rate_only)
+        assert d.ok("combo-sel", rate_only, RATE) == ["3"], "57600 stored"
+        assert d.text(rate_only, CLOCK) == "19.660000"
+        close_settings(d, rate_only, 2)
 
         d.ok("select-combo", MAIN, DEVICE, 0)
         d.ok("sleep", 200)
-        d.ok("click", MAIN, SETTINGS)
-        d.wait_window("ClockOnly 設定", 10000)
-        assert d.enabled("ClockOnly 設定", CLOCK)
-        assert not d.enabled("ClockOnly 設定", RATE)
-        assert d.ok("combo-sel", "ClockOnly 設定", RATE) == ["-1"], "no rate shown"
-        d.ok("set-text", "ClockOnly 設定", CLOCK, "14.7456")
-        d.ok("click", "ClockOnly 設定", 1)
-        d.wait_gone("ClockOnly 設定", 5000)
-        d.ok("click", MAIN, SETTINGS)
-        d.wait_window("ClockOnly 設定", 10000)
-        assert d.text("ClockOnly 設定", CLOCK) == "14.745000", "kHz kept as a whole number"
-        d.ok("click", "ClockOnly 設定", 2)
-        d.wait_gone("ClockOnly 設定", 5000)
+        open_settings(d, clock_only)
+        assert d.enabled(clock_only, CLOCK)
+        assert not d.enabled(clock_only, RATE)
+        assert d.ok("combo-sel", clock_only, RATE) == ["-1"], "no rate shown"
+        d.ok("set-text", clock_only, CLOCK, "14.7456")
+        close_settings(d, clock_only, 1)
+        open_settings(d, clock_only)
+        assert d.text(clock_only, CLOCK) == "14.745000", "kHz kept as a whole number"
+        close_settings(d, clock_only, 2)
     finally:
         s.close()
         s.cleanup()
-
 
 if __name__ == "__main__":
     h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_cancel_during_blocks,

@@ -105,8 +105,8 @@ BOOL CALLBACK FindTitleProc(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
-HWND FindTop(const std::wstring& titleOrHandle) {
-  const std::wstring& t = titleOrHandle;
+// `t` is a window title or a handle written as 0x followed by hexadecimal digits.
+HWND FindTop(const std::wstring& t) {
   if (t.size() > 2 && t[0] == L'0' && (t[1] == L'x' || t[1] == L'X')) {
     wchar_t* end = nullptr;
     unsigned long long value = wcstoull(t.c_str() + 2, &end, 16);
