@@ -23,15 +23,9 @@ int BootBase::Reopen(uint32_t bps) {
   return m_port->Reopen(m_portNumber, bps, kBootByteSize, kBootParityNone, kBootStopBitsOne);
 }
 
-int BootBase::WaitAnyByte(uint32_t waitMs, uint32_t pollMs, bool watchCancel) {
-  const uint32_t start = TickCountMs();
-  for (;;) {
-    const int b = m_port->ReadByte();
-    if (b) return b;
-    if (watchCancel && Cancelled()) return 0;
-    if (TickCountMs() - start > waitMs) return 0;
-    if (pollMs) SleepMs(pollMs);
-  }
+int BootBase::WaitAnyByte(uint32_t waitMs, bool watchCancel) {
+  const int b = m_port->WaitReadByte(waitMs, watchCancel ? m_cancel : nullptr);
+  return b > 0 ? b : 0;
 }
 
 bool BootBase::IsErased(const uint8_t* data) {
@@ -46,25 +40,29 @@ int BootBase::AdjustBitRate(int* matchedBps) {
   const int answer = 0x100 + kAdjustByte;
   for (uint32_t rate : kAdjustRatesBps) {
     if (Cancelled()) return 0;
-    if (!Reopen(rate)) continue;  // counts as no answer at this rate
+    if (!Reopen(rate)) {
+      if (PortLost()) return 0;
+      continue;  // counts as no answer at this rate
+    }
     m_port->Purge();
     bool matched = false;
+    // The sends go back to back, each followed by one look that does not wait.
     for (int i = 0; i < kAdjustSendsPerRate && !matched; ++i) {
       m_port->WriteByte(kAdjustByte);
       // Anything but 0x00 is noise of a wrong rate and is dropped.
       if (m_port->ReadByte() == answer) matched = true;
-      if (Cancelled()) break;
+      if (Cancelled() || PortLost()) break;
     }
-    if (!matched && !Cancelled()) {
-      const uint32_t start = TickCountMs();
-      while (TickCountMs() - start <= kAdjustAnswerWaitMs) {
-        if (m_port->ReadByte() == answer) {
-          matched = true;
-          break;
-        }
-        if (Cancelled()) break;
-        SleepMs(kAdjustPollMs);
-      }
+    if (PortLost()) return 0;
+    // Then a late answer: every byte is looked at as it arrives, until 500 ms have passed.
+    const uint32_t start = TickCountMs();
+    while (!matched && !Cancelled()) {
+      const uint32_t elapsed = TickCountMs() - start;
+      if (elapsed > kAdjustAnswerWaitMs) break;
+      const int got = m_port->WaitReadByte(kAdjustAnswerWaitMs - elapsed, m_cancel);
+      if (got == kReadPortLost) return 0;
+      if (got <= 0) break;
+      if (got == answer) matched = true;
     }
     if (matched) {
       if (matchedBps) *matchedBps = static_cast<int>(rate);

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "serial/com_port.h"
 
@@ -24,7 +25,6 @@ constexpr uint32_t kAdjustRatesBps[] = {57600, 38400, 19200, 9600};
 constexpr uint8_t kAdjustByte = 0x00;         // sent, and the chip's answer on a match
 constexpr int kAdjustSendsPerRate = 30;       // 0x00 sends per rate, each with one read
 constexpr uint32_t kAdjustAnswerWaitMs = 500; // wait for a late answer after the sends
-constexpr uint32_t kAdjustPollMs = 50;        // sleep between reads of that wait
 
 // After the match the host sends 0x55; the chip answers with its own code.
 constexpr uint8_t kBootMatchConfirm = 0x55;
@@ -60,14 +60,20 @@ class BootBase {
   // stays open at the matched rate, which is stored through `matchedBps` if given.
   int AdjustBitRate(int* matchedBps);
 
+  // True once the port's device has gone (an unplugged adapter): a step that failed then
+  // failed for that reason, and nothing more is sent.
+  bool PortLost() const { return m_port->Lost(); }
+  // The port's name for messages ("COM3").
+  std::string PortName() const { return m_port->Name(); }
+
  protected:
   bool Cancelled() const { return m_cancel != nullptr && m_cancel->load() != 0; }
   // Closes the port and opens it again at `bps`, 8N1. Returns 1/0.
   int Reopen(uint32_t bps);
-  // Waits up to `waitMs` for one byte, sleeping `pollMs` between reads (0: no sleep);
-  // gives up early when `watchCancel` and the cancel flag is set. Returns 0x100 + the
-  // byte, or 0 when none came.
-  int WaitAnyByte(uint32_t waitMs, uint32_t pollMs, bool watchCancel);
+  // Waits up to `waitMs` for one byte; gives up early when `watchCancel` and the cancel
+  // flag is set, and at once when the port is lost. Returns 0x100 + the byte, or 0 when
+  // none came.
+  int WaitAnyByte(uint32_t waitMs, bool watchCancel);
 
   static bool IsErased(const uint8_t* data);
 

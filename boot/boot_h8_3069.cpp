@@ -8,7 +8,7 @@ namespace k470 {
 int BootH8_3069::MatchBitRate(int* matchedBps) {
   if (!AdjustBitRate(matchedBps)) return 0;
   if (!m_port->WriteByte(kBootMatchConfirm)) return 0;
-  const int b = WaitAnyByte(kMatchAnswerWait3069Ms, kMatchAnswerPoll3069Ms, true);
+  const int b = WaitAnyByte(kMatchAnswerWait3069Ms, true);
   return b == 0x100 + kMatchAnswer3069 ? 1 : 0;
 }
 
@@ -32,7 +32,7 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
   int expected = 2;
   bool error = false;
   for (int count = 0; count < expected; ++count) {
-    const int b = WaitAnyByte(kReplyByteWaitMs, 0, false);
+    const int b = WaitAnyByte(kReplyByteWaitMs, false);
     if (!b) return 0;
     const uint8_t byte = static_cast<uint8_t>(b);
     if (count < replySize) reply[count] = byte;  // the rest is read and dropped

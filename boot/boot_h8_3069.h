@@ -32,12 +32,11 @@ constexpr uint8_t kMultiplierCount = 0x01;  // number of multiplication ratios i
 constexpr uint8_t kMultiplierRatio = 0x01;  // the ratio
 constexpr uint32_t kEndAddress = 0xFFFFFFFF;  // 0x50 with this address ends programming
 
-// Each byte of a reply is waited for up to this long, polling without sleeping.
+// Each byte of a reply is waited for up to this long.
 constexpr uint32_t kReplyByteWaitMs = 10000;
-// The answer to 0x55 is waited for as long as a reply byte, polling every millisecond;
-// a cancel request ends the wait.
+// The answer to 0x55 is waited for as long as a reply byte; a cancel request ends the
+// wait.
 constexpr uint32_t kMatchAnswerWait3069Ms = 10000;
-constexpr uint32_t kMatchAnswerPoll3069Ms = 1;
 
 // Reply areas of the steps, in bytes.
 constexpr int kSelectReplyBytes = 256;

@@ -5,30 +5,22 @@
 #include <vector>
 
 #include "jobs/mot_file2bin.h"
-#include "jobs/ticks.h"
 
 namespace k470 {
 
 int BootH8_36077::MatchBitRate(int* matchedBps) {
   if (!AdjustBitRate(matchedBps)) return 0;
   if (!m_port->WriteByte(kBootMatchConfirm)) return 0;
-  const int b = WaitAnyByte(kMatchAnswerWait36077Ms, kMatchAnswerPoll36077Ms, true);
+  const int b = WaitAnyByte(kMatchAnswerWait36077Ms, true);
   return b == 0x100 + kMatchAnswer36077 ? 1 : 0;
 }
 
 int BootH8_36077::WaitByte(uint8_t expected) {
   m_waiting = 1;
-  const uint32_t start = TickCountMs();
-  while (TickCountMs() - start <= kWaitByteMs) {
-    const int b = m_port->ReadByte();
-    if (b) {
-      m_waiting = 0;
-      return (b & 0xFF) == expected ? 1 : 0;
-    }
-    if (Cancelled()) return 0;
-    SleepMs(kWaitBytePollMs);
-  }
-  return 0;
+  const int b = WaitAnyByte(kWaitByteMs, true);
+  if (b == 0) return 0;
+  m_waiting = 0;
+  return (b & 0xFF) == expected ? 1 : 0;
 }
 
 int BootH8_36077::SendEchoed(const uint8_t* bytes, int count) {
@@ -46,7 +38,7 @@ int BootH8_36077::TransferWriteProgram(const char* path) {
   {
     MotFile2Bin reader;
     if (!reader.Start(path ? path : "", image.data(), kProgramBytes, kProgramBase)) return 0;
-    while (!reader.IsDone()) SleepMs(kReaderPollMs);
+    reader.WaitDone(nullptr);  // the file is small: no cancel while it is read
     if (reader.WaitResult(nullptr, &high) != MOT_OK) return 0;
   }
   if (Cancelled()) return 1;

@@ -24,13 +24,10 @@ constexpr uint32_t kProgramBytes = 0x770;
 constexpr uint32_t kWriteProgramBps = 57600;
 
 constexpr uint32_t kWaitByteMs = 200;       // longest wait for one expected byte
-constexpr uint32_t kWaitBytePollMs = 5;     // sleep between reads of that wait
 constexpr int kSecondAckAttempts = 200;     // waits for a block's second 0x05
-constexpr uint32_t kReaderPollMs = 1;       // poll of the S-record reader's done flag
 // The answer to 0x55 comes from the boot program at once; allow it the same 10 s as the
-// H8/3069's replies, polling every millisecond. A cancel request ends the wait.
+// H8/3069's replies. A cancel request ends the wait.
 constexpr uint32_t kMatchAnswerWait36077Ms = 10000;
-constexpr uint32_t kMatchAnswerPoll36077Ms = 1;
 
 constexpr int kBlockFrameBytes = 1 + 4 + kBlockBytes + 2;  // 135
 
@@ -45,8 +42,8 @@ class BootH8_36077 : public BootBase {
   int WriteBlock(const uint8_t* data, uint32_t address, int* step) override;
   int EndWrite() override;
 
-  // Waits up to 200 ms for one byte (5 ms polls). Returns 1 if it is `expected`, else 0;
-  // afterwards Waiting() tells a time-out or cancel (1) from a wrong byte (0).
+  // Waits up to 200 ms for one byte. Returns 1 if it is `expected`, else 0; afterwards
+  // Waiting() tells a time-out, a cancel or a lost port (1) from a wrong byte (0).
   int WaitByte(uint8_t expected);
   // Sends `count` bytes in one write, then waits for the echo of each. Returns 1/0.
   int SendEchoed(const uint8_t* bytes, int count);

@@ -72,10 +72,11 @@ void ConsoleTarget::PostBoardState(int state) {
   std::fflush(stdout);
 }
 
-void ConsoleTarget::ShowMessage(const char* text, MessageIcon) {
+void ConsoleTarget::ShowMessage(const char* text, MessageIcon, const char* detail) {
   std::lock_guard<std::mutex> lock(m_mutex);
   EndBarLine();
   std::fprintf(stderr, "k470: %s\n", ToConsoleText(text).c_str());
+  if (detail != nullptr) std::fprintf(stderr, "  %s\n", ToConsoleText(detail).c_str());
   std::fflush(stderr);
 }
 

@@ -31,7 +31,7 @@ class ConsoleTarget : public JobTarget {
   void PostStatus(unsigned message, const char* text) override;
   void PostEnded(unsigned message, int result) override;
   void PostBoardState(int state) override;
-  void ShowMessage(const char* text, MessageIcon icon) override;
+  void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
 
   // From now on board states are no longer printed: a look cut short by the stop of the
   // detection reports what it had read so far, which is no finding about the board.

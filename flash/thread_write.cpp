@@ -10,12 +10,11 @@
 #include "boot/boot_h8_36077.h"
 #include "flash/program_folder.h"
 #include "jobs/mot_file2bin.h"
-#include "jobs/ticks.h"
+#include "serial/port_texts.h"
 
 namespace k470 {
 
 namespace {
-constexpr uint32_t kFileReaderPollMs = 1;  // poll of the reader's done flag
 constexpr uint32_t kBlockMask = ~static_cast<uint32_t>(kBlockBytes - 1);
 }  // namespace
 
@@ -75,6 +74,10 @@ std::string CThreadWrite::Write() {
   // A step that fails while cancel is requested ends the job as cancelled, not failed.
   auto failed = [this](int ok) { return !ok && !m_cancel.load(); };
   auto cancelled = [this]() { return m_cancel.load() != 0; };
+  // A step that failed because the port's device went away says so, naming the port.
+  auto failure = [&driver](const char* text) {
+    return driver->PortLost() ? PortLostMessage(driver->PortName()) : std::string(text);
+  };
 
   if (cancelled()) return std::string();
   if (failed(driver->OpenPort(m_portNumber, m_clk, m_bps))) {
@@ -94,7 +97,7 @@ std::string CThreadWrite::Write() {
   {
     MotFile2Bin reader;
     if (!reader.Start(m_fileName, image.data(), window, 0)) return kTextBadFormat;
-    while (!reader.IsDone() && !cancelled()) SleepMs(kFileReaderPollMs);
+    reader.WaitDone(&m_cancel);
     switch (reader.WaitResult(nullptr, &high)) {
       case MOT_OPEN_FAILED:
       case MOT_FORMAT_ERROR: return kTextBadFormat;
@@ -105,17 +108,17 @@ std::string CThreadWrite::Write() {
 
   if (cancelled()) return std::string();
   PostStatus(kTextMatching);
-  if (failed(driver->MatchBitRate(nullptr))) return kTextMatchFailed;
+  if (failed(driver->MatchBitRate(nullptr))) return failure(kTextMatchFailed);
 
   if (cancelled()) return std::string();
   PostStatus(kTextTransfer);
-  if (failed(driver->TransferWriteProgram(programPath.c_str()))) return kTextTransferFailed;
+  if (failed(driver->TransferWriteProgram(programPath.c_str()))) return failure(kTextTransferFailed);
 
   if (cancelled()) return std::string();
   PostStatus(kTextPreparing);
-  if (failed(driver->SelectDevice())) return kTextWriteError;
+  if (failed(driver->SelectDevice())) return failure(kTextWriteError);
   if (cancelled()) return std::string();
-  if (failed(driver->PrepareWrite())) return kTextWriteError;
+  if (failed(driver->PrepareWrite())) return failure(kTextWriteError);
 
   // Every block from 0 up to the one holding the highest data byte; high < 512 KiB, so
   // every block offered lies inside the image.
@@ -128,12 +131,12 @@ std::string CThreadWrite::Write() {
     PostStatus(text);
     int step = kBlockBytes;
     if (failed(driver->WriteBlock(image.data() + address, address, &step))) {
-      return kTextWriteError;
+      return failure(kTextWriteError);
     }
     address += step > 0 ? static_cast<uint32_t>(step) : kBlockBytes;
   }
   if (cancelled()) return std::string();
-  if (failed(driver->EndWrite())) return kTextWriteError;
+  if (failed(driver->EndWrite())) return failure(kTextWriteError);
   return std::string();
 }
 

@@ -37,8 +37,9 @@ class JobTarget {
   virtual void PostBoardState(int state) = 0;
 
   // Shows a modal message to the user from the job's thread and returns when it has been
-  // dismissed (a message box in the window program).
-  virtual void ShowMessage(const char* text, MessageIcon icon) = 0;
+  // dismissed (a message box in the window program). `detail` (may be null) is a second
+  // line below the text: what exactly went wrong.
+  virtual void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) = 0;
 };
 
 }  // namespace k470

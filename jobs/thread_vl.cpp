@@ -1,12 +1,24 @@
 // CThreadVl: worker thread start, cancel and wait.
 #include "jobs/thread_vl.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
-#include "jobs/ticks.h"
+#include "jobs/timer_resolution.h"
 
 namespace k470 {
+namespace {
+
+// The end of every job is announced here. The mutex and the condition belong to no job,
+// so a body that has set its done flag touches its own object no more, even while it
+// wakes the waiters (who may destroy the object at once).
+std::mutex g_doneMutex;
+std::condition_variable g_doneChanged;
+
+}  // namespace
 
 CThreadVl::CThreadVl() = default;
 
@@ -18,6 +30,7 @@ CThreadVl::~CThreadVl() {
 void CThreadVl::ThreadEntry(CThreadVl* job) {
   // No exception may leave a job's thread; the body reports by return values.
   try {
+    FineTimerResolution fineTimer;
     job->Run();
   } catch (...) {
     job->SetDone();
@@ -37,9 +50,27 @@ int CThreadVl::Start(int /*priority*/) {
   return 1;
 }
 
+void CThreadVl::SetDone() {
+  {
+    std::lock_guard<std::mutex> lock(g_doneMutex);
+    m_done.store(1);
+  }
+  g_doneChanged.notify_all();
+}
+
 void CThreadVl::StopAndWait() {
   m_cancel = 1;
-  while (m_done.load() == 0) SleepMs(1);
+  std::unique_lock<std::mutex> lock(g_doneMutex);
+  g_doneChanged.wait(lock, [this] { return m_done.load() != 0; });
+}
+
+bool CThreadVl::WaitDone(const std::atomic<int>* cancel, uint32_t cancelLookMs) {
+  std::unique_lock<std::mutex> lock(g_doneMutex);
+  for (;;) {
+    if (m_done.load() != 0) return true;
+    if (cancel != nullptr && cancel->load() != 0) return false;
+    g_doneChanged.wait_for(lock, std::chrono::milliseconds(cancelLookMs));
+  }
 }
 
 }  // namespace k470

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 
 namespace k470 {
 
@@ -21,8 +22,12 @@ class CThreadVl {
 
   void RequestCancel() { m_cancel = 1; }
 
-  // Requests cancellation and waits (1 ms polls) until the body has ended.
+  // Requests cancellation and waits until the body has ended.
   void StopAndWait();
+
+  // Waits until the body has ended (true) or `*cancel` (may be null) is seen set (false);
+  // the flag is looked at every `cancelLookMs`. Returns at once when the body's end comes.
+  bool WaitDone(const std::atomic<int>* cancel, uint32_t cancelLookMs = 20);
 
   int IsDone() const { return m_done.load(); }
   int IsCancelRequested() const { return m_cancel.load(); }
@@ -35,8 +40,8 @@ class CThreadVl {
   // as its very last write to the object.
   virtual int Run() = 0;
 
-  // Marks the body as ended; the body's last step.
-  void SetDone() { m_done.store(1); }
+  // Marks the body as ended and wakes whoever waits for it; the body's last step.
+  void SetDone();
 
  private:
   static void ThreadEntry(CThreadVl* job);

@@ -9,9 +9,12 @@ constexpr int BOARD_K470L = 1;     // prompt "k470l>"
 constexpr int BOARD_K471L = 2;     // prompt "k471l>"
 constexpr int BOARD_K472L = 3;     // prompt "k472l>"
 constexpr int BOARD_OTHER = 4;     // a prompt, but of no board of the family
+// The port's device has gone (an unplugged adapter): the detection has stopped. Posted
+// after BOARD_NO_REPLY; the page disconnects and shows the loss.
+constexpr int BOARD_PORT_LOST = 5;
 
 // "no reply", "exist K470L", "exist K471L", "exist K472L", "non K47xL"; an empty text for
-// a value outside 0..4.
+// any other value (the loss of the port is told with the port's name).
 const char* BoardStateText(int state);
 
 // True for the three boards of the family (Load and Go are possible).

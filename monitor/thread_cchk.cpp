@@ -13,7 +13,6 @@ namespace {
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
 constexpr uint8_t kPromptEnd = '>';
-constexpr int kByteReadFlag = 0x100;  // ReadByte: a byte was read
 constexpr const char* kAskPrompt = "\r";
 
 }  // namespace
@@ -40,47 +39,51 @@ int CThreadCchk::Start(CComPort* port, JobTarget* target) {
   return CThreadVl::Start();
 }
 
-bool CThreadCchk::Collect(char* line, size_t& position) {
-  bool promptSeen = false;
-  while (!m_cancel.load()) {
-    const int got = m_port->ReadByte();
-    if (!(got & kByteReadFlag)) break;
-    const uint8_t b = static_cast<uint8_t>(got & 0xFF);
-    if (b == kCr || b == kLf) {
-      position = 0;  // a new line; the buffer's bytes stay
-    } else if (b == kPromptEnd) {
-      line[position] = '\0';
-      promptSeen = true;
-    } else if (position < kPromptBufferBytes - 1) {
-      line[position++] = static_cast<char>(b);
-    } else {
-      position = 0;  // the line is too long for a prompt: start over, drop the byte
-    }
+void CThreadCchk::PromptLine::Take(uint8_t b) {
+  if (b == kCr || b == kLf) {
+    position = 0;  // a new line; the buffer's bytes stay
+  } else if (b == kPromptEnd) {
+    text[position] = '\0';
+    promptSeen = true;
+  } else if (position < kPromptBufferBytes - 1) {
+    text[position++] = static_cast<char>(b);
+  } else {
+    position = 0;  // the line is too long for a prompt: start over, drop the byte
   }
-  return promptSeen;
 }
 
 int CThreadCchk::Run() {
   m_state = -1;
-  char line[kPromptBufferBytes] = {};
+  PromptLine line;
   uint32_t periodStart = TickCountMs();
   while (!m_cancel.load()) {
-    if (TickCountMs() - periodStart < kDetectPeriodMs) {
-      SleepMs(kDetectPollMs);
+    // Until the period's end, whatever the board sends goes into the line as it comes.
+    const uint32_t elapsed = TickCountMs() - periodStart;
+    if (elapsed < kDetectPeriodMs) {
+      uint8_t received[kDetectReadBytes + 1];
+      const int count = m_port->WaitRead(received, kDetectReadBytes, kDetectPeriodMs - elapsed,
+                                         &m_cancel);
+      if (count == kReadPortLost) {
+        // No board can answer on a port that has gone: say so once, and stop looking.
+        if (m_state.load() != BOARD_NO_REPLY) m_target->PostBoardState(BOARD_NO_REPLY);
+        m_state = BOARD_PORT_LOST;
+        m_target->PostBoardState(BOARD_PORT_LOST);
+        break;
+      }
+      for (int i = 0; i < count; ++i) line.Take(received[i]);
       continue;
     }
+    // The look: the finding of this period, reported when it changed, and a carriage
+    // return that asks the monitor for its prompt again.
     periodStart = TickCountMs();
-    size_t position = 0;
-    const bool promptSeen = Collect(line, position);
-
-    const int finding = BoardFromPrompt(promptSeen, line, sizeof line);
+    const int finding = BoardFromPrompt(line.promptSeen, line.text, sizeof line.text);
     if (finding != m_state.load()) {
       m_state = finding;
       m_target->PostBoardState(finding);
     }
     m_port->WriteString(kAskPrompt);  // a failed write simply yields no prompt
-    if (m_cancel.load()) break;
-    SleepMs(kDetectPauseMs);
+    line.position = 0;
+    line.promptSeen = false;
   }
   SetDone();
   return 0;

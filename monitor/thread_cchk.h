@@ -1,6 +1,8 @@
 // CThreadCchk: board detection. Once a second it looks at what the board has sent,
 // decides which monitor prompt is there, reports every change of that finding and sends
-// a carriage return so that the monitor prints its prompt again.
+// a carriage return so that the monitor prints its prompt again. Between the looks it
+// takes the board's bytes into the line buffer as they arrive, so that it sleeps on the
+// port and sees at once when the port's device goes away.
 #pragma once
 
 #include <cstddef>
@@ -15,9 +17,8 @@ class CComPort;
 class JobTarget;
 
 constexpr uint32_t kDetectPeriodMs = 1000;   // one look per period
-constexpr uint32_t kDetectPollMs = 2;        // sleep while waiting for the next look
-constexpr uint32_t kDetectPauseMs = 100;     // pause after each look (part of the period)
 constexpr size_t kPromptBufferBytes = 32;    // the line buffer of the prompt
+constexpr int kDetectReadBytes = 64;         // bytes taken from the port at a time
 
 class CThreadCchk : public CThreadVl {
  public:
@@ -35,8 +36,13 @@ class CThreadCchk : public CThreadVl {
   int Run() override;
 
  private:
-  // Reads what waits on the line into the line buffer; true when a prompt's '>' came.
-  bool Collect(char* line, size_t& position);
+  // Takes received bytes into the prompt line; a '>' marks the prompt as seen.
+  struct PromptLine {
+    char text[kPromptBufferBytes] = {};
+    size_t position = 0;
+    bool promptSeen = false;
+    void Take(uint8_t b);
+  };
 
   CComPort* m_port = nullptr;
   JobTarget* m_target = nullptr;

@@ -9,11 +9,12 @@
 #include "jobs/ticks.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
+#include "serial/port_texts.h"
 
 namespace k470 {
 namespace {
-constexpr int kByteReadFlag = 0x100;  // ReadByte: a byte was read
 constexpr int kImageReady = -1;
+constexpr size_t kDetailBytes = 128;
 }  // namespace
 
 CThreadLoad::CThreadLoad() : m_image(kRamSizeBytes, 0xFF) {}
@@ -50,7 +51,7 @@ int CThreadLoad::ReadImage() {
   uint32_t low = 0;
   uint32_t high = 0;
   if (reader.Start(m_fileName, m_image.data(), kRamSizeBytes, kRamBase)) {
-    while (!reader.IsDone() && !m_cancel.load()) SleepMs(kReaderPollMs);
+    reader.WaitDone(&m_cancel);
     mot = reader.WaitResult(&low, &high);  // also stops a reading still in progress
   }
   switch (mot) {
@@ -99,27 +100,52 @@ int CThreadLoad::Load() {
     char command[kLoadCommandBytes];
     std::snprintf(command, sizeof command, "L %X %d s\r", static_cast<unsigned>(address),
                   static_cast<int>(n));
-    // Write failures are not reported: the acknowledgement then never comes and the wait
-    // runs until it is cancelled.
-    m_port->WriteString(command);
-    m_port->Write(m_image.data() + (address - kRamBase), static_cast<int>(n));
-    if (!WaitForAck()) return JOB_CANCELLED;
+    // A failed write shows in the wait: a lost port at once, anything else as a board
+    // that does not acknowledge.
+    if (m_port->WriteString(command)) {
+      m_port->Write(m_image.data() + (address - kRamBase), static_cast<int>(n));
+    }
+    switch (WaitForAck()) {
+      case AckWait::Acknowledged:
+        break;
+      case AckWait::Cancelled:
+        return JOB_CANCELLED;
+      case AckWait::PortLost:
+        m_target->ShowMessage(PortLostMessage(m_port->Name()).c_str(), MessageIcon::Error);
+        return JOB_FAILED;
+      case AckWait::TimedOut: {
+        char detail[kDetailBytes];
+        std::snprintf(detail, sizeof detail, "no \"%s\" for the chunk at %08X within %u s",
+                      kAckText, static_cast<unsigned>(address),
+                      static_cast<unsigned>(m_ackTimeoutMs / 1000));
+        m_target->ShowMessage(kMsgNoAck, MessageIcon::Error, detail);
+        return JOB_FAILED;
+      }
+    }
     address += n;
   }
   return m_cancel.load() ? JOB_CANCELLED : JOB_SUCCEEDED;
 }
 
-bool CThreadLoad::WaitForAck() {
-  // Matches e, n, d, ! in this order; other bytes in between are skipped. Spins on the
-  // port without sleeping so that the next chunk follows the acknowledgement at once.
+CThreadLoad::AckWait CThreadLoad::WaitForAck() {
+  // Matches e, n, d, ! in this order; other bytes in between are skipped. Sleeps on the
+  // port until each byte arrives, so the next chunk follows the acknowledgement at once.
   const size_t ackLength = std::strlen(kAckText);
+  const uint32_t start = TickCountMs();
   size_t matched = 0;
   while (matched < ackLength) {
-    if (m_cancel.load()) return false;
-    const int got = m_port->ReadByte();
-    if ((got & kByteReadFlag) && static_cast<char>(got & 0xFF) == kAckText[matched]) ++matched;
+    uint32_t waitMs = UINT32_MAX;
+    if (m_ackTimeoutMs != kAckWaitForever) {
+      const uint32_t elapsed = TickCountMs() - start;
+      if (elapsed >= m_ackTimeoutMs) return AckWait::TimedOut;
+      waitMs = m_ackTimeoutMs - elapsed;
+    }
+    const int got = m_port->WaitReadByte(waitMs, &m_cancel);
+    if (got == kReadCancelled) return AckWait::Cancelled;
+    if (got == kReadPortLost) return AckWait::PortLost;
+    if ((got & kByteArrived) && static_cast<char>(got & 0xFF) == kAckText[matched]) ++matched;
   }
-  return true;
+  return AckWait::Acknowledged;
 }
 
 }  // namespace k470

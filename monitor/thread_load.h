@@ -23,8 +23,10 @@ constexpr uint32_t kRamSizeBytes = 0x40000;  // 256 KiB: 0x200000..0x23FFFF
 constexpr uint32_t kChunkBytes = 1024;        // a chunk; the last one may carry one more
 constexpr size_t kLoadCommandBytes = 128;     // "L %X %d s\r"
 constexpr size_t kStatusTextBytes = 32;       // "%08X - %08X"
-constexpr uint32_t kReaderPollMs = 1;         // while the file is read
 constexpr const char* kAckText = "end!";      // the monitor's acknowledgement of a chunk
+// The window program waits for "end!" until the user cancels; the command-line tool
+// gives each chunk a limit of its own.
+constexpr uint32_t kAckWaitForever = 0;
 
 class CThreadLoad : public CThreadVl {
  public:
@@ -36,6 +38,9 @@ class CThreadLoad : public CThreadVl {
   // created (nothing is reported then).
   int Start(CComPort* port, const std::string& fileName, uint32_t startAddress,
             JobTarget* target);
+
+  // The longest wait for one chunk's "end!" (kAckWaitForever: no limit). Set before Start.
+  void SetAckTimeout(uint32_t ms) { m_ackTimeoutMs = ms; }
 
   // The text last posted as a status.
   const char* StatusText() const { return m_statusText; }
@@ -49,15 +54,18 @@ class CThreadLoad : public CThreadVl {
   int Run() override;
 
  private:
+  enum class AckWait { Acknowledged, Cancelled, TimedOut, PortLost };
+
   int Load();                 // the run's work; returns the end result
   int ReadImage();            // -1 when the image is ready, else the end result
-  bool WaitForAck();          // false when cancelled
+  AckWait WaitForAck();
   void PostStatus(const char* text);
 
   CComPort* m_port = nullptr;
   JobTarget* m_target = nullptr;
   std::string m_fileName;
   uint32_t m_startAddress = 0;
+  uint32_t m_ackTimeoutMs = kAckWaitForever;
   char m_statusText[kStatusTextBytes] = {};
   std::vector<uint8_t> m_image;
   std::atomic<uint32_t> m_low{0};

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "jobs/ticks.h"
+
 namespace k470 {
 
 CComPort::~CComPort() { Close(); }
@@ -18,7 +20,34 @@ int CComPort::Reopen(int port, uint32_t baud, int byteSize, int parity, int stop
 
 int CComPort::ReadByte() {
   uint8_t b[2];
-  return Read(b, 1) == 1 ? 0x100 + b[0] : 0;
+  return Read(b, 1) == 1 ? kByteArrived + b[0] : 0;
+}
+
+int CComPort::WaitRead(uint8_t* buffer, int n, uint32_t timeoutMs,
+                       const std::atomic<int>* cancel) {
+  if (m_handle == kClosed || m_lost) return kReadPortLost;
+  const uint32_t start = TickCountMs();
+  for (;;) {
+    if (cancel != nullptr && cancel->load() != 0) return kReadCancelled;
+    const uint32_t elapsed = TickCountMs() - start;
+    const uint32_t left = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+    // One last look without waiting once the time is up: a byte that came with the
+    // time-out still counts.
+    const int count = ReadWithin(buffer, n, left < kWaitSliceMs ? left : kWaitSliceMs);
+    if (count == kReadPortLost) m_lost = true;
+    if (count != 0) return count;
+    if (left == 0) return kReadTimedOut;
+  }
+}
+
+int CComPort::WaitReadByte(uint32_t timeoutMs, const std::atomic<int>* cancel) {
+  uint8_t b[2];
+  const int count = WaitRead(b, 1, timeoutMs, cancel);
+  return count == 1 ? kByteArrived + b[0] : count;
+}
+
+std::string CComPort::Name() const {
+  return m_portNumber > 0 ? "COM" + std::to_string(m_portNumber) : std::string();
 }
 
 int CComPort::WriteByte(uint8_t b) { return Write(&b, 1); }

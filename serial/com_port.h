@@ -3,10 +3,22 @@
 // operations built on it in com_port.cpp.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
 namespace k470 {
+
+// ReadByte and WaitReadByte: bit 8 set above the byte when a byte was read.
+constexpr int kByteArrived = 0x100;
+
+// What the waiting reads return when no byte came.
+constexpr int kReadTimedOut = 0;     // the time-out passed (or nothing waited)
+constexpr int kReadPortLost = -1;    // the device has gone (adapter unplugged, far end closed)
+constexpr int kReadCancelled = -2;   // the cancel flag was set
+
+// A waiting read looks at its cancel flag at least this often.
+constexpr uint32_t kWaitSliceMs = 20;
 
 class CComPort {
  public:
@@ -31,8 +43,25 @@ class CComPort {
   // 0 when nothing waits or the port is closed, -1 when the read failed.
   int Read(uint8_t* buffer, int n);
 
-  // 0x100 + the byte when a byte was read; 0 when none waited or the port is closed.
+  // 0x100 + the byte when a byte was read; 0 when none waited, the port is closed or the
+  // read failed (Lost() then tells whether the device has gone).
   int ReadByte();
+
+  // Waits until at least one byte has arrived and returns the count read (up to n, with
+  // a NUL after them); kReadTimedOut once `timeoutMs` have passed, kReadCancelled as soon
+  // as `*cancel` (may be null) is seen set, kReadPortLost at once when the device has
+  // gone or the port is closed. The buffer holds n + 1 bytes.
+  int WaitRead(uint8_t* buffer, int n, uint32_t timeoutMs, const std::atomic<int>* cancel);
+
+  // WaitRead of one byte: 0x100 + the byte, or one of the results above.
+  int WaitReadByte(uint32_t timeoutMs, const std::atomic<int>* cancel);
+
+  // True once a read or write has found the device gone; every later write fails, so
+  // nothing reaches a line after its loss has been seen. Open clears it.
+  bool Lost() const { return m_lost; }
+
+  // The port's name for messages ("COM3"); empty before the first open.
+  std::string Name() const;
 
   // Writes and waits until the data has been handed to the line. Returns 1/0.
   int Write(const uint8_t* buffer, int n);
@@ -52,10 +81,16 @@ class CComPort {
   int m_stopBits = 0;
 
  private:
+  // Waits up to `waitMs` (at most one slice) for the first byte and reads what has come:
+  // the count, 0 when nothing came, kReadPortLost when the device has gone (platform half).
+  int ReadWithin(uint8_t* buffer, int n, uint32_t waitMs);
+
   static constexpr intptr_t kClosed = 0;
   // The platform handle: a HANDLE on Windows, a file descriptor + 1 elsewhere; kClosed
   // when the port is closed.
   intptr_t m_handle = kClosed;
+  int m_portNumber = 0;  // the number last opened
+  bool m_lost = false;
 };
 
 }  // namespace k470

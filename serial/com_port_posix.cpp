@@ -127,6 +127,11 @@ bool LineHungUp(int fd) {
   return poll(&line, 1, 0) > 0 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
+// Errors with which a read or write tells that the device itself has gone.
+bool DeviceGone(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
+
 int FdOf(intptr_t handle) { return static_cast<int>(handle - 1); }
 
 }  // namespace
@@ -151,6 +156,8 @@ int CComPort::Open(int port) {
   int lines = TIOCM_DTR | TIOCM_RTS;
   (void)ioctl(fd, TIOCMBIC, &lines);
   m_handle = static_cast<intptr_t>(fd) + 1;
+  m_portNumber = port;
+  m_lost = false;
   return 1;
 }
 
@@ -179,15 +186,37 @@ int CComPort::Read(uint8_t* buffer, int n) {
   } while (count < 0 && errno == EINTR);
   if (count < 0) {
     buffer[0] = 0;
-    return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    if (DeviceGone(errno)) m_lost = true;
+    return -1;
   }
   buffer[count] = 0;
-  if (count == 0 && LineHungUp(FdOf(m_handle))) return -1;
+  if (count == 0 && LineHungUp(FdOf(m_handle))) {
+    m_lost = true;
+    return -1;
+  }
   return static_cast<int>(count);
 }
 
+int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
+  pollfd line{FdOf(m_handle), POLLIN, 0};
+  int ready;
+  do {
+    ready = poll(&line, 1, static_cast<int>(waitMs));
+  } while (ready < 0 && errno == EINTR);
+  if (ready < 0) return kReadPortLost;
+  if (ready == 0) {
+    buffer[0] = 0;
+    return 0;
+  }
+  // POLLIN with POLLHUP still delivers what arrived before the hang-up; the read after
+  // the last byte then reports the loss.
+  const int count = Read(buffer, n);
+  return count < 0 ? kReadPortLost : count;
+}
+
 int CComPort::Write(const uint8_t* buffer, int n) {
-  if (m_handle == kClosed) return 0;
+  if (m_handle == kClosed || m_lost) return 0;
   int fd = FdOf(m_handle);
   int done = 0;
   while (done < n) {
@@ -197,12 +226,19 @@ int CComPort::Write(const uint8_t* buffer, int n) {
       continue;
     }
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return 0;
+    if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      if (DeviceGone(errno)) m_lost = true;
+      return 0;
+    }
     // The output queue is full: wait until the line takes more.
     pollfd waitFor{fd, POLLOUT, 0};
     int ready = poll(&waitFor, 1, kWriteStallTimeoutMs);
     if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0 || (waitFor.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return 0;
+    if (ready > 0 && (waitFor.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+      m_lost = true;
+      return 0;
+    }
+    if (ready <= 0) return 0;
   }
   while (tcdrain(fd) != 0 && errno == EINTR) {
   }

@@ -1,5 +1,11 @@
 // CComPort on a Win32 COM port handle: a plain synchronous handle, reads that return at
-// once with what the driver holds, writes flushed to the line before they return.
+// once with what the driver holds or wait for the first byte, writes flushed to the line
+// before they return.
+//
+// Waiting: the read time-outs are total time-outs only (no interval time-out), so a
+// ReadFile of one byte returns as soon as that byte has come or when the constant has
+// passed; what waits beyond it is then taken without waiting, never more than the queue
+// holds. This behaves the same on Windows and under Wine on a pseudo-terminal.
 #include <windows.h>
 
 #include <cstring>
@@ -10,15 +16,44 @@
 namespace k470 {
 namespace {
 
-// A read returns at once with the bytes already received.
-constexpr DWORD kReadIntervalTimeoutMs = MAXDWORD;
+// A read of bytes that wait returns at once; a read of one byte when none waits returns
+// with the first byte or after the constant (one wait slice, shortened for the last).
+constexpr DWORD kReadIntervalTimeoutMs = 0;
 constexpr DWORD kReadTotalTimeoutMultiplierMs = 0;
-constexpr DWORD kReadTotalTimeoutConstantMs = 0;
+constexpr DWORD kReadTotalTimeoutConstantMs = kWaitSliceMs;
 // A write of n bytes may take up to 1000 + 1000 * n ms before it fails.
 constexpr DWORD kWriteTotalTimeoutMultiplierMs = 1000;
 constexpr DWORD kWriteTotalTimeoutConstantMs = 1000;
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Clears any line error (framing, overrun, parity) and tells how many bytes wait; false
+// when the driver no longer answers (the device was removed).
+bool QueueStatus(HANDLE handle, DWORD* waiting) {
+  DWORD errors = 0;
+  COMSTAT status;
+  std::memset(&status, 0, sizeof(status));
+  if (!ClearCommError(handle, &errors, &status)) return false;
+  *waiting = status.cbInQue;
+  return true;
+}
+
+// Errors of ReadFile and WriteFile after which the device has gone: USB serial drivers
+// answer these once their adapter is unplugged.
+bool DeviceGone(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_GEN_FAILURE:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_FILE_NOT_FOUND:
+      return true;
+    default:
+      return false;
+  }
+}
 
 // The line settings of the port, and no flow control of any kind.
 void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
@@ -58,6 +93,8 @@ int CComPort::Open(int port) {
     return 0;
   }
   m_handle = reinterpret_cast<intptr_t>(handle);
+  m_portNumber = port;
+  m_lost = false;
 
   DCB dcb;
   std::memset(&dcb, 0, sizeof(dcb));
@@ -89,29 +126,85 @@ void CComPort::Purge() {
 int CComPort::Read(uint8_t* buffer, int n) {
   if (m_handle == kClosed) return 0;
   HANDLE handle = HandleOf(m_handle);
-  // Clears any line error (framing, overrun, parity) and tells what waits.
-  DWORD errors = 0;
-  COMSTAT status;
-  std::memset(&status, 0, sizeof(status));
-  ClearCommError(handle, &errors, &status);
-  if (status.cbInQue == 0 || n <= 0) {
+  DWORD waiting = 0;
+  if (!QueueStatus(handle, &waiting)) {
+    buffer[0] = 0;
+    m_lost = true;
+    return -1;
+  }
+  if (waiting == 0 || n <= 0) {
     buffer[0] = 0;
     return 0;
   }
+  // Never more than waits: a longer read would wait for the rest.
+  const DWORD take = waiting < static_cast<DWORD>(n) ? waiting : static_cast<DWORD>(n);
   DWORD count = 0;
-  if (!ReadFile(handle, buffer, static_cast<DWORD>(n), &count, nullptr)) {
-    ClearCommError(handle, &errors, &status);
+  if (!ReadFile(handle, buffer, take, &count, nullptr)) {
+    const DWORD error = GetLastError();
+    if (!QueueStatus(handle, &waiting) || DeviceGone(error)) m_lost = true;
+    buffer[0] = 0;
     return -1;
   }
   buffer[count] = 0;
   return static_cast<int>(count);
 }
 
+int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
+  HANDLE handle = HandleOf(m_handle);
+  DWORD waiting = 0;
+  if (!QueueStatus(handle, &waiting)) return kReadPortLost;
+  if (waiting > 0 || waitMs == 0 || n <= 0) {
+    const int count = Read(buffer, n);
+    return count < 0 ? (m_lost ? kReadPortLost : 0) : count;
+  }
+  // The last slice of a wait may be shorter than the others.
+  const DWORD waitFor = waitMs < kWaitSliceMs ? waitMs : kWaitSliceMs;
+  COMMTIMEOUTS timeouts{};
+  const bool shortened = waitFor != kReadTotalTimeoutConstantMs &&
+                         GetCommTimeouts(handle, &timeouts);
+  if (shortened) {
+    timeouts.ReadTotalTimeoutConstant = waitFor;
+    SetCommTimeouts(handle, &timeouts);
+  }
+  DWORD count = 0;
+  const BOOL read = ReadFile(handle, buffer, 1, &count, nullptr);
+  const DWORD error = read ? ERROR_SUCCESS : GetLastError();
+  if (shortened) {
+    timeouts.ReadTotalTimeoutConstant = kReadTotalTimeoutConstantMs;
+    SetCommTimeouts(handle, &timeouts);
+  }
+  if (!read) {
+    if (!QueueStatus(handle, &waiting) || DeviceGone(error)) {
+      m_lost = true;
+      return kReadPortLost;
+    }
+    buffer[0] = 0;
+    return 0;  // a line error ended the read; the bytes lost to it never come
+  }
+  if (count == 0) {
+    buffer[0] = 0;
+    return 0;
+  }
+  // The first byte came: take what has come with it, without waiting.
+  int more = 0;
+  if (n > 1) {
+    more = Read(buffer + 1, n - 1);
+    if (more < 0) more = 0;
+  }
+  buffer[1 + more] = 0;
+  return 1 + more;
+}
+
 int CComPort::Write(const uint8_t* buffer, int n) {
-  if (m_handle == kClosed) return 0;
+  if (m_handle == kClosed || m_lost) return 0;
   HANDLE handle = HandleOf(m_handle);
   DWORD written = 0;
-  if (!WriteFile(handle, buffer, static_cast<DWORD>(n), &written, nullptr)) return 0;
+  if (!WriteFile(handle, buffer, static_cast<DWORD>(n), &written, nullptr)) {
+    const DWORD error = GetLastError();
+    DWORD waiting = 0;
+    if (!QueueStatus(handle, &waiting) || DeviceGone(error)) m_lost = true;
+    return 0;
+  }
   FlushFileBuffers(handle);
   return 1;
 }

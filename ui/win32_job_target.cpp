@@ -25,12 +25,14 @@ void Win32JobTarget::PostBoardState(int state) {
   PostMessageA(m_window, WM_BOARD_STATE, 0, static_cast<LPARAM>(state));
 }
 
-void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon) {
+void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char* detail) {
   // Owned by the job's window, so the box stays in front of the progress dialog that
   // waits for the job's end; without a live window the box stands alone.
   HWND owner = (m_window != nullptr && IsWindow(m_window)) ? m_window : nullptr;
   const UINT kind = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
-  MessageBoxA(owner, text != nullptr ? text : "", kMessageBoxTitle, MB_OK | kind);
+  std::string shown = text != nullptr ? text : "";
+  if (detail != nullptr) shown += std::string("\n") + detail;
+  MessageBoxA(owner, shown.c_str(), kMessageBoxTitle, MB_OK | kind);
 }
 
 std::string TakePostedText(LPARAM lParam) {

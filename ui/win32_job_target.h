@@ -26,7 +26,7 @@ class Win32JobTarget : public JobTarget {
   void PostStatus(unsigned message, const char* text) override;
   void PostEnded(unsigned message, int result) override;
   void PostBoardState(int state) override;
-  void ShowMessage(const char* text, MessageIcon icon) override;
+  void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
 
  private:
   HWND m_window;

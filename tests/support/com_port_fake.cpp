@@ -11,6 +11,8 @@ int CComPort::Open(int port) {
   if (port < 1 || port > 255) return 0;
   if (!FakeLine::Instance().OnOpen(m_baud)) return 0;
   m_handle = 1;
+  m_portNumber = port;
+  m_lost = false;
   return 1;
 }
 
@@ -26,13 +28,26 @@ void CComPort::Purge() {
 int CComPort::Read(uint8_t* buffer, int n) {
   if (m_handle == kClosed) return 0;
   int count = FakeLine::Instance().OnRead(buffer, n);
+  if (count < 0) {
+    m_lost = true;
+    buffer[0] = 0;
+    return -1;
+  }
   buffer[count] = 0;
   return count;
 }
 
+int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
+  FakeLine::Instance().AwaitByte(waitMs);
+  const int count = Read(buffer, n);
+  return count < 0 ? kReadPortLost : count;
+}
+
 int CComPort::Write(const uint8_t* buffer, int n) {
-  if (m_handle == kClosed) return 0;
-  return FakeLine::Instance().OnWrite(buffer, n) ? 1 : 0;
+  if (m_handle == kClosed || m_lost) return 0;
+  if (FakeLine::Instance().OnWrite(buffer, n)) return 1;
+  if (FakeLine::Instance().IsLost()) m_lost = true;
+  return 0;
 }
 
 }  // namespace k470

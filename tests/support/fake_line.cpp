@@ -1,6 +1,7 @@
 // FakeLine: script matching, answers on the virtual clock, transcript.
 #include "tests/support/fake_line.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -51,7 +52,8 @@ void FakeLine::Reset() {
   m_partial.clear();
   m_incoming.clear();
   m_responder = nullptr;
-  m_openFails = m_writeFails = false;
+  m_openFails = m_writeFails = m_losesLine = false;
+  m_loseAfterBytes = 0;
   m_written.clear();
   m_transcript.clear();
   m_problems.clear();
@@ -82,6 +84,17 @@ void FakeLine::SetOpenFails(bool fails) {
 void FakeLine::SetWriteFails(bool fails) {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_writeFails = fails;
+}
+
+void FakeLine::LoseLineAfter(size_t bytes) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_losesLine = true;
+  m_loseAfterBytes = bytes;
+}
+
+bool FakeLine::IsLost() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_losesLine && m_written.size() >= m_loseAfterBytes;
 }
 
 Bytes FakeLine::Written() const {
@@ -160,6 +173,7 @@ void FakeLine::Answer(const Bytes& response, uint32_t delayMs) {
 bool FakeLine::OnWrite(const uint8_t* data, int n) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_writeFails || !m_open) return false;
+  if (m_losesLine && m_written.size() >= m_loseAfterBytes) return false;
   const Bytes chunk(data, data + n);
   m_written.insert(m_written.end(), chunk.begin(), chunk.end());
   m_transcript += ">> " + HexText(chunk) + "\n";
@@ -194,10 +208,24 @@ bool FakeLine::OnWrite(const uint8_t* data, int n) {
   return true;
 }
 
+void FakeLine::AwaitByte(uint32_t waitMs) {
+  uint32_t step = waitMs;
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_losesLine && m_written.size() >= m_loseAfterBytes) return;
+    if (!m_incoming.empty()) {
+      const int32_t due = static_cast<int32_t>(m_incoming.front().readyAt - TickCountMs());
+      step = due <= 0 ? 0 : std::min<uint32_t>(waitMs, static_cast<uint32_t>(due));
+    }
+  }
+  AdvanceClock(step);
+}
+
 int FakeLine::OnRead(uint8_t* buffer, int n) {
   int count = 0;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_losesLine && m_written.size() >= m_loseAfterBytes) return -1;
     const uint32_t now = TickCountMs();
     while (count < n && !m_incoming.empty() &&
            static_cast<int32_t>(m_incoming.front().readyAt - now) <= 0) {

@@ -41,6 +41,10 @@ class FakeLine {
   // Faults on demand.
   void SetOpenFails(bool fails);
   void SetWriteFails(bool fails);
+  // The device goes away (an unplugged adapter) once the host has written `bytes` in
+  // all (0: at once): later reads and writes fail as on a lost port.
+  void LoseLineAfter(size_t bytes);
+  bool IsLost() const;
 
   // Observations.
   Bytes Written() const;
@@ -57,7 +61,9 @@ class FakeLine {
   void OnClose();
   void OnPurge();
   bool OnWrite(const uint8_t* data, int n);
-  int OnRead(uint8_t* buffer, int n);
+  int OnRead(uint8_t* buffer, int n);  // -1 once the line is lost
+  // Moves the virtual clock on to the next answer's arrival, by `waitMs` at most.
+  void AwaitByte(uint32_t waitMs);
 
  private:
   struct Expectation {
@@ -79,6 +85,8 @@ class FakeLine {
   Responder m_responder;
   bool m_openFails = false;
   bool m_writeFails = false;
+  bool m_losesLine = false;
+  size_t m_loseAfterBytes = 0;
   bool m_open = false;
   uint32_t m_baud = 0;
   Bytes m_written;

@@ -21,9 +21,11 @@ void RecordingTarget::PostBoardState(int state) {
   m_reports.push_back({Report::BoardState, WM_BOARD_STATE, "", state});
 }
 
-void RecordingTarget::ShowMessage(const char* text, MessageIcon icon) {
+void RecordingTarget::ShowMessage(const char* text, MessageIcon icon, const char* detail) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_reports.push_back({Report::Message, 0, text, icon == MessageIcon::Information ? 1 : 0});
+  std::string shown = text;
+  if (detail != nullptr) shown += std::string("\n") + detail;
+  m_reports.push_back({Report::Message, 0, shown, icon == MessageIcon::Information ? 1 : 0});
 }
 
 std::vector<RecordingTarget::Report> RecordingTarget::Reports() const {

@@ -14,18 +14,19 @@ class RecordingTarget : public JobTarget {
   struct Report {
     enum Kind { Status, Ended, BoardState, Message } kind;
     unsigned message;  // WM_LOAD_PROGRESS, ... (0 for messages shown)
-    std::string text;  // status or message text
+    std::string text;  // status or message text; a message's detail after a newline
     int value;         // result, board state, or 1 for an information icon
   };
 
   void PostStatus(unsigned message, const char* text) override;
   void PostEnded(unsigned message, int result) override;
   void PostBoardState(int state) override;
-  void ShowMessage(const char* text, MessageIcon icon) override;
+  void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
 
   std::vector<Report> Reports() const;
   std::vector<std::string> Statuses() const;
-  std::vector<std::string> Messages() const;  // texts shown, "E:" or "I:" in front
+  // Texts shown, "E:" or "I:" in front, a detail after a newline.
+  std::vector<std::string> Messages() const;
   std::vector<int> BoardStates() const;
   int EndCount() const;
   int LastResult() const;  // -1 before the end

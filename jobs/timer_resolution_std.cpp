@@ -1,0 +1,9 @@
+// The system's timer already sleeps as long as asked: nothing to raise.
+#include "jobs/timer_resolution.h"
+
+namespace k470 {
+
+FineTimerResolution::FineTimerResolution() = default;
+FineTimerResolution::~FineTimerResolution() = default;
+
+}  // namespace k470
