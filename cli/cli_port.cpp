@@ -3,8 +3,10 @@
 
 #include <cstdio>
 
+#include "cli/console.h"
 #include "serial/com_port.h"
 #include "serial/port_names.h"
+#include "serial/port_texts.h"
 
 namespace k470::cli {
 
@@ -27,6 +29,14 @@ bool OpenPortArgument(const std::string& argument, CComPort* port) {
     return false;
   }
   return true;
+}
+
+void NoteGoFailed(const CComPort& port) {
+  if (port.Lost()) {
+    std::fprintf(stderr, "k470: %s\n",
+                 ToConsoleText(PortLostMessage(port.Name()).c_str()).c_str());
+  }
+  std::fprintf(stderr, "k470: the go command could not be sent\n");
 }
 
 }  // namespace k470::cli

@@ -13,4 +13,7 @@ namespace k470::cli {
 // went wrong, with the device as a line of detail, and returns false.
 bool OpenPortArgument(const std::string& argument, CComPort* port);
 
+// Says on stderr that the go command could not be sent, and why when the port was lost.
+void NoteGoFailed(const CComPort& port);
+
 }  // namespace k470::cli

@@ -10,6 +10,7 @@
 #include "cli/job_runner.h"
 #include "monitor/thread_cchk.h"
 #include "serial/com_port.h"
+#include "serial/port_texts.h"
 
 namespace k470::cli {
 namespace {
@@ -18,7 +19,8 @@ constexpr const char* kUsage =
     "usage: k470 detect --port P [--seconds N]\n"
     "  Watches the board monitor on port P (COMn, n or a device path) for N seconds\n"
     "  (default 10) and prints each state found: \"no reply\", \"exist K470L\",\n"
-    "  \"exist K471L\", \"exist K472L\" or \"non K47xL\". Exit status 0 when the time is up.\n";
+    "  \"exist K471L\", \"exist K472L\" or \"non K47xL\". Exit status 0 when the time is up,\n"
+    "  1 when the port was lost (the adapter unplugged, say).\n";
 
 constexpr uint32_t kDefaultSeconds = 10;
 constexpr uint32_t kMaxSeconds = 1000000;
@@ -50,7 +52,12 @@ int CmdDetect(int argc, char** argv) {
   const JobWait wait = WaitForJob(job, seconds * 1000, [](void* t) {
     static_cast<ConsoleTarget*>(t)->MuteBoardStates();
   }, &target);
-  return wait == JobWait::Interrupted ? kExitInterrupted : kExitOk;
+  if (wait == JobWait::Interrupted) return kExitInterrupted;
+  if (job.State() == BOARD_PORT_LOST) {
+    target.ShowMessage(PortLostMessage(port.Name()).c_str(), MessageIcon::Error);
+    return kExitFailed;
+  }
+  return kExitOk;
 }
 
 }  // namespace k470::cli

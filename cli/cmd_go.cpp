@@ -30,7 +30,7 @@ int CmdGo(int argc, char** argv) {
   CComPort port;
   if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
   if (!SendGoCommand(&port, address)) {
-    std::fprintf(stderr, "k470: the go command could not be sent\n");
+    NoteGoFailed(port);
     return kExitFailed;
   }
   return kExitOk;

@@ -18,19 +18,24 @@ namespace k470::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: k470 ramload --port P [--address HEX] [--go] FILE\n"
+    "usage: k470 ramload --port P [--address HEX] [--go] [--timeout SECONDS] FILE\n"
     "  Loads the S-record FILE into the RAM of the board on port P (COMn, n or a device\n"
     "  path) through its monitor. --address is the start address (default 200000; it\n"
     "  must not lie below 200000); with --go the program is started there after a\n"
-    "  successful load. Exit status 0 loaded, 1 failed, 130 interrupted.\n";
+    "  successful load. --timeout is the longest wait for the board's \"end!\" after one\n"
+    "  chunk (default 10; 0 waits for ever). Exit status 0 loaded, 1 failed, 130\n"
+    "  interrupted.\n";
 
 constexpr uint32_t kDefaultStartAddress = 0x200000;
+constexpr uint32_t kDefaultAckTimeoutS = 10;
+constexpr uint32_t kMaxAckTimeoutS = 1000000;
 
 }  // namespace
 
 int CmdRamload(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv, {{"--port", true}, {"--address", true}, {"--go", false}})) {
+  if (!args.Parse(argc, argv,
+                  {{"--port", true}, {"--address", true}, {"--go", false}, {"--timeout", true}})) {
     return UsageError(kUsage, args.Error());
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
@@ -40,11 +45,17 @@ int CmdRamload(int argc, char** argv) {
   if (args.Has("--address") && !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
   }
+  uint32_t timeoutS = kDefaultAckTimeoutS;
+  if (args.Has("--timeout") &&
+      (!ParseDecimal(args.Value("--timeout"), &timeoutS) || timeoutS > kMaxAckTimeoutS)) {
+    return UsageError(kUsage, "--timeout needs a number of seconds (0 .. 1000000)");
+  }
 
   CComPort port;
   if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
   ConsoleTarget target(StderrIsTerminal());
   CThreadLoad job;
+  job.SetAckTimeout(timeoutS * 1000);
   // Statuses "00200000 - 00200400" tell the end of the chunk being sent.
   target.SetProgressReader([&job](const char* status, ProgressPoint* out) {
     unsigned first = 0;
@@ -79,7 +90,7 @@ int CmdRamload(int argc, char** argv) {
 
   if (args.Has("--go")) {
     if (!SendGoCommand(&port, address)) {
-      target.Note("the go command could not be sent");
+      NoteGoFailed(port);
       return kExitFailed;
     }
     char go[32];

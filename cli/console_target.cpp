@@ -65,7 +65,8 @@ void ConsoleTarget::PostEnded(unsigned, int result) {
 }
 
 void ConsoleTarget::PostBoardState(int state) {
-  if (m_boardStatesMuted.load()) return;
+  // The loss of the port is no state of the board; the command says it with the port.
+  if (m_boardStatesMuted.load() || state == BOARD_PORT_LOST) return;
   std::lock_guard<std::mutex> lock(m_mutex);
   EndBarLine();
   std::fprintf(stdout, "%s\n", BoardStateText(state));

@@ -21,7 +21,7 @@ JobWait WaitForJob(CThreadVl& job, uint32_t limitMs, void (*beforeStop)(void*), 
       job.StopAndWait();
       return JobWait::TimeUp;
     }
-    SleepMs(kJobPollMs);
+    job.WaitDoneFor(kJobPollMs);
   }
   return JobWait::Ended;
 }

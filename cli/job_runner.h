@@ -8,7 +8,9 @@
 
 namespace k470::cli {
 
-constexpr uint32_t kJobPollMs = 10;
+// How often the wait for a job looks at Ctrl-C and its time limit; the job's end itself
+// ends the wait at once.
+constexpr uint32_t kJobPollMs = 20;
 
 enum class JobWait { Ended, Interrupted, TimeUp };
 

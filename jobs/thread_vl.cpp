@@ -18,6 +18,9 @@ namespace {
 std::mutex g_doneMutex;
 std::condition_variable g_doneChanged;
 
+// How often a wait for a job's end looks at its cancel flag.
+constexpr uint32_t kCancelLookMs = 20;
+
 }  // namespace
 
 CThreadVl::CThreadVl() = default;
@@ -64,13 +67,17 @@ void CThreadVl::StopAndWait() {
   g_doneChanged.wait(lock, [this] { return m_done.load() != 0; });
 }
 
-bool CThreadVl::WaitDone(const std::atomic<int>* cancel, uint32_t cancelLookMs) {
-  std::unique_lock<std::mutex> lock(g_doneMutex);
-  for (;;) {
-    if (m_done.load() != 0) return true;
+bool CThreadVl::WaitDone(const std::atomic<int>* cancel) {
+  while (!WaitDoneFor(kCancelLookMs)) {
     if (cancel != nullptr && cancel->load() != 0) return false;
-    g_doneChanged.wait_for(lock, std::chrono::milliseconds(cancelLookMs));
   }
+  return true;
+}
+
+bool CThreadVl::WaitDoneFor(uint32_t ms) {
+  std::unique_lock<std::mutex> lock(g_doneMutex);
+  return g_doneChanged.wait_for(lock, std::chrono::milliseconds(ms),
+                                [this] { return m_done.load() != 0; });
 }
 
 }  // namespace k470

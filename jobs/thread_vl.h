@@ -26,8 +26,11 @@ class CThreadVl {
   void StopAndWait();
 
   // Waits until the body has ended (true) or `*cancel` (may be null) is seen set (false);
-  // the flag is looked at every `cancelLookMs`. Returns at once when the body's end comes.
-  bool WaitDone(const std::atomic<int>* cancel, uint32_t cancelLookMs = 20);
+  // the flag is looked at every 20 ms. Returns at once when the body's end comes.
+  bool WaitDone(const std::atomic<int>* cancel);
+
+  // Waits up to `ms` for the body's end; true when it has ended.
+  bool WaitDoneFor(uint32_t ms);
 
   int IsDone() const { return m_done.load(); }
   int IsCancelRequested() const { return m_cancel.load(); }

@@ -29,11 +29,14 @@ int CComPort::WaitRead(uint8_t* buffer, int n, uint32_t timeoutMs,
   const uint32_t start = TickCountMs();
   for (;;) {
     if (cancel != nullptr && cancel->load() != 0) return kReadCancelled;
+    // The tick count moves in whole milliseconds: wait until more than `timeoutMs` have
+    // passed, so that the wait is never shorter than asked.
     const uint32_t elapsed = TickCountMs() - start;
-    const uint32_t left = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+    const uint64_t left = elapsed > timeoutMs ? 0 : uint64_t{timeoutMs} - elapsed + 1;
     // One last look without waiting once the time is up: a byte that came with the
     // time-out still counts.
-    const int count = ReadWithin(buffer, n, left < kWaitSliceMs ? left : kWaitSliceMs);
+    const int count =
+        ReadWithin(buffer, n, left < kWaitSliceMs ? static_cast<uint32_t>(left) : kWaitSliceMs);
     if (count == kReadPortLost) m_lost = true;
     if (count != 0) return count;
     if (left == 0) return kReadTimedOut;

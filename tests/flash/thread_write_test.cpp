@@ -177,7 +177,9 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     std::string program;
     std::function<void(FakeChip&)> setup;
     std::string text;
+    size_t lostAfter = 0;  // the adapter goes away after the host wrote this many bytes
   };
+  const std::string lost = "COM4との通信が切れました。";
   const std::string good = WriteImage("good.mot", S3(0x80, Pattern(300, 3)));
   DeviceType badId = H8_3069();
   badId.Id = 2;
@@ -197,6 +199,12 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
        [](FakeChip& c) { c.errorAtBlock = 1; }, kTextWriteError},
       {"block refused 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM,
        [](FakeChip& c) { c.errorAtBlock = 0; }, kTextWriteError},
+      {"lost while matching", H8_3069(), kPort, good, "", nullptr, lost, 1},
+      {"lost while selecting", H8_3069(), kPort, good, "", nullptr, lost, 40},
+      {"lost between blocks 3069", H8_3069(), kPort, good, "", nullptr, lost, 300},
+      {"lost in the program", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost, 500},
+      {"lost between blocks 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost,
+       700},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -208,10 +216,15 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
       chip = std::make_shared<test::FakeH8_3069>();
     }
     if (c.setup) c.setup(*chip);
+    if (c.lostAfter) FakeLine::Instance().LoseLineAfter(c.lostAfter);
     FakeChip::Attach(chip);
     Fresh();
     RunWrite(c.file, c.type, c.port, c.program.empty() ? K470_SIM_PROGRAM : c.program);
     EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + c.text}));
+    // Nothing reaches a line after its loss has been seen.
+    if (c.lostAfter) {
+      EXPECT_EQ(FakeLine::Instance().Written().size(), c.lostAfter);
+    }
     EXPECT_EQ(target->LastResult(), JOB_FAILED);
     EXPECT_EQ(target->EndCount(), 1);
     EXPECT_FALSE(chip->ended);

@@ -154,6 +154,25 @@ TEST_F(DetectionTest, CancelAfterALookPostsNothingMore) {
   EXPECT_EQ(m_target.BoardStates(), (std::vector<int>{BOARD_NO_REPLY, BOARD_K471L}));
 }
 
+TEST_F(DetectionTest, ALostPortReportsNoReplyOnceThenTheLossAndStops) {
+  // The adapter is unplugged right after the first carriage return.
+  int crs = 0;
+  FakeLine::Instance().SetResponder([&](const Bytes&, uint32_t) {
+    ++crs;
+    return Text("\r\nk470l>");
+  });
+  FakeLine::Instance().LoseLineAfter(1);
+  ASSERT_EQ(m_job.Start(&m_port, &m_target), 1);
+  for (int waited = 0; waited < kRealWaitMs && !m_job.IsDone(); waited += 2) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_EQ(m_job.IsDone(), 1) << "the detection goes on after its port was lost";
+  EXPECT_EQ(m_target.BoardStates(), (std::vector<int>{BOARD_NO_REPLY, BOARD_PORT_LOST}));
+  EXPECT_EQ(m_job.State(), BOARD_PORT_LOST);
+  EXPECT_EQ(crs, 1);
+  EXPECT_TRUE(m_port.Lost());
+}
+
 TEST(BoardStateText, NamesEveryStateAsThePageShowsIt) {
   EXPECT_STREQ(BoardStateText(BOARD_NO_REPLY), "no reply");
   EXPECT_STREQ(BoardStateText(BOARD_K470L), "exist K470L");

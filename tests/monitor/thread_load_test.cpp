@@ -17,6 +17,7 @@
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
 #include "tests/monitor/monitor_test_support.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/fake_line.h"
 #include "tests/support/recording_target.h"
 
@@ -213,6 +214,32 @@ TEST_F(LoadTest, CancelDuringTheAcknowledgementWaitEndsCancelled) {
   EXPECT_EQ(silent.Commands(), (std::vector<std::string>{"L 200000 1024 s"}));
   ExpectOneEndMessageLast();
   EXPECT_TRUE(Target().Messages().empty());
+}
+
+TEST_F(LoadTest, ALostPortOrAMissingAckEndsFailedWithItsMessage) {
+  const std::string path = test::WriteTempFile(
+      "k470_load_lost.mot", test::SRecordText({{0x200000, test::PatternBytes(0x200000, 3000)}}));
+  // The adapter goes away while the second chunk is on its way: the job ends at once,
+  // names the port and sends nothing more.
+  AnswerAsMonitor();
+  FakeLine::Instance().LoseLineAfter(1040);
+  LoadFile(path);
+  EXPECT_EQ(Target().LastResult(), JOB_FAILED);
+  EXPECT_EQ(Target().Messages(), (std::vector<std::string>{"E:COM1との通信が切れました。"}));
+  EXPECT_EQ(FakeLine::Instance().Written().size(), 1040u);
+
+  // A board that never says "end!" within the limit: the chunk's address in the detail.
+  Fresh("");
+  AnswerAsMonitor();
+  m_job.SetAckTimeout(2000);
+  const uint32_t started = test::ClockNow();
+  LoadFile(path);
+  EXPECT_EQ(Target().LastResult(), JOB_FAILED);
+  EXPECT_EQ(Target().Messages(),
+            (std::vector<std::string>{std::string("E:") + kMsgNoAck +
+                                      "\nno \"end!\" for the chunk at 00200000 within 2 s"}));
+  EXPECT_GE(test::ClockNow() - started, 2000u);
+  EXPECT_EQ(m_monitor.Commands(), (std::vector<std::string>{"L 200000 1024 s"}));
 }
 
 struct FailureCase {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -326,6 +327,63 @@ TEST_F(PtyPort, LargeWritesWaitForTheFarEndToTakeThem) {
   EXPECT_EQ(m_port.Write(image.data(), static_cast<int>(image.size())), 1);
   reader.join();
   EXPECT_TRUE(received == image) << "received " << received.size() << " of " << image.size();
+}
+
+// Milliseconds since `start`.
+long MsSince(Clock::time_point start) {
+  return static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+TEST_F(PtyPort, WaitReadEndsAtTheFirstByteItsTimeOutACancelOrALostLine) {
+  ASSERT_TRUE(Connect());
+  // The first byte ends the wait long before its time-out; what came with it is taken.
+  std::thread sender([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    m_far.Send("xyz");
+  });
+  uint8_t buffer[17];
+  Clock::time_point start = Clock::now();
+  int count = m_port.WaitRead(buffer, 16, 20000, nullptr);
+  sender.join();
+  EXPECT_GE(count, 1);
+  EXPECT_EQ(buffer[0], 'x');
+  EXPECT_LT(MsSince(start), 10000);
+  std::string got(reinterpret_cast<char*>(buffer), static_cast<size_t>(count));
+  while (got.size() < 3 && (count = m_port.WaitRead(buffer, 16, 3000, nullptr)) > 0) {
+    got.append(reinterpret_cast<char*>(buffer), static_cast<size_t>(count));
+  }
+  EXPECT_EQ(got, "xyz");
+
+  // Nothing comes: the wait ends at its time-out, not before.
+  start = Clock::now();
+  EXPECT_EQ(m_port.WaitReadByte(150, nullptr), kReadTimedOut);
+  EXPECT_GE(MsSince(start), 150);
+
+  // A cancel ends a long wait soon after it is set.
+  std::atomic<int> cancel{0};
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    cancel = 1;
+  });
+  start = Clock::now();
+  EXPECT_EQ(m_port.WaitReadByte(20000, &cancel), kReadCancelled);
+  canceller.join();
+  EXPECT_LT(MsSince(start), 10000);
+
+  // The far end goes away during a wait: the wait ends as lost, and so does every
+  // later read, while nothing more is written.
+  std::thread closer([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    m_far.CloseMaster();
+  });
+  start = Clock::now();
+  EXPECT_EQ(m_port.WaitReadByte(20000, nullptr), kReadPortLost);
+  closer.join();
+  EXPECT_LT(MsSince(start), 10000);
+  EXPECT_TRUE(m_port.Lost());
+  EXPECT_EQ(m_port.WaitReadByte(20000, nullptr), kReadPortLost);
+  EXPECT_EQ(m_port.WriteByte(0x55), 0);
 }
 
 TEST_F(PtyPort, ALostFarEndIsAReadError) {

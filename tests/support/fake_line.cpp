@@ -173,7 +173,15 @@ void FakeLine::Answer(const Bytes& response, uint32_t delayMs) {
 bool FakeLine::OnWrite(const uint8_t* data, int n) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_writeFails || !m_open) return false;
-  if (m_losesLine && m_written.size() >= m_loseAfterBytes) return false;
+  // A write across the loss reaches the line only up to it.
+  bool cut = false;
+  if (m_losesLine) {
+    if (m_written.size() >= m_loseAfterBytes) return false;
+    if (m_written.size() + static_cast<size_t>(n) > m_loseAfterBytes) {
+      n = static_cast<int>(m_loseAfterBytes - m_written.size());
+      cut = true;
+    }
+  }
   const Bytes chunk(data, data + n);
   m_written.insert(m_written.end(), chunk.begin(), chunk.end());
   m_transcript += ">> " + HexText(chunk) + "\n";
@@ -188,14 +196,14 @@ bool FakeLine::OnWrite(const uint8_t* data, int n) {
                       HexText(e.request) + "\n";
         m_partial.clear();
         m_next = m_script.size();  // the rest of the script no longer applies
-        return true;
+        return !cut;
       }
-      if (m_partial.size() < e.request.size()) return true;  // wait for the rest
+      if (m_partial.size() < e.request.size()) return !cut;  // wait for the rest
       m_partial.erase(m_partial.begin(), m_partial.begin() + static_cast<long>(e.request.size()));
       Answer(e.response, e.delayMs);
       ++m_next;
     }
-    if (m_partial.empty()) return true;
+    if (m_partial.empty()) return !cut;
     // bytes beyond the script go to the responder below
   }
   if (m_responder) {
@@ -205,7 +213,7 @@ bool FakeLine::OnWrite(const uint8_t* data, int n) {
   } else if (m_next >= m_script.size() && m_problems.empty()) {
     m_problems += "Unexpected write: " + HexText(chunk) + "\n";
   }
-  return true;
+  return !cut;
 }
 
 void FakeLine::AwaitByte(uint32_t waitMs) {
