@@ -7,6 +7,7 @@
 
 #include "monitor/board_state.h"
 #include "monitor/go_command.h"
+#include "serial/port_texts.h"
 #include "ui/dlg_load.h"
 #include "ui/resource.h"
 #include "settings/app_settings.h"
@@ -108,18 +109,33 @@ void CFormRamLoad::OnConnect() {
     m_target.SetWindow(m_hWnd);
     m_detector.Start(&m_port, &m_target);
   } else {
-    m_detector.StopAndWait();
-    m_port.Close();
-    m_connected = 0;
-    EnableLoadGo(false);
-    m_connect.SetWindowText(kTextConnect);
-    if (m_tab) m_tab->EnableWindow(true);
+    Disconnect();
   }
+}
+
+void CFormRamLoad::Disconnect() {
+  m_detector.StopAndWait();
+  m_port.Close();
+  m_connected = 0;
+  EnableLoadGo(false);
+  m_connect.SetWindowText(kTextConnect);
+  if (m_tab) m_tab->EnableWindow(true);
+}
+
+void CFormRamLoad::DisconnectIfLost() {
+  if (!m_connected || !m_port.Lost()) return;
+  Disconnect();
+  if (m_status) m_status->SetWindowText(PortLostMessage(m_port.Name()).c_str());
 }
 
 void CFormRamLoad::OnBoardState(int state) {
   // A report posted just before a disconnect arrives afterwards: it is stale then.
   if (!m_connected) return;
+  // The port's device has gone (an unplugged adapter): the detection has stopped.
+  if (state == BOARD_PORT_LOST) {
+    DisconnectIfLost();
+    return;
+  }
   if (state < BOARD_NO_REPLY || state > BOARD_OTHER) return;
   if (m_status) m_status->SetWindowText(BoardStateText(state));
   EnableLoadGo(IsFamilyBoard(state));
@@ -142,6 +158,8 @@ void CFormRamLoad::OnLoad() {
   const INT_PTR result = dialog.DoModal();
   m_loading = false;
   if (m_status) m_status->SetWindowText("");
+  // A load that lost its port has shown its message; the page lets the port go.
+  DisconnectIfLost();
   if (result != kProgressSucceeded) return;
   m_updateMark.Set(false);
   if (m_options && m_options->autoGo) {
@@ -153,7 +171,10 @@ void CFormRamLoad::OnLoad() {
 void CFormRamLoad::OnGo() {
   if (m_loading || !m_connected) return;
   m_detector.StopAndWait();
-  SendGoCommand(&m_port, m_address.GetValue());
+  if (!SendGoCommand(&m_port, m_address.GetValue()) && m_port.Lost()) {
+    DisconnectIfLost();
+    return;
+  }
   if (m_options && m_options->autoDisConnect) {
     OnConnect();
   } else {

@@ -53,6 +53,9 @@ class CFormRamLoad : public CDialogVl {
   void OnLoad();
   void OnGo();
   void OnBoardState(int state);
+  void Disconnect();
+  // After the port's device has gone: disconnects and shows the loss in the status line.
+  void DisconnectIfLost();
   void EnableLoadGo(bool on);
   void StartApplication();
 

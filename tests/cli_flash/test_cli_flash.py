@@ -108,6 +108,18 @@ class FailuresGiveTheirTextAndStatus1(unittest.TestCase):
                 self.assertEqual(len(result.report["blocks"]), 1)
                 self.assertEqual(len(result.report["errors"]), 1)
 
+    def test_a_line_dropped_mid_write_ends_it_naming_the_port(self):
+        # During the blocks of the 3069, during the write-control program and during the
+        # blocks of the 36077: nothing reaches the line after the drop.
+        for target, device, drop in (("h8-3069", "H8/3069F", 2000), ("h8-36077", "H8/36077", 200),
+                                     ("h8-36077", "H8/36077", 3000)):
+            with self.subTest(target=target, drop=drop):
+                started = time.monotonic()
+                _, result = self.fail_with(target, device, [(0, fc.random_bytes(4096, 7))],
+                                           "との通信が切れました。", "--drop-after", str(drop))
+                self.assertLess(time.monotonic() - started, 30)
+                self.assertEqual(result.report["bytes_received"], drop)
+
     def test_wrong_echo_of_the_write_control_program(self):
         self.fail_with("h8-36077", "H8/36077", [(0, b"\x01")], "書き込み制御プログラム転送失敗",
                        "--wrong-echo", "20")

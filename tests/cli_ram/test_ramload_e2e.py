@@ -27,6 +27,11 @@ RUN_TIMEOUT_S = 60
 
 MSG_START_ADDRESS = "スタートアドレスが有効範囲外です。"
 MSG_FILE_FORMAT = "ファイルのフォーマットが不正です。"
+MSG_PORT_LOST = "との通信が切れました。"
+MSG_NO_ACK = "ボードから応答がありません。"
+# Far beyond what a run needs once its port is lost or its time-out has passed (Wine's
+# start-up included); a run that waits for ever meets it instead.
+ENDS_SOON_S = 10
 
 
 def encoding():
@@ -159,10 +164,37 @@ class RamLoadEndToEnd(unittest.TestCase):
         result = self.sim.stop()
         self.assertEqual(len(result.report["loads"]), 1)
 
+    def test_a_board_lost_or_silent_mid_load_ends_it_with_status_1(self):
+        image = self.mot_file("image.mot", [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 8192))])
+        # The adapter is unplugged during the third chunk: the port's message, nothing more
+        # sent (the simulator got exactly the bytes up to its drop).
+        self.sim, port = start_sim("--drop-after", 2500)
+        started = time.monotonic()
+        code, out, err = run_k470("ramload", "--port", port, image, timeout=ENDS_SOON_S)
+        elapsed = time.monotonic() - started
+        result = self.sim.wait()
+        self.assertEqual(code, 1, err)
+        self.assertIn(MSG_PORT_LOST, err)
+        self.assertEqual(result.report["bytes_received"], 2500)
+        sys.stderr.write("(lost: k470 ended %.2f s after its start) " % elapsed)
+        # A board that never says "end!": the chunk's address after the time-out.
+        self.sim, port = start_sim("--no-end")
+        started = time.monotonic()
+        code, out, err = run_k470("ramload", "--port", port, "--timeout", 2, image,
+                                  timeout=ENDS_SOON_S)
+        elapsed = time.monotonic() - started
+        self.sim.stop()
+        self.assertEqual(code, 1, err)
+        self.assertIn(MSG_NO_ACK, err)
+        self.assertIn('no "end!" for the chunk at 00200000 within 2 s', err)
+        self.assertGreaterEqual(elapsed, 2)
+        sys.stderr.write("(silent: k470 ended %.2f s after its start) " % elapsed)
+
     def test_usage_errors_and_help(self):
         for args, status in ((["ramload"], 2), (["ramload", "--port"], 2),
                              (["ramload", "--port", "COM1", "--address", "xyz", "a.mot"], 2),
                              (["go", "--port", "COM1"], 2), (["detect"], 2), (["frob"], 2),
+                             (["ramload", "--port", "COM1", "--timeout", "-1", "a.mot"], 2),
                              (["ramload", "--help"], 0), (["detect", "--help"], 0), (["--help"], 0)):
             with self.subTest(args=args):
                 code, out, err = run_k470(*args)

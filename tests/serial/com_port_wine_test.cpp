@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -212,6 +214,50 @@ TEST_F(WinePort, LargeWritesArriveWhole) {
   ASSERT_TRUE(Command("SINK " + std::to_string(image.size())));
   EXPECT_EQ(m_port.Write(image.data(), static_cast<int>(image.size())), 1);
   EXPECT_EQ(ReadLine(m_port), "SUM " + std::to_string(image.size()) + " " + std::to_string(sum));
+}
+
+TEST_F(WinePort, WaitReadEndsAtTheFirstByteItsTimeOutOrACancel) {
+  // The first byte ends the wait long before its time-out.
+  ASSERT_TRUE(Command("AFTER 100 3"));
+  uint8_t buffer[17];
+  DWORD start = GetTickCount();
+  int count = m_port.WaitRead(buffer, 16, 20000, nullptr);
+  EXPECT_GE(count, 1);
+  EXPECT_EQ(buffer[0], 'a');
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  std::string got(reinterpret_cast<char*>(buffer), count > 0 ? static_cast<size_t>(count) : 0);
+  while (got.size() < 3 && (count = m_port.WaitRead(buffer, 16, 3000, nullptr)) > 0) {
+    got.append(reinterpret_cast<char*>(buffer), static_cast<size_t>(count));
+  }
+  EXPECT_EQ(got, "abc");
+
+  // Nothing comes: the wait ends at its time-out, not before.
+  start = GetTickCount();
+  EXPECT_EQ(m_port.WaitReadByte(150, nullptr), kReadTimedOut);
+  EXPECT_GE(GetTickCount() - start, 140u);
+
+  // A cancel ends a long wait soon after it is set.
+  std::atomic<int> cancel{0};
+  std::thread canceller([&cancel] {
+    Sleep(50);
+    cancel = 1;
+  });
+  start = GetTickCount();
+  EXPECT_EQ(m_port.WaitReadByte(20000, &cancel), kReadCancelled);
+  canceller.join();
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  EXPECT_FALSE(m_port.Lost());
+}
+
+TEST_F(WinePort, ALostLineEndsTheWaitAndEveryWriteAfterIt) {
+  // The far end closes the line and exits, as an unplugged adapter.
+  ASSERT_TRUE(Command("HANGUP"));
+  const DWORD start = GetTickCount();
+  EXPECT_EQ(m_port.WaitReadByte(20000, nullptr), kReadPortLost);
+  EXPECT_LT(GetTickCount() - start, 10000u);
+  EXPECT_TRUE(m_port.Lost());
+  EXPECT_EQ(m_port.WaitReadByte(20000, nullptr), kReadPortLost);
+  EXPECT_EQ(m_port.WriteByte(0x55), 0);
 }
 
 TEST_F(WinePort, ClosedAndRefusedPortsDoNothing) {

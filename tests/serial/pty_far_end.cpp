@@ -14,6 +14,8 @@
 //              settings the host gave the line
 //   SOFTFLOW   switch XON/XOFF flow control on in the line's settings, as a driver may
 //              leave it; reply "SOFTFLOW"
+//   AFTER <ms> <n>  wait ms milliseconds, then reply as SEND <n>
+//   HANGUP     close the line (as an unplugged adapter) and end the far end
 //   QUIT       end the far end
 #include <fcntl.h>
 #include <poll.h>
@@ -139,6 +141,10 @@ class FarEnd {
 
   bool Handle(const std::string& line) {
     if (line == "QUIT") return false;
+    if (line == "HANGUP") {
+      close(m_master);
+      return false;
+    }
     if (line == "BYTES") {
       std::string got = ReadPayload(kAllBytes);
       bool inOrder = got.size() == kAllBytes;
@@ -149,8 +155,15 @@ class FarEnd {
       unsigned char all[kAllBytes];
       for (size_t i = 0; i < kAllBytes; ++i) all[i] = static_cast<unsigned char>(i);
       WriteAll(m_master, all, sizeof(all));
-    } else if (line.compare(0, 5, "SEND ") == 0) {
-      size_t count = std::strtoul(line.c_str() + 5, nullptr, 10);
+    } else if (line.compare(0, 5, "SEND ") == 0 || line.compare(0, 6, "AFTER ") == 0) {
+      const char* numbers = line.c_str() + 5;
+      if (line[0] == 'A') {
+        char* end = nullptr;
+        const long delayMs = std::strtol(line.c_str() + 6, &end, 10);
+        usleep(static_cast<useconds_t>(delayMs) * 1000);
+        numbers = end;
+      }
+      size_t count = std::strtoul(numbers, nullptr, 10);
       std::string text;
       for (size_t i = 0; i < count; ++i) text += static_cast<char>('a' + i % 26);
       Reply(m_master, text);
