@@ -199,6 +199,33 @@ def case_failed_and_cancelled_loads_do_not_go(args):
     assert s.sim_result.report["go"] == [], s.sim_result.report["go"]
 
 
+def case_a_lost_port_ends_the_load_and_disconnects(args):
+    # The board's adapter is unplugged during the third chunk: the dialog ends, the job's
+    # message names the port, the page lets the port go and says why.
+    s = h.Session(args)
+    image = s.file("lost.mot", h.srecords(0x200000, IMAGE))
+    s.write_ini(sections(image, [("AutoGo", 1)]))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--drop-after", "2500")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, LOAD)
+        texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
+        assert boxes == ["COM1との通信が切れました。"], boxes
+        d.wait_text(MAIN, STATUS, "COM1との通信が切れました。", 5000)
+        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        assert d.enabled(MAIN, TAB)
+        assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
+        s.shot("ram_load_port_lost")
+    finally:
+        s.close()
+        s.cleanup()
+    report = s.sim_result.report
+    assert report["dropped"] and report["go"] == [], report
+
+
 if __name__ == "__main__":
     h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
-           case_failed_and_cancelled_loads_do_not_go])
+           case_failed_and_cancelled_loads_do_not_go,
+           case_a_lost_port_ends_the_load_and_disconnects])
