@@ -45,6 +45,7 @@ void Flush(PtyLine& line, LineOutput& out, LoopStats& stats) {
     bool garbled = !host.is8N1 || host.rate != q.rate;
     buf[n++] = garbled ? Scramble(q.value) : q.value;
     if (garbled) ++stats.sentGarbled;
+    stats.lineSeconds += ByteTime(q.rate);
     out.Pop();
   }
   int off = 0;
@@ -104,6 +105,7 @@ void LoopStats::Write(JsonWriter& json) const {
   for (uint32_t r : rates) json.Int(nullptr, r);
   json.EndArray();
   json.Bool("dropped", dropped);
+  json.Number("line_seconds", lineSeconds);
   json.String("stopped_by", stoppedBy);
 }
 
@@ -171,6 +173,7 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t par
       rx.value = rx.garbled ? Scramble(buf[i]) : buf[i];
       if (rx.garbled) ++stats.garbled;
       ++stats.received;
+      stats.lineSeconds += ByteTime(host.rate);
       if (options.stopAfter >= 0 && rx.index >= static_cast<uint64_t>(options.stopAfter)) {
         out.SetMuted(true);
       }

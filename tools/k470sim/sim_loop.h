@@ -22,6 +22,7 @@ struct LoopStats {
   uint64_t garbled = 0;          // received at a rate or format the target did not take
   uint64_t sentGarbled = 0;      // sent while the host listened at another rate
   uint64_t lost = 0;             // sent while the host's receive buffer was full
+  double lineSeconds = 0;        // 10 bit times of every byte received and sent, at its rate
   std::vector<uint32_t> rates;   // host rates at which bytes arrived, each change once
   bool dropped = false;          // the line was dropped by --drop-after
   const char* stoppedBy = "signal";
