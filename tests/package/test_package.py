@@ -1,9 +1,9 @@
 """The Debian package, the man pages and the bash completion.
 
     test_package.py GROUP       GROUP: DebInstallsAndRuns, ManPagesRender,
-                                HelpMatchesManPage, Completion
+                                HelpMatchesManPage, Completion, WindowsZip
 Environment: K470 and K470SIM (the build's programs), K470_BUILD (the native build folder,
-for cpack), K470_SOURCE (the source tree).
+for cpack; the Windows build folder, which holds the zip), K470_SOURCE (the source tree).
 
 The option lists are read from the programs' --help texts (a command's options are those
 of its usage lines), so a new option only needs its entry in the man page and in the
@@ -16,6 +16,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
@@ -227,6 +228,27 @@ class DebInstallsAndRuns(unittest.TestCase):
         p = run(["lintian", "--fail-on", "error", self.deb])
         self.assertEqual(p.returncode, 0, p.stdout + p.stderr)
         self.assertNotRegex(p.stdout, r"(?m)^E: ")
+
+
+class WindowsZip(unittest.TestCase):
+    def test_readme_lies_beside_the_program_in_code_page_932(self):
+        zips = [f for f in os.listdir(BUILD) if re.fullmatch(r"K470Loader-.*\.zip", f)]
+        self.assertEqual(len(zips), 1, zips)
+        with zipfile.ZipFile(os.path.join(BUILD, zips[0])) as z:
+            names = z.namelist()
+            exe = [n for n in names if n.endswith("K470Loader.exe")]
+            readme = [n for n in names if n.endswith("README.txt")]
+            self.assertEqual(len(exe), 1, names)
+            self.assertEqual(readme, [exe[0][:-len("K470Loader.exe")] + "README.txt"])
+            data = z.read(readme[0])
+        text = data.decode("cp932")
+        self.assertEqual(data.count(b"\n"), data.count(b"\r\n"))
+        japanese, _, english = text.partition("[English]")
+        self.assertIn("[日本語]", japanese)
+        for part, words in ((japanese, ("メーカー", "K470Loader.ini")),
+                            (english, ("maker", "K470Loader.ini"))):
+            for word in ("K470Loader.exe", "bin\\36077.mot") + words:
+                self.assertIn(word, part)
 
 
 if __name__ == "__main__":
