@@ -43,8 +43,11 @@ int CmdDetect(int argc, char** argv) {
   }
 
   CComPort port;
-  if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
+  if (!OpenPortArgument(args.Value("--port"), &port)) {
+    target.Finish(kExitFailed, 0);
+    return kExitFailed;
+  }
   CThreadCchk job;
   const uint32_t started = TickCountMs();
   if (!job.Start(&port, &target)) {

@@ -29,8 +29,11 @@ int CmdGo(int argc, char** argv) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
   }
   CComPort port;
-  if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
+  if (!OpenPortArgument(args.Value("--port"), &port)) {
+    target.Finish(kExitFailed, 0);
+    return kExitFailed;
+  }
   if (!SendGoCommand(&port, address)) {
     NoteGoFailed(port);
     target.Finish(kExitFailed, 0);

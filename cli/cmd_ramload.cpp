@@ -53,8 +53,11 @@ int CmdRamload(int argc, char** argv) {
   }
 
   CComPort port;
-  if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
+  if (!OpenPortArgument(args.Value("--port"), &port)) {
+    target.Finish(kExitFailed, 0);
+    return kExitFailed;
+  }
   CThreadLoad job;
   job.SetAckTimeout(timeoutS * 1000);
   const uint32_t started = TickCountMs();
