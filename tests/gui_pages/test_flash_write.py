@@ -78,7 +78,16 @@ def case_h8_36077(args):
 
 def case_silent_chip(args):
     texts, box, status, result = write_once(args, ["h8-3069", "--silent"], IMAGE_3069, 0)
-    assert box == "ブート合わせこみ失敗", box
+    assert box == "ブート合わせこみ失敗\nno 00 came back at 57600, 38400, 19200 or 9600 bit/s", box
+    assert status == "error flash write", status
+
+
+def case_refused_block_names_its_cause(args):
+    # The chip refuses the second block: the box's text, then the driver's account of it.
+    texts, box, status, result = write_once(args, ["h8-3069", "--error-block", "1"],
+                                            IMAGE_3069, 0)
+    assert box == ("書き込みエラー\n0x50 (128-byte programming) at 00000080 answered D0 53: "
+                   "programming error"), box
     assert status == "error flash write", status
 
 
@@ -270,6 +279,6 @@ def case_settings_per_type(args):
         s.cleanup()
 
 if __name__ == "__main__":
-    h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_cancel_during_blocks,
-           case_settings_dialog, case_settings_per_type, case_update_mark,
+    h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_refused_block_names_its_cause,
+           case_cancel_during_blocks, case_settings_dialog, case_settings_per_type, case_update_mark,
            case_no_device_selected])
