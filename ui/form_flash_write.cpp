@@ -1,9 +1,13 @@
 // CFormFlashWrite: device list, flash write, device settings, the update mark.
 #include "ui/form_flash_write.h"
 
+#include <string>
+#include <vector>
+
 #include "ui/dlg_fset.h"
 #include "ui/dlg_write.h"
 #include "ui/resource.h"
+#include "ui/win32_job_target.h"
 #include "settings/app_settings.h"
 
 namespace k470 {
@@ -33,7 +37,12 @@ void CFormFlashWrite::DoDataExchange() {
 
 int CFormFlashWrite::LoadDeviceTable(const std::string& folder) {
   int count = 0;
-  const int read = ReadDeviceTable(folder, m_devices, &count);
+  std::vector<std::string> badClock;
+  const int read = ReadDeviceTable(folder, m_devices, &count, &badClock);
+  for (const std::string& section : badClock) {
+    MessageBoxA(GetSafeHwnd(), TableClockMessage(section).c_str(), kMessageBoxTitle,
+                MB_OK | MB_ICONERROR);
+  }
   if (!read) {
     // The records after a nameless type hold section names: none of them is offered.
     m_deviceCount = 0;
