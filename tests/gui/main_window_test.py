@@ -350,6 +350,14 @@ def case_address_field(s):
     # Typed characters: hexadecimal digits pass, anything else is dropped.
     d.ok("type", TITLE, ADDRESS, "2G 1x0f")
     expect_equal(d.text(TITLE, ADDRESS), "210f", "typed")
+    # A refused key leaves the caret where it was: the next key does not land in front.
+    d.ok("set-text", TITLE, ADDRESS, "")
+    d.ok("type", TITLE, ADDRESS, "1fffff123")
+    expect_equal(d.text(TITLE, ADDRESS), "1fffff12", "ninth digit refused")
+    d.ok("type", TITLE, ADDRESS, "0")
+    expect_equal(d.text(TITLE, ADDRESS), "1fffff12", "a further digit refused too")
+    d.ok("set-text", TITLE, ADDRESS, "")
+    d.ok("type", TITLE, ADDRESS, "210f")
     d.ok("close", TITLE)
     s.wait_exit()
     if b"address=210F\r\n" not in s.read_ini():

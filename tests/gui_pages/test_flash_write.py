@@ -260,6 +260,20 @@ def case_settings_per_type(args):
         assert d.enabled(clock_only, CLOCK)
         assert not d.enabled(clock_only, RATE)
         assert d.ok("combo-sel", clock_only, RATE) == ["-1"], "no rate shown"
+        # A refused key leaves the caret where it was: the next digit goes to the end.
+        d.ok("set-text", clock_only, CLOCK, "")
+        d.ok("type", clock_only, CLOCK, "14.7.")
+        assert d.text(clock_only, CLOCK) == "14.7", d.text(clock_only, CLOCK)
+        d.ok("type", clock_only, CLOCK, "456")
+        assert d.text(clock_only, CLOCK) == "14.7456", d.text(clock_only, CLOCK)
+        # A clock the chip cannot be sent: OK says why and the dialog stays open.
+        for refused in ("700", "0.005"):
+            d.ok("set-text", clock_only, CLOCK, refused)
+            d.ok("click", clock_only, 1)
+            box = d.dismiss_box("K470Loader")
+            assert box == "クロックが有効範囲外です。(0.01 - 655.35 MHz)", box
+            d.ok("sleep", 200)
+            assert d.text(clock_only, CLOCK) == refused, "still open"
         d.ok("set-text", clock_only, CLOCK, "14.7456")
         close_settings(d, clock_only, 1)
         open_settings(d, clock_only)
