@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 #include "ui/wnd.h"
 
 namespace k470 {

@@ -1,7 +1,7 @@
 // UpdateMark: the watch of a page's current file, shown as a green bar.
 #include "ui/update_mark.h"
 
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 #include "ui/resource.h"
 
 namespace k470 {
