@@ -22,17 +22,16 @@ constexpr const char* kTextFailed = "error flash write";
 CFormFlashWrite::CFormFlashWrite(CComboBoxCom* com, CWnd* status, OptionSettings* options,
                                  CWnd* parent)
     : CDialogVl(IDD_FORM_FLASH_WRITE, parent),
-      m_history(FileHistory::kMaxEntries),
       m_com(com),
       m_status(status),
       m_options(options),
-      m_updateMark(kFlashWriteTimerId, &m_history) {}
+      m_updateMark(kFlashWriteTimerId, &m_files.History()) {}
 
 void CFormFlashWrite::DoDataExchange() {
   m_updateMark.Attach(this);
   m_settings.SubclassDlgItem(IDC_BUTTON_FSET, this);
   m_deviceCombo.SubclassDlgItem(IDC_COMBO_DEVICE, this);
-  m_fileCombo.SubclassDlgItem(IDC_COMBO_FILE, this);
+  m_files.Attach(this);
 }
 
 int CFormFlashWrite::LoadDeviceTable(const std::string& folder) {
@@ -66,6 +65,7 @@ INT_PTR CFormFlashWrite::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool CFormFlashWrite::OnCommand(int id, int code, HWND) {
+  if (m_files.OnCommand(id, code)) return true;
   switch (id) {
     case IDC_BUTTON_FLASH_WRITE:
       if (code == BN_CLICKED) OnFlashWrite();
@@ -76,13 +76,6 @@ bool CFormFlashWrite::OnCommand(int id, int code, HWND) {
     case IDC_COMBO_DEVICE:
       if (code != CBN_SELCHANGE) return false;
       OnDeviceChanged();
-      return true;
-    case IDC_BUTTON_BROWSE:
-      if (code == BN_CLICKED) BrowseMotFile(m_history, m_fileCombo);
-      return true;
-    case IDC_COMBO_FILE:
-      if (code != CBN_SELCHANGE) return false;
-      OnFileComboSelChange(m_history, m_fileCombo);
       return true;
     default:
       return false;
@@ -96,7 +89,7 @@ void CFormFlashWrite::OnFlashWrite() {
   if (device == nullptr) return;
   m_updateMark.StopTimer();
   if (m_status) m_status->SetWindowText(kTextNowWriting);
-  CDlgWrite dialog(m_com, &m_history, device, nullptr);
+  CDlgWrite dialog(m_com, &m_files.History(), device, nullptr);
   switch (dialog.DoModal()) {
     case kProgressSucceeded:
       if (m_status) m_status->SetWindowText(kTextEnded);
