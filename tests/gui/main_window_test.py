@@ -29,6 +29,7 @@ EXIT_WAIT_S = 20
 ID_OK, ID_CANCEL = 1, 2
 TAB, COM, STATUS = 1000, 1001, 1002
 FILE_COMBO, ADDRESS, FLASH_WRITE_BUTTON, DEVICE_COMBO = 1003, 1009, 1010, 1021
+UPDATE_MARK = 1005
 MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 32775, 65535
 OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
@@ -202,11 +203,19 @@ def case_mode_one(s):
             break
         time.sleep(0.1)
     expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
+    # The update mark, off, paints its own button-face background on a page first shown
+    # by a tab switch, and again on the page shown before.
+    face = s.helper("button-face", TITLE).strip()
+    time.sleep(0.5)
+    expect_equal(d.ok("pixel", TITLE, UPDATE_MARK)[0], face, "flash write mark after a switch")
     s.helper("click-tab", TITLE, 1)
     for _ in range(50):
         if d.ok("is-visible", TITLE, ADDRESS)[0] == "1":
             break
         time.sleep(0.1)
+    time.sleep(0.5)
+    s.shot("main_ram_load_after_tab_switch")
+    expect_equal(d.ok("pixel", TITLE, UPDATE_MARK)[0], face, "RAM load mark after a switch")
     left, top = s.window_pos()
     cpu_sel = int(d.ok("combo-sel", TITLE, DEVICE_COMBO)[0])
     d.ok("menu", TITLE, MENU_EXIT)
