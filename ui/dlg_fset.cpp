@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "ui/centre_window.h"
 #include "ui/resource.h"
 #include "ui/win32_job_target.h"
 
@@ -47,7 +48,8 @@ BOOL CDlgFset::OnInitDialog() {
 
 void CDlgFset::OnOK() {
   if (m_record.ClkSelect != 0 && !ClockFitsField(FsetClockKhz(m_clock.GetValue()))) {
-    MessageBoxA(GetSafeHwnd(), kTextFsetClockRange, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+    MessageBoxOverOwner(GetSafeHwnd(), kTextFsetClockRange, kMessageBoxTitle,
+                        MB_OK | MB_ICONERROR);
     ::SetFocus(m_clock.GetSafeHwnd());
     return;
   }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/centre_window.h"
 #include "ui/dlg_fset.h"
 #include "ui/dlg_write.h"
 #include "ui/resource.h"
@@ -39,8 +40,8 @@ int CFormFlashWrite::LoadDeviceTable(const std::string& folder) {
   std::vector<std::string> badClock;
   const int read = ReadDeviceTable(folder, m_devices, &count, &badClock);
   for (const std::string& section : badClock) {
-    MessageBoxA(GetSafeHwnd(), TableClockMessage(section).c_str(), kMessageBoxTitle,
-                MB_OK | MB_ICONERROR);
+    MessageBoxOverOwner(GetSafeHwnd(), TableClockMessage(section).c_str(), kMessageBoxTitle,
+                        MB_OK | MB_ICONERROR);
   }
   if (!read) {
     // The records after a nameless type hold section names: none of them is offered.

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "ui/centre_window.h"
+
 namespace k470 {
 
 void Win32JobTarget::PostStatus(unsigned message, const char* text) {
@@ -30,7 +32,7 @@ void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon) {
   // waits for the job's end; without a live window the box stands alone.
   HWND owner = (m_window != nullptr && IsWindow(m_window)) ? m_window : nullptr;
   const UINT kind = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
-  MessageBoxA(owner, text != nullptr ? text : "", kMessageBoxTitle, MB_OK | kind);
+  MessageBoxOverOwner(owner, text != nullptr ? text : "", kMessageBoxTitle, MB_OK | kind);
 }
 
 std::string TakePostedText(LPARAM lParam) {

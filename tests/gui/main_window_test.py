@@ -244,13 +244,27 @@ def case_enter_escape(s):
     expect_equal(s.read_ini(), settings_text(left, top, cpu_sel), "INI file")
 
 
+def expect_centred_over(d, title, owner):
+    """The dialog's centre is its owner's (a dialog taller than the screen's room above
+    may be held at the top of the work area)."""
+    inner = [int(v) for v in d.ok("rect", title)[0].split()]
+    outer = [int(v) for v in d.ok("rect", owner)[0].split()]
+    dx = (inner[0] + inner[2]) - (outer[0] + outer[2])
+    dy = (inner[1] + inner[3]) - (outer[1] + outer[3])
+    if abs(dx) > 2 or (abs(dy) > 2 and inner[1] != 0):
+        raise AssertionError("%s not centred over %s: %r in %r" % (title, owner, inner, outer))
+
+
 def case_options(s):
     """Options: Cancel stores nothing, OK stores all seven values at once."""
     with open(s.ini, "wb"):
         pass
     d = s.start()
+    s.helper("move", TITLE, 300, 300)
+    time.sleep(0.3)
     d.ok("menu", TITLE, MENU_OPTION)
     d.wait_window(OPTION_TITLE)
+    expect_centred_over(d, OPTION_TITLE, TITLE)
     s.shot("options")
     expect_equal(d.enabled(OPTION_TITLE, OPT_APP_NAME), False, "name field with RunApp off")
     for box in (OPT_FWRITE_UPDATE, OPT_AUTO_GO, OPT_RUN_APP):
@@ -295,6 +309,7 @@ def case_about(s):
     d = s.start()
     d.ok("menu", TITLE, MENU_ABOUT)
     d.wait_window(ABOUT_TITLE)
+    expect_centred_over(d, ABOUT_TITLE, TITLE)
     s.shot("about")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_VERSION), "K470Loader Version 2.00", "version line")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_WEB), "https://www.example.com/k470loader/", "web")
