@@ -10,6 +10,7 @@
 
 #include "flash/device_table.h"
 #include "flash/program_folder.h"
+#include "settings/profile.h"
 
 namespace k470 {
 namespace {
@@ -88,6 +89,20 @@ TEST_F(DeviceTableTest, ATypeWhoseClockCannotBeSentIsLeftOutAndNamed) {
   EXPECT_EQ(table[1].Clk, 655350);
   EXPECT_EQ(badClock, (std::vector<std::string>{"Big", "Tiny", "Fast", "None"}));
   EXPECT_EQ(TableClockMessage("Big"), "デバイス定義 [Big] のクロックが有効範囲外です。");
+}
+
+TEST_F(DeviceTableTest, ANameInTheProgramsCodingKeepsTheKeysAfterIt) {
+  // テスト in the coding of the build's texts: in UTF-8 its last byte (0x88) is a lead byte
+  // of code page 932, which must not take the line end and the Id line along.
+  const std::string name = ProgramTextCoding() == TextCoding::kUtf8
+                               ? "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88"
+                               : "\x83\x65\x83\x58\x83\x67";
+  const std::string path = WriteTable("[Type]\nType0=" + name + "\n[" + name + "]\nName=" +
+                                      name + "\nId=1\nClk=20\n");
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(table[0].Name, name);
+  EXPECT_EQ(table[0].Id, kDeviceIdH8_36077);
 }
 
 TEST_F(DeviceTableTest, ASectionWithoutNameStopsTheReadingWithFailure) {
