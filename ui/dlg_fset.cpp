@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "ui/centre_window.h"
 #include "ui/resource.h"
+#include "ui/win32_job_target.h"
 
 namespace k470 {
 
@@ -42,6 +44,16 @@ BOOL CDlgFset::OnInitDialog() {
       ::EnableWindow(GetDlgItem(id), FALSE);
   }
   return TRUE;
+}
+
+void CDlgFset::OnOK() {
+  if (m_record.ClkSelect != 0 && !ClockFitsField(FsetClockKhz(m_clock.GetValue()))) {
+    MessageBoxOverOwner(GetSafeHwnd(), kTextFsetClockRange, kMessageBoxTitle,
+                        MB_OK | MB_ICONERROR);
+    ::SetFocus(m_clock.GetSafeHwnd());
+    return;
+  }
+  CDialog::OnOK();
 }
 
 bool CDlgFset::OnCommand(int id, int code, HWND) {
