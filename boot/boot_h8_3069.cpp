@@ -9,6 +9,8 @@
 
 namespace k470 {
 
+using namespace h8_3069;
+
 namespace {
 // The first bytes of a reply kept for a failure's detail.
 constexpr int kDetailReplyBytes = 8;

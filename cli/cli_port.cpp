@@ -4,18 +4,13 @@
 #include <cstdio>
 
 #include "cli/console.h"
+#include "monitor/monitor_line.h"
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 #include "serial/port_texts.h"
 
 namespace k470::cli {
 
-namespace {
-constexpr uint32_t kMonitorBaud = 38400;
-constexpr int kDataBits = 8;
-constexpr int kNoParity = 0;
-constexpr int kOneStopBit = 0;
-}  // namespace
 
 bool OpenPortArgument(const std::string& argument, CComPort* port) {
   const int number = ResolvePortArgument(argument);
@@ -23,7 +18,8 @@ bool OpenPortArgument(const std::string& argument, CComPort* port) {
     std::fprintf(stderr, "k470: no such port: %s\n", argument.c_str());
     return false;
   }
-  if (!port->Reopen(number, kMonitorBaud, kDataBits, kNoParity, kOneStopBit)) {
+  if (!port->Reopen(number, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
+                    kMonitorOneStopBit)) {
     std::fprintf(stderr, "k470: cannot open port COM%d\n  device: %s\n", number,
                  PortDevicePath(number).c_str());
     return false;

@@ -32,7 +32,6 @@ constexpr const char* kUsage =
     "  --json the job's reports are JSON events on stdout.\n"
     "  Exit status 0 written, 1 failed, 2 usage error, 130 interrupted.\n";
 
-constexpr int kAllowedRates[] = {9600, 19200, 38400, 57600};
 constexpr double kKhzPerMhz = 1000.0;
 
 // The type named `text`: a name of the table first, then an index.
@@ -115,7 +114,7 @@ int CmdFlash(int argc, char** argv) {
     uint32_t rate = 0;
     bool allowed = false;
     if (ParseDecimal(args.Value("--bps"), &rate)) {
-      for (int r : kAllowedRates) allowed = allowed || rate == static_cast<uint32_t>(r);
+      for (int32_t r : kDeviceRatesBps) allowed = allowed || rate == static_cast<uint32_t>(r);
     }
     if (!allowed) return UsageError(kUsage, "--bps takes 9600, 19200, 38400 or 57600");
     device.Bps = static_cast<int32_t>(rate);

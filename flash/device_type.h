@@ -12,6 +12,11 @@ namespace k470 {
 constexpr int kDeviceIdH8_3069 = 0;   // BootH8_3069
 constexpr int kDeviceIdH8_36077 = 1;  // BootH8_36077
 
+// The bit rates a device type's writing may be changed to (the settings dialog's rate
+// list, in its order, and k470 flash --bps).
+constexpr int32_t kDeviceRatesBps[] = {9600, 19200, 38400, 57600};
+constexpr int kDeviceRateCount = 4;
+
 struct DeviceType {
   int32_t Id = 0;          // chip driver, kDeviceId...
   std::string Name;        // shown in the device list and the settings dialog's title

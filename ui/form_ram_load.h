@@ -4,6 +4,7 @@
 // steps of the options, and marks when the current file changes on disk.
 #pragma once
 
+#include "monitor/monitor_line.h"
 #include "monitor/thread_cchk.h"
 #include "serial/com_port.h"
 #include "ui/combo_box_com.h"
@@ -16,12 +17,6 @@
 namespace k470 {
 
 struct OptionSettings;
-
-// The connection's line: 38400 bit/s, 8 data bits, no parity, one stop bit.
-constexpr uint32_t kMonitorBaud = 38400;
-constexpr int kMonitorByteSize = 8;
-constexpr int kMonitorParityNone = 0;
-constexpr int kMonitorOneStopBit = 0;
 
 constexpr UINT_PTR kRamLoadTimerId = 1;       // the update check's timer
 constexpr DWORD kPauseAfterAutoGoMs = 1000;   // after an automatic go

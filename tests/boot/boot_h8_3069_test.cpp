@@ -13,6 +13,8 @@
 namespace k470 {
 namespace {
 
+using namespace h8_3069;
+
 using test::Bytes;
 using test::FakeLine;
 using test::HexBytes;
