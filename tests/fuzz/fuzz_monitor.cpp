@@ -33,8 +33,8 @@ using test::FakeLine;
 using test::RecordingTarget;
 
 constexpr int kPort = 1;
-constexpr auto kRealPoll = std::chrono::microseconds(20);
-constexpr auto kRealLimit = std::chrono::seconds(5);  // far beyond any input's need
+constexpr int kRealPollUs = 20;
+constexpr int kRealLimitMs = 5000;  // far beyond any input's need
 // Virtual time with no write after which a load waiting for an acknowledgement that
 // cannot come any more is cancelled, as the user would.
 constexpr uint32_t kStallMs = 1000;
@@ -57,7 +57,7 @@ std::vector<std::string> Replies(const uint8_t* data, size_t size) {
 }
 
 bool TimedOut(std::chrono::steady_clock::time_point start) {
-  return std::chrono::steady_clock::now() - start > kRealLimit;
+  return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(kRealLimitMs);
 }
 
 void Detect(const std::vector<std::string>& replies) {
@@ -79,7 +79,7 @@ void Detect(const std::vector<std::string>& replies) {
     while (line.Written().size() == looks) {
       FUZZ_CHECK(!TimedOut(start), "detection stopped looking");
       test::AdvanceClock(kDetectPeriodMs);
-      std::this_thread::sleep_for(kRealPoll);
+      std::this_thread::sleep_for(std::chrono::microseconds(kRealPollUs));
     }
     const std::vector<int> states = target.BoardStates();
     for (size_t i = 0; i < states.size(); ++i) {
@@ -175,7 +175,7 @@ void Load(const std::vector<std::string>& replies) {
   while (target.EndCount() == 0) {
     FUZZ_CHECK(!TimedOut(start), "the load hangs");
     if (writes.load() > 0 && test::ClockNow() - lastWriteAt.load() > kStallMs) job.StopAndWait();
-    std::this_thread::sleep_for(kRealPoll);
+    std::this_thread::sleep_for(std::chrono::microseconds(kRealPollUs));
   }
   job.StopAndWait();
   const bool acknowledged = EveryChunkAcknowledged(replies);
