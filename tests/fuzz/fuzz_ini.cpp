@@ -97,7 +97,7 @@ bool SameViewOf(const std::string& text, const std::string& section, const std::
 
     // Pieces of the line that the reader sees as lines of their own.
     size_t pieceStart = 0;
-    bool wholeLine = line.find('\r') == std::string::npos;
+    const bool wholeLine = line.find('\r') == std::string::npos;
     for (bool first = true; pieceStart <= line.size(); first = false) {
       size_t pieceEnd = line.find('\r', pieceStart);
       if (pieceEnd == std::string::npos) pieceEnd = line.size();
