@@ -13,7 +13,7 @@ class FineTimerResolution {
   FineTimerResolution& operator=(const FineTimerResolution&) = delete;
 
  private:
-  bool m_raised = false;
+  [[maybe_unused]] bool m_raised = false;  // Windows: the resolution was raised
 };
 
 }  // namespace k470
