@@ -1,11 +1,10 @@
-// Resolving and opening a port argument.
+// Opening a port argument as the user typed it.
 #include "cli/cli_port.h"
 
 #include <cstdio>
 
 #include "cli/console.h"
 #include "serial/com_port.h"
-#include "serial/port_names.h"
 #include "serial/port_texts.h"
 
 namespace k470::cli {
@@ -18,14 +17,9 @@ constexpr int kOneStopBit = 0;
 }  // namespace
 
 bool OpenPortArgument(const std::string& argument, CComPort* port) {
-  const int number = ResolvePortArgument(argument);
-  if (number == 0) {
-    std::fprintf(stderr, "k470: no such port: %s\n", argument.c_str());
-    return false;
-  }
-  if (!port->Reopen(number, kMonitorBaud, kDataBits, kNoParity, kOneStopBit)) {
-    std::fprintf(stderr, "k470: cannot open port COM%d\n  device: %s\n", number,
-                 PortDevicePath(number).c_str());
+  if (!port->Reopen(argument, kMonitorBaud, kDataBits, kNoParity, kOneStopBit)) {
+    const std::string text = "cannot open port " + argument + ": " + port->OpenError();
+    std::fprintf(stderr, "k470: %s\n", ToConsoleText(text.c_str()).c_str());
     return false;
   }
   return true;

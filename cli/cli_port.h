@@ -9,8 +9,8 @@ class CComPort;
 
 namespace k470::cli {
 
-// Opens the port at 38400 bit/s, 8N1 (the board monitor's line). On failure prints what
-// went wrong, with the device as a line of detail, and returns false.
+// Opens the port at 38400 bit/s, 8N1 (the board monitor's line). On failure prints the
+// port as typed with the system's reason and returns false.
 bool OpenPortArgument(const std::string& argument, CComPort* port);
 
 // Says on stderr that the go command could not be sent, and why when the port was lost.

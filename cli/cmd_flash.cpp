@@ -14,7 +14,6 @@
 #include "flash/program_folder.h"
 #include "flash/thread_write.h"
 #include "jobs/job_target.h"
-#include "serial/port_names.h"
 
 namespace k470::cli {
 namespace {
@@ -118,11 +117,8 @@ int CmdFlash(int argc, char** argv) {
     device.Bps = static_cast<int32_t>(rate);
   }
 
-  const int port = ResolvePortArgument(args.Value("--port"));
-  if (port == 0) {
-    std::fprintf(stderr, "k470: no such port: %s\n", args.Value("--port").c_str());
-    return kExitFailed;
-  }
+  // The port as typed: the job opens it and names it so in its message.
+  const std::string port = args.Value("--port");
   const std::string program = args.Has("--program")
                                   ? args.Value("--program")
                                   : BinFilePath(folder, kWriteProgramFileName);

@@ -10,6 +10,7 @@
 #include "boot/boot_h8_36077.h"
 #include "flash/program_folder.h"
 #include "jobs/mot_file2bin.h"
+#include "serial/port_names.h"
 #include "serial/port_texts.h"
 
 namespace k470 {
@@ -20,9 +21,11 @@ constexpr uint32_t kBlockMask = ~static_cast<uint32_t>(kBlockBytes - 1);
 
 CThreadWrite::~CThreadWrite() { StopAndWait(); }
 
-int CThreadWrite::Start(int portNumber, const std::string& fileName, const DeviceType& device,
-                        JobTarget* target, const std::string& programPath) {
-  m_portNumber = portNumber;
+int CThreadWrite::Start(const std::string& port, const std::string& fileName,
+                        const DeviceType& device, JobTarget* target,
+                        const std::string& programPath) {
+  m_port = port;
+  m_failureDetail.clear();
   m_fileName = fileName;
   m_target = target;
   m_deviceId = device.Id;
@@ -46,7 +49,10 @@ int CThreadWrite::Run() {
   const std::string failure = Write();  // the driver (and its port) is gone by now
   int result = JOB_SUCCEEDED;
   if (!failure.empty()) {
-    if (m_target) m_target->ShowMessage(failure.c_str(), MessageIcon::Error);
+    if (m_target) {
+      m_target->ShowMessage(failure.c_str(), MessageIcon::Error,
+                            m_failureDetail.empty() ? nullptr : m_failureDetail.c_str());
+    }
     result = JOB_FAILED;
   } else if (m_cancel.load()) {
     result = JOB_CANCELLED;
@@ -80,9 +86,11 @@ std::string CThreadWrite::Write() {
   };
 
   if (cancelled()) return std::string();
-  if (failed(driver->OpenPort(m_portNumber, m_clk, m_bps))) {
-    char text[64];
-    std::snprintf(text, sizeof text, kTextPortFormat, m_portNumber);
+  if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
+    // Named as the user chose the port, with the system's reason below.
+    char text[kPortMessageBytes];
+    std::snprintf(text, sizeof text, kTextPortFormat, PortNameOf(m_port).c_str());
+    m_failureDetail = driver->PortOpenError();
     return text;
   }
   if (cancelled()) return std::string();

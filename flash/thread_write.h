@@ -26,7 +26,7 @@ constexpr const char* kTextWritingFormat = "writing %08lX";
 
 // Message texts.
 constexpr const char* kTextBadDevice = "デバイスの種類が不正です。";
-constexpr const char* kTextPortFormat = "COM%dがオープンできません。";
+constexpr const char* kTextPortFormat = "%sがオープンできません。";  // the port's name
 constexpr const char* kTextBadFormat = "ファイルのフォーマットが不正です。";
 constexpr const char* kTextOutOfRange = "データのアドレスが有効範囲外です。";
 constexpr const char* kTextMatchFailed = "ブート合わせこみ失敗";
@@ -42,9 +42,10 @@ class CThreadWrite : public CThreadVl {
   CThreadWrite() = default;
   ~CThreadWrite() override;
 
-  // Copies the parameters and starts the job. `programPath` is the H8/36077's
-  // write-control program; empty means bin/36077.mot below the program folder.
-  int Start(int portNumber, const std::string& fileName, const DeviceType& device,
+  // Copies the parameters and starts the job. `port` is the port as the user chose it
+  // ("COM3", "3" or a device path); `programPath` is the H8/36077's write-control program;
+  // empty means bin/36077.mot below the program folder.
+  int Start(const std::string& port, const std::string& fileName, const DeviceType& device,
             JobTarget* target, const std::string& programPath = std::string());
 
   // Posts `text` as the job's current status.
@@ -58,11 +59,13 @@ class CThreadWrite : public CThreadVl {
   int Run() override;
 
  private:
-  // Runs the steps; returns the failure text, or empty on success or cancel.
+  // Runs the steps; returns the failure text, or empty on success or cancel. A failure
+  // with more to say stores it in m_failureDetail.
   std::string Write();
 
   JobTarget* m_target = nullptr;
-  int m_portNumber = 0;
+  std::string m_port;
+  std::string m_failureDetail;  // the second line of the failure message, if any
   std::string m_fileName;
   int m_deviceId = 0;
   std::string m_deviceName;
