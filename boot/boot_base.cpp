@@ -1,6 +1,8 @@
 // BootBase: port ownership, the first open and the bit-rate adjustment.
 #include "boot/boot_base.h"
 
+#include <cstdio>
+
 #include "jobs/ticks.h"
 
 namespace k470 {
@@ -28,6 +30,24 @@ int BootBase::WaitAnyByte(uint32_t waitMs, bool watchCancel) {
   return b > 0 ? b : 0;
 }
 
+int BootBase::Fail(const std::string& detail) {
+  m_failure = detail;
+  return 0;
+}
+
+int BootBase::FailWait(const std::string& what, int got, uint8_t expected, uint32_t waitMs) {
+  char text[96];
+  if (PortLost()) {
+    std::snprintf(text, sizeof text, ": port lost while waiting for %02X", expected);
+  } else if (got <= 0) {
+    std::snprintf(text, sizeof text, ": no %02X within %u ms", expected,
+                  static_cast<unsigned>(waitMs));
+  } else {
+    std::snprintf(text, sizeof text, " answered %02X instead of %02X", got & 0xFF, expected);
+  }
+  return Fail(what + text);
+}
+
 bool BootBase::IsErased(const uint8_t* data) {
   for (int i = 0; i < kBlockBytes; ++i) {
     if (data[i] != kErasedByte) return false;
@@ -36,12 +56,13 @@ bool BootBase::IsErased(const uint8_t* data) {
 }
 
 int BootBase::AdjustBitRate(int* matchedBps) {
-  if (Cancelled()) return 0;
+  m_failure.clear();
+  if (Cancelled()) return Fail("cancelled");
   const int answer = 0x100 + kAdjustByte;
   for (uint32_t rate : kAdjustRatesBps) {
     if (Cancelled()) return 0;
     if (!Reopen(rate)) {
-      if (PortLost()) return 0;
+      if (PortLost()) return Fail("port lost during the bit-rate match");
       continue;  // counts as no answer at this rate
     }
     m_port->Purge();
@@ -53,14 +74,14 @@ int BootBase::AdjustBitRate(int* matchedBps) {
       if (m_port->ReadByte() == answer) matched = true;
       if (Cancelled() || PortLost()) break;
     }
-    if (PortLost()) return 0;
+    if (PortLost()) return Fail("port lost during the bit-rate match");
     // Then a late answer: every byte is looked at as it arrives, until 500 ms have passed.
     const uint32_t start = TickCountMs();
     while (!matched && !Cancelled()) {
       const uint32_t elapsed = TickCountMs() - start;
       if (elapsed > kAdjustAnswerWaitMs) break;
       const int got = m_port->WaitReadByte(kAdjustAnswerWaitMs - elapsed, m_cancel);
-      if (got == kReadPortLost) return 0;
+      if (got == kReadPortLost) return Fail("port lost during the bit-rate match");
       if (got <= 0) break;
       if (got == answer) matched = true;
     }
@@ -68,9 +89,9 @@ int BootBase::AdjustBitRate(int* matchedBps) {
       if (matchedBps) *matchedBps = static_cast<int>(rate);
       return 1;
     }
-    if (Cancelled()) return 0;
+    if (Cancelled()) return Fail("cancelled");
   }
-  return 0;
+  return Fail("no 00 came back at 57600, 38400, 19200 or 9600 bit/s");
 }
 
 }  // namespace k470

@@ -68,6 +68,11 @@ class BootBase {
   // Why the port could not be opened, in the system's words.
   std::string PortOpenError() const { return m_port->OpenError(); }
 
+  // What went wrong in the step that failed last, for the line below the job's message:
+  // the command, what came back and why it failed ("0x3F (new bit rate) answered BF 25:
+  // input frequency out of range"). Empty while no step has failed.
+  const std::string& FailureDetail() const { return m_failure; }
+
  protected:
   bool Cancelled() const { return m_cancel != nullptr && m_cancel->load() != 0; }
   // Closes the port and opens it again at `bps`, 8N1. Returns 1/0.
@@ -77,13 +82,23 @@ class BootBase {
   // none came.
   int WaitAnyByte(uint32_t waitMs, bool watchCancel);
 
+  // Records the cause of a failing step; returns 0, the step's result.
+  int Fail(const std::string& detail);
+  // The cause of a wait for `expected` after `what` that failed: the port lost, nothing
+  // within `waitMs`, or the byte that came instead (`got`, 0x100 + the byte, 0: none).
+  int FailWait(const std::string& what, int got, uint8_t expected, uint32_t waitMs);
+
+ public:
   static bool IsErased(const uint8_t* data);
+
+ protected:
 
   CComPort* m_port;
   std::string m_portChoice;
   int m_clockKhz = 0;
   int m_bps = 0;
   const std::atomic<int>* m_cancel;
+  std::string m_failure;
 };
 
 }  // namespace k470

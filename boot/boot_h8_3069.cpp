@@ -1,41 +1,91 @@
 // BootH8_3069: command framing, reply lengths and the write sequence of the H8/3069.
 #include "boot/boot_h8_3069.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "boot/boot_errors.h"
 
 namespace k470 {
 
+namespace {
+// The first bytes of a reply kept for a failure's detail.
+constexpr int kDetailReplyBytes = 8;
+}  // namespace
+
+std::string BootH8_3069::CommandName(uint8_t command) {
+  struct Named {
+    uint8_t command;
+    const char* name;
+  };
+  static const Named kNames[] = {
+      {kCmdDeviceInquiry, "supported device inquiry"},
+      {kCmdDeviceSelect, "device selection"},
+      {kCmdClockModeInquiry, "clock mode inquiry"},
+      {kCmdClockModeSelect, "clock mode selection"},
+      {kCmdMultiplierInquiry, "multiplication ratio inquiry"},
+      {kCmdFrequencyInquiry, "operating frequency inquiry"},
+      {kCmdNewBitRate, "new bit rate"},
+      {kCmdBitRateConfirm, "bit rate confirmation"},
+      {kCmdProgramEraseState, "programming/erasure state"},
+      {kCmdUserFlashSelect, "user flash programming selection"},
+      {kCmdProgram128, "128-byte programming"},
+  };
+  char text[64];
+  for (const Named& n : kNames) {
+    if (n.command == command) {
+      std::snprintf(text, sizeof text, "0x%02X (%s)", command, n.name);
+      return text;
+    }
+  }
+  std::snprintf(text, sizeof text, "0x%02X", command);
+  return text;
+}
+
 int BootH8_3069::MatchBitRate(int* matchedBps) {
   if (!AdjustBitRate(matchedBps)) return 0;
-  if (!m_port->WriteByte(kBootMatchConfirm)) return 0;
+  if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
   const int b = WaitAnyByte(kMatchAnswerWait3069Ms, true);
-  return b == 0x100 + kMatchAnswer3069 ? 1 : 0;
+  if (b == kByteArrived + kMatchAnswer3069) return 1;
+  return FailWait("0x55", b, kMatchAnswer3069, kMatchAnswerWait3069Ms);
 }
 
 int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8_t* reply,
-                         int replySize, bool noSize) {
+                         int replySize, bool noSize, const char* where) {
+  const std::string what = CommandName(command) + where;
+  bool sent = true;
   if (data == nullptr) {
-    if (!m_port->WriteByte(command)) return 0;
+    sent = m_port->WriteByte(command) != 0;
   } else {
     uint8_t sum = command;
-    if (!m_port->WriteByte(command)) return 0;
-    if (!noSize) {
+    sent = m_port->WriteByte(command) != 0;
+    if (sent && !noSize) {
       sum = static_cast<uint8_t>(sum + length);
-      if (!m_port->WriteByte(static_cast<uint8_t>(length))) return 0;
+      sent = m_port->WriteByte(static_cast<uint8_t>(length)) != 0;
     }
     for (int i = 0; i < length; ++i) sum = static_cast<uint8_t>(sum + data[i]);
-    if (length > 0 && !m_port->Write(data, length)) return 0;
-    if (!m_port->WriteByte(static_cast<uint8_t>(0x100 - sum))) return 0;
+    if (sent && length > 0) sent = m_port->Write(data, length) != 0;
+    if (sent) sent = m_port->WriteByte(static_cast<uint8_t>(0x100 - sum)) != 0;
   }
+  if (!sent) return Fail(what + (PortLost() ? ": port lost" : ": the port refused the write"));
 
   // The reply: ACK alone, an error pair, or code + size + data + checksum.
+  uint8_t seen[kDetailReplyBytes];
   int expected = 2;
   bool error = false;
   for (int count = 0; count < expected; ++count) {
     const int b = WaitAnyByte(kReplyByteWaitMs, false);
-    if (!b) return 0;
+    if (!b) {
+      const int shown = count < kDetailReplyBytes ? count : kDetailReplyBytes;
+      char text[64];
+      std::snprintf(text, sizeof text, ": %s after %s",
+                    PortLost() ? "port lost" : "no reply byte within 10 s",
+                    HexBytesText(seen, shown).c_str());
+      return Fail(what + text);
+    }
     const uint8_t byte = static_cast<uint8_t>(b);
     if (count < replySize) reply[count] = byte;  // the rest is read and dropped
+    if (count < kDetailReplyBytes) seen[count] = byte;
     if (count == 0) {
       if (byte == kReplyAck) {
         expected = 1;
@@ -46,7 +96,8 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
       expected = byte + 3;
     }
   }
-  return error ? 0 : 1;
+  if (!error) return 1;
+  return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));
 }
 
 int BootH8_3069::SelectDevice() {
@@ -73,7 +124,12 @@ int BootH8_3069::SelectDevice() {
   const int rateAccepted = Command(kCmdNewBitRate, newRate, 6, reply, sizeof reply, false);
   // The chip may have switched even if its answer was lost: follow it in any case.
   const int reopened = Reopen(static_cast<uint32_t>(m_bps));
-  if (!rateAccepted || !reopened) return 0;
+  if (!rateAccepted) return 0;
+  if (!reopened) {
+    char text[64];
+    std::snprintf(text, sizeof text, "the port could not be opened again at %d bit/s", m_bps);
+    return Fail(PortLost() ? std::string("port lost at the new bit rate") : text);
+  }
 
   if (!Command(kCmdBitRateConfirm, nullptr, 0, reply, sizeof reply, false)) return 0;
   return Command(kCmdProgramEraseState, nullptr, 0, reply, sizeof reply, false);
@@ -96,7 +152,9 @@ int BootH8_3069::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
   frame[3] = static_cast<uint8_t>(address);
   std::memcpy(frame + 4, data, kBlockBytes);
   uint8_t reply[kBlockReplyBytes];
-  return Command(kCmdProgram128, frame, sizeof frame, reply, sizeof reply, true);
+  char where[16];
+  std::snprintf(where, sizeof where, " at %08X", static_cast<unsigned>(address));
+  return Command(kCmdProgram128, frame, sizeof frame, reply, sizeof reply, true, where);
 }
 
 int BootH8_3069::EndWrite() {
@@ -105,7 +163,7 @@ int BootH8_3069::EndWrite() {
                           static_cast<uint8_t>(kEndAddress >> 8),
                           static_cast<uint8_t>(kEndAddress)};
   uint8_t reply[kEndReplyBytes];
-  return Command(kCmdProgram128, end, sizeof end, reply, sizeof reply, true);
+  return Command(kCmdProgram128, end, sizeof end, reply, sizeof reply, true, " (end)");
 }
 
 }  // namespace k470

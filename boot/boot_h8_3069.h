@@ -59,9 +59,14 @@ class BootH8_3069 : public BootBase {
 
   // Sends one command (with `data`: size byte unless `noSize`, data, checksum) and reads
   // its reply into `reply` (`replySize` bytes; bytes beyond are read and dropped).
-  // Returns 1 unless the reply was an error or a reply byte did not come in time.
+  // Returns 1 unless the reply was an error or a reply byte did not come in time; then
+  // FailureDetail() names the command (with `where`, e.g. " at 00001000"), what came
+  // back and the error's meaning.
   int Command(uint8_t command, const uint8_t* data, int length, uint8_t* reply,
-              int replySize, bool noSize);
+              int replySize, bool noSize, const char* where = "");
+
+  // "0x3F (new bit rate)".
+  static std::string CommandName(uint8_t command);
 };
 
 }  // namespace k470

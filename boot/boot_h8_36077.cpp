@@ -1,6 +1,7 @@
 // BootH8_36077: echoed program transfer and the write-control program's frames.
 #include "boot/boot_h8_36077.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -10,24 +11,36 @@ namespace k470 {
 
 int BootH8_36077::MatchBitRate(int* matchedBps) {
   if (!AdjustBitRate(matchedBps)) return 0;
-  if (!m_port->WriteByte(kBootMatchConfirm)) return 0;
+  if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
   const int b = WaitAnyByte(kMatchAnswerWait36077Ms, true);
-  return b == 0x100 + kMatchAnswer36077 ? 1 : 0;
+  if (b == kByteArrived + kMatchAnswer36077) return 1;
+  return FailWait("0x55", b, kMatchAnswer36077, kMatchAnswerWait36077Ms);
 }
 
 int BootH8_36077::WaitByte(uint8_t expected) {
   m_waiting = 1;
-  const int b = WaitAnyByte(kWaitByteMs, true);
-  if (b == 0) return 0;
+  m_lastGot = WaitAnyByte(kWaitByteMs, true);
+  if (m_lastGot == 0) return 0;
   m_waiting = 0;
-  return (b & 0xFF) == expected ? 1 : 0;
+  return (m_lastGot & 0xFF) == expected ? 1 : 0;
 }
 
-int BootH8_36077::SendEchoed(const uint8_t* bytes, int count) {
+int BootH8_36077::Expect(const std::string& what, uint8_t expected) {
+  if (WaitByte(expected)) return 1;
+  return FailWait(what, m_lastGot, expected, kWaitByteMs);
+}
+
+int BootH8_36077::SendEchoed(const uint8_t* bytes, int count, const char* what, int first) {
   if (count <= 0) return 1;
-  if (!m_port->Write(bytes, count)) return 0;
+  char text[64];
+  if (!m_port->Write(bytes, count)) {
+    std::snprintf(text, sizeof text, "%s %d: %s", what, first,
+                  PortLost() ? "port lost" : "the port refused the write");
+    return Fail(text);
+  }
   for (int i = 0; i < count; ++i) {
-    if (!WaitByte(bytes[i])) return 0;
+    std::snprintf(text, sizeof text, "echo of %s %d", what, first + i);
+    if (!Expect(text, bytes[i])) return 0;
   }
   return 1;
 }
@@ -37,9 +50,21 @@ int BootH8_36077::TransferWriteProgram(const char* path) {
   uint32_t high = kProgramBase;
   {
     MotFile2Bin reader;
-    if (!reader.Start(path ? path : "", image.data(), kProgramBytes, kProgramBase)) return 0;
+    const std::string file = path ? path : "";
+    if (!reader.Start(file, image.data(), kProgramBytes, kProgramBase)) {
+      return Fail("the write-control program " + file + " could not be read");
+    }
     reader.WaitDone(nullptr);  // the file is small: no cancel while it is read
-    if (reader.WaitResult(nullptr, &high) != MOT_OK) return 0;
+    switch (reader.WaitResult(nullptr, &high)) {
+      case MOT_OK:
+        break;
+      case MOT_OPEN_FAILED:
+        return Fail("write-control program not found: " + file);
+      case MOT_NO_DATA:
+        return Fail("the write-control program " + file + " holds no data in F780..FEEF");
+      default:
+        return Fail("the write-control program " + file + " is no valid S-record file");
+    }
   }
   if (Cancelled()) return 1;
 
@@ -47,20 +72,22 @@ int BootH8_36077::TransferWriteProgram(const char* path) {
   const uint32_t count = (high - kProgramBase + 1) & 0xFFFF;
   const uint8_t countBytes[2] = {static_cast<uint8_t>(count >> 8),
                                  static_cast<uint8_t>(count)};
-  if (!SendEchoed(countBytes, 2)) return 0;
+  if (!SendEchoed(countBytes, 2, "count byte", 1)) return 0;
   for (uint32_t i = 0; i < count && i < kProgramBytes; ++i) {
     if (Cancelled()) return 1;
-    if (!SendEchoed(&image[i], 1)) return 0;
+    if (!SendEchoed(&image[i], 1, "program byte", static_cast<int>(i) + 1)) return 0;
   }
   if (Cancelled()) return 1;
-  return WaitByte(kProgramLoaded);
+  return Expect("the program's last byte", kProgramLoaded);
 }
 
 int BootH8_36077::PrepareWrite() {
-  if (!Reopen(kWriteProgramBps)) return 0;
+  if (!Reopen(kWriteProgramBps)) {
+    return Fail(PortLost() ? "port lost" : "the port could not be opened at 57600 bit/s");
+  }
   const uint8_t start = kCmdStart;
-  if (!m_port->Write(&start, 1)) return 0;
-  return WaitByte(kReplyOk);
+  if (!m_port->Write(&start, 1)) return Fail("\"S\" (start): port lost");
+  return Expect("\"S\" (start)", kReplyOk);
 }
 
 int BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
@@ -79,22 +106,29 @@ int BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
   for (int i = 0; i < kBlockBytes; ++i) sum = static_cast<uint16_t>(sum + data[i]);
   frame[5 + kBlockBytes] = static_cast<uint8_t>(sum >> 8);
   frame[6 + kBlockBytes] = static_cast<uint8_t>(sum);
-  if (!m_port->Write(frame, sizeof frame)) return 0;
+  char what[48];
+  std::snprintf(what, sizeof what, "\"A\" (block) at %08X", static_cast<unsigned>(address));
+  if (!m_port->Write(frame, sizeof frame)) return Fail(std::string(what) + ": port lost");
 
   // 0x05 on receipt, a second 0x05 once the block is programmed.
-  if (!WaitByte(kReplyOk)) return 0;
+  if (!Expect(what, kReplyOk)) return 0;
   int result = 0;
   for (int i = 0; i < kSecondAckAttempts; ++i) {
     result = WaitByte(kReplyOk);
-    if (result || !m_waiting || Cancelled()) break;
+    if (result || !m_waiting || Cancelled() || PortLost()) break;
   }
-  return result;
+  if (result) return 1;
+  if (!m_waiting || PortLost()) return FailWait(std::string(what) + ", programmed", m_lastGot,
+                                                kReplyOk, kWaitByteMs);
+  std::snprintf(what + std::strlen(what), sizeof what - std::strlen(what),
+                ": no second 05 within %d s", kSecondAckAttempts * static_cast<int>(kWaitByteMs) / 1000);
+  return Fail(what);
 }
 
 int BootH8_36077::EndWrite() {
   const uint8_t end = kCmdEnd;
-  if (!m_port->Write(&end, 1)) return 0;
-  return WaitByte(kReplyOk);
+  if (!m_port->Write(&end, 1)) return Fail("\"E\" (end): port lost");
+  return Expect("\"E\" (end)", kReplyOk);
 }
 
 }  // namespace k470

@@ -45,12 +45,17 @@ class BootH8_36077 : public BootBase {
   // Waits up to 200 ms for one byte. Returns 1 if it is `expected`, else 0; afterwards
   // Waiting() tells a time-out, a cancel or a lost port (1) from a wrong byte (0).
   int WaitByte(uint8_t expected);
-  // Sends `count` bytes in one write, then waits for the echo of each. Returns 1/0.
-  int SendEchoed(const uint8_t* bytes, int count);
+  // Sends `count` bytes in one write, then waits for the echo of each. Returns 1/0; a
+  // failure's detail names `what` and the byte (`first` is the number of the first).
+  int SendEchoed(const uint8_t* bytes, int count, const char* what = "byte", int first = 0);
   int Waiting() const { return m_waiting; }
 
  private:
+  // WaitByte for the answer to `what`, recording the failure's cause.
+  int Expect(const std::string& what, uint8_t expected);
+
   int m_waiting = 0;
+  int m_lastGot = 0;  // what the last WaitByte read: 0x100 + the byte, or 0
 };
 
 }  // namespace k470

@@ -8,6 +8,7 @@
 #include "cli/console.h"
 #include "cli/console_target.h"
 #include "cli/job_runner.h"
+#include "jobs/ticks.h"
 #include "monitor/thread_cchk.h"
 #include "serial/com_port.h"
 #include "serial/port_texts.h"
@@ -16,7 +17,7 @@ namespace k470::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: k470 detect --port P [--seconds N]\n"
+    "usage: k470 detect --port P [--seconds N] [--json]\n"
     "  Watches the board monitor on port P (COMn, n or a device path) for N seconds\n"
     "  (default 10) and prints each state found: \"no reply\", \"exist K470L\",\n"
     "  \"exist K471L\", \"exist K472L\" or \"non K47xL\". Exit status 0 when the time is up,\n"
@@ -29,7 +30,7 @@ constexpr uint32_t kMaxSeconds = 1000000;
 
 int CmdDetect(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv, {{"--port", true}, {"--seconds", true}})) {
+  if (!args.Parse(argc, argv, {{"--port", true}, {"--seconds", true}, {"--json", false}})) {
     return UsageError(kUsage, args.Error());
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
@@ -42,9 +43,13 @@ int CmdDetect(int argc, char** argv) {
   }
 
   CComPort port;
-  if (!OpenPortArgument(args.Value("--port"), &port)) return kExitFailed;
-  ConsoleTarget target(StderrIsTerminal());
+  ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
+  if (!OpenPortArgument(args.Value("--port"), &port)) {
+    target.Finish(kExitFailed, 0);
+    return kExitFailed;
+  }
   CThreadCchk job;
+  const uint32_t started = TickCountMs();
   if (!job.Start(&port, &target)) {
     target.Note("cannot start the detection");
     return kExitFailed;
@@ -52,12 +57,13 @@ int CmdDetect(int argc, char** argv) {
   const JobWait wait = WaitForJob(job, seconds * 1000, [](void* t) {
     static_cast<ConsoleTarget*>(t)->MuteBoardStates();
   }, &target);
-  if (wait == JobWait::Interrupted) return kExitInterrupted;
-  if (job.State() == BOARD_PORT_LOST) {
+  int status = wait == JobWait::Interrupted ? kExitInterrupted : kExitOk;
+  if (status == kExitOk && job.State() == BOARD_PORT_LOST) {
     target.ShowMessage(PortLostMessage(port.Name()).c_str(), MessageIcon::Error);
-    return kExitFailed;
+    status = kExitFailed;
   }
-  return kExitOk;
+  target.Finish(status, (TickCountMs() - started) / 1000.0);
+  return status;
 }
 
 }  // namespace k470::cli

@@ -7,15 +7,17 @@
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/json_line.h"
 
 namespace k470::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: k470 devices [--table FILE]\n"
+    "usage: k470 devices [--table FILE] [--json]\n"
     "  Lists the device types of the device table FILE (default: bin/fw.dat below the\n"
     "  program's folder): index, name, Id, clock in MHz, bit rate, ROM size in bytes and\n"
-    "  what may be changed before a write (--clock, --bps of k470 flash).\n"
+    "  what may be changed before a write (--clock, --bps of k470 flash); with --json one\n"
+    "  {\"event\":\"device\",...} a line.\n"
     "  Exit status 0 listed, 1 no table or a type without Name.\n";
 
 const char* Changeable(const DeviceType& t) {
@@ -29,7 +31,9 @@ const char* Changeable(const DeviceType& t) {
 
 int CmdDevices(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv, {{"--table", true}})) return UsageError(kUsage, args.Error());
+  if (!args.Parse(argc, argv, {{"--table", true}, {"--json", false}})) {
+    return UsageError(kUsage, args.Error());
+  }
   if (args.HelpRequested()) return PrintUsage(kUsage);
   if (!args.Positionals().empty()) return UsageError(kUsage, "no FILE is taken");
   std::string path;
@@ -39,6 +43,15 @@ int CmdDevices(int argc, char** argv) {
   if (count == 0) {
     std::fprintf(stderr, "k470: no device types (missing or empty table): %s\n", path.c_str());
     return kExitFailed;
+  }
+  if (args.Has("--json")) {
+    for (int i = 0; i < count; ++i) {
+      const DeviceType& t = table[i];
+      JsonLine("device").Number("index", i).Text("name", t.Name).Number("id", t.Id)
+          .Number("clock_khz", t.Clk).Number("bps", t.Bps).Number("rom_size", t.RomSize)
+          .Number("clock_select", t.ClkSelect).Number("bps_select", t.BpsSelect).Emit();
+    }
+    return kExitOk;
   }
   std::printf("%-5s  %-20s  %-2s  %9s  %6s  %8s  %s\n", "index", "name", "Id", "clock MHz",
               "bit/s", "ROM size", "changeable");

@@ -14,19 +14,21 @@
 #include "flash/program_folder.h"
 #include "flash/thread_write.h"
 #include "jobs/job_target.h"
+#include "jobs/ticks.h"
 
 namespace k470::cli {
 namespace {
 
 constexpr const char* kUsage =
     "usage: k470 flash --port P --device NAME|INDEX [--clock MHZ] [--bps N]\n"
-    "                  [--table FILE] [--program FILE] FILE\n"
+    "                  [--table FILE] [--program FILE] [--json] FILE\n"
     "  Writes the S-record FILE into the flash of the H8 chip in boot mode on port P\n"
     "  (COMn, n or a device path). --device names a type of the device table (its name\n"
     "  or its index, see k470 devices); --table is that table (default bin/fw.dat below\n"
     "  the program's folder). --clock (MHz) and --bps (9600, 19200, 38400 or 57600) change\n"
     "  the type's clock and bit rate where the table allows it. --program is the H8/36077's\n"
-    "  write-control program (default bin/36077.mot below the program's folder).\n"
+    "  write-control program (default bin/36077.mot below the program's folder). With\n"
+    "  --json the job's reports are JSON events on stdout.\n"
     "  Exit status 0 written, 1 failed, 2 usage error, 130 interrupted.\n";
 
 constexpr int kAllowedRates[] = {9600, 19200, 38400, 57600};
@@ -71,7 +73,7 @@ int CmdFlash(int argc, char** argv) {
   ArgParser args;
   if (!args.Parse(argc, argv,
                   {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
-                   {"--table", true}, {"--program", true}})) {
+                   {"--table", true}, {"--program", true}, {"--json", false}})) {
     return UsageError(kUsage, args.Error());
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
@@ -123,34 +125,22 @@ int CmdFlash(int argc, char** argv) {
                                   ? args.Value("--program")
                                   : BinFilePath(folder, kWriteProgramFileName);
 
-  ConsoleTarget target(StderrIsTerminal());
+  ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
   CThreadWrite job;
-  // "writing 00001F80": the blocks below that address are done.
-  target.SetProgressReader([&job](const char* status, ProgressPoint* out) {
-    unsigned address = 0;
-    if (std::sscanf(status, "writing %8X", &address) != 1) return false;
-    const uint32_t end = job.WriteEnd();
-    if (end == 0 || address > end) return false;
-    out->total = end;
-    out->done = address;
-    return true;
-  });
+  const uint32_t started = TickCountMs();
   if (!job.Start(port, args.Positionals()[0], device, &target, program)) {
     target.Note("cannot start the write");
+    target.Finish(kExitFailed, 0);
     return kExitFailed;
   }
   const JobWait wait = WaitForJob(job);
   const int status = ExitStatusFor(wait, target.Result());
   if (status == kExitInterrupted) {
     target.Note("write cancelled");
-  } else if (status == kExitFailed) {
-    if (device.Id == kDeviceIdH8_36077 && !FileExists(program)) {
-      target.Note("write-control program not found: " + program);
-    }
-    if (!FileExists(args.Positionals()[0])) {
-      target.Note("file not found: " + args.Positionals()[0]);
-    }
+  } else if (status == kExitFailed && !FileExists(args.Positionals()[0])) {
+    target.Note("file not found: " + args.Positionals()[0]);
   }
+  target.Finish(status, (TickCountMs() - started) / 1000.0);
   return status;
 }
 

@@ -7,17 +7,19 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/job_runner.h"
+#include "cli/json_line.h"
 #include "jobs/mot_file2bin.h"
 
 namespace k470::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: k470 image FILE --base HEX --size HEX [--out BIN]\n"
+    "usage: k470 image FILE --base HEX --size HEX [--out BIN] [--json]\n"
     "  Reads the S-record FILE into the window base .. base+size-1 (filled with FF first)\n"
     "  and prints \"<MOT_OK|MOT_OPEN_FAILED|MOT_FORMAT_ERROR|MOT_NO_DATA> low=XXXXXXXX\n"
     "  high=XXXXXXXX\". With --out, writes the whole window (size bytes) to BIN when the\n"
-    "  result is MOT_OK. Exit status 0 for MOT_OK, else 1.\n";
+    "  result is MOT_OK. With --json the result is one {\"event\":\"image\",...} line.\n"
+    "  Exit status 0 for MOT_OK, else 1.\n";
 
 constexpr uint32_t kMaxWindowBytes = 0x1000000;  // 16 MiB: more than any target holds
 
@@ -42,7 +44,8 @@ bool WriteWindow(const std::string& path, const std::vector<uint8_t>& image) {
 
 int CmdImage(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv, {{"--base", true}, {"--size", true}, {"--out", true}})) {
+  if (!args.Parse(argc, argv,
+                  {{"--base", true}, {"--size", true}, {"--out", true}, {"--json", false}})) {
     return UsageError(kUsage, args.Error());
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
@@ -76,9 +79,14 @@ int CmdImage(int argc, char** argv) {
   uint32_t high = 0;
   const int result = reader.WaitResult(&low, &high);
   if (wait == JobWait::Interrupted) return kExitInterrupted;
-  std::printf("%s low=%08X high=%08X\n", ResultName(result), static_cast<unsigned>(low),
-              static_cast<unsigned>(high));
-  std::fflush(stdout);
+  if (args.Has("--json")) {
+    JsonLine("image").Text("result", ResultName(result)).Hex8("low", low).Hex8("high", high)
+        .Emit();
+  } else {
+    std::printf("%s low=%08X high=%08X\n", ResultName(result), static_cast<unsigned>(low),
+                static_cast<unsigned>(high));
+    std::fflush(stdout);
+  }
   if (result != MOT_OK) return kExitFailed;
   if (args.Has("--out") && !WriteWindow(args.Value("--out"), image)) {
     std::fprintf(stderr, "k470: cannot write %s\n", args.Value("--out").c_str());

@@ -20,4 +20,7 @@ bool StderrIsTerminal();
 // page on Windows) in the console's encoding.
 std::string ToConsoleText(const char* text);
 
+// A text of the program in UTF-8, whatever the build's own encoding (the JSON events).
+std::string ToUtf8Text(const char* text);
+
 }  // namespace k470::cli

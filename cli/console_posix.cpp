@@ -33,4 +33,6 @@ bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 std::string ToConsoleText(const char* text) { return text; }
 
+std::string ToUtf8Text(const char* text) { return text; }
+
 }  // namespace k470::cli

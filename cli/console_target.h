@@ -1,63 +1,64 @@
-// ConsoleTarget: the JobTarget of the command-line tool. Statuses go to stderr, as a
-// progress bar (percent, bytes, bytes/s) when stderr is a terminal and the command can
-// read its progress from the status text, else one line a status; messages go to stderr
-// in the console's encoding; board states go to stdout as the page shows them.
+// ConsoleTarget: the JobTarget of the command-line tool. By default statuses go to stderr,
+// as a progress bar (percent, bytes, rate, time left) when stderr is a terminal, else one
+// line a status; messages go to stderr in the console's encoding, with their detail on
+// the line below; board states go to stdout as the page shows them. With --json every
+// report is a JSON event on stdout instead, and nothing else goes there.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <string>
 
 #include "jobs/job_target.h"
+#include "jobs/progress_meter.h"
 
 namespace k470::cli {
 
-struct ProgressPoint {
-  uint64_t done = 0;   // bytes sent so far
-  uint64_t total = 0;  // bytes to send
-};
-
-// Reads a status text; false when the text tells no progress.
-using ProgressReader = std::function<bool(const char* status, ProgressPoint* out)>;
+enum class ConsoleMode { Lines, Bar, Json };
 
 class ConsoleTarget : public JobTarget {
  public:
-  explicit ConsoleTarget(bool drawBar);
+  explicit ConsoleTarget(ConsoleMode mode);
 
-  void SetProgressReader(ProgressReader reader);
-
-  void PostStatus(unsigned message, const char* text) override;
-  void PostEnded(unsigned message, int result) override;
+  void PostStatus(const char* text) override;
+  void PostProgress(const JobProgress& progress) override;
+  void PostEnded(int result) override;
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
 
-  // From now on board states are no longer printed: a look cut short by the stop of the
+  // From now on board states are no longer reported: a look cut short by the stop of the
   // detection reports what it had read so far, which is no finding about the board.
   void MuteBoardStates() { m_boardStatesMuted = true; }
 
-  // A line of the tool's own on stderr ("k470: " in front), ending a bar first.
+  // A line of the tool's own on stderr ("k470: " in front), ending a bar first. With
+  // --json too: stdout carries only the events.
   void Note(const std::string& text);
+
+  // The command's end: with --json the "end" event with the result ("succeeded",
+  // "failed", "cancelled") and the seconds the command took.
+  void Finish(int exitStatus, double seconds);
 
   bool Ended() const { return m_result.load() >= 0; }
   int Result() const { return m_result.load(); }  // -1 before the end
+  JobProgress LastProgress() const;
 
-  // The bar line: "[####......]  45%  118784/262144 bytes  3840 bytes/s".
-  static std::string FormatBar(const ProgressPoint& p, uint32_t bytesPerSecond);
+  // The bar line: "[####......]  45%  118.0 KiB of 256 KiB ・ 3.7 KiB/s ・ 0:37 left".
+  static std::string FormatBar(const ProgressMeter& meter);
 
  private:
   void EndBarLine();  // with the mutex held
 
-  const bool m_drawBar;
-  ProgressReader m_reader;
-  std::mutex m_mutex;
+  const ConsoleMode m_mode;
+  mutable std::mutex m_mutex;
+  ProgressMeter m_meter;
+  JobProgress m_last;
   bool m_barShown = false;
-  bool m_rateStarted = false;
-  uint64_t m_rateStartBytes = 0;
-  uint32_t m_rateStartMs = 0;
   std::atomic<int> m_result{-1};
   std::atomic<bool> m_boardStatesMuted{false};
 };
+
+// The mode for a command: --json, else a bar when stderr is a terminal.
+ConsoleMode ConsoleModeFor(bool json);
 
 }  // namespace k470::cli

@@ -50,4 +50,18 @@ std::string ToConsoleText(const char* text) {
   return std::string(n.data());
 }
 
+std::string ToUtf8Text(const char* text) {
+  // The program's own texts are in code page 932, whatever the system's code page.
+  constexpr UINT kProgramCodePage = 932;
+  const int wide = MultiByteToWideChar(kProgramCodePage, 0, text, -1, nullptr, 0);
+  if (wide <= 0) return text;
+  std::vector<wchar_t> w(static_cast<size_t>(wide));
+  MultiByteToWideChar(kProgramCodePage, 0, text, -1, w.data(), wide);
+  const int narrow = WideCharToMultiByte(CP_UTF8, 0, w.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (narrow <= 0) return text;
+  std::vector<char> n(static_cast<size_t>(narrow));
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), -1, n.data(), narrow, nullptr, nullptr);
+  return std::string(n.data());
+}
+
 }  // namespace k470::cli

@@ -2,6 +2,7 @@
 # exactly the installed files. Included at the end of the root CMakeLists.txt, when every
 # target that stages something into dist/ is known.
 set(K470_PACKAGE_FILES K470Loader.exe k470.exe bin/fw.dat help/help.html)
+list(APPEND K470_PACKAGE_FILES README.txt)
 set(K470_PACKAGE_ZIP
   ${CMAKE_BINARY_DIR}/K470Loader-${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}0.zip)
 

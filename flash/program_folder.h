@@ -14,7 +14,9 @@ std::string ProgramFolder();
 // The platform's path separator: "\\" on Windows, "/" elsewhere.
 const char* PathSeparator();
 
-// `folder` (ending with a separator, or empty) + "bin" + separator + `name`.
+// `folder` (ending with a separator, or empty) + "bin" + separator + `name`; natively, for
+// an installed program (`folder` is <prefix>/bin/ and <prefix>/share/k470/ exists),
+// <prefix>/share/k470/`name`.
 std::string BinFilePath(const std::string& folder, const char* name);
 
 }  // namespace k470

@@ -25,7 +25,6 @@ int CThreadWrite::Start(const std::string& port, const std::string& fileName,
                         const DeviceType& device, JobTarget* target,
                         const std::string& programPath) {
   m_port = port;
-  m_failureDetail.clear();
   m_fileName = fileName;
   m_target = target;
   m_deviceId = device.Id;
@@ -36,22 +35,16 @@ int CThreadWrite::Start(const std::string& port, const std::string& fileName,
   m_bps = device.Bps;
   m_romSize = device.RomSize;
   m_programPath = programPath;
-  m_writeEnd = 0;
   return CThreadVl::Start();
 }
 
-void CThreadWrite::PostStatus(const char* text) {
-  m_status = text;
-  if (m_target) m_target->PostStatus(WM_WRITE_PROGRESS, m_status.c_str());
-}
-
 int CThreadWrite::Run() {
-  const std::string failure = Write();  // the driver (and its port) is gone by now
+  const Failure failure = Write();  // the driver (and its port) is gone by now
   int result = JOB_SUCCEEDED;
-  if (!failure.empty()) {
+  if (!failure.text.empty()) {
     if (m_target) {
-      m_target->ShowMessage(failure.c_str(), MessageIcon::Error,
-                            m_failureDetail.empty() ? nullptr : m_failureDetail.c_str());
+      m_target->ShowMessage(failure.text.c_str(), MessageIcon::Error,
+                            failure.detail.empty() ? nullptr : failure.detail.c_str());
     }
     result = JOB_FAILED;
   } else if (m_cancel.load()) {
@@ -59,12 +52,16 @@ int CThreadWrite::Run() {
   } else if (m_target) {
     m_target->ShowMessage(kTextWriteDone, MessageIcon::Information);
   }
-  if (m_target) m_target->PostEnded(WM_WRITE_PROGRESS, result);
+  if (m_target) m_target->PostEnded(result);
   SetDone();
   return 0;
 }
 
-std::string CThreadWrite::Write() {
+void CThreadWrite::PostStatus(const char* text) {
+  if (m_target) m_target->PostStatus(text);
+}
+
+CThreadWrite::Failure CThreadWrite::Write() {
   const std::string folder = ProgramFolder();
   std::unique_ptr<BootBase> driver;
   std::string programPath;
@@ -75,25 +72,28 @@ std::string CThreadWrite::Write() {
     programPath = m_programPath.empty() ? BinFilePath(folder, kWriteProgramFileName)
                                         : m_programPath;
   } else {
-    return kTextBadDevice;
+    return {kTextBadDevice, std::string()};
   }
   // A step that fails while cancel is requested ends the job as cancelled, not failed.
   auto failed = [this](int ok) { return !ok && !m_cancel.load(); };
   auto cancelled = [this]() { return m_cancel.load() != 0; };
-  // A step that failed because the port's device went away says so, naming the port.
+  const Failure none;
+  // A failed step's message, with the driver's account of it below. A step that failed
+  // because the port's device went away says so, naming the port.
   auto failure = [&driver](const char* text) {
-    return driver->PortLost() ? PortLostMessage(driver->PortName()) : std::string(text);
+    const std::string shown =
+        driver->PortLost() ? PortLostMessage(driver->PortName()) : std::string(text);
+    return Failure{shown, driver->FailureDetail()};
   };
 
-  if (cancelled()) return std::string();
+  if (cancelled()) return none;
   if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
     // Named as the user chose the port, with the system's reason below.
     char text[kPortMessageBytes];
     std::snprintf(text, sizeof text, kTextPortFormat, PortNameOf(m_port).c_str());
-    m_failureDetail = driver->PortOpenError();
-    return text;
+    return {text, driver->PortOpenError()};
   }
-  if (cancelled()) return std::string();
+  if (cancelled()) return none;
 
   // The image covers the whole chip up to 512 KiB; it is erased beyond the flash size
   // too, so a flash size that is not a multiple of 128 ends in a padded block.
@@ -104,48 +104,62 @@ std::string CThreadWrite::Write() {
   uint32_t high = 0;
   {
     MotFile2Bin reader;
-    if (!reader.Start(m_fileName, image.data(), window, 0)) return kTextBadFormat;
+    if (!reader.Start(m_fileName, image.data(), window, 0)) return {kTextBadFormat, ""};
     reader.WaitDone(&m_cancel);
     switch (reader.WaitResult(nullptr, &high)) {
       case MOT_OPEN_FAILED:
-      case MOT_FORMAT_ERROR: return kTextBadFormat;
-      case MOT_NO_DATA: return kTextOutOfRange;
+      case MOT_FORMAT_ERROR: return {kTextBadFormat, std::string()};
+      case MOT_NO_DATA: return {kTextOutOfRange, std::string()};
       default: break;
     }
   }
 
-  if (cancelled()) return std::string();
+  if (cancelled()) return none;
   PostStatus(kTextMatching);
   if (failed(driver->MatchBitRate(nullptr))) return failure(kTextMatchFailed);
 
-  if (cancelled()) return std::string();
+  if (cancelled()) return none;
   PostStatus(kTextTransfer);
-  if (failed(driver->TransferWriteProgram(programPath.c_str()))) return failure(kTextTransferFailed);
+  if (failed(driver->TransferWriteProgram(programPath.c_str()))) {
+    return failure(kTextTransferFailed);
+  }
 
-  if (cancelled()) return std::string();
+  if (cancelled()) return none;
   PostStatus(kTextPreparing);
   if (failed(driver->SelectDevice())) return failure(kTextWriteError);
-  if (cancelled()) return std::string();
+  if (cancelled()) return none;
   if (failed(driver->PrepareWrite())) return failure(kTextWriteError);
 
   // Every block from 0 up to the one holding the highest data byte; high < 512 KiB, so
-  // every block offered lies inside the image.
+  // every block offered lies inside the image. Progress counts the blocks with data, each
+  // once the chip has answered it.
   const uint32_t end = (high + kBlockBytes) & kBlockMask;
-  m_writeEnd = end;
+  JobProgress progress;
+  progress.unit = ProgressUnit::Blocks;
+  for (uint32_t a = 0; a < end; a += kBlockBytes) {
+    if (!BootBase::IsErased(image.data() + a)) ++progress.total;
+  }
+  if (m_target) m_target->PostProgress(progress);
   uint32_t address = 0;
   while (!cancelled() && address < end) {
     char text[32];
     std::snprintf(text, sizeof text, kTextWritingFormat, static_cast<unsigned long>(address));
     PostStatus(text);
+    const bool written = !BootBase::IsErased(image.data() + address);
     int step = kBlockBytes;
     if (failed(driver->WriteBlock(image.data() + address, address, &step))) {
       return failure(kTextWriteError);
     }
     address += step > 0 ? static_cast<uint32_t>(step) : kBlockBytes;
+    if (written && !cancelled()) {
+      ++progress.done;
+      progress.address = address;
+      if (m_target) m_target->PostProgress(progress);
+    }
   }
-  if (cancelled()) return std::string();
+  if (cancelled()) return none;
   if (failed(driver->EndWrite())) return failure(kTextWriteError);
-  return std::string();
+  return none;
 }
 
 }  // namespace k470

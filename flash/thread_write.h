@@ -1,10 +1,9 @@
 // CThreadWrite: the job that writes one S-record file into an H8 chip's flash in boot
 // mode: it reads the file into an image as large as the chip's flash, runs the driver's
 // steps, writes every 128-byte block up to the last one with data, and reports its
-// statuses, its message and its result through a JobTarget (WM_WRITE_PROGRESS).
+// statuses, its progress in blocks, its message and its result through a JobTarget.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -48,24 +47,21 @@ class CThreadWrite : public CThreadVl {
   int Start(const std::string& port, const std::string& fileName, const DeviceType& device,
             JobTarget* target, const std::string& programPath = std::string());
 
-  // Posts `text` as the job's current status.
-  void PostStatus(const char* text);
-
-  // The end of the last block to be written (0 until the file has been read); a status
-  // "writing X" means the blocks below X are done.
-  uint32_t WriteEnd() const { return m_writeEnd.load(); }
-
  protected:
   int Run() override;
 
  private:
-  // Runs the steps; returns the failure text, or empty on success or cancel. A failure
-  // with more to say stores it in m_failureDetail.
-  std::string Write();
+  // A failure's message and the line of detail below it.
+  struct Failure {
+    std::string text;    // empty: no failure
+    std::string detail;
+  };
+  // Runs the steps; returns the failure, or none on success or cancel.
+  Failure Write();
+  void PostStatus(const char* text);
 
   JobTarget* m_target = nullptr;
   std::string m_port;
-  std::string m_failureDetail;  // the second line of the failure message, if any
   std::string m_fileName;
   int m_deviceId = 0;
   std::string m_deviceName;
@@ -75,8 +71,6 @@ class CThreadWrite : public CThreadVl {
   int m_bps = 0;
   int m_romSize = 0;
   std::string m_programPath;
-  std::string m_status;
-  std::atomic<uint32_t> m_writeEnd{0};
 };
 
 }  // namespace k470

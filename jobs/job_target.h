@@ -1,39 +1,48 @@
-// The narrow interface through which a job reports: its status texts, its end result,
-// the board state, and the messages it shows to the user. The window program turns these
-// into posted window messages and message boxes, the command-line tool prints them, and
-// tests record them.
+// The narrow interface through which a job reports what happened: its status texts, its
+// progress as numbers, its end result, the board state, and the messages it shows to the
+// user. How that reaches the user is the front end's choice: the window program posts
+// window messages and shows message boxes, the command-line tool prints (or writes JSON
+// events), and tests record.
 #pragma once
+
+#include <cstdint>
 
 namespace k470 {
 
-// Messages posted by jobs (WM_USER is 0x400).
-constexpr unsigned WM_LOAD_PROGRESS = 0x400 + 100;   // CThreadLoad → CDlgLoad
-constexpr unsigned WM_WRITE_PROGRESS = 0x400 + 101;  // CThreadWrite → CDlgWrite
-constexpr unsigned WM_BOARD_STATE = 0x400 + 102;     // CThreadCchk → CFormRamLoad
-
-// wParam of the two progress messages.
-constexpr int kProgressStatus = 0;  // lParam: a status text
-constexpr int kProgressEnded = 1;   // lParam: the job's result code
-
-// Result codes of a job's end message.
+// Result codes of a job's end.
 constexpr int JOB_SUCCEEDED = 0;
 constexpr int JOB_CANCELLED = 1;
 constexpr int JOB_FAILED = 2;
 
 enum class MessageIcon { Error, Information };
 
+// What a progress report counts.
+enum class ProgressUnit { Bytes, Blocks };
+
+// A job's progress: what the target has acknowledged so far (a RAM load's chunk after its
+// "end!", a flash block after the chip's answer), out of all there is to send.
+struct JobProgress {
+  ProgressUnit unit = ProgressUnit::Bytes;
+  uint64_t done = 0;
+  uint64_t total = 0;
+  uint32_t address = 0;  // where the job is: the next address to send
+};
+
 class JobTarget {
  public:
   virtual ~JobTarget() = default;
 
-  // A new status text (wParam 0). The target copies what it needs before it returns:
-  // the job may replace its text at once.
-  virtual void PostStatus(unsigned message, const char* text) = 0;
+  // A new status text. The target copies what it needs before it returns: the job may
+  // replace its text at once.
+  virtual void PostStatus(const char* text) = 0;
 
-  // The job's end (wParam 1); always the last report of a run.
-  virtual void PostEnded(unsigned message, int result) = 0;
+  // New progress; `done` never decreases within a run.
+  virtual void PostProgress(const JobProgress& progress) = 0;
 
-  // A board state report (WM_BOARD_STATE, lParam 0..4).
+  // The job's end; always the last report of a run (progress jobs only).
+  virtual void PostEnded(int result) = 0;
+
+  // A board state report (board_state.h).
   virtual void PostBoardState(int state) = 0;
 
   // Shows a modal message to the user from the job's thread and returns when it has been

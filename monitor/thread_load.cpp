@@ -30,29 +30,20 @@ int CThreadLoad::Start(CComPort* port, const std::string& fileName, uint32_t sta
   return CThreadVl::Start();
 }
 
-void CThreadLoad::PostStatus(const char* text) {
-  std::snprintf(m_statusText, sizeof m_statusText, "%s", text);
-  m_target->PostStatus(WM_LOAD_PROGRESS, m_statusText);
-}
-
 int CThreadLoad::Run() {
   const int result = Load();
   // Exactly one end message, always the last report of the run.
-  m_target->PostEnded(WM_LOAD_PROGRESS, result);
+  m_target->PostEnded(result);
   SetDone();
   return 0;
 }
 
-int CThreadLoad::ReadImage() {
-  m_low = 0;
-  m_high = 0;
+int CThreadLoad::ReadImage(uint32_t* low, uint32_t* high) {
   MotFile2Bin reader;
   int mot = MOT_OPEN_FAILED;
-  uint32_t low = 0;
-  uint32_t high = 0;
   if (reader.Start(m_fileName, m_image.data(), kRamSizeBytes, kRamBase)) {
     reader.WaitDone(&m_cancel);
-    mot = reader.WaitResult(&low, &high);  // also stops a reading still in progress
+    mot = reader.WaitResult(low, high);  // also stops a reading still in progress
   }
   switch (mot) {
     case MOT_OPEN_FAILED:
@@ -66,12 +57,10 @@ int CThreadLoad::ReadImage() {
       break;  // MOT_OK and MOT_CANCELLED go on
   }
   // The reader keeps its bounds inside the window; never send from outside the image.
-  if (low < kRamBase || high < low || high - kRamBase >= kRamSizeBytes) {
+  if (*low < kRamBase || *high < *low || *high - kRamBase >= kRamSizeBytes) {
     m_target->ShowMessage(kMsgDataOutOfRange, MessageIcon::Error);
     return JOB_FAILED;
   }
-  m_low = low;
-  m_high = high;
   return kImageReady;
 }
 
@@ -80,14 +69,21 @@ int CThreadLoad::Load() {
     m_target->ShowMessage(kMsgStartAddressOutOfRange, MessageIcon::Error);
     return JOB_FAILED;
   }
-  PostStatus(kStatusReadingFile);
-  const int read = ReadImage();
+  m_target->PostStatus(kStatusReadingFile);
+  uint32_t low = 0;
+  uint32_t high = 0;
+  const int read = ReadImage(&low, &high);
   if (read != kImageReady) return read;
   if (m_cancel.load()) return JOB_CANCELLED;
 
   m_port->Purge();  // drops the prompts left in the receive queue
-  const uint32_t high = m_high.load();
-  for (uint32_t address = m_low.load(); address <= high;) {
+  // Progress counts the bytes the board has acknowledged.
+  JobProgress progress;
+  progress.unit = ProgressUnit::Bytes;
+  progress.total = static_cast<uint64_t>(high - low) + 1;
+  progress.address = low;
+  m_target->PostProgress(progress);
+  for (uint32_t address = low; address <= high;) {
     if (m_cancel.load()) return JOB_CANCELLED;
     // Up to 1024 bytes a chunk; when exactly 1025 remain, they go as one chunk.
     const uint32_t n = (address + kChunkBytes < high) ? kChunkBytes : high - address + 1;
@@ -95,7 +91,7 @@ int CThreadLoad::Load() {
     char text[kStatusTextBytes];
     std::snprintf(text, sizeof text, "%08X - %08X", static_cast<unsigned>(address),
                   static_cast<unsigned>(address + n));
-    PostStatus(text);
+    m_target->PostStatus(text);
 
     char command[kLoadCommandBytes];
     std::snprintf(command, sizeof command, "L %X %d s\r", static_cast<unsigned>(address),
@@ -123,6 +119,9 @@ int CThreadLoad::Load() {
       }
     }
     address += n;
+    progress.done += n;
+    progress.address = address;
+    m_target->PostProgress(progress);
   }
   return m_cancel.load() ? JOB_CANCELLED : JOB_SUCCEEDED;
 }

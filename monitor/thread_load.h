@@ -3,7 +3,6 @@
 // bytes), waiting for the monitor's "end!" after each chunk.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -42,14 +41,6 @@ class CThreadLoad : public CThreadVl {
   // The longest wait for one chunk's "end!" (kAckWaitForever: no limit). Set before Start.
   void SetAckTimeout(uint32_t ms) { m_ackTimeoutMs = ms; }
 
-  // The text last posted as a status.
-  const char* StatusText() const { return m_statusText; }
-
-  // The bounds of the image being sent (low..high inclusive), known once the file has
-  // been read; both 0 before. For a progress display.
-  uint32_t ImageLow() const { return m_low.load(); }
-  uint32_t ImageHigh() const { return m_high.load(); }
-
  protected:
   int Run() override;
 
@@ -57,19 +48,16 @@ class CThreadLoad : public CThreadVl {
   enum class AckWait { Acknowledged, Cancelled, TimedOut, PortLost };
 
   int Load();                 // the run's work; returns the end result
-  int ReadImage();            // -1 when the image is ready, else the end result
+  // -1 when the image is ready (its bounds in low..high), else the end result.
+  int ReadImage(uint32_t* low, uint32_t* high);
   AckWait WaitForAck();
-  void PostStatus(const char* text);
 
   CComPort* m_port = nullptr;
   JobTarget* m_target = nullptr;
   std::string m_fileName;
   uint32_t m_startAddress = 0;
   uint32_t m_ackTimeoutMs = kAckWaitForever;
-  char m_statusText[kStatusTextBytes] = {};
   std::vector<uint8_t> m_image;
-  std::atomic<uint32_t> m_low{0};
-  std::atomic<uint32_t> m_high{0};
 };
 
 }  // namespace k470

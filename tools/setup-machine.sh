@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building and testing K470Loader needs on a fresh Debian 12 machine:
 # compilers, GoogleTest, the mingw-w64 cross compiler, Wine, Xvfb, the Japanese locale
-# (Wine's ANSI code page is then 932) and a font that draws the Japanese texts.
+# (Wine's ANSI code page is then 932), a font that draws the Japanese texts, and what
+# building and checking the Debian package needs (dpkg-dev and file for the library
+# dependencies, lintian, groff and man-db for the man pages).
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth locales fonts-noto-cjk imagemagick
-  python3 procps)
+  python3 procps dpkg-dev file lintian groff-base man-db)
 
 missing=()
 for p in "${packages[@]}"; do

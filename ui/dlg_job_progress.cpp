@@ -1,19 +1,27 @@
 // CDlgJobProgress: a job under a modal progress dialog.
 #include "ui/dlg_job_progress.h"
 
+#include <commctrl.h>
+
 #include "ui/resource.h"
 
 namespace k470 {
+namespace {
+constexpr int kBarSteps = 1000;  // the bar's range: tenths of a percent
+}  // namespace
 
 CDlgJobProgress::CDlgJobProgress(UINT templateId, UINT progressMsg, CWnd* parent)
-    : CDialogVl(templateId, parent), m_progressMsg(progressMsg) {}
+    : CDialogVl(templateId, parent), m_progressMsg(progressMsg), m_target(progressMsg) {}
 
 void CDlgJobProgress::DoDataExchange() {
   m_statusText.SubclassDlgItem(IDC_STATIC_STATUS, this);
+  m_bar.SubclassDlgItem(IDC_PROGRESS_BAR, this);
+  m_progressLine.SubclassDlgItem(IDC_STATIC_PROGRESS, this);
 }
 
 BOOL CDlgJobProgress::OnInitDialog() {
   CDialogVl::OnInitDialog();
+  m_bar.SendMessage(PBM_SETRANGE32, 0, kBarSteps);
   m_target.SetWindow(m_hWnd);
   if (!StartJob(&m_target)) {
     // No thread for the job: nothing will report, so the dialog ends as failed.
@@ -24,9 +32,11 @@ BOOL CDlgJobProgress::OnInitDialog() {
 
 INT_PTR CDlgJobProgress::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == m_progressMsg) {
-    if (wp == static_cast<WPARAM>(kProgressStatus)) {
+    if (wp == kProgressStatus) {
       m_statusText.SetWindowText(TakePostedText(lp));
-    } else if (wp == static_cast<WPARAM>(kProgressEnded)) {
+    } else if (wp == kProgressNumbers) {
+      ShowProgress(TakePostedProgress(lp));
+    } else if (wp == kProgressEnded) {
       const int code = ProgressResultFor(lp);
       if (code >= 0) EndWhenDone(code);
     }
@@ -55,6 +65,14 @@ void CDlgJobProgress::OnCancel() {
     return;
   }
   Job().RequestCancel();
+}
+
+void CDlgJobProgress::ShowProgress(const JobProgress& progress) {
+  m_meter.Update(progress, GetTickCount());
+  const uint64_t done = progress.done > progress.total ? progress.total : progress.done;
+  const WPARAM position = progress.total ? static_cast<WPARAM>(done * kBarSteps / progress.total) : 0;
+  m_bar.SendMessage(PBM_SETPOS, position);
+  m_progressLine.SetWindowText(m_meter.Line());
 }
 
 void CDlgJobProgress::EndWhenDone(int code) {

@@ -1,9 +1,12 @@
 // CDlgJobProgress: what the two progress dialogs share. The dialog starts its job when it
 // opens, shows the job's status texts, passes Cancel on to the job and ends with the job's
 // result (kProgressSucceeded, kProgressCancelled, kProgressFailed) when the end message
-// comes. Enter and Escape do nothing: the dialog ends only with its job.
+// comes. Below the status a bar and a line show how much the target has acknowledged,
+// the rate and the time left. Enter and Escape do nothing: the dialog ends only with its
+// job.
 #pragma once
 
+#include "jobs/progress_meter.h"
 #include "jobs/thread_vl.h"
 #include "ui/dialog_vl.h"
 #include "ui/progress_result.h"
@@ -30,9 +33,13 @@ class CDlgJobProgress : public CDialogVl {
 
  private:
   void EndWhenDone(int code);
+  void ShowProgress(const JobProgress& progress);
 
   UINT m_progressMsg;
   CStatic m_statusText;
+  CWnd m_bar;
+  CStatic m_progressLine;
+  ProgressMeter m_meter;
   Win32JobTarget m_target;  // outlives the derived dialog's job, which reports through it
 };
 

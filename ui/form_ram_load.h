@@ -75,7 +75,7 @@ class CFormRamLoad : public CDialogVl {
   // Declared in this order so that the detector is stopped (its destructor) before the
   // target it reports to and the port it uses go away.
   CComPort m_port;
-  Win32JobTarget m_target;
+  Win32JobTarget m_target{WM_BOARD_STATE};
   CThreadCchk m_detector;
 };
 

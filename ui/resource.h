@@ -56,6 +56,8 @@
 
 // Progress dialogs (status line 1002 as in the main window).
 #define IDC_BUTTON_CANCEL_JOB 1019
+#define IDC_PROGRESS_BAR 1028     // the share acknowledged so far
+#define IDC_STATIC_PROGRESS 1029  // "12.0 KiB of 256 KiB ・ 3.2 KiB/s ・ 0:41 left"
 
 // Flash settings dialog.
 #define IDC_EDIT_CLK 1013

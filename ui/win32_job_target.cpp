@@ -6,19 +6,27 @@
 
 namespace k470 {
 
-void Win32JobTarget::PostStatus(unsigned message, const char* text) {
+void Win32JobTarget::PostStatus(const char* text) {
   if (text == nullptr) text = "";
   const size_t length = std::strlen(text);
   char* copy = new (std::nothrow) char[length + 1];
   if (copy == nullptr) return;  // out of memory: this status is not shown
   std::memcpy(copy, text, length + 1);
-  if (!PostMessageA(m_window, message, kProgressStatus, reinterpret_cast<LPARAM>(copy))) {
+  if (!PostMessageA(m_window, m_message, kProgressStatus, reinterpret_cast<LPARAM>(copy))) {
     delete[] copy;  // never queued: nobody else will free it
   }
 }
 
-void Win32JobTarget::PostEnded(unsigned message, int result) {
-  PostMessageA(m_window, message, kProgressEnded, static_cast<LPARAM>(result));
+void Win32JobTarget::PostProgress(const JobProgress& progress) {
+  JobProgress* copy = new (std::nothrow) JobProgress(progress);
+  if (copy == nullptr) return;  // out of memory: a later report shows the progress
+  if (!PostMessageA(m_window, m_message, kProgressNumbers, reinterpret_cast<LPARAM>(copy))) {
+    delete copy;
+  }
+}
+
+void Win32JobTarget::PostEnded(int result) {
+  PostMessageA(m_window, m_message, kProgressEnded, static_cast<LPARAM>(result));
 }
 
 void Win32JobTarget::PostBoardState(int state) {
@@ -35,6 +43,14 @@ void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char*
   MessageBoxA(owner, shown.c_str(), kMessageBoxTitle, MB_OK | kind);
 }
 
+JobProgress TakePostedProgress(LPARAM lParam) {
+  JobProgress* copy = reinterpret_cast<JobProgress*>(lParam);
+  if (copy == nullptr) return JobProgress();
+  const JobProgress progress = *copy;
+  delete copy;
+  return progress;
+}
+
 std::string TakePostedText(LPARAM lParam) {
   char* copy = reinterpret_cast<char*>(lParam);
   if (copy == nullptr) return std::string();
@@ -46,7 +62,8 @@ std::string TakePostedText(LPARAM lParam) {
 void DiscardPostedTexts(HWND window, UINT message) {
   MSG msg;
   while (PeekMessageA(&msg, window, message, message, PM_REMOVE)) {
-    if (msg.wParam == static_cast<WPARAM>(kProgressStatus)) TakePostedText(msg.lParam);
+    if (msg.wParam == kProgressStatus) TakePostedText(msg.lParam);
+    if (msg.wParam == kProgressNumbers) TakePostedProgress(msg.lParam);
   }
 }
 

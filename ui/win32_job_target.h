@@ -1,5 +1,6 @@
 // Win32JobTarget: a job's reports turned into window messages posted to its window and
-// message boxes shown on the job's own thread.
+// message boxes shown on the job's own thread. The message number is the target's: each
+// window names the message it handles (job_messages.h).
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "jobs/job_target.h"
+#include "ui/job_messages.h"
 
 namespace k470 {
 
@@ -14,7 +16,10 @@ namespace k470 {
 // own text at once, and the copy stays readable until the window has handled the message.
 class Win32JobTarget : public JobTarget {
  public:
-  explicit Win32JobTarget(HWND window = nullptr) : m_window(window) {}
+  // `message` carries the statuses, the progress and the end (wParam kProgressStatus,
+  // kProgressNumbers, kProgressEnded); board states go as WM_BOARD_STATE.
+  explicit Win32JobTarget(UINT message, HWND window = nullptr)
+      : m_message(message), m_window(window) {}
   Win32JobTarget(const Win32JobTarget&) = delete;
   Win32JobTarget& operator=(const Win32JobTarget&) = delete;
 
@@ -23,12 +28,14 @@ class Win32JobTarget : public JobTarget {
   void SetWindow(HWND window) { m_window = window; }
   HWND Window() const { return m_window; }
 
-  void PostStatus(unsigned message, const char* text) override;
-  void PostEnded(unsigned message, int result) override;
+  void PostStatus(const char* text) override;
+  void PostProgress(const JobProgress& progress) override;
+  void PostEnded(int result) override;
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
 
  private:
+  const UINT m_message;
   HWND m_window;
 };
 
@@ -36,8 +43,12 @@ class Win32JobTarget : public JobTarget {
 // window calls it exactly once for each such message that it handles.
 std::string TakePostedText(LPARAM lParam);
 
-// Removes the status messages of kind `message` still queued for `window` and frees their
-// texts: for a window that goes away before it has handled them all.
+// The progress of a message (wParam kProgressNumbers) posted by Win32JobTarget; frees the
+// copy. The window calls it exactly once for each such message that it handles.
+JobProgress TakePostedProgress(LPARAM lParam);
+
+// Removes the reports of kind `message` still queued for `window` and frees their copies:
+// for a window that goes away before it has handled them all.
 void DiscardPostedTexts(HWND window, UINT message);
 
 // The title of every message box a job shows.

@@ -21,7 +21,7 @@ void CWinApp::SetMainWnd(CWnd* wnd) { CDialog::SetMainWindow(wnd); }
 CWinApp* CWinApp::Instance() { return g_app; }
 
 int RunApplication() {
-  INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   CWinApp* app = CWinApp::Instance();
   if (app == nullptr) return 1;

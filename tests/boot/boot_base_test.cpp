@@ -103,6 +103,7 @@ TEST_F(AdjustTest, TheAnswerTo55MustBeTheChipsCodeAndIsNotWaitedForForever) {
     BootH8_3069 driver(&cancel);
     ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
     EXPECT_EQ(driver.MatchBitRate(nullptr), 0);
+    EXPECT_EQ(driver.FailureDetail(), "0x55 answered AA instead of E6");
   }
   // Silence after 0x55: the wait ends after its bound.
   FakeLine::Instance().Reset();
@@ -116,6 +117,7 @@ TEST_F(AdjustTest, TheAnswerTo55MustBeTheChipsCodeAndIsNotWaitedForForever) {
     const uint32_t waited = test::ClockNow() - start;
     EXPECT_GE(waited, kMatchAnswerWait36077Ms);
     EXPECT_LT(waited, kMatchAnswerWait36077Ms + 1000);
+    EXPECT_EQ(driver.FailureDetail(), "0x55: no AA within 10000 ms");
   }
   // Cancel during that wait ends it early.
   FakeLine::Instance().Reset();

@@ -1,8 +1,10 @@
 // The H8/3069 driver: command framing and reply lengths, the selection sequence, blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 
 #include "boot/boot_h8_3069.h"
 #include "tests/boot/boot_test_util.h"
@@ -16,13 +18,13 @@ using test::FakeLine;
 using test::HexBytes;
 
 // The bytes of `hex` followed by the checksum that makes the frame add up to 0.
-Bytes Framed(const char* hex) {
-  Bytes frame = HexBytes(hex);
+Bytes Framed(Bytes frame) {
   uint8_t sum = 0;
   for (uint8_t b : frame) sum = static_cast<uint8_t>(sum + b);
   frame.push_back(static_cast<uint8_t>(0x100 - sum));
   return frame;
 }
+Bytes Framed(const char* hex) { return Framed(HexBytes(hex)); }
 
 class H8_3069Test : public ::testing::Test {
  protected:
@@ -77,6 +79,53 @@ TEST_F(H8_3069Test, RefusedNewBitRateStillReopensAtThatRateAndSendsNoConfirmatio
   EXPECT_EQ(FakeLine::Instance().OpenCount(), opensBefore + 1);
   EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 38400u);
   EXPECT_EQ(FakeLine::Instance().Written().back(), 0x61);  // nothing after the 0x3F frame
+  EXPECT_EQ(driver.FailureDetail(), "0x3F (new bit rate) answered BF 24: bit rate cannot be selected");
+}
+
+TEST_F(H8_3069Test, ErrorRepliesNameTheCommandWhatCameBackAndTheCodesMeaning) {
+  struct Case {
+    Bytes request;
+    const char* reply;
+    std::function<int()> step;
+    const char* detail;
+  };
+  const uint8_t newRate[6] = {0x01, 0x80, 0x07, 0xD0, 0x01, 0x01};
+  uint8_t block[kBlockBytes];
+  std::memset(block, 0x3C, sizeof block);
+  Bytes blockFrame = HexBytes("50 00 00 10 00");
+  blockFrame.insert(blockFrame.end(), block, block + kBlockBytes);
+  blockFrame = Framed(blockFrame);
+  uint8_t reply[kSelectReplyBytes];
+  const Case cases[] = {
+      {HexBytes("3F 06 01 80 07 D0 01 01 61"), "BF 25",
+       [&] { return driver.Command(kCmdNewBitRate, newRate, 6, reply, sizeof reply, false); },
+       "0x3F (new bit rate) answered BF 25: input frequency out of range"},
+      {HexBytes("40"), "C0 51",
+       [&] { return driver.Command(kCmdProgramEraseState, nullptr, 0, reply, sizeof reply, false); },
+       "0x40 (programming/erasure state) answered C0 51: erasure error"},
+      {HexBytes("43"), "C3 54", [&] { return driver.PrepareWrite(); },
+       "0x43 (user flash programming selection) answered C3 54: selection processing error"},
+      {blockFrame, "D0 53",
+       [&] {
+         int step = 0;
+         return driver.WriteBlock(block, 0x1000, &step);
+       },
+       "0x50 (128-byte programming) at 00001000 answered D0 53: programming error"},
+      {HexBytes("50 FF FF FF FF B4"), "D0 5E", [&] { return driver.EndWrite(); },
+       "0x50 (128-byte programming) (end) answered D0 5E: unknown error code 0x5E"},
+      {HexBytes("20"), "30 12 01", [&] { return driver.Command(kCmdDeviceInquiry, nullptr, 0, reply,
+                                                      sizeof reply, false); },
+       "0x20 (supported device inquiry): no reply byte within 10 s after 30 12 01"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.detail);
+    FakeLine::Instance().Reset();
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
+    FakeLine::Instance().Expect(c.request, HexBytes(c.reply));
+    EXPECT_EQ(c.step(), 0);
+    EXPECT_EQ(FakeLine::Instance().Problems(), "");
+    EXPECT_EQ(driver.FailureDetail(), c.detail);
+  }
 }
 
 TEST_F(H8_3069Test, ReplyLengthsFollowTheFirstAndSecondByte) {
@@ -93,6 +142,7 @@ TEST_F(H8_3069Test, ReplyLengthsFollowTheFirstAndSecondByte) {
   EXPECT_EQ(driver.Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false), 0);
   EXPECT_EQ(reply[0], 0xA2);
   EXPECT_EQ(reply[1], 0x11);
+  EXPECT_EQ(driver.FailureDetail(), "0x22 (multiplication ratio inquiry) answered A2 11: checksum error");
   EXPECT_EQ(driver.Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false), 1);
   EXPECT_EQ(reply[0], kReplyAck);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");

@@ -88,12 +88,15 @@ TEST_F(H8_36077Test, AWrongEchoStopsTheTransferAtThatByte) {
   EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), 0);
   EXPECT_EQ(FakeLine::Instance().Written().size(), 2u + 11u);
   EXPECT_EQ(driver.Waiting(), 0);  // a wrong byte, not a time-out
+  EXPECT_EQ(driver.FailureDetail(), "echo of program byte 11 answered B6 instead of 49");
 }
 
 TEST_F(H8_36077Test, AMissingOrUnreadableProgramSendsNothing) {
   EXPECT_EQ(driver.TransferWriteProgram("/nonexistent/36077.mot"), 0);
+  EXPECT_EQ(driver.FailureDetail(), "write-control program not found: /nonexistent/36077.mot");
   const std::string bad = WriteTempFile("bad.mot", "S104F78042C4\n");
   EXPECT_EQ(driver.TransferWriteProgram(bad.c_str()), 0);
+  EXPECT_EQ(driver.FailureDetail(), "the write-control program " + bad + " is no valid S-record file");
   EXPECT_TRUE(FakeLine::Instance().Written().empty());
 }
 

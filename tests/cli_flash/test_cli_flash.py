@@ -2,6 +2,7 @@
 image, the bit rate is matched where the chip answers, every failure gives its text and
 status 1, and Ctrl-C between blocks sends no further block and no end command."""
 
+import json
 import os
 import re
 import signal
@@ -78,6 +79,44 @@ class WritesArriveIntact(unittest.TestCase):
         self.assertEqual(result.report["new_rate"], 19200)
         frames = [e.get("frame", "") for e in result.report["events"]]
         self.assertTrue(any(f.startswith("3F 06 00 C0 07 AE") for f in frames), frames)
+
+
+class JsonEvents(unittest.TestCase):
+    def test_a_write_reports_blocks_as_the_chip_answers_them(self):
+        # Two blocks of data, one erased block between them: two blocks to write.
+        records = [(0, fc.random_bytes(128, 3)), (0x100, fc.random_bytes(128, 4))]
+        image = fc.write_image(records)
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim("h8-3069", "--no-pacing")
+        try:
+            proc = subprocess.run(fc.tool_command(fc.flash_args(port, "H8/3069F", image, "--json")),
+                                  stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        finally:
+            sim.stop()
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        events = [json.loads(line) for line in proc.stdout.decode("utf-8").splitlines()]
+        progress = [e for e in events if e["event"] == "progress"]
+        self.assertEqual([(e["done"], e["total"], e["unit"]) for e in progress],
+                         [(0, 2, "blocks"), (1, 2, "blocks"), (2, 2, "blocks")])
+        self.assertIn({"event": "message", "icon": "information", "text": DONE}, events)
+        self.assertEqual(events[-1]["event"], "end")
+        self.assertEqual(events[-1]["result"], "succeeded")
+
+    def test_a_refused_block_has_its_detail(self):
+        image = fc.write_image([(0, fc.random_bytes(512, 6))])
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim("h8-3069", "--no-pacing", "--error-block", "1")
+        try:
+            proc = subprocess.run(fc.tool_command(fc.flash_args(port, "H8/3069F", image, "--json")),
+                                  stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        finally:
+            sim.stop()
+        self.assertEqual(proc.returncode, 1, proc.stderr)
+        events = [json.loads(line) for line in proc.stdout.decode("utf-8").splitlines()]
+        self.assertIn({"event": "message", "icon": "error", "text": "書き込みエラー",
+                       "detail": "0x50 (128-byte programming) at 00000080 answered D0 53: "
+                                 "programming error"}, events)
+        self.assertEqual(events[-1]["result"], "failed")
 
 
 class FailuresGiveTheirTextAndStatus1(unittest.TestCase):

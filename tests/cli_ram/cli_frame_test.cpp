@@ -80,15 +80,41 @@ TEST(CliExitStatus, FollowsTheJobsResultAndTheInterrupt) {
   EXPECT_EQ(ExitStatusFor(JobWait::Interrupted, JOB_SUCCEEDED), kExitInterrupted);
 }
 
-TEST(CliProgress, TheBarShowsPercentBytesAndRate) {
-  EXPECT_EQ(ConsoleTarget::FormatBar({0, 262144}, 0),
-            "[..............................]   0%  0/262144 bytes  0 bytes/s");
-  EXPECT_EQ(ConsoleTarget::FormatBar({131072, 262144}, 3840),
-            "[###############...............]  50%  131072/262144 bytes  3840 bytes/s");
-  EXPECT_EQ(ConsoleTarget::FormatBar({300000, 262144}, 1),
-            "[##############################] 100%  262144/262144 bytes  1 bytes/s");
-  EXPECT_EQ(ConsoleTarget::FormatBar({5, 0}, 0),
-            "[..............................]   0%  0/0 bytes  0 bytes/s");
+TEST(CliProgress, TheBarShowsPercentSizesRateAndTimeLeft) {
+  struct Report {
+    ProgressUnit unit;
+    uint64_t done, total;
+    uint32_t atMs;
+  };
+  struct Case {
+    std::vector<Report> reports;
+    const char* bar;
+  };
+  const Case cases[] = {
+      {{{ProgressUnit::Bytes, 0, 262144, 0}},
+       "[..............................]   0%  0 B of 256 KiB"},
+      // The rate counts from the first report: 131072 bytes in 34.133 s.
+      {{{ProgressUnit::Bytes, 0, 262144, 1000}, {ProgressUnit::Bytes, 131072, 262144, 35133}},
+       "[###############...............]  50%  128 KiB of 256 KiB ・ 3.8 KiB/s ・ 0:35 left"},
+      {{{ProgressUnit::Bytes, 300000, 262144, 0}},
+       "[##############################] 100%  293.0 KiB of 256 KiB"},
+      {{{ProgressUnit::Bytes, 5, 0, 0}}, "[..............................]   0%  5 B of 0 B"},
+      // Flash blocks count 128 bytes each.
+      {{{ProgressUnit::Blocks, 0, 4096, 0}, {ProgressUnit::Blocks, 64, 4096, 2000}},
+       "[..............................]   1%  8 KiB of 512 KiB ・ 4 KiB/s ・ 2:06 left"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bar);
+    ProgressMeter meter;
+    for (const Report& r : c.reports) {
+      JobProgress p;
+      p.unit = r.unit;
+      p.done = r.done;
+      p.total = r.total;
+      meter.Update(p, r.atMs);
+    }
+    EXPECT_EQ(ConsoleTarget::FormatBar(meter), c.bar);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ The simulator is found through $K470SIM (see tests/support/sim.py).
 """
 
 import argparse
+import json
 import os
 import signal
 import subprocess
@@ -190,6 +191,33 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertIn('no "end!" for the chunk at 00200000 within 2 s', err)
         self.assertGreaterEqual(elapsed, 2)
         sys.stderr.write("(silent: k470 ended %.2f s after its start) " % elapsed)
+
+    def test_json_events_follow_the_load_and_nothing_else_is_on_stdout(self):
+        blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 3000))]
+        self.sim, port = start_sim()
+        code, out, err = run_k470("ramload", "--json", "--go", "--port", port,
+                                  self.mot_file("image.mot", blocks))
+        # A failure: its message, then the end, still on stdout only.
+        fcode, fout, ferr = run_k470("ramload", "--json", "--port", port, "--address", "1FFFFF",
+                                     self.mot_file("image.mot", blocks))
+        self.sim.stop()
+        self.assertEqual(code, 0, err)
+        events = [json.loads(line) for line in out.splitlines()]
+        progress = [e for e in events if e["event"] == "progress"]
+        self.assertTrue(progress)
+        self.assertTrue(all(e["total"] == 3000 and e["unit"] == "bytes" for e in progress))
+        done = [e["done"] for e in progress]
+        self.assertEqual(done, sorted(done))
+        self.assertEqual((done[0], done[-1]), (0, 3000))
+        self.assertEqual(progress[-1]["address"], "00200BB8")
+        self.assertIn({"event": "status", "text": "00200400 - 00200800"}, events)
+        self.assertEqual(events[-1]["event"], "end")
+        self.assertEqual(events[-1]["result"], "succeeded")
+        events = [json.loads(line) for line in fout.splitlines()]
+        self.assertEqual(fcode, 1, ferr)
+        self.assertEqual(events, [{"event": "message", "icon": "error", "text": MSG_START_ADDRESS},
+                                  {"event": "end", "result": "failed",
+                                   "seconds": events[-1]["seconds"]}])
 
     def test_usage_errors_and_help(self):
         for args, status in ((["ramload"], 2), (["ramload", "--port"], 2),

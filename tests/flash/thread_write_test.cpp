@@ -179,6 +179,7 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     std::string program;
     std::function<void(FakeChip&)> setup;
     std::string text;
+    std::string detail;    // the line below the text: what the driver saw
     size_t lostAfter = 0;  // the adapter goes away after the host wrote this many bytes
   };
   const std::string lost = "COM4との通信が切れました。";
@@ -189,33 +190,40 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
   const std::string refused = "refused by the scripted line";
   auto refuseOpen = [](FakeChip&) { FakeLine::Instance().SetOpenFails(true); };
   std::vector<Case> cases = {
-      {"bad id", badId, kPort, good, "", nullptr, kTextBadDevice},
+      {"bad id", badId, kPort, good, "", nullptr, kTextBadDevice, ""},
       // The port is named as the user chose it, the reason follows on a line of its own.
-      {"port 0", H8_3069(), "0", good, "", nullptr, "0がオープンできません。\n" + noPort},
-      {"port com0", H8_3069(), "com0", good, "", nullptr, "com0がオープンできません。\n" + noPort},
+      {"port 0", H8_3069(), "0", good, "", nullptr, "0がオープンできません。", noPort},
+      {"port com0", H8_3069(), "com0", good, "", nullptr, "com0がオープンできません。", noPort},
       {"refused path", H8_3069(), "/dev/ttyS77", good, "", refuseOpen,
-       "/dev/ttyS77がオープンできません。\n" + refused},
-      {"refused number", H8_3069(), "7", good, "", refuseOpen,
-       "COM7がオープンできません。\n" + refused},
-      {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat},
+       "/dev/ttyS77がオープンできません。", refused},
+      {"refused number", H8_3069(), "7", good, "", refuseOpen, "COM7がオープンできません。",
+       refused},
+      {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat, ""},
       {"bad record", H8_3069(), kPort, WriteImage("bad.mot", "S1030000FF\n"), "", nullptr,
-       kTextBadFormat},
+       kTextBadFormat, ""},
       {"only above rom", H8_36077(), kPort, WriteImage("high.mot", S3(0xE000, {1})), "",
-       nullptr, kTextOutOfRange},
+       nullptr, kTextOutOfRange, ""},
       {"silent chip", H8_3069(), kPort, good, "",
-       [](FakeChip& c) { c.answerOnlyAt = 1; }, kTextMatchFailed},
+       [](FakeChip& c) { c.answerOnlyAt = 1; }, kTextMatchFailed,
+       "no 00 came back at 57600, 38400, 19200 or 9600 bit/s"},
       {"no program", H8_36077(), kPort, good, "/nonexistent/36077.mot", nullptr,
-       kTextTransferFailed},
+       kTextTransferFailed, "write-control program not found: /nonexistent/36077.mot"},
       {"block refused 3069", H8_3069(), kPort, good, "",
-       [](FakeChip& c) { c.errorAtBlock = 1; }, kTextWriteError},
+       [](FakeChip& c) { c.errorAtBlock = 1; }, kTextWriteError,
+       "0x50 (128-byte programming) at 00000100 answered D0 51: erasure error"},
       {"block refused 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM,
-       [](FakeChip& c) { c.errorAtBlock = 0; }, kTextWriteError},
-      {"lost while matching", H8_3069(), kPort, good, "", nullptr, lost, 1},
-      {"lost while selecting", H8_3069(), kPort, good, "", nullptr, lost, 40},
-      {"lost between blocks 3069", H8_3069(), kPort, good, "", nullptr, lost, 300},
-      {"lost in the program", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost, 500},
+       [](FakeChip& c) { c.errorAtBlock = 0; }, kTextWriteError,
+       "\"A\" (block) at 00000080 answered 15 instead of 05"},
+      {"lost while matching", H8_3069(), kPort, good, "", nullptr, lost,
+       "port lost during the bit-rate match", 1},
+      {"lost in the first block", H8_3069(), kPort, good, "", nullptr, lost,
+       "0x50 (128-byte programming) at 00000080: port lost", 40},
+      {"lost between blocks 3069", H8_3069(), kPort, good, "", nullptr, lost,
+       "0x50 (128-byte programming) at 00000180: port lost", 300},
+      {"lost in the program", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost,
+       "echo of program byte 196: port lost while waiting for 30", 200},
       {"lost between blocks 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost,
-       700},
+       "\"A\" (block) at 00000180: port lost", 700},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -231,7 +239,8 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     FakeChip::Attach(chip);
     Fresh();
     RunWrite(c.file, c.type, c.port, c.program.empty() ? K470_SIM_PROGRAM : c.program);
-    EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + c.text}));
+    const std::string shown = c.detail.empty() ? c.text : c.text + "\n" + c.detail;
+    EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + shown}));
     // Nothing reaches a line after its loss has been seen.
     if (c.lostAfter) {
       EXPECT_EQ(FakeLine::Instance().Written().size(), c.lostAfter);
@@ -249,7 +258,12 @@ TEST_F(ThreadWriteTest, WithoutAProgramPathTheProgramIsLookedForBelowTheProgramF
   ASSERT_EQ(job->Start(kPort, WriteImage("p.mot", S3(0, {1})), H8_36077(), target.get()), 1);
   ASSERT_TRUE(target->WaitForEnd(kEndWaitMs));
   // The test program's folder has no bin/36077.mot.
-  EXPECT_EQ(target->Messages(), (std::vector<std::string>{std::string("E:") + kTextTransferFailed}));
+  const std::string expected = std::string("E:") + kTextTransferFailed +
+                               "\nwrite-control program not found: ";
+  ASSERT_EQ(target->Messages().size(), 1u);
+  const std::string shown = target->Messages()[0];
+  EXPECT_EQ(shown.substr(0, expected.size()), expected);
+  EXPECT_EQ(shown.substr(shown.size() - 13), "bin/36077.mot");
 }
 
 TEST_F(ThreadWriteTest, CancelBetweenBlocksSendsNoFurtherBlockAndNoEnd) {

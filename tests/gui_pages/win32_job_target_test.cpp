@@ -25,20 +25,25 @@ std::vector<MSG> Drain(HWND window) {
 TEST(Win32JobTargetTest, ReportsFromAJobThreadArriveInOrderWithTheirOwnTexts) {
   HWND window = MakeWindow();
   ASSERT_NE(window, nullptr);
-  Win32JobTarget target(window);
+  Win32JobTarget target(WM_LOAD_PROGRESS, window);
   std::thread job([&target] {
     char text[32] = "reading file...";
-    target.PostStatus(WM_LOAD_PROGRESS, text);
+    target.PostStatus(text);
     // The job's own buffer changes at once: the posted text must not follow it.
     std::snprintf(text, sizeof text, "%08X - %08X", 0x200000u, 0x2003FFu);
-    target.PostStatus(WM_LOAD_PROGRESS, text);
+    target.PostStatus(text);
     text[0] = '\0';
     target.PostBoardState(3);
-    target.PostEnded(WM_LOAD_PROGRESS, JOB_CANCELLED);
+    target.PostEnded(JOB_CANCELLED);
+    JobProgress progress;
+    progress.done = 1024;
+    progress.total = 4096;
+    progress.address = 0x200400;
+    target.PostProgress(progress);
   });
   job.join();
   std::vector<MSG> got = Drain(window);
-  ASSERT_EQ(got.size(), 4u);
+  ASSERT_EQ(got.size(), 5u);
   EXPECT_EQ(got[0].message, WM_LOAD_PROGRESS);
   EXPECT_EQ(got[0].wParam, 0u);
   EXPECT_EQ(TakePostedText(got[0].lParam), "reading file...");
@@ -49,25 +54,32 @@ TEST(Win32JobTargetTest, ReportsFromAJobThreadArriveInOrderWithTheirOwnTexts) {
   EXPECT_EQ(got[3].message, WM_LOAD_PROGRESS);
   EXPECT_EQ(got[3].wParam, 1u);
   EXPECT_EQ(got[3].lParam, JOB_CANCELLED);
+  EXPECT_EQ(got[4].wParam, kProgressNumbers);
+  const JobProgress progress = TakePostedProgress(got[4].lParam);
+  EXPECT_EQ(progress.done, 1024u);
+  EXPECT_EQ(progress.total, 4096u);
+  EXPECT_EQ(progress.address, 0x200400u);
   DestroyWindow(window);
 }
 
 TEST(Win32JobTargetTest, StatusesToAGoneWindowOrLeftQueuedAreNotShownAndNotKept) {
   HWND window = MakeWindow();
   ASSERT_NE(window, nullptr);
-  Win32JobTarget target(window);
-  target.PostStatus(WM_WRITE_PROGRESS, "writing 00000080");
-  target.PostStatus(WM_WRITE_PROGRESS, nullptr);  // an absent text posts an empty one
-  target.PostEnded(WM_WRITE_PROGRESS, JOB_SUCCEEDED);
+  Win32JobTarget target(WM_WRITE_PROGRESS, window);
+  target.PostStatus("writing 00000080");
+  target.PostStatus(nullptr);  // an absent text posts an empty one
+  target.PostProgress(JobProgress());
+  target.PostEnded(JOB_SUCCEEDED);
   DiscardPostedTexts(window, WM_WRITE_PROGRESS);
   // Every queued progress message goes, its text freed; nothing is left for the window.
   EXPECT_TRUE(Drain(window).empty());
   EXPECT_EQ(TakePostedText(0), "");
 
   DestroyWindow(window);
-  Win32JobTarget gone(window);
-  gone.PostStatus(WM_WRITE_PROGRESS, "nobody reads this");  // freed at once, no crash
-  gone.PostEnded(WM_WRITE_PROGRESS, JOB_FAILED);
+  Win32JobTarget gone(WM_WRITE_PROGRESS, window);
+  gone.PostStatus("nobody reads this");  // freed at once, no crash
+  gone.PostProgress(JobProgress());
+  gone.PostEnded(JOB_FAILED);
 }
 
 }  // namespace

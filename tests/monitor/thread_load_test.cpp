@@ -80,10 +80,13 @@ class LoadTest : public ::testing::Test {
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(Target().EndCount(), 1);
     EXPECT_EQ(reports.back().kind, RecordingTarget::Report::Ended);
-    for (const auto& r : reports) {
-      if (r.kind != RecordingTarget::Report::Message) {
-        EXPECT_EQ(r.message, WM_LOAD_PROGRESS);
-      }
+    // Progress counts bytes and never goes back.
+    uint64_t done = 0;
+    for (const JobProgress& p : Target().Progress()) {
+      EXPECT_EQ(p.unit, ProgressUnit::Bytes);
+      EXPECT_GE(p.done, done);
+      EXPECT_LE(p.done, p.total);
+      done = p.done;
     }
   }
 
@@ -148,7 +151,13 @@ TEST_F(LoadTest, SendsTheImageInChunksFromItsLowToItsHigh) {
     std::vector<std::string> statuses{kStatusReadingFile};
     statuses.insert(statuses.end(), c.statuses.begin(), c.statuses.end());
     EXPECT_EQ(Target().Statuses(), statuses);
-    EXPECT_EQ(m_job.ImageHigh(), c.high);
+    // One report before the first chunk, then one as each chunk's "end!" came.
+    const auto progress = Target().Progress();
+    ASSERT_EQ(progress.size(), c.commands.size() + 1);
+    EXPECT_EQ(progress.front().done, 0u);
+    EXPECT_EQ(progress.back().done, c.high - kRamBase + 1);
+    EXPECT_EQ(progress.back().total, c.high - kRamBase + 1);
+    EXPECT_EQ(progress.back().address, c.high + 1);
     ExpectRamHoldsImage(c.blocks, c.high);
     EXPECT_EQ(m_monitor.Faults(), "");
   }

@@ -6,26 +6,31 @@
 
 namespace k470::test {
 
-void RecordingTarget::PostStatus(unsigned message, const char* text) {
+void RecordingTarget::PostStatus(const char* text) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_reports.push_back({Report::Status, message, text, 0});
+  m_reports.push_back({Report::Status, text, 0, {}});
 }
 
-void RecordingTarget::PostEnded(unsigned message, int result) {
+void RecordingTarget::PostProgress(const JobProgress& progress) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_reports.push_back({Report::Ended, message, "", result});
+  m_reports.push_back({Report::Progress, "", 0, progress});
+}
+
+void RecordingTarget::PostEnded(int result) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_reports.push_back({Report::Ended, "", result, {}});
 }
 
 void RecordingTarget::PostBoardState(int state) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  m_reports.push_back({Report::BoardState, WM_BOARD_STATE, "", state});
+  m_reports.push_back({Report::BoardState, "", state, {}});
 }
 
 void RecordingTarget::ShowMessage(const char* text, MessageIcon icon, const char* detail) {
   std::lock_guard<std::mutex> lock(m_mutex);
   std::string shown = text;
   if (detail != nullptr) shown += std::string("\n") + detail;
-  m_reports.push_back({Report::Message, 0, shown, icon == MessageIcon::Information ? 1 : 0});
+  m_reports.push_back({Report::Message, shown, icon == MessageIcon::Information ? 1 : 0, {}});
 }
 
 std::vector<RecordingTarget::Report> RecordingTarget::Reports() const {
@@ -37,6 +42,13 @@ std::vector<std::string> RecordingTarget::Statuses() const {
   std::vector<std::string> out;
   for (const Report& r : Reports())
     if (r.kind == Report::Status) out.push_back(r.text);
+  return out;
+}
+
+std::vector<JobProgress> RecordingTarget::Progress() const {
+  std::vector<JobProgress> out;
+  for (const Report& r : Reports())
+    if (r.kind == Report::Progress) out.push_back(r.progress);
   return out;
 }
 

@@ -12,19 +12,21 @@ namespace k470::test {
 class RecordingTarget : public JobTarget {
  public:
   struct Report {
-    enum Kind { Status, Ended, BoardState, Message } kind;
-    unsigned message;  // WM_LOAD_PROGRESS, ... (0 for messages shown)
+    enum Kind { Status, Progress, Ended, BoardState, Message } kind;
     std::string text;  // status or message text; a message's detail after a newline
     int value;         // result, board state, or 1 for an information icon
+    JobProgress progress;
   };
 
-  void PostStatus(unsigned message, const char* text) override;
-  void PostEnded(unsigned message, int result) override;
+  void PostStatus(const char* text) override;
+  void PostProgress(const JobProgress& progress) override;
+  void PostEnded(int result) override;
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
 
   std::vector<Report> Reports() const;
   std::vector<std::string> Statuses() const;
+  std::vector<JobProgress> Progress() const;
   // Texts shown, "E:" or "I:" in front, a detail after a newline.
   std::vector<std::string> Messages() const;
   std::vector<int> BoardStates() const;

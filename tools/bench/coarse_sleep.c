@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <time.h>
+#include <unistd.h>
 
 static const long kTickNs = 15625000L; /* 1/64 s: the default timer tick */
 
@@ -37,8 +38,23 @@ int clock_nanosleep(clockid_t clock, int flags, const struct timespec* asked,
   static int (*real)(clockid_t, int, const struct timespec*, struct timespec*);
   if (!real) real = (int (*)(clockid_t, int, const struct timespec*, struct timespec*))
       dlsym(RTLD_NEXT, "clock_nanosleep");
-  /* A sleep until a moment is left alone: only the length of relative sleeps rounds. */
-  if (!asked || (flags & TIMER_ABSTIME)) return real(clock, flags, asked, left);
-  struct timespec rounded = RoundedUp(asked);
-  return real(clock, flags, &rounded, left);
+  if (!asked) return real(clock, flags, asked, left);
+  struct timespec length = *asked;
+  if (flags & TIMER_ABSTIME) {
+    /* A sleep until a moment: its length from now rounds up the same way. */
+    struct timespec now;
+    clock_gettime(clock, &now);
+    long long ns = ((long long)asked->tv_sec - now.tv_sec) * 1000000000LL +
+                   (asked->tv_nsec - now.tv_nsec);
+    if (ns < 0) ns = 0;
+    length.tv_sec = (time_t)(ns / 1000000000LL);
+    length.tv_nsec = (long)(ns % 1000000000LL);
+  }
+  struct timespec rounded = RoundedUp(&length);
+  return real(clock, 0, &rounded, (flags & TIMER_ABSTIME) ? NULL : left);
+}
+
+int usleep(useconds_t us) {
+  struct timespec asked = {(time_t)(us / 1000000), (long)(us % 1000000) * 1000};
+  return nanosleep(&asked, NULL);
 }

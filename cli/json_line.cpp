@@ -1,0 +1,74 @@
+// JsonLine: escaping, and one line at a time on stdout.
+#include "cli/json_line.h"
+
+#include <cstdio>
+#include <mutex>
+
+#include "cli/console.h"
+
+namespace k470::cli {
+namespace {
+
+std::mutex g_stdoutMutex;
+
+std::string Quoted(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+JsonLine::JsonLine(const char* event) { m_text = "{\"event\":" + Quoted(event); }
+
+void JsonLine::Key(const char* key) { m_text += "," + Quoted(key) + ":"; }
+
+JsonLine& JsonLine::Text(const char* key, const std::string& value) {
+  Key(key);
+  m_text += Quoted(ToUtf8Text(value.c_str()));
+  return *this;
+}
+
+JsonLine& JsonLine::Number(const char* key, int64_t value) {
+  Key(key);
+  m_text += std::to_string(value);
+  return *this;
+}
+
+JsonLine& JsonLine::Seconds(const char* key, double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  Key(key);
+  m_text += text;
+  return *this;
+}
+
+JsonLine& JsonLine::Hex8(const char* key, uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+  return Text(key, text);
+}
+
+void JsonLine::Emit() {
+  std::lock_guard<std::mutex> lock(g_stdoutMutex);
+  std::fputs((m_text + "}\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace k470::cli
