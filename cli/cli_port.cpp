@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/console.h"
+#include "jobs/job_target.h"
 #include "serial/com_port.h"
 #include "serial/port_texts.h"
 
@@ -16,13 +17,11 @@ constexpr int kNoParity = 0;
 constexpr int kOneStopBit = 0;
 }  // namespace
 
-bool OpenPortArgument(const std::string& argument, CComPort* port) {
-  if (!port->Reopen(argument, kMonitorBaud, kDataBits, kNoParity, kOneStopBit)) {
-    const std::string text = "cannot open port " + argument + ": " + port->OpenError();
-    std::fprintf(stderr, "k470: %s\n", ToConsoleText(text.c_str()).c_str());
-    return false;
-  }
-  return true;
+bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
+  if (port->Reopen(argument, kMonitorBaud, kDataBits, kNoParity, kOneStopBit)) return true;
+  const std::string text = "cannot open port " + argument;
+  target->ShowMessage(text.c_str(), MessageIcon::Error, port->OpenError().c_str());
+  return false;
 }
 
 void NoteGoFailed(const CComPort& port) {

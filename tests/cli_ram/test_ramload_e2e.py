@@ -238,7 +238,7 @@ class RamLoadEndToEnd(unittest.TestCase):
         if CONFIG.wine:
             code, out, err = run_k470("go", "--port", "com99", "--address", "200000")
             self.assertEqual(code, 1, err)
-            self.assertRegex(err, r"^k470: cannot open port com99: \w")
+            self.assertRegex(err, r"^k470: cannot open port com99\r?\n  \w")
             return
         # Missing, not permitted, held by another process: each named as typed, each with
         # its own reason.
@@ -250,7 +250,16 @@ class RamLoadEndToEnd(unittest.TestCase):
                     with self.subTest(command=command[0], port=port):
                         code, out, err = run_k470(*command, preexec_fn=unprivileged)
                         self.assertEqual(code, 1, err)
-                        self.assertEqual(err, "k470: cannot open port %s: %s\n" % (port, reason))
+                        self.assertEqual(err, "k470: cannot open port %s\n  %s\n" % (port, reason))
+                # With --json the same as a message event before the end.
+                code, out, err = run_k470("go", "--json", "--port", port, "--address", "0",
+                                          preexec_fn=unprivileged)
+                self.assertEqual(code, 1, err)
+                events = [json.loads(line) for line in out.splitlines()]
+                self.assertEqual(events[0], {"event": "message", "icon": "error",
+                                             "text": "cannot open port " + port,
+                                             "detail": reason})
+                self.assertEqual(events[-1]["result"], "failed")
 
     def test_image_prints_its_result_and_writes_only_a_good_window(self):
         blocks = [(0x200010, b"\x11\x22\x33")]
