@@ -5,8 +5,11 @@
 #include <cstring>
 
 #include "boot/boot_errors.h"
+#include "boot/clock_field.h"
 
 namespace k470 {
+
+using namespace h8_3069;
 
 namespace {
 // The first bytes of a reply kept for a failure's detail.
@@ -101,6 +104,14 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
 }
 
 int BootH8_3069::SelectDevice() {
+  // A clock the 0x3F frame cannot carry fails the step before anything is sent.
+  if (!ClockFitsField(m_clockKhz)) {
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  "a clock of %d kHz does not fit 0x3F (new bit rate): 10 kHz to 655.35 MHz",
+                  m_clockKhz);
+    return Fail(text);
+  }
   uint8_t reply[kSelectReplyBytes] = {};
   if (!Command(kCmdDeviceInquiry, nullptr, 0, reply, sizeof reply, false)) return 0;
   uint8_t deviceCode[kDeviceCodeBytes];
@@ -116,7 +127,7 @@ int BootH8_3069::SelectDevice() {
 
   // New bit rate: rate / 100 and clock in units of 0.01 MHz, high bytes first.
   const unsigned rate = static_cast<unsigned>(m_bps) / 100u;
-  const unsigned clock = static_cast<unsigned>(m_clockKhz) / 10u;
+  const unsigned clock = static_cast<unsigned>(ClockFieldCount(m_clockKhz));
   const uint8_t newRate[6] = {
       static_cast<uint8_t>(rate >> 8), static_cast<uint8_t>(rate),
       static_cast<uint8_t>(clock >> 8), static_cast<uint8_t>(clock),

@@ -9,6 +9,10 @@
 
 namespace k470 {
 
+// The protocol of the H8/3069's boot program, under names of its own: the other driver's
+// protocol has commands and answers of the same kind.
+namespace h8_3069 {
+
 // Commands of the boot program.
 constexpr uint8_t kCmdDeviceInquiry = 0x20;         // supported device inquiry
 constexpr uint8_t kCmdDeviceSelect = 0x10;          // device selection (4-byte code)
@@ -45,6 +49,8 @@ constexpr int kEndReplyBytes = 128;
 constexpr int kBlockReplyBytes = 132;
 constexpr int kDeviceCodeOffset = 4;  // device code: response bytes 4..7
 constexpr int kDeviceCodeBytes = 4;
+
+}  // namespace h8_3069
 
 class BootH8_3069 : public BootBase {
  public:

@@ -9,6 +9,8 @@
 
 namespace k470 {
 
+using namespace h8_36077;
+
 int BootH8_36077::MatchBitRate(int* matchedBps) {
   if (!AdjustBitRate(matchedBps)) return 0;
   if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");

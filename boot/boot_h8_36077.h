@@ -9,6 +9,10 @@
 
 namespace k470 {
 
+// The protocol of the H8/36077's boot program and its write-control program, under names
+// of its own: the other driver's protocol has commands and answers of the same kind.
+namespace h8_36077 {
+
 constexpr uint8_t kMatchAnswer36077 = 0xAA;   // answer to 0x55
 constexpr uint8_t kProgramLoaded = 0xAA;      // after the last program byte
 constexpr uint8_t kCmdStart = 0x53;           // "S": ready to write
@@ -30,6 +34,8 @@ constexpr int kSecondAckAttempts = 200;     // waits for a block's second 0x05
 constexpr uint32_t kMatchAnswerWait36077Ms = 10000;
 
 constexpr int kBlockFrameBytes = 1 + 4 + kBlockBytes + 2;  // 135
+
+}  // namespace h8_36077
 
 class BootH8_36077 : public BootBase {
  public:

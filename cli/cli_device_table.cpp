@@ -2,6 +2,10 @@
 #include "cli/cli_device_table.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/console.h"
 
 #include "flash/program_folder.h"
 
@@ -11,7 +15,12 @@ bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
                         DeviceType (&table)[kDeviceTableSize], int* count) {
   *path = args.Has("--table") ? args.Value("--table")
                               : BinFilePath(ProgramFolder(), kDeviceTableFileName);
-  if (!ReadDeviceTableFile(*path, table, count)) {
+  std::vector<std::string> badClock;
+  const int read = ReadDeviceTableFile(*path, table, count, &badClock);
+  for (const std::string& section : badClock) {
+    std::fprintf(stderr, "k470: %s\n", ToConsoleText(TableClockMessage(section).c_str()).c_str());
+  }
+  if (!read) {
     std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
                  path->c_str());
     return false;

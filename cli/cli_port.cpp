@@ -5,20 +5,17 @@
 
 #include "cli/console.h"
 #include "jobs/job_target.h"
+#include "monitor/monitor_line.h"
 #include "serial/com_port.h"
 #include "serial/port_texts.h"
 
 namespace k470::cli {
 
-namespace {
-constexpr uint32_t kMonitorBaud = 38400;
-constexpr int kDataBits = 8;
-constexpr int kNoParity = 0;
-constexpr int kOneStopBit = 0;
-}  // namespace
-
 bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
-  if (port->Reopen(argument, kMonitorBaud, kDataBits, kNoParity, kOneStopBit)) return true;
+  if (port->Reopen(argument, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
+                   kMonitorOneStopBit)) {
+    return true;
+  }
   const std::string text = "cannot open port " + argument;
   target->ShowMessage(text.c_str(), MessageIcon::Error, port->OpenError().c_str());
   return false;

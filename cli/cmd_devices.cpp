@@ -17,7 +17,9 @@ constexpr const char* kUsage =
     "  Lists the device types of the device table FILE (default: bin/fw.dat below the\n"
     "  program's folder): index, name, Id, clock in MHz, bit rate, ROM size in bytes and\n"
     "  what may be changed before a write (--clock, --bps of k470 flash); with --json one\n"
-    "  {\"event\":\"device\",...} a line.\n"
+    "  {\"event\":\"device\",...} a line. A type whose clock is 0 or above 655.35 MHz is\n"
+    "  left out and named on stderr. Writing an H8/36077 (Id 1) needs its write-control\n"
+    "  program bin/36077.mot from the board's maker.\n"
     "  Exit status 0 listed, 1 no table or a type without Name.\n";
 
 const char* Changeable(const DeviceType& t) {

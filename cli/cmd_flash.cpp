@@ -31,9 +31,6 @@ constexpr const char* kUsage =
     "  --json the job's reports are JSON events on stdout.\n"
     "  Exit status 0 written, 1 failed, 2 usage error, 130 interrupted.\n";
 
-constexpr int kAllowedRates[] = {9600, 19200, 38400, 57600};
-// The H8/3069 receives the clock in units of 10 kHz in 16 bits.
-constexpr double kLargestClockMhz = 655.35;
 constexpr double kKhzPerMhz = 1000.0;
 
 // The type named `text`: a name of the table first, then an index.
@@ -48,16 +45,20 @@ int FindDevice(const DeviceType* table, int count, const std::string& text) {
   return -1;
 }
 
-bool ParseClockMhz(const std::string& text, double* out) {
+// The clock in kHz (truncated toward zero) of a text in MHz; false unless it is a plain
+// decimal number whose clock can be sent to the chip (ClockFitsField).
+bool ParseClockKhz(const std::string& text, int32_t* out) {
   if (text.empty()) return false;
   for (char c : text) {
     if (!((c >= '0' && c <= '9') || c == '.')) return false;
   }
   char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (*end != '\0' || !(value > 0.0) || value > kLargestClockMhz) return false;
-  *out = value;
-  return true;
+  const double khz = std::strtod(text.c_str(), &end) * kKhzPerMhz;
+  // Above the field's range in any case; keeps the conversion to int32_t defined.
+  constexpr double kFarAboveKhz = 1e9;
+  if (*end != '\0' || !(khz < kFarAboveKhz)) return false;
+  *out = static_cast<int32_t>(khz);
+  return ClockFitsField(*out);
 }
 
 bool FileExists(const std::string& path) {
@@ -100,11 +101,10 @@ int CmdFlash(int argc, char** argv) {
 
   if (args.Has("--clock")) {
     if (!device.ClkSelect) return UsageError(kUsage, "the clock of this device type is fixed");
-    double mhz = 0;
-    if (!ParseClockMhz(args.Value("--clock"), &mhz)) {
-      return UsageError(kUsage, "--clock needs a clock in MHz (for example 19.6608)");
+    if (!ParseClockKhz(args.Value("--clock"), &device.Clk)) {
+      return UsageError(kUsage,
+                        "--clock needs a clock in MHz from 0.01 to 655.35 (for example 19.6608)");
     }
-    device.Clk = static_cast<int32_t>(mhz * kKhzPerMhz);
   }
   if (args.Has("--bps")) {
     if (!device.BpsSelect) {
@@ -113,7 +113,7 @@ int CmdFlash(int argc, char** argv) {
     uint32_t rate = 0;
     bool allowed = false;
     if (ParseDecimal(args.Value("--bps"), &rate)) {
-      for (int r : kAllowedRates) allowed = allowed || rate == static_cast<uint32_t>(r);
+      for (int32_t r : kDeviceRatesBps) allowed = allowed || rate == static_cast<uint32_t>(r);
     }
     if (!allowed) return UsageError(kUsage, "--bps takes 9600, 19200, 38400 or 57600");
     device.Bps = static_cast<int32_t>(rate);

@@ -34,37 +34,55 @@ int32_t ClockKhz(const char* text) {
 }  // namespace
 
 int ReadDeviceTableFile(const std::string& path, DeviceType table[kDeviceTableSize],
-                        int* count) {
+                        int* count, std::vector<std::string>* badClock) {
   iniacs ini;
   ini.SetFile(path, 0);
   char text[kDeviceTableTextBytes];
 
+  std::string sections[kDeviceTableSize];
   int listed = 0;
   for (int n = 0; n < kDeviceTableSize; ++n) {
     char key[16];
     std::snprintf(key, sizeof key, kListKeyFormat, n);
-    if (ini.GetString(kListSection, key, text, sizeof text)) table[listed++].Name = text;
+    if (ini.GetString(kListSection, key, text, sizeof text)) sections[listed++] = text;
   }
-  *count = listed;
 
+  int kept = 0;
   for (int i = 0; i < listed; ++i) {
-    DeviceType& type = table[i];
-    const std::string section = type.Name;
-    if (!ini.GetString(section.c_str(), "Name", text, sizeof text)) return 0;
+    const char* section = sections[i].c_str();
+    if (!ini.GetString(section, "Name", text, sizeof text)) {
+      for (int k = i; k < listed; ++k) table[kept + k - i].Name = sections[k];
+      *count = kept + listed - i;
+      return 0;
+    }
+    DeviceType type;
     type.Name = text;
-    type.Id = IntOrZero(ini, section.c_str(), "Id");
-    type.Clk = ini.GetString(section.c_str(), "Clk", text, sizeof text) ? ClockKhz(text) : 0;
-    type.RomSize = IntOrZero(ini, section.c_str(), "RomSize");
-    type.Bps = IntOrZero(ini, section.c_str(), "Bps");
-    type.ClkSelect = IntOrZero(ini, section.c_str(), "ClkSelect");
-    type.BpsSelect = IntOrZero(ini, section.c_str(), "BpsSelect");
+    type.Id = IntOrZero(ini, section, "Id");
+    type.Clk = ini.GetString(section, "Clk", text, sizeof text) ? ClockKhz(text) : 0;
+    type.RomSize = IntOrZero(ini, section, "RomSize");
+    type.Bps = IntOrZero(ini, section, "Bps");
+    type.ClkSelect = IntOrZero(ini, section, "ClkSelect");
+    type.BpsSelect = IntOrZero(ini, section, "BpsSelect");
+    if (!ClockFitsField(type.Clk)) {
+      if (badClock != nullptr) badClock->push_back(sections[i]);
+      continue;
+    }
+    table[kept++] = type;
   }
+  *count = kept;
   return 1;
 }
 
 int ReadDeviceTable(const std::string& folder, DeviceType table[kDeviceTableSize],
-                    int* count) {
-  return ReadDeviceTableFile(BinFilePath(folder, kDeviceTableFileName), table, count);
+                    int* count, std::vector<std::string>* badClock) {
+  return ReadDeviceTableFile(BinFilePath(folder, kDeviceTableFileName), table, count,
+                             badClock);
+}
+
+std::string TableClockMessage(const std::string& section) {
+  char message[kDeviceTableTextBytes + 64];
+  std::snprintf(message, sizeof message, kTextTableClockFormat, section.c_str());
+  return message;
 }
 
 }  // namespace k470

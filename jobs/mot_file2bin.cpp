@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "jobs/open_file.h"
 #include "jobs/ticks.h"
 
 namespace k470 {
@@ -144,7 +145,7 @@ void MotFile2Bin::ReadFile() {
   if (m_size > 0) std::memset(m_buffer, 0xFF, m_size);
   bool stored = false;
 
-  FILE* file = std::fopen(m_fileName.c_str(), "rb");
+  FILE* file = OpenRegularFile(m_fileName);
   if (!file) {
     m_result = MOT_OPEN_FAILED;
     return;

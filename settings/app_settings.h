@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 
 namespace k470 {
 

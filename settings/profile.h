@@ -3,7 +3,13 @@
 // the portable reader and writer of profile_reader.h (profile_posix.cpp).
 #pragma once
 
+#include "settings/mbcs.h"
+
 namespace k470 {
+
+// The coding of the texts the profile functions read and write: code page 932 on Windows,
+// UTF-8 elsewhere.
+TextCoding ProgramTextCoding();
 
 // The value of the first matching entry as a decimal integer; `def` when absent.
 // Section and key names compare without regard to ASCII letter case.

@@ -1,7 +1,7 @@
 // Portable INI reader and direct writer; the rules are listed in profile_reader.h.
-// The text is handled as characters of code page 932 (one or two bytes each), as the
-// system does after converting the file, so that a second byte equal to "]", "=" or a
-// letter is never mistaken for one.
+// The text is handled as characters of its coding (code page 932: one or two bytes each,
+// as the system does after converting the file; UTF-8: one to four), so that a second
+// byte equal to "]", "=" or a letter is never mistaken for one.
 #include "settings/profile_reader.h"
 
 #include <algorithm>
@@ -18,22 +18,24 @@ namespace {
 // The system converts an integer value through a 30-character buffer.
 constexpr int kIntBufferChars = 30;
 
-// One character: a single byte, or lead << 8 | second byte.
-using Chars = std::vector<uint16_t>;
+// One character: its bytes packed first byte highest (a single byte, lead << 8 | second
+// byte, or up to four bytes of UTF-8). The first byte of a longer character is never 0.
+using Char = uint32_t;
+using Chars = std::vector<Char>;
 
 struct Decoded {
   Chars chars;
   std::vector<size_t> offset;  // byte offset of every character, and one past the last
 };
 
-Decoded Decode(const char* text, size_t size) {
+Decoded Decode(TextCoding coding, const char* text, size_t size) {
   Decoded d;
   d.chars.reserve(size);
   d.offset.reserve(size + 1);
   for (size_t i = 0; i < size;) {
-    size_t n = MbcsCharLength(text, size, i);
-    uint16_t c = static_cast<uint8_t>(text[i]);
-    if (n == 2) c = static_cast<uint16_t>(c << 8 | static_cast<uint8_t>(text[i + 1]));
+    size_t n = CharLength(coding, text, size, i);
+    Char c = 0;
+    for (size_t k = 0; k < n; ++k) c = c << 8 | static_cast<uint8_t>(text[i + k]);
     d.chars.push_back(c);
     d.offset.push_back(i);
     i += n;
@@ -42,25 +44,27 @@ Decoded Decode(const char* text, size_t size) {
   return d;
 }
 
-Chars DecodeName(const char* name) {
+Chars DecodeName(TextCoding coding, const char* name) {
   if (name == nullptr) return Chars();
-  return Decode(name, std::strlen(name)).chars;
+  return Decode(coding, name, std::strlen(name)).chars;
 }
 
-void AppendEncoded(std::string* out, uint16_t c) {
-  if (c > 0xFF) out->push_back(static_cast<char>(c >> 8));
-  out->push_back(static_cast<char>(c & 0xFF));
+size_t EncodedLength(Char c) { return c > 0xFFFFFF ? 4 : c > 0xFFFF ? 3 : c > 0xFF ? 2 : 1; }
+
+void AppendEncoded(std::string* out, Char c) {
+  for (size_t k = EncodedLength(c); k > 0; --k)
+    out->push_back(static_cast<char>(c >> (8 * (k - 1)) & 0xFF));
 }
 
 std::string Encode(const Chars& chars) {
   std::string out;
-  for (uint16_t c : chars) AppendEncoded(&out, c);
+  for (Char c : chars) AppendEncoded(&out, c);
   return out;
 }
 
-bool IsBlank(uint16_t c) { return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
+bool IsBlank(Char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
 
-uint16_t FoldCase(uint16_t c) { return (c >= 'a' && c <= 'z') ? static_cast<uint16_t>(c - 32) : c; }
+Char FoldCase(Char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
 
 bool SameName(const Chars& a, const Chars& b) {
   if (a.size() != b.size()) return false;
@@ -104,9 +108,9 @@ struct Profile {
   std::vector<Section> sections;  // [0] is the unnamed part before the first header
 };
 
-Profile Parse(const std::string& bytes) {
+Profile Parse(TextCoding coding, const std::string& bytes) {
   Profile p;
-  p.text = Decode(bytes.data(), bytes.size());
+  p.text = Decode(coding, bytes.data(), bytes.size());
   const Chars& s = p.text.chars;
   p.sections.push_back(Section{Chars(), {}, 0, false});
   for (size_t i = 0; i < s.size();) {
@@ -163,8 +167,8 @@ Profile Parse(const std::string& bytes) {
 }
 
 // The first section of the name, or -1.
-int FindSection(const Profile& p, const char* section) {
-  Chars name = DecodeName(section);
+int FindSection(TextCoding coding, const Profile& p, const char* section) {
+  Chars name = DecodeName(coding, section);
   name = Trimmed(name, 0, name.size());
   for (size_t i = 0; i < p.sections.size(); ++i)
     if (SameName(p.sections[i].name, name)) return static_cast<int>(i);
@@ -172,8 +176,8 @@ int FindSection(const Profile& p, const char* section) {
 }
 
 // The first entry of the key in that section, or null.
-const Entry* FindEntry(const Section& section, const char* key) {
-  Chars name = DecodeName(key);
+const Entry* FindEntry(TextCoding coding, const Section& section, const char* key) {
+  Chars name = DecodeName(coding, key);
   name = Trimmed(name, 0, name.size());
   for (const Entry& e : section.entries)
     if (SameName(e.name, name)) return &e;
@@ -199,20 +203,20 @@ Chars CopyEntry(const Chars& value, size_t size) {
   return out;
 }
 
-Chars DefaultChars(const char* def) {
-  Chars d = DecodeName(def);
+Chars DefaultChars(TextCoding coding, const char* def) {
+  Chars d = DecodeName(coding, def);
   while (d.size() > 1 && d.back() == ' ') d.pop_back();
   return d;
 }
 
-Chars LookUp(const std::string& text, const char* section, const char* key, const char* def,
-             size_t size) {
-  Profile p = Parse(text);
+Chars LookUp(TextCoding coding, const std::string& text, const char* section, const char* key,
+             const char* def, size_t size) {
+  Profile p = Parse(coding, text);
   const Entry* entry = nullptr;
-  int s = FindSection(p, section);
-  if (s >= 0) entry = FindEntry(p.sections[static_cast<size_t>(s)], key);
+  int s = FindSection(coding, p, section);
+  if (s >= 0) entry = FindEntry(coding, p.sections[static_cast<size_t>(s)], key);
   if (entry != nullptr && entry->hasValue) return CopyEntry(entry->value, size);
-  return CopyEntry(DefaultChars(def), size);
+  return CopyEntry(DefaultChars(coding, def), size);
 }
 
 bool ReadFile(const char* path, std::string* text) {
@@ -235,15 +239,15 @@ std::string ReadFileOrEmpty(const char* path) {
 
 }  // namespace
 
-int ProfileTextGetString(const std::string& text, const char* section, const char* key,
-                         const char* def, char* buffer, int size) {
+int ProfileTextGetString(TextCoding coding, const std::string& text, const char* section,
+                         const char* key, const char* def, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return 0;
-  Chars value = LookUp(text, section, key, def, static_cast<size_t>(size));
+  Chars value = LookUp(coding, text, section, key, def, static_cast<size_t>(size));
   // Only whole characters go into the buffer.
   size_t limit = static_cast<size_t>(size) - 1;
   std::string bytes;
-  for (uint16_t c : value) {
-    size_t n = c > 0xFF ? 2 : 1;
+  for (Char c : value) {
+    size_t n = EncodedLength(c);
     if (bytes.size() + n > limit) break;
     AppendEncoded(&bytes, c);
   }
@@ -252,8 +256,9 @@ int ProfileTextGetString(const std::string& text, const char* section, const cha
   return static_cast<int>(bytes.size());
 }
 
-int ProfileTextGetInt(const std::string& text, const char* section, const char* key, int def) {
-  Chars value = LookUp(text, section, key, "", kIntBufferChars);
+int ProfileTextGetInt(TextCoding coding, const std::string& text, const char* section,
+                      const char* key, int def) {
+  Chars value = LookUp(coding, text, section, key, "", kIntBufferChars);
   if (value.empty()) return def;
   size_t i = 0;
   while (i < value.size() && value[i] <= ' ') ++i;
@@ -273,7 +278,7 @@ int ProfileTextGetInt(const std::string& text, const char* section, const char* 
   uint32_t total = 0;
   for (; i < value.size(); ++i) {
     uint32_t digit = base;
-    uint16_t c = value[i];
+    Char c = value[i];
     if (c >= '0' && c <= '9') digit = c - '0';
     else if (c >= 'A' && c <= 'Z') digit = c - 'A' + 10u;
     else if (c >= 'a' && c <= 'z') digit = c - 'a' + 10u;
@@ -284,18 +289,18 @@ int ProfileTextGetInt(const std::string& text, const char* section, const char* 
   return static_cast<int>(total);
 }
 
-std::string ProfileTextWriteString(const std::string& text, const char* section,
-                                   const char* key, const char* value) {
+std::string ProfileTextWriteString(TextCoding coding, const std::string& text,
+                                   const char* section, const char* key, const char* value) {
   if (section == nullptr || key == nullptr || value == nullptr) return text;
-  Profile p = Parse(text);
+  Profile p = Parse(coding, text);
   const std::vector<size_t>& at = p.text.offset;
-  Chars keyName = DecodeName(key);
+  Chars keyName = DecodeName(coding, key);
   keyName = Trimmed(keyName, 0, keyName.size());
 
-  int s = FindSection(p, section);
+  int s = FindSection(coding, p, section);
   if (s >= 0) {
     const Section& sec = p.sections[static_cast<size_t>(s)];
-    if (const Entry* entry = FindEntry(sec, key)) {
+    if (const Entry* entry = FindEntry(coding, sec, key)) {
       const Line& line = p.lines[entry->line];
       std::string out = text.substr(0, at[line.begin]);
       out += Encode(entry->name) + "=" + value;
@@ -309,7 +314,7 @@ std::string ProfileTextWriteString(const std::string& text, const char* section,
     return text.substr(0, at[last.next]) + added + text.substr(at[last.next]);
   }
 
-  Chars sectionName = DecodeName(section);
+  Chars sectionName = DecodeName(coding, section);
   sectionName = Trimmed(sectionName, 0, sectionName.size());
   std::string out = text;
   if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
@@ -317,20 +322,21 @@ std::string ProfileTextWriteString(const std::string& text, const char* section,
   return out;
 }
 
-int PortableProfileGetString(const char* section, const char* key, const char* def,
-                             char* buffer, int size, const char* path) {
-  return ProfileTextGetString(ReadFileOrEmpty(path), section, key, def, buffer, size);
+int PortableProfileGetString(TextCoding coding, const char* section, const char* key,
+                             const char* def, char* buffer, int size, const char* path) {
+  return ProfileTextGetString(coding, ReadFileOrEmpty(path), section, key, def, buffer, size);
 }
 
-int PortableProfileGetInt(const char* section, const char* key, int def, const char* path) {
-  return ProfileTextGetInt(ReadFileOrEmpty(path), section, key, def);
+int PortableProfileGetInt(TextCoding coding, const char* section, const char* key, int def,
+                          const char* path) {
+  return ProfileTextGetInt(coding, ReadFileOrEmpty(path), section, key, def);
 }
 
-bool PortableProfileWriteString(const char* section, const char* key, const char* value,
-                                const char* path) {
+bool PortableProfileWriteString(TextCoding coding, const char* section, const char* key,
+                                const char* value, const char* path) {
   if (path == nullptr) return false;
   std::string text = ReadFileOrEmpty(path);
-  std::string updated = ProfileTextWriteString(text, section, key, value);
+  std::string updated = ProfileTextWriteString(coding, text, section, key, value);
   FILE* f = std::fopen(path, "wb");
   if (f == nullptr) return false;
   bool ok = std::fwrite(updated.data(), 1, updated.size(), f) == updated.size();

@@ -5,6 +5,8 @@
 
 namespace k470 {
 
+TextCoding ProgramTextCoding() { return TextCoding::kCp932; }
+
 int ProfileGetInt(const char* section, const char* key, int def, const char* path) {
   return static_cast<int>(GetPrivateProfileIntA(section, key, def, path));
 }

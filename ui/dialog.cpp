@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "ui/centre_window.h"
 #include "ui/resource.h"
 
 namespace k470 {
@@ -54,6 +55,7 @@ INT_PTR CDialog::DoModal() {
     m_modal = false;
     return -1;
   }
+  if (!PlacesItself()) CentreOverOwner(hwnd, owner);
   const bool ownerEnabled = owner != nullptr && ::IsWindowEnabled(owner);
   if (ownerEnabled) ::EnableWindow(owner, FALSE);
   if (!m_ended) {

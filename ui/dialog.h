@@ -51,6 +51,10 @@ class CDialog : public CWnd {
     return false;
   }
 
+  // A dialog that places itself (the main window, at its remembered position) answers
+  // true; every other modal dialog opens centred over its owner.
+  virtual bool PlacesItself() const { return false; }
+
   int TemplateId() const { return m_templateId; }
   CWnd* Parent() const { return m_parent; }
 

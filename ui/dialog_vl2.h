@@ -20,6 +20,7 @@ class CDialogVl2 : public CDialogVl {
 
  protected:
   BOOL OnInitDialog() override;
+  bool PlacesItself() const override { return true; }
 
   void RestorePosition(const std::string& path);
   void SavePosition(const std::string& path);

@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "ui/centre_window.h"
 #include "ui/resource.h"
+#include "ui/win32_job_target.h"
 
 namespace k470 {
 
@@ -14,8 +16,8 @@ int CDlgFset::RunForDevice(DeviceType& device) {
   const int result = static_cast<int>(DoModal());
   if (result != IDOK) return result;
   if (m_record.ClkSelect != 0) m_record.Clk = FsetClockKhz(m_clock.GetValue());
-  if (m_record.BpsSelect != 0 && m_rateIndex >= 0 && m_rateIndex < kFsetRateCount)
-    m_record.Bps = kFsetRates[m_rateIndex];
+  if (m_record.BpsSelect != 0 && m_rateIndex >= 0 && m_rateIndex < kDeviceRateCount)
+    m_record.Bps = kDeviceRatesBps[m_rateIndex];
   device = m_record;
   return IDOK;
 }
@@ -42,6 +44,16 @@ BOOL CDlgFset::OnInitDialog() {
       ::EnableWindow(GetDlgItem(id), FALSE);
   }
   return TRUE;
+}
+
+void CDlgFset::OnOK() {
+  if (m_record.ClkSelect != 0 && !ClockFitsField(FsetClockKhz(m_clock.GetValue()))) {
+    MessageBoxOverOwner(GetSafeHwnd(), kTextFsetClockRange, kMessageBoxTitle,
+                        MB_OK | MB_ICONERROR);
+    ::SetFocus(m_clock.GetSafeHwnd());
+    return;
+  }
+  CDialog::OnOK();
 }
 
 bool CDlgFset::OnCommand(int id, int code, HWND) {

@@ -10,6 +10,9 @@
 
 namespace k470 {
 
+// Said when OK finds a clock that cannot be sent to the chip; the dialog stays open.
+constexpr const char* kTextFsetClockRange = "クロックが有効範囲外です。(0.01 - 655.35 MHz)";
+
 class CDlgFset : public CDialog {
  public:
   explicit CDlgFset(CWnd* parent);
@@ -22,6 +25,8 @@ class CDlgFset : public CDialog {
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
+  // Ends with OK only when the clock, where it may be changed, can be sent to the chip.
+  void OnOK() override;
 
  private:
   CEditDouble m_clock;

@@ -2,7 +2,7 @@
 #include "ui/dlg_load.h"
 
 #include "ui/edit_ex.h"
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 #include "ui/resource.h"
 
 namespace k470 {

@@ -54,8 +54,8 @@ BOOL CDlgMain::OnInitDialog() {
   m_formFlashWrite.LoadDeviceTable(m_appFolder);
 
   SetWindowText(std::string(kProgramName) + " " + kProgramVersion);
-  FillFileCombo(m_formFlashWrite.History(), m_formFlashWrite.FileCombo());
-  FillFileCombo(m_formRamLoad.History(), m_formRamLoad.FileCombo());
+  m_formFlashWrite.Files().Refill();
+  m_formRamLoad.Files().Refill();
 
   RECT tabRect = {};
   GetClientRect(m_tab.m_hWnd, &tabRect);
@@ -77,14 +77,14 @@ BOOL CDlgMain::OnInitDialog() {
 
 void CDlgMain::LoadSettings() {
   std::string addressText;
-  k470::LoadSettings(m_iniPath, &m_settings, &m_formFlashWrite.History(),
-                     &m_formRamLoad.History(), &addressText);
+  k470::LoadSettings(m_iniPath, &m_settings, &m_formFlashWrite.Files().History(),
+                     &m_formRamLoad.Files().History(), &addressText);
   m_formRamLoad.AddressField().SetWindowText(addressText);
 }
 
 void CDlgMain::SaveSettings() {
-  k470::SaveSettings(m_iniPath, m_settings, m_formFlashWrite.History(), m_formRamLoad.History(),
-                     m_formRamLoad.AddressField().GetValue());
+  k470::SaveSettings(m_iniPath, m_settings, m_formFlashWrite.Files().History(),
+                     m_formRamLoad.Files().History(), m_formRamLoad.AddressField().GetValue());
 }
 
 void CDlgMain::TakeCpuSel() {
@@ -207,11 +207,9 @@ void CDlgMain::OnDropFiles(HDROP drop) {
   if (length == 0) return;
   const int tab = m_tab.GetCurSel();
   if (tab == kTabFlashWrite) {
-    m_formFlashWrite.History().Add(name);
-    FillFileCombo(m_formFlashWrite.History(), m_formFlashWrite.FileCombo());
+    m_formFlashWrite.Files().AddFile(name);
   } else if (tab == kTabRamLoad) {
-    m_formRamLoad.History().Add(name);
-    FillFileCombo(m_formRamLoad.History(), m_formRamLoad.FileCombo());
+    m_formRamLoad.Files().AddFile(name);
   }
 }
 

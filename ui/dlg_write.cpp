@@ -2,7 +2,7 @@
 #include "ui/dlg_write.h"
 
 #include "ui/combo_box_com.h"
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 #include "ui/resource.h"
 
 namespace k470 {

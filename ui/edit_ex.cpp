@@ -25,6 +25,32 @@ HBRUSH CEditEx::CtlColor(HDC dc, int kind) {
   return m_bkBrush;
 }
 
+namespace {
+// The messages through which the user changes the text.
+bool ChangesText(UINT msg) {
+  switch (msg) {
+    case WM_CHAR: case WM_KEYDOWN: case WM_PASTE: case WM_CUT: case WM_CLEAR: case WM_UNDO:
+    case EM_UNDO: case EM_REPLACESEL:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+LRESULT CEditChecked::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (ChangesText(msg)) {
+    SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&m_selStart),
+                reinterpret_cast<LPARAM>(&m_selEnd));
+  }
+  return CEditEx::WindowProc(msg, wp, lp);
+}
+
+void CEditChecked::PutBack(const std::string& lastText) {
+  SetWindowText(lastText);
+  SendMessage(EM_SETSEL, m_selStart, m_selEnd);
+}
+
 bool CEditDword::OnChildNotify(int code) {
   if (code != EN_CHANGE) return false;
   OnChange();
@@ -32,12 +58,12 @@ bool CEditDword::OnChildNotify(int code) {
 }
 
 void CEditDword::OnChange() {
-  if (!m_rules.CheckText(ReadCheckedText(m_hWnd))) SetWindowText(m_rules.LastText());
+  if (!m_rules.CheckText(ReadCheckedText(m_hWnd))) PutBack(m_rules.LastText());
 }
 
 LRESULT CEditDword::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CHAR && !m_rules.CharPasses(static_cast<unsigned>(wp))) return 0;
-  return CEditEx::WindowProc(msg, wp, lp);
+  return CEditChecked::WindowProc(msg, wp, lp);
 }
 
 int CEditDouble::SetValue(double x) {
@@ -52,12 +78,12 @@ bool CEditDouble::OnChildNotify(int code) {
 }
 
 void CEditDouble::OnChange() {
-  if (!m_rules.CheckText(ReadCheckedText(m_hWnd))) SetWindowText(m_rules.LastText());
+  if (!m_rules.CheckText(ReadCheckedText(m_hWnd))) PutBack(m_rules.LastText());
 }
 
 LRESULT CEditDouble::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CHAR && !DoubleEditRules::CharPasses(static_cast<unsigned>(wp))) return 0;
-  return CEditEx::WindowProc(msg, wp, lp);
+  return CEditChecked::WindowProc(msg, wp, lp);
 }
 
 }  // namespace k470

@@ -1,10 +1,12 @@
 // The checked entry fields. CEditEx answers its colour requests with black text on the
 // window colour in every state. CEditDword (the RAM load address) and CEditDouble (the
 // clock in MHz) filter typed characters and check the whole text after every change,
-// putting the last accepted text back when the new one is no valid number.
+// putting the last accepted text back when the new one is no valid number, with the caret
+// and the selection where they were before the refused input.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ui/edit_value_rules.h"
 #include "ui/wnd.h"
@@ -23,7 +25,20 @@ class CEditEx : public CEdit {
   HBRUSH m_bkBrush;  // a system brush: never deleted
 };
 
-class CEditDword : public CEditEx {
+// The caret and selection of a checked field, kept from before each input that can change
+// its text, and put back with the last accepted text when the new text is refused (so the
+// next key lands where the user left the caret, not at the start).
+class CEditChecked : public CEditEx {
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void PutBack(const std::string& lastText);
+
+ private:
+  DWORD m_selStart = 0;
+  DWORD m_selEnd = 0;
+};
+
+class CEditDword : public CEditChecked {
  public:
   CEditDword(uint32_t initial, int radix) : m_rules(initial, radix) {}
 
@@ -42,7 +57,7 @@ class CEditDword : public CEditEx {
 
 // Its colour requests are not answered: it keeps the platform's edit colours (grey when
 // disabled), unlike CEditDword.
-class CEditDouble : public CEditEx {
+class CEditDouble : public CEditChecked {
  public:
   CEditDouble() = default;
 

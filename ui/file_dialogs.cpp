@@ -1,4 +1,4 @@
-// FillFileCombo, the history selection change, BrowseMotFile and the open-file dialog.
+// The open-file dialog.
 #include "ui/file_dialogs.h"
 
 #include <commdlg.h>
@@ -11,19 +11,6 @@ namespace {
 constexpr size_t kFileNameBufferBytes = 8192;
 constexpr const char* kDefaultExtension = "ext";
 }  // namespace
-
-void FillFileCombo(const FileHistory& history, const CComboBox& combo) {
-  combo.ResetContent();
-  for (int index = history.GetCount() - 1; index >= 0; --index)
-    combo.AddString(history.GetAt(index).c_str());
-  combo.SetCurSel(0);
-}
-
-void OnFileComboSelChange(FileHistory& history, const CComboBox& combo) {
-  const int sel = combo.GetCurSel();
-  history.MoveToNewest(HistoryIndexOfComboItem(history.GetCount(), sel));
-  FillFileCombo(history, combo);
-}
 
 bool RunOpenFileDialog(const char* filter, const std::string& initialFolder, std::string* path) {
   // The filter's "|" separators become the NULs the dialog expects.
@@ -45,13 +32,6 @@ bool RunOpenFileDialog(const char* filter, const std::string& initialFolder, std
   if (!GetOpenFileNameA(&ofn)) return false;
   *path = std::string(file.data());
   return true;
-}
-
-void BrowseMotFile(FileHistory& history, const CComboBox& combo) {
-  std::string path;
-  if (!RunOpenFileDialog(kMotFileFilter, FolderPart(history.Newest()), &path)) return;
-  history.Add(path);
-  FillFileCombo(history, combo);
 }
 
 }  // namespace k470

@@ -1,9 +1,14 @@
 // CFormFlashWrite: device list, flash write, device settings, the update mark.
 #include "ui/form_flash_write.h"
 
+#include <string>
+#include <vector>
+
+#include "ui/centre_window.h"
 #include "ui/dlg_fset.h"
 #include "ui/dlg_write.h"
 #include "ui/resource.h"
+#include "ui/win32_job_target.h"
 #include "settings/app_settings.h"
 
 namespace k470 {
@@ -18,22 +23,26 @@ constexpr const char* kTextFailed = "error flash write";
 CFormFlashWrite::CFormFlashWrite(CComboBoxCom* com, CWnd* status, OptionSettings* options,
                                  CWnd* parent)
     : CDialogVl(IDD_FORM_FLASH_WRITE, parent),
-      m_history(FileHistory::kMaxEntries),
       m_com(com),
       m_status(status),
       m_options(options),
-      m_updateMark(kFlashWriteTimerId, &m_history) {}
+      m_updateMark(kFlashWriteTimerId, &m_files.History()) {}
 
 void CFormFlashWrite::DoDataExchange() {
   m_updateMark.Attach(this);
   m_settings.SubclassDlgItem(IDC_BUTTON_FSET, this);
   m_deviceCombo.SubclassDlgItem(IDC_COMBO_DEVICE, this);
-  m_fileCombo.SubclassDlgItem(IDC_COMBO_FILE, this);
+  m_files.Attach(this);
 }
 
 int CFormFlashWrite::LoadDeviceTable(const std::string& folder) {
   int count = 0;
-  const int read = ReadDeviceTable(folder, m_devices, &count);
+  std::vector<std::string> badClock;
+  const int read = ReadDeviceTable(folder, m_devices, &count, &badClock);
+  for (const std::string& section : badClock) {
+    MessageBoxOverOwner(GetSafeHwnd(), TableClockMessage(section).c_str(), kMessageBoxTitle,
+                        MB_OK | MB_ICONERROR);
+  }
   if (!read) {
     // The records after a nameless type hold section names: none of them is offered.
     m_deviceCount = 0;
@@ -57,6 +66,7 @@ INT_PTR CFormFlashWrite::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool CFormFlashWrite::OnCommand(int id, int code, HWND) {
+  if (m_files.OnCommand(id, code)) return true;
   switch (id) {
     case IDC_BUTTON_FLASH_WRITE:
       if (code == BN_CLICKED) OnFlashWrite();
@@ -67,13 +77,6 @@ bool CFormFlashWrite::OnCommand(int id, int code, HWND) {
     case IDC_COMBO_DEVICE:
       if (code != CBN_SELCHANGE) return false;
       OnDeviceChanged();
-      return true;
-    case IDC_BUTTON_BROWSE:
-      if (code == BN_CLICKED) BrowseMotFile(m_history, m_fileCombo);
-      return true;
-    case IDC_COMBO_FILE:
-      if (code != CBN_SELCHANGE) return false;
-      OnFileComboSelChange(m_history, m_fileCombo);
       return true;
     default:
       return false;
@@ -87,7 +90,7 @@ void CFormFlashWrite::OnFlashWrite() {
   if (device == nullptr) return;
   m_updateMark.StopTimer();
   if (m_status) m_status->SetWindowText(kTextNowWriting);
-  CDlgWrite dialog(m_com, &m_history, device, nullptr);
+  CDlgWrite dialog(m_com, &m_files.History(), device, nullptr);
   switch (dialog.DoModal()) {
     case kProgressSucceeded:
       if (m_status) m_status->SetWindowText(kTextEnded);

@@ -9,7 +9,7 @@
 #include "flash/device_table.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
-#include "ui/file_dialogs.h"
+#include "ui/file_selector.h"
 #include "ui/update_mark.h"
 
 namespace k470 {
@@ -30,11 +30,10 @@ class CFormFlashWrite : public CDialogVl {
   // Switches the watch of the current file on (timer 2) or off (and the mark off).
   void EnableUpdateCheck(int on);
 
-  // The page's file history (the main window loads, fills and saves it).
-  FileHistory& History() { return m_history; }
-  // The file list (control 1003) and the device list (control 1021; the main window
-  // selects the remembered entry and reads the selection at close).
-  CComboBox& FileCombo() { return m_fileCombo; }
+  // The page's file selector (the main window loads, fills and saves its history, and
+  // hands it dropped files) and the device list (control 1021; the main window selects
+  // the remembered entry and reads the selection at close).
+  CFileSelector& Files() { return m_files; }
   CComboBox& DeviceCombo() { return m_deviceCombo; }
 
   // The device type of the list's selection; null when nothing (or no read record) is
@@ -51,14 +50,13 @@ class CFormFlashWrite : public CDialogVl {
   void OnSettings();
   void OnDeviceChanged();
 
-  FileHistory m_history;
+  CFileSelector m_files;  // before the update mark, which watches its history
   CComboBoxCom* m_com;
   CWnd* m_status;
   OptionSettings* m_options;
   UpdateMark m_updateMark;
   DeviceType m_devices[kDeviceTableSize];
   int m_deviceCount = 0;  // records read; the list's entry i stands for record i
-  CComboBox m_fileCombo;
   CComboBox m_deviceCombo;
   CButton m_settings;
 };

@@ -24,13 +24,12 @@ constexpr int kAddressRadix = 16;  // the start address is typed in hexadecimal
 CFormRamLoad::CFormRamLoad(CComboBoxCom* com, CWnd* status, CWnd* tab, OptionSettings* options,
                            CWnd* parent)
     : CDialogVl(IDD_FORM_RAM_LOAD, parent),
-      m_history(FileHistory::kMaxEntries),
       m_address(0, kAddressRadix),
       m_com(com),
       m_status(status),
       m_tab(tab),
       m_options(options),
-      m_updateMark(kRamLoadTimerId, &m_history) {}
+      m_updateMark(kRamLoadTimerId, &m_files.History()) {}
 
 CFormRamLoad::~CFormRamLoad() {
   // The detector must not use the port any more when it is closed.
@@ -39,7 +38,7 @@ CFormRamLoad::~CFormRamLoad() {
 }
 
 void CFormRamLoad::DoDataExchange() {
-  m_fileCombo.SubclassDlgItem(IDC_COMBO_FILE, this);
+  m_files.Attach(this);
   m_updateMark.Attach(this);
   m_address.SubclassDlgItem(IDC_EDIT_ADDRESS, this);
   m_load.SubclassDlgItem(IDC_BUTTON_LOAD, this);
@@ -73,6 +72,7 @@ INT_PTR CFormRamLoad::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool CFormRamLoad::OnCommand(int id, int code, HWND) {
+  if (m_files.OnCommand(id, code)) return true;
   switch (id) {
     case IDC_BUTTON_CONNECT:
       if (code == BN_CLICKED) OnConnect();
@@ -82,13 +82,6 @@ bool CFormRamLoad::OnCommand(int id, int code, HWND) {
       return true;
     case IDC_BUTTON_GO:
       if (code == BN_CLICKED) OnGo();
-      return true;
-    case IDC_BUTTON_BROWSE:
-      if (code == BN_CLICKED) BrowseMotFile(m_history, m_fileCombo);
-      return true;
-    case IDC_COMBO_FILE:
-      if (code != CBN_SELCHANGE) return false;
-      OnFileComboSelChange(m_history, m_fileCombo);
       return true;
     default:
       return false;
@@ -153,7 +146,7 @@ void CFormRamLoad::OnLoad() {
   m_detector.StopAndWait();
   if (m_status) m_status->SetWindowText(kTextNowLoading);
   m_loading = true;
-  CDlgLoad dialog(&m_port, &m_history, &m_address, nullptr);
+  CDlgLoad dialog(&m_port, &m_files.History(), &m_address, nullptr);
   const INT_PTR result = dialog.DoModal();
   m_loading = false;
   if (m_status) m_status->SetWindowText("");

@@ -4,24 +4,19 @@
 // steps of the options, and marks when the current file changes on disk.
 #pragma once
 
+#include "monitor/monitor_line.h"
 #include "monitor/thread_cchk.h"
 #include "serial/com_port.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
 #include "ui/edit_ex.h"
-#include "ui/file_dialogs.h"
+#include "ui/file_selector.h"
 #include "ui/update_mark.h"
 #include "ui/win32_job_target.h"
 
 namespace k470 {
 
 struct OptionSettings;
-
-// The connection's line: 38400 bit/s, 8 data bits, no parity, one stop bit.
-constexpr uint32_t kMonitorBaud = 38400;
-constexpr int kMonitorByteSize = 8;
-constexpr int kMonitorParityNone = 0;
-constexpr int kMonitorOneStopBit = 0;
 
 constexpr UINT_PTR kRamLoadTimerId = 1;       // the update check's timer
 constexpr DWORD kPauseAfterAutoGoMs = 1000;   // after an automatic go
@@ -35,12 +30,12 @@ class CFormRamLoad : public CDialogVl {
   // Switches the watch of the current file on (timer 1) or off (and the mark off).
   void EnableUpdateCheck(int on);
 
-  // The page's file history (the main window loads, fills and saves it).
-  FileHistory& History() { return m_history; }
+  // The page's file selector (the main window loads, fills and saves its history, and
+  // hands it dropped files).
+  CFileSelector& Files() { return m_files; }
   // The start address field (the main window sets its text and reads its value).
   CEditDword& AddressField() { return m_address; }
-  // The file list (control 1003) and whether the page is connected.
-  CComboBox& FileCombo() { return m_fileCombo; }
+  // Whether the page is connected.
   int IsConnected() const { return m_connected; }
 
  protected:
@@ -59,8 +54,7 @@ class CFormRamLoad : public CDialogVl {
   void EnableLoadGo(bool on);
   void StartApplication();
 
-  FileHistory m_history;
-  CComboBox m_fileCombo;
+  CFileSelector m_files;  // before the update mark, which watches its history
   CEditDword m_address;
   CButton m_load;
   CButton m_go;

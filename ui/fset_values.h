@@ -6,17 +6,17 @@
 #include <cstdint>
 #include <limits>
 
+#include "flash/device_type.h"
+
 namespace k470 {
 
-// The bit rates of the rate list, in the order of its items.
-constexpr int32_t kFsetRates[] = {9600, 19200, 38400, 57600};
-constexpr int kFsetRateCount = 4;
+// The rate list's items are the device types' rates (kDeviceRatesBps), in that order.
 constexpr double kKhzPerMhz = 1000.0;
 
 // The list index of a bit rate; 0 for a rate that is not in the list (and for 0).
 inline int FsetRateIndex(int32_t bps) {
-  for (int i = 0; i < kFsetRateCount; ++i)
-    if (kFsetRates[i] == bps) return i;
+  for (int i = 0; i < kDeviceRateCount; ++i)
+    if (kDeviceRatesBps[i] == bps) return i;
   return 0;
 }
 

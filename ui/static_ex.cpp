@@ -87,6 +87,20 @@ LRESULT CStaticEx::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   return CStatic::WindowProc(msg, wp, lp);
 }
 
+LRESULT CStaticBar::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_ERASEBKGND) return 1;  // WM_PAINT fills the whole bar
+  if (msg != WM_PAINT) return CStaticEx::WindowProc(msg, wp, lp);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(m_hWnd, &ps);
+  RECT client;
+  ::GetClientRect(m_hWnd, &client);
+  HBRUSH brush = CreateSolidBrush(BackColor());
+  FillRect(dc, &client, brush);
+  DeleteObject(brush);
+  EndPaint(m_hWnd, &ps);
+  return 0;
+}
+
 CStaticCursor::~CStaticCursor() {
   if (m_cursor != nullptr) DestroyCursor(m_cursor);
 }

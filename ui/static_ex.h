@@ -36,6 +36,14 @@ class CStaticEx : public CStatic {
   HFONT m_font;
 };
 
+// A bar without text that paints its whole area in its background colour itself, in
+// every state and after every show (the pages' update mark): the platform's static
+// leaves an empty text's area to whatever was drawn beneath it.
+class CStaticBar : public CStaticEx {
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
 class CStaticCursor : public CStaticEx {
  public:
   CStaticCursor() = default;

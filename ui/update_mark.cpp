@@ -1,7 +1,7 @@
 // UpdateMark: the watch of a page's current file, shown as a green bar.
 #include "ui/update_mark.h"
 
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 #include "ui/resource.h"
 
 namespace k470 {
@@ -13,6 +13,9 @@ constexpr COLORREF kMarkOnColor = RGB(0, 255, 0);
 void UpdateMark::Attach(CWnd* page) {
   m_page = page;
   m_bar.SubclassDlgItem(IDC_STATIC_UPDATE_MARK, page);
+  // Off from the start, in the button face colour of the running system (a colour read
+  // before the first window exists may not be the one the windows are drawn with).
+  Set(false);
 }
 
 void UpdateMark::Enable(int on) {
@@ -41,7 +44,11 @@ void UpdateMark::OnTimer() {
 }
 
 void UpdateMark::Set(bool on) {
-  m_bar.SetBackColor(on ? kMarkOnColor : GetSysColor(COLOR_BTNFACE), 1);
+  m_bar.SetBackColor(on ? kMarkOnColor : GetSysColor(COLOR_BTNFACE), 0);
+  // Painted in the order of the window's other paints, not at once: right after a tab
+  // switch the tab control still paints its pane over the page, and a bar painted before
+  // that would be painted over.
+  if (m_bar.m_hWnd != nullptr) InvalidateRect(m_bar.m_hWnd, nullptr, TRUE);
 }
 
 }  // namespace k470

@@ -40,7 +40,7 @@ class UpdateMark {
   UINT_PTR m_timerId;
   FileHistory* m_history;
   CWnd* m_page = nullptr;
-  CStaticEx m_bar;
+  CStaticBar m_bar;
   UpdateWatch m_watch;
 };
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "ui/centre_window.h"
+
 namespace k470 {
 
 void Win32JobTarget::PostStatus(const char* text) {
@@ -40,7 +42,7 @@ void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char*
   const UINT kind = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
   std::string shown = text != nullptr ? text : "";
   if (detail != nullptr) shown += std::string("\n") + detail;
-  MessageBoxA(owner, shown.c_str(), kMessageBoxTitle, MB_OK | kind);
+  MessageBoxOverOwner(owner, shown.c_str(), kMessageBoxTitle, MB_OK | kind);
 }
 
 JobProgress TakePostedProgress(LPARAM lParam) {

@@ -5,10 +5,16 @@
 
 #include "boot/boot_h8_3069.h"
 #include "boot/boot_h8_36077.h"
+// Both drivers' and the monitor's names live side by side in one file.
+#include "monitor/thread_cchk.h"
+#include "monitor/thread_load.h"
 #include "tests/boot/boot_test_util.h"
 
 namespace k470 {
 namespace {
+
+using namespace h8_3069;
+using namespace h8_36077;
 
 using test::Bytes;
 using test::FakeLine;

@@ -13,6 +13,8 @@
 namespace k470 {
 namespace {
 
+using namespace h8_3069;
+
 using test::Bytes;
 using test::FakeLine;
 using test::HexBytes;
@@ -63,6 +65,21 @@ TEST_F(H8_3069Test, NewBitRateFrameCarriesRateAndClockOfTheDevice) {
   EXPECT_EQ(other.SelectDevice(), 1);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
   EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 57600u);
+}
+
+TEST_F(H8_3069Test, AClockTheFrameCannotCarryFailsTheSelectionWithNothingSent) {
+  // 700 MHz would wrap to 44.64 MHz in the two clock bytes; 5 kHz is a count of 0.
+  for (int clockKhz : {700000, 655360, 5, 0, -20000}) {
+    SCOPED_TRACE(clockKhz);
+    FakeLine::Instance().Reset();
+    BootH8_3069 other(&cancel);
+    ASSERT_EQ(other.OpenPort(test::kTestPort, clockKhz, 38400), 1);
+    EXPECT_EQ(other.SelectDevice(), 0);
+    EXPECT_TRUE(FakeLine::Instance().Written().empty());
+    EXPECT_EQ(other.FailureDetail(),
+              "a clock of " + std::to_string(clockKhz) +
+                  " kHz does not fit 0x3F (new bit rate): 10 kHz to 655.35 MHz");
+  }
 }
 
 TEST_F(H8_3069Test, RefusedNewBitRateStillReopensAtThatRateAndSendsNoConfirmation) {

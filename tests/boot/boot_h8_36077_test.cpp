@@ -14,6 +14,8 @@
 namespace k470 {
 namespace {
 
+using namespace h8_36077;
+
 using test::Bytes;
 using test::FakeLine;
 using test::HexBytes;

@@ -5,8 +5,10 @@ status 1, and Ctrl-C between blocks sends no further block and no end command.""
 import json
 import os
 import re
+import shutil
 import signal
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -219,6 +221,10 @@ class FailuresGiveTheirTextAndStatus1(unittest.TestCase):
                      ["--device", "H8/36077", "--bps", "38400"],
                      ["--device", "H8/36077", "--clock", "20"],
                      ["--device", "H8/3069F", "--clock", "fast"],
+                     ["--device", "H8/3069F", "--clock", "700"],
+                     ["--device", "H8/3069F", "--clock", "655.36"],
+                     ["--device", "H8/3069F", "--clock", "0.005"],
+                     ["--device", "H8/3069F", "--clock", "0"],
                      ["--device", "H8/9999"],
                      ["--device", "7"]):
             with self.subTest(args=args):
@@ -239,6 +245,21 @@ class Devices(unittest.TestCase):
         self.assertTrue(rows[1].rstrip().endswith("clock, bit rate"))
         self.assertEqual(rows[2].split()[:6], ["1", "H8/36077", "1", "20.000", "57600", "57344"])
         self.assertTrue(rows[2].rstrip().endswith("-"))
+
+    def test_a_type_whose_clock_cannot_be_sent_is_left_out_and_named(self):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        table = os.path.join(folder, "fw.dat")
+        with open(table, "wb") as f:
+            f.write(b"[Type]\nType0=Big\nType1=Ok\n[Big]\nName=B\nClk=700\n"
+                    b"[Ok]\nName=O\nClk=20\n")
+        proc = subprocess.run(fc.tool_command(["devices", "--table", table]),
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        rows = proc.stdout.decode(fc.ENCODING).splitlines()
+        self.assertEqual([row.split()[1] for row in rows[1:]], ["O"])
+        self.assertIn("デバイス定義 [Big] のクロックが有効範囲外です。",
+                      proc.stderr.decode(fc.ENCODING))
 
     def test_a_missing_table_fails(self):
         proc = subprocess.run(fc.tool_command(["devices", "--table", "/nonexistent/fw.dat"]),

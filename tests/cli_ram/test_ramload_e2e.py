@@ -55,7 +55,9 @@ def run_k470(*args, timeout=RUN_TIMEOUT_S, preexec_fn=None):
                            timeout=timeout, preexec_fn=preexec_fn)
         out.seek(0)
         err.seek(0)
-        return (p.returncode, out.read().decode(encoding(), "replace"),
+        # JSON events are UTF-8 from both builds.
+        out_encoding = "utf-8" if "--json" in args else encoding()
+        return (p.returncode, out.read().decode(out_encoding, "replace"),
                 err.read().decode(encoding(), "replace"))
 
 

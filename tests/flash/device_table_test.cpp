@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "flash/device_table.h"
 #include "flash/program_folder.h"
+#include "settings/profile.h"
 
 namespace k470 {
 namespace {
@@ -22,18 +24,21 @@ class DeviceTableTest : public ::testing::Test {
   }
   DeviceType table[kDeviceTableSize];
   int count = -1;
+  std::vector<std::string> badClock;
 };
 
 TEST_F(DeviceTableTest, MissingFileReadsAsAnEmptyTable) {
-  EXPECT_EQ(ReadDeviceTableFile(::testing::TempDir() + "no_such_fw.dat", table, &count), 1);
+  EXPECT_EQ(
+      ReadDeviceTableFile(::testing::TempDir() + "no_such_fw.dat", table, &count, &badClock), 1);
   EXPECT_EQ(count, 0);
 }
 
 TEST_F(DeviceTableTest, ListedNumbersKeepTheirOrderAcrossGapsAndTypeNumbersStopAt24) {
   const std::string path = WriteTable(
       "[Type]\nType7=C\nType1=A\nType3=B\nType25=D\nType24=A\n"
-      "[A]\nName=First\nId=1\n[B]\nName=Second\n[C]\nName=Third\n[D]\nName=Never\n");
-  ASSERT_EQ(ReadDeviceTableFile(path, table, &count), 1);
+      "[A]\nName=First\nId=1\nClk=20\n[B]\nName=Second\nClk=20\n[C]\nName=Third\nClk=20\n"
+      "[D]\nName=Never\nClk=20\n");
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
   ASSERT_EQ(count, 4);
   EXPECT_EQ(table[0].Name, "First");
   EXPECT_EQ(table[1].Name, "Second");
@@ -50,8 +55,8 @@ TEST_F(DeviceTableTest, ValuesFollowTheTextAndNumberRules) {
       "ClkSelect=1\nBpsSelect=2\n"
       "[B]\nName=B\nClk=20\nId=-1\nRomSize=-1\n"
       "[C]\nName=C\nClk=12.288\n"
-      "[D]\nName=D\nClk=fast\nBps=high\n");
-  ASSERT_EQ(ReadDeviceTableFile(path, table, &count), 1);
+      "[D]\nName=D\nClk=0.01\nBps=high\n");
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
   ASSERT_EQ(count, 4);
   EXPECT_EQ(table[0].Name, "H8/3069");  // comment cut, trailing blank trimmed
   EXPECT_EQ(table[0].Clk, 19660);       // MHz to kHz, truncated
@@ -65,14 +70,46 @@ TEST_F(DeviceTableTest, ValuesFollowTheTextAndNumberRules) {
   EXPECT_EQ(table[1].RomSize, 0);
   EXPECT_EQ(table[1].Bps, 0);      // absent
   EXPECT_EQ(table[2].Clk, 12288);
-  EXPECT_EQ(table[3].Clk, 0);      // no number
-  EXPECT_EQ(table[3].Bps, 0);
+  EXPECT_EQ(table[3].Clk, 10);     // the smallest clock the chip can be sent
+  EXPECT_EQ(table[3].Bps, 0);      // no number
+  EXPECT_TRUE(badClock.empty());
+}
+
+TEST_F(DeviceTableTest, ATypeWhoseClockCannotBeSentIsLeftOutAndNamed) {
+  // 700 MHz does not fit the 16 bits of 10 kHz; 0.005 MHz is a count of 0; no number
+  // and no Clk give 0. 655.35 MHz is the largest clock that fits.
+  const std::string path = WriteTable(
+      "[Type]\nType0=Big\nType1=Ok\nType2=Tiny\nType3=Fast\nType4=None\nType5=Top\n"
+      "[Big]\nName=B\nClk=700\n[Ok]\nName=O\nClk=20\n[Tiny]\nName=T\nClk=0.005\n"
+      "[Fast]\nName=F\nClk=fast\n[None]\nName=N\n[Top]\nName=P\nClk=655.35\n");
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
+  ASSERT_EQ(count, 2);
+  EXPECT_EQ(table[0].Name, "O");
+  EXPECT_EQ(table[1].Name, "P");
+  EXPECT_EQ(table[1].Clk, 655350);
+  EXPECT_EQ(badClock, (std::vector<std::string>{"Big", "Tiny", "Fast", "None"}));
+  EXPECT_EQ(TableClockMessage("Big"), "デバイス定義 [Big] のクロックが有効範囲外です。");
+}
+
+TEST_F(DeviceTableTest, ANameInTheProgramsCodingKeepsTheKeysAfterIt) {
+  // テスト in the coding of the build's texts: in UTF-8 its last byte (0x88) is a lead byte
+  // of code page 932, which must not take the line end and the Id line along.
+  const std::string name = ProgramTextCoding() == TextCoding::kUtf8
+                               ? "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88"
+                               : "\x83\x65\x83\x58\x83\x67";
+  const std::string path = WriteTable("[Type]\nType0=" + name + "\n[" + name + "]\nName=" +
+                                      name + "\nId=1\nClk=20\n");
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(table[0].Name, name);
+  EXPECT_EQ(table[0].Id, kDeviceIdH8_36077);
 }
 
 TEST_F(DeviceTableTest, ASectionWithoutNameStopsTheReadingWithFailure) {
   const std::string path = WriteTable(
-      "[Type]\nType0=A\nType1=B\nType2=C\n[A]\nName=First\n[B]\nId=1\n[C]\nName=Third\n");
-  EXPECT_EQ(ReadDeviceTableFile(path, table, &count), 0);
+      "[Type]\nType0=A\nType1=B\nType2=C\n[A]\nName=First\nClk=20\n[B]\nId=1\n"
+      "[C]\nName=Third\n");
+  EXPECT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 0);
   EXPECT_EQ(count, 3);
   EXPECT_EQ(table[0].Name, "First");
   EXPECT_EQ(table[1].Name, "B");  // still the section name
@@ -80,7 +117,7 @@ TEST_F(DeviceTableTest, ASectionWithoutNameStopsTheReadingWithFailure) {
 }
 
 TEST_F(DeviceTableTest, TheShippedTableListsBothChips) {
-  ASSERT_EQ(ReadDeviceTableFile(K470_SHIPPED_TABLE, table, &count), 1);
+  ASSERT_EQ(ReadDeviceTableFile(K470_SHIPPED_TABLE, table, &count, &badClock), 1);
   ASSERT_EQ(count, 2);
   EXPECT_EQ(table[0].Name, "H8/3069F");
   EXPECT_EQ(table[0].Id, kDeviceIdH8_3069);
@@ -101,11 +138,11 @@ TEST_F(DeviceTableTest, TheShippedTableListsBothChips) {
 TEST_F(DeviceTableTest, TheTableIsFoundInBinBelowTheFolder) {
   const std::string folder = ::testing::TempDir() + "k470_folder" + PathSeparator();
   std::remove(BinFilePath(folder, kDeviceTableFileName).c_str());
-  EXPECT_EQ(ReadDeviceTable(folder, table, &count), 1);
+  EXPECT_EQ(ReadDeviceTable(folder, table, &count, &badClock), 1);
   EXPECT_EQ(count, 0);
   std::filesystem::create_directories(folder + "bin");
-  std::ofstream(BinFilePath(folder, kDeviceTableFileName)) << "[Type]\nType0=X\n[X]\nName=Y\n";
-  EXPECT_EQ(ReadDeviceTable(folder, table, &count), 1);
+  std::ofstream(BinFilePath(folder, kDeviceTableFileName)) << "[Type]\nType0=X\n[X]\nName=Y\nClk=20\n";
+  EXPECT_EQ(ReadDeviceTable(folder, table, &count, &badClock), 1);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(table[0].Name, "Y");
 }

@@ -140,6 +140,11 @@ int main() {
       return kExitUnreachable;
     return kExitOk;
   }
+  if (command == L"button-face") {
+    const COLORREF c = GetSysColor(COLOR_BTNFACE);
+    std::printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
+    return kExitOk;
+  }
   if (command == L"dump-fonts") {
     EnumChildWindows(hwnd, PrintFont, 0);
     return kExitOk;

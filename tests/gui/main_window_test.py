@@ -29,6 +29,7 @@ EXIT_WAIT_S = 20
 ID_OK, ID_CANCEL = 1, 2
 TAB, COM, STATUS = 1000, 1001, 1002
 FILE_COMBO, ADDRESS, FLASH_WRITE_BUTTON, DEVICE_COMBO = 1003, 1009, 1010, 1021
+UPDATE_MARK = 1005
 MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 32775, 65535
 OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
@@ -202,11 +203,19 @@ def case_mode_one(s):
             break
         time.sleep(0.1)
     expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
+    # The update mark, off, paints its own button-face background on a page first shown
+    # by a tab switch, and again on the page shown before.
+    face = s.helper("button-face", TITLE).strip()
+    time.sleep(0.5)
+    expect_equal(d.ok("pixel", TITLE, UPDATE_MARK)[0], face, "flash write mark after a switch")
     s.helper("click-tab", TITLE, 1)
     for _ in range(50):
         if d.ok("is-visible", TITLE, ADDRESS)[0] == "1":
             break
         time.sleep(0.1)
+    time.sleep(0.5)
+    s.shot("main_ram_load_after_tab_switch")
+    expect_equal(d.ok("pixel", TITLE, UPDATE_MARK)[0], face, "RAM load mark after a switch")
     left, top = s.window_pos()
     cpu_sel = int(d.ok("combo-sel", TITLE, DEVICE_COMBO)[0])
     d.ok("menu", TITLE, MENU_EXIT)
@@ -235,13 +244,27 @@ def case_enter_escape(s):
     expect_equal(s.read_ini(), settings_text(left, top, cpu_sel), "INI file")
 
 
+def expect_centred_over(d, title, owner):
+    """The dialog's centre is its owner's (a dialog taller than the screen's room above
+    may be held at the top of the work area)."""
+    inner = [int(v) for v in d.ok("rect", title)[0].split()]
+    outer = [int(v) for v in d.ok("rect", owner)[0].split()]
+    dx = (inner[0] + inner[2]) - (outer[0] + outer[2])
+    dy = (inner[1] + inner[3]) - (outer[1] + outer[3])
+    if abs(dx) > 2 or (abs(dy) > 2 and inner[1] != 0):
+        raise AssertionError("%s not centred over %s: %r in %r" % (title, owner, inner, outer))
+
+
 def case_options(s):
     """Options: Cancel stores nothing, OK stores all seven values at once."""
     with open(s.ini, "wb"):
         pass
     d = s.start()
+    s.helper("move", TITLE, 300, 300)
+    time.sleep(0.3)
     d.ok("menu", TITLE, MENU_OPTION)
     d.wait_window(OPTION_TITLE)
+    expect_centred_over(d, OPTION_TITLE, TITLE)
     s.shot("options")
     expect_equal(d.enabled(OPTION_TITLE, OPT_APP_NAME), False, "name field with RunApp off")
     for box in (OPT_FWRITE_UPDATE, OPT_AUTO_GO, OPT_RUN_APP):
@@ -286,6 +309,7 @@ def case_about(s):
     d = s.start()
     d.ok("menu", TITLE, MENU_ABOUT)
     d.wait_window(ABOUT_TITLE)
+    expect_centred_over(d, ABOUT_TITLE, TITLE)
     s.shot("about")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_VERSION), "K470Loader Version 2.00", "version line")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_WEB), "https://www.example.com/k470loader/", "web")
@@ -350,6 +374,14 @@ def case_address_field(s):
     # Typed characters: hexadecimal digits pass, anything else is dropped.
     d.ok("type", TITLE, ADDRESS, "2G 1x0f")
     expect_equal(d.text(TITLE, ADDRESS), "210f", "typed")
+    # A refused key leaves the caret where it was: the next key does not land in front.
+    d.ok("set-text", TITLE, ADDRESS, "")
+    d.ok("type", TITLE, ADDRESS, "1fffff123")
+    expect_equal(d.text(TITLE, ADDRESS), "1fffff12", "ninth digit refused")
+    d.ok("type", TITLE, ADDRESS, "0")
+    expect_equal(d.text(TITLE, ADDRESS), "1fffff12", "a further digit refused too")
+    d.ok("set-text", TITLE, ADDRESS, "")
+    d.ok("type", TITLE, ADDRESS, "210f")
     d.ok("close", TITLE)
     s.wait_exit()
     if b"address=210F\r\n" not in s.read_ini():

@@ -148,19 +148,21 @@ class Session:
 def watch_dialog(d, title, seconds, box=None, shot=None):
     """Waits for a progress dialog and follows its status line (1002) until it has gone,
     pressing OK on the message boxes of that title on the way; `shot` (session, name,
-    seconds) takes a screenshot that long after the start (it holds the display for a
+    seconds), or a list of them, takes a screenshot that long after the start (it holds the display for a
     moment, so a text shown meanwhile may be missed). Returns (texts, box texts)."""
-    if shot:
-        timer = threading.Timer(shot[2], shot[0].shot, [shot[1]])
+    shots = shot if isinstance(shot, list) else [shot] if shot else []
+    timers = [threading.Timer(t[2], t[0].shot, [t[1]]) for t in shots]
+    for timer in timers:
         timer.start()
     args = ["watch-text", title, 1002, int(seconds * 1000)] + ([box] if box else [])
     try:
         lines = d.ok(*args, timeout=seconds + 15)
     finally:
-        if shot:
+        for timer in timers:
             timer.join()
     texts = [line for line in lines if not line.startswith("box: ")]
-    boxes = [line[5:] for line in lines if line.startswith("box: ")]
+    # A box's text of several lines comes with its line breaks as \n.
+    boxes = [line[5:].replace("\\n", "\n") for line in lines if line.startswith("box: ")]
     return texts, boxes
 
 

@@ -26,6 +26,15 @@ def sections(image_path, cpu_sel, options=()):
             ("Option", list(options))]
 
 
+def expect_centred_over(d, title, owner):
+    """A dialog or message box opens centred over the window it belongs to."""
+    inner = [int(v) for v in d.ok("rect", title)[0].split()]
+    outer = [int(v) for v in d.ok("rect", owner)[0].split()]
+    dx = (inner[0] + inner[2]) - (outer[0] + outer[2])
+    dy = (inner[1] + inner[3]) - (outer[1] + outer[3])
+    assert abs(dx) <= 2 and (abs(dy) <= 2 or inner[1] == 0), (title, inner, owner, outer)
+
+
 def write_once(args, sim_args, image, cpu_sel, extra_bin=None, options=(), before=None,
                shot=None):
     """One session: Flash Write pressed once; returns (texts, box, status line, sim result)."""
@@ -78,7 +87,16 @@ def case_h8_36077(args):
 
 def case_silent_chip(args):
     texts, box, status, result = write_once(args, ["h8-3069", "--silent"], IMAGE_3069, 0)
-    assert box == "ブート合わせこみ失敗", box
+    assert box == "ブート合わせこみ失敗\nno 00 came back at 57600, 38400, 19200 or 9600 bit/s", box
+    assert status == "error flash write", status
+
+
+def case_refused_block_names_its_cause(args):
+    # The chip refuses the second block: the box's text, then the driver's account of it.
+    texts, box, status, result = write_once(args, ["h8-3069", "--error-block", "1"],
+                                            IMAGE_3069, 0)
+    assert box == ("書き込みエラー\n0x50 (128-byte programming) at 00000080 answered D0 53: "
+                   "programming error"), box
     assert status == "error flash write", status
 
 
@@ -91,6 +109,7 @@ def case_cancel_during_blocks(args):
         s.start_sim("h8-3069", "--program-ms", "40")
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
+        expect_centred_over(d, DIALOG, MAIN)
         h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
                      "the first block")
         # A screenshot holds the display for a moment: taken here, where no text is
@@ -260,6 +279,22 @@ def case_settings_per_type(args):
         assert d.enabled(clock_only, CLOCK)
         assert not d.enabled(clock_only, RATE)
         assert d.ok("combo-sel", clock_only, RATE) == ["-1"], "no rate shown"
+        # A refused key leaves the caret where it was: the next digit goes to the end.
+        d.ok("set-text", clock_only, CLOCK, "")
+        d.ok("type", clock_only, CLOCK, "14.7.")
+        assert d.text(clock_only, CLOCK) == "14.7", d.text(clock_only, CLOCK)
+        d.ok("type", clock_only, CLOCK, "456")
+        assert d.text(clock_only, CLOCK) == "14.7456", d.text(clock_only, CLOCK)
+        # A clock the chip cannot be sent: OK says why and the dialog stays open.
+        for refused in ("700", "0.005"):
+            d.ok("set-text", clock_only, CLOCK, refused)
+            d.ok("click", clock_only, 1)
+            d.ok("box-text", "K470Loader", 5000)
+            expect_centred_over(d, "K470Loader", clock_only)
+            box = d.dismiss_box("K470Loader")
+            assert box == "クロックが有効範囲外です。(0.01 - 655.35 MHz)", box
+            d.ok("sleep", 200)
+            assert d.text(clock_only, CLOCK) == refused, "still open"
         d.ok("set-text", clock_only, CLOCK, "14.7456")
         close_settings(d, clock_only, 1)
         open_settings(d, clock_only)
@@ -270,6 +305,6 @@ def case_settings_per_type(args):
         s.cleanup()
 
 if __name__ == "__main__":
-    h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_cancel_during_blocks,
-           case_settings_dialog, case_settings_per_type, case_update_mark,
+    h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_refused_block_names_its_cause,
+           case_cancel_during_blocks, case_settings_dialog, case_settings_per_type, case_update_mark,
            case_no_device_selected])

@@ -49,7 +49,9 @@ def case_connect_load_go(args):
 
         d.ok("click", MAIN, LOAD)
         d.wait_text(MAIN, STATUS, "Now Loading", 10000)
-        texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX, (s, "ram_load_dialog", 1.0))
+        # The bar and its line early in the load and late in it.
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX, [(s, "ram_load_dialog_early", 0.5),
+                                                             (s, "ram_load_dialog_late", 1.4)])
         assert boxes == [], boxes
         # One range per chunk, from the first address of the image on.
         ranges = [t for t in texts if re.fullmatch(r"[0-9A-F]{8} - [0-9A-F]{8}", t)]

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,13 @@ TEST_F(MotReader, NoDataInsideTheWindow) {
 TEST_F(MotReader, MissingFileCannotBeOpened) {
   m_path = ::testing::TempDir() + "k470_no_such_file.mot";
   EXPECT_EQ(Read(), MOT_OPEN_FAILED);
+}
+
+TEST_F(MotReader, AFolderIsAFileThatCannotBeOpened) {
+  m_path = ::testing::TempDir() + "k470_folder.mot";
+  std::filesystem::create_directories(m_path);
+  EXPECT_EQ(Read(), MOT_OPEN_FAILED);
+  std::filesystem::remove(m_path);
 }
 
 struct BadFile {

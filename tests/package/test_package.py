@@ -149,8 +149,8 @@ class Completion(unittest.TestCase):
     def test_device_names_come_from_the_table_given_on_the_line(self):
         self.assertEqual(complete("flash", "--device", "H8/3"), ["H8/3069F", "H8/36077"])
         with tempfile.NamedTemporaryFile("w", suffix=".dat", delete=False) as table:
-            table.write("[Type]\nType0=A\nType1=B\n[A]\nName=My Board 2\nId=0\n"
-                        "[B]\nName=Other\nId=1\n")
+            table.write("[Type]\nType0=A\nType1=B\n[A]\nName=My Board 2\nId=0\nClk=20\n"
+                        "[B]\nName=Other\nId=1\nClk=20\n")
         self.addCleanup(os.remove, table.name)
         self.assertEqual(complete("flash", "--table", table.name, "--device", ""),
                          ["My\\ Board\\ 2", "Other"])

@@ -1,6 +1,6 @@
 // FileHistory: order of use, the ten-entry limit, the exact comparison, the combo box index
 // rule and the folder of a path.
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 
 #include <gtest/gtest.h>
 

@@ -18,6 +18,8 @@
 namespace k470 {
 namespace {
 
+constexpr TextCoding kSjis = TextCoding::kCp932;
+
 struct CorpusFile {
   const char* name;
   std::string bytes;
@@ -183,12 +185,13 @@ TEST_F(ProfileAgainstSystem, ReaderAnswersLikeTheSystem) {
           char portable[300] = {};
           int systemCount = static_cast<int>(
               GetPrivateProfileStringA(s, k, "", system, static_cast<DWORD>(size), path.c_str()));
-          int portableCount = PortableProfileGetString(s, k, "", portable, size, path.c_str());
+          int portableCount =
+              PortableProfileGetString(kSjis, s, k, "", portable, size, path.c_str());
           ++compared;
           ExpectSameAnswer(portableCount, portable, systemCount, system, size);
         }
         for (int def : {-7, 12345}) {
-          EXPECT_EQ(PortableProfileGetInt(s, k, def, path.c_str()),
+          EXPECT_EQ(PortableProfileGetInt(kSjis, s, k, def, path.c_str()),
                     static_cast<int>(GetPrivateProfileIntA(s, k, def, path.c_str())))
               << "default " << def;
         }
@@ -197,7 +200,8 @@ TEST_F(ProfileAgainstSystem, ReaderAnswersLikeTheSystem) {
         int systemCount = static_cast<int>(
             GetPrivateProfileStringA(s, k, "dflt  ", system, sizeof system, path.c_str()));
         int portableCount =
-            PortableProfileGetString(s, k, "dflt  ", portable, sizeof portable, path.c_str());
+            PortableProfileGetString(kSjis, s, k, "dflt  ", portable, sizeof portable,
+                                     path.c_str());
         ExpectSameAnswer(portableCount, portable, systemCount, system, sizeof portable);
       }
     }
@@ -209,10 +213,10 @@ TEST_F(ProfileAgainstSystem, ReaderAnswersLikeTheSystem) {
   char system[16] = {};
   char portable[16] = {};
   std::string none = Path() + ".none.ini";
-  EXPECT_EQ(PortableProfileGetString("S", "k", "\"d\"", portable, 16, none.c_str()),
+  EXPECT_EQ(PortableProfileGetString(kSjis, "S", "k", "\"d\"", portable, 16, none.c_str()),
             static_cast<int>(GetPrivateProfileStringA("S", "k", "\"d\"", system, 16, none.c_str())));
   EXPECT_STREQ(portable, system);
-  EXPECT_EQ(PortableProfileGetInt("S", "k", 9, none.c_str()),
+  EXPECT_EQ(PortableProfileGetInt(kSjis, "S", "k", 9, none.c_str()),
             static_cast<int>(GetPrivateProfileIntA("S", "k", 9, none.c_str())));
 }
 
@@ -259,7 +263,8 @@ TEST_F(ProfileAgainstSystem, WriterEditsReadLikeTheSystemWriters) {
   for (const Edit& e : edits) {
     SCOPED_TRACE(std::string(e.section) + "/" + Show(e.key));
     EXPECT_TRUE(WritePrivateProfileStringA(e.section, e.key, e.value, systemPath.c_str()));
-    EXPECT_TRUE(PortableProfileWriteString(e.section, e.key, e.value, portablePath.c_str()));
+    EXPECT_TRUE(
+        PortableProfileWriteString(kSjis, e.section, e.key, e.value, portablePath.c_str()));
     EXPECT_EQ(ReadAll(portablePath, sections, keys), ReadAll(systemPath, sections, keys));
   }
   std::remove(systemPath.c_str());

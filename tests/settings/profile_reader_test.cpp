@@ -14,6 +14,8 @@
 namespace k470 {
 namespace {
 
+constexpr TextCoding kSjis = TextCoding::kCp932;
+
 // What a read gives: the count it returns and the text in the buffer.
 struct Answer {
   int count;
@@ -39,7 +41,7 @@ Answer Read(const std::string& file, const char* section, const char* key, int s
             const char* def = "") {
   char buffer[300];
   std::memset(buffer, 0, sizeof buffer);
-  int n = ProfileTextGetString(file, section, key, def, buffer, size);
+  int n = ProfileTextGetString(kSjis, file, section, key, def, buffer, size);
   return Answer{n, buffer};
 }
 
@@ -124,7 +126,7 @@ TEST(ProfileReader, QuotesAndBufferSizes) {
   EXPECT_EQ(Read(file, "S", "long", 11), (Answer{10, "0123456789"}));
 
   char untouched[4] = {'Z', 'Z', 'Z', '\0'};
-  EXPECT_EQ(ProfileTextGetString(file, "S", "q1", "", untouched, 0), 0);
+  EXPECT_EQ(ProfileTextGetString(kSjis, file, "S", "q1", "", untouched, 0), 0);
   EXPECT_STREQ(untouched, "ZZZ");
 }
 
@@ -169,39 +171,42 @@ TEST(ProfileReader, IntegersAsTheSystemReadsThem) {
                {"p1", 10},   {"p2", 15},  {"p3", 5},           {"p4", 0},
                {"p5", -16},  {"p6", 1},   {"p7", -1},          {"p8", 0},
                {"p9", 0}};
-  for (const auto& c : cases) EXPECT_EQ(ProfileTextGetInt(file, "S", c.key, -7), c.value) << c.key;
-  EXPECT_EQ(ProfileTextGetInt(file, "none", "i1", -7), -7);
+  for (const auto& c : cases)
+    EXPECT_EQ(ProfileTextGetInt(kSjis, file, "S", c.key, -7), c.value) << c.key;
+  EXPECT_EQ(ProfileTextGetInt(kSjis, file, "none", "i1", -7), -7);
 }
 
 TEST(ProfileReader, WriterReplacesAddsAndAppends) {
   std::string file = "; head\r\n[A]\r\n  Key = old ; c\r\nother=1\r\n\r\n[B]\nx=1";
-  file = ProfileTextWriteString(file, "a", "KEY", "new");
+  file = ProfileTextWriteString(kSjis, file, "a", "KEY", "new");
   EXPECT_EQ(file, "; head\r\n[A]\r\nKey=new\r\nother=1\r\n\r\n[B]\nx=1");
-  file = ProfileTextWriteString(file, "A", "added", "2");
+  file = ProfileTextWriteString(kSjis, file, "A", "added", "2");
   EXPECT_EQ(file, "; head\r\n[A]\r\nKey=new\r\nother=1\r\nadded=2\r\n\r\n[B]\nx=1");
-  file = ProfileTextWriteString(file, "B", "y", "2");
+  file = ProfileTextWriteString(kSjis, file, "B", "y", "2");
   EXPECT_EQ(file, "; head\r\n[A]\r\nKey=new\r\nother=1\r\nadded=2\r\n\r\n[B]\nx=1\r\ny=2\r\n");
-  file = ProfileTextWriteString(file, " C ", " k ", "v v");
+  file = ProfileTextWriteString(kSjis, file, " C ", " k ", "v v");
   EXPECT_EQ(file,
             "; head\r\n[A]\r\nKey=new\r\nother=1\r\nadded=2\r\n\r\n[B]\nx=1\r\ny=2\r\n[C]\r\nk=v v\r\n");
-  EXPECT_EQ(ProfileTextGetString(file, "c", "K", "", nullptr, 0), 0);
+  EXPECT_EQ(ProfileTextGetString(kSjis, file, "c", "K", "", nullptr, 0), 0);
   EXPECT_EQ(Read(file, "c", "K"), (Answer{3, "v v"}));
-  EXPECT_EQ(ProfileTextWriteString("", "S", "k", ""), "[S]\r\nk=\r\n");
-  EXPECT_EQ(ProfileTextWriteString("x=1", "", "y", "2"), "x=1\r\ny=2\r\n");
+  EXPECT_EQ(ProfileTextWriteString(kSjis, "", "S", "k", ""), "[S]\r\nk=\r\n");
+  EXPECT_EQ(ProfileTextWriteString(kSjis, "x=1", "", "y", "2"), "x=1\r\ny=2\r\n");
 }
 
 using ProfileFile = IniFileTest;
 
 TEST_F(ProfileFile, WriterCreatesTheFileAndReaderReadsIt) {
-  EXPECT_EQ(PortableProfileGetInt("S", "k", -1, Path().c_str()), -1);
+  EXPECT_EQ(PortableProfileGetInt(kSjis, "S", "k", -1, Path().c_str()), -1);
   char buffer[8] = "old";
-  EXPECT_EQ(PortableProfileGetString("S", "k", "", buffer, sizeof buffer, Path().c_str()), 0);
+  EXPECT_EQ(
+      PortableProfileGetString(kSjis, "S", "k", "", buffer, sizeof buffer, Path().c_str()), 0);
   EXPECT_STREQ(buffer, "");
-  ASSERT_TRUE(PortableProfileWriteString("S", "k", "-12", Path().c_str()));
-  ASSERT_TRUE(PortableProfileWriteString("S", "k", "34", Path().c_str()));
+  ASSERT_TRUE(PortableProfileWriteString(kSjis, "S", "k", "-12", Path().c_str()));
+  ASSERT_TRUE(PortableProfileWriteString(kSjis, "S", "k", "34", Path().c_str()));
   EXPECT_EQ(Get(), "[S]\r\nk=34\r\n");
-  EXPECT_EQ(PortableProfileGetInt("s", "K", -1, Path().c_str()), 34);
-  EXPECT_FALSE(PortableProfileWriteString("S", "k", "1", (Path() + ".no/dir.ini").c_str()));
+  EXPECT_EQ(PortableProfileGetInt(kSjis, "s", "K", -1, Path().c_str()), 34);
+  EXPECT_FALSE(
+      PortableProfileWriteString(kSjis, "S", "k", "1", (Path() + ".no/dir.ini").c_str()));
 }
 
 }  // namespace

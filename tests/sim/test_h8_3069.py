@@ -53,6 +53,13 @@ class H83069Test(unittest.TestCase):
         self.assertEqual(r.memory[:128], bytes(range(128)))
         self.assertEqual(r.memory[128:], b"\xff" * (FLASH_SIZE - 128))
 
+    def test_new_bit_rate_frame_longer_than_its_ratios_is_taken(self):
+        r = transcript.run("h8_3069_rate_frame_size")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.report["errors"], [{"command": 0x3F, "code": 0x2B}])
+        self.assertEqual(r.report["new_rate"], 19200)
+        self.assertTrue(r.report["programming_state"])
+
     def test_bit_rate_and_answer_faults(self):
         r = transcript.run("h8_3069_only_rate")
         self.assertEqual(r.report["locked_rate"], 38400)

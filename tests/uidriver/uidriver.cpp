@@ -432,6 +432,21 @@ int ListWindows(const std::vector<std::wstring>& a) {
   return kExitOk;
 }
 
+// A text of several lines (a message box's text and its detail) on one line of output:
+// each line break as the two characters \n.
+std::wstring OneLine(const std::wstring& text) {
+  std::wstring out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r') continue;
+    if (text[i] == L'\n') {
+      out += L"\\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 // A message box: a dialog of class #32770 with the given title and a text static.
 struct FindBox {
   std::wstring title;
@@ -466,7 +481,7 @@ int DismissBox(const std::vector<std::wstring>& a, bool press) {
     if (box) {
       std::wstring text;
       ReadText(GetDlgItem(box, kMessageBoxTextId), &text);
-      Print(text);
+      Print(OneLine(text));
       if (press) {
         HWND ok = GetDlgItem(box, IDOK);
         int id = ok ? IDOK : IDCANCEL;
@@ -517,7 +532,7 @@ int WatchText(const std::vector<std::wstring>& a) {
       if (box) {
         std::wstring boxText;
         ReadText(GetDlgItem(box, kMessageBoxTextId), &boxText);
-        Print(L"box: " + boxText);
+        Print(L"box: " + OneLine(boxText));
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
         // Wait for that box to go, so that it is reported once.

@@ -233,7 +233,9 @@ std::vector<uint8_t> H8_3069Target::Answer(double& replyAt) {
       return Response(kRspProgramSize, {0, static_cast<uint8_t>(kBlockSize)});
     case kCmdNewBitRate: {
       if (m_programState || !m_deviceSelected || !m_clockSelected) return Error(cmd, kErrCommand);
-      if (size < 5 || size != size_t{5} + data[4]) return Error(cmd, kErrSize);
+      // Rate, frequency, the number of ratios and the ratios; hosts in the field send
+      // more bytes after them, which the chip ignores.
+      if (size < 5 || size < size_t{5} + data[4]) return Error(cmd, kErrSize);
       uint32_t rate = ((uint32_t{data[0]} << 8) | data[1]) * 100;
       uint32_t frequency = (uint32_t{data[2]} << 8) | data[3];
       if (frequency < kMinFrequency || frequency > kMaxFrequency) {

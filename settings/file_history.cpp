@@ -1,5 +1,5 @@
 // FileHistory and its helpers.
-#include "ui/file_history.h"
+#include "settings/file_history.h"
 
 #include "settings/mbcs.h"
 

@@ -1,0 +1,15 @@
+// Opening an image file for reading: only a regular file opens. A directory, a FIFO, a
+// device or anything else is a file that cannot be opened, and the opening never waits
+// (a FIFO without a writer would block the reader, and with it the job that waits for it).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace k470 {
+
+// The file opened for binary reading, or null when it cannot be opened or is not a
+// regular file. The caller closes it with std::fclose.
+FILE* OpenRegularFile(const std::string& path);
+
+}  // namespace k470
