@@ -14,15 +14,15 @@ BootBase::~BootBase() {
   delete m_port;
 }
 
-int BootBase::OpenPort(int portNumber, int clockKhz, int bps) {
-  m_portNumber = portNumber;
+int BootBase::OpenPort(const std::string& port, int clockKhz, int bps) {
+  m_portChoice = port;
   m_clockKhz = clockKhz;
   m_bps = bps;
   return Reopen(kBootOpenBps);
 }
 
 int BootBase::Reopen(uint32_t bps) {
-  return m_port->Reopen(m_portNumber, bps, kBootByteSize, kBootParityNone, kBootStopBitsOne);
+  return m_port->Reopen(m_portChoice, bps, kBootByteSize, kBootParityNone, kBootStopBitsOne);
 }
 
 int BootBase::WaitAnyByte(uint32_t waitMs, bool watchCancel) {

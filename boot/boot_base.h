@@ -41,9 +41,9 @@ class BootBase {
   BootBase(const BootBase&) = delete;
   BootBase& operator=(const BootBase&) = delete;
 
-  // Stores the parameters (clock in kHz, bit rate in bit/s) and opens the port at
-  // 9600 bit/s. Returns 1/0.
-  virtual int OpenPort(int portNumber, int clockKhz, int bps);
+  // Stores the parameters (the port as the user chose it, clock in kHz, bit rate in
+  // bit/s) and opens the port at 9600 bit/s. Returns 1/0; PortOpenError() tells why.
+  virtual int OpenPort(const std::string& port, int clockKhz, int bps);
 
   // The chip-specific steps, in the order the job calls them: MatchBitRate,
   // TransferWriteProgram, SelectDevice, PrepareWrite, WriteBlock..., EndWrite.
@@ -63,8 +63,10 @@ class BootBase {
   // True once the port's device has gone (an unplugged adapter): a step that failed then
   // failed for that reason, and nothing more is sent.
   bool PortLost() const { return m_port->Lost(); }
-  // The port's name for messages ("COM3").
+  // The port's name for messages ("COM3", "/dev/ttyUSB0").
   std::string PortName() const { return m_port->Name(); }
+  // Why the port could not be opened, in the system's words.
+  std::string PortOpenError() const { return m_port->OpenError(); }
 
   // What went wrong in the step that failed last, for the line below the job's message:
   // the command, what came back and why it failed ("0x3F (new bit rate) answered BF 25:
@@ -92,7 +94,7 @@ class BootBase {
  protected:
 
   CComPort* m_port;
-  int m_portNumber = 0;
+  std::string m_portChoice;
   int m_clockKhz = 0;
   int m_bps = 0;
   const std::atomic<int>* m_cancel;

@@ -1,30 +1,24 @@
-// Resolving and opening a port argument.
+// Opening a port argument as the user typed it.
 #include "cli/cli_port.h"
 
 #include <cstdio>
 
 #include "cli/console.h"
+#include "jobs/job_target.h"
 #include "monitor/monitor_line.h"
 #include "serial/com_port.h"
-#include "serial/port_names.h"
 #include "serial/port_texts.h"
 
 namespace k470::cli {
 
-
-bool OpenPortArgument(const std::string& argument, CComPort* port) {
-  const int number = ResolvePortArgument(argument);
-  if (number == 0) {
-    std::fprintf(stderr, "k470: no such port: %s\n", argument.c_str());
-    return false;
+bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
+  if (port->Reopen(argument, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
+                   kMonitorOneStopBit)) {
+    return true;
   }
-  if (!port->Reopen(number, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
-                    kMonitorOneStopBit)) {
-    std::fprintf(stderr, "k470: cannot open port COM%d\n  device: %s\n", number,
-                 PortDevicePath(number).c_str());
-    return false;
-  }
-  return true;
+  const std::string text = "cannot open port " + argument;
+  target->ShowMessage(text.c_str(), MessageIcon::Error, port->OpenError().c_str());
+  return false;
 }
 
 void NoteGoFailed(const CComPort& port) {

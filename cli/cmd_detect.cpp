@@ -44,7 +44,7 @@ int CmdDetect(int argc, char** argv) {
 
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  if (!OpenPortArgument(args.Value("--port"), &port)) {
+  if (!OpenPortArgument(args.Value("--port"), &port, &target)) {
     target.Finish(kExitFailed, 0);
     return kExitFailed;
   }

@@ -15,7 +15,6 @@
 #include "flash/thread_write.h"
 #include "jobs/job_target.h"
 #include "jobs/ticks.h"
-#include "serial/port_names.h"
 
 namespace k470::cli {
 namespace {
@@ -120,11 +119,8 @@ int CmdFlash(int argc, char** argv) {
     device.Bps = static_cast<int32_t>(rate);
   }
 
-  const int port = ResolvePortArgument(args.Value("--port"));
-  if (port == 0) {
-    std::fprintf(stderr, "k470: no such port: %s\n", args.Value("--port").c_str());
-    return kExitFailed;
-  }
+  // The port as typed: the job opens it and names it so in its message.
+  const std::string port = args.Value("--port");
   const std::string program = args.Has("--program")
                                   ? args.Value("--program")
                                   : BinFilePath(folder, kWriteProgramFileName);

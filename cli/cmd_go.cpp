@@ -30,7 +30,7 @@ int CmdGo(int argc, char** argv) {
   }
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  if (!OpenPortArgument(args.Value("--port"), &port)) {
+  if (!OpenPortArgument(args.Value("--port"), &port, &target)) {
     target.Finish(kExitFailed, 0);
     return kExitFailed;
   }

@@ -54,7 +54,7 @@ int CmdRamload(int argc, char** argv) {
 
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  if (!OpenPortArgument(args.Value("--port"), &port)) {
+  if (!OpenPortArgument(args.Value("--port"), &port, &target)) {
     target.Finish(kExitFailed, 0);
     return kExitFailed;
   }

@@ -10,6 +10,7 @@
 #include "boot/boot_h8_36077.h"
 #include "flash/program_folder.h"
 #include "jobs/mot_file2bin.h"
+#include "serial/port_names.h"
 #include "serial/port_texts.h"
 
 namespace k470 {
@@ -20,9 +21,10 @@ constexpr uint32_t kBlockMask = ~static_cast<uint32_t>(kBlockBytes - 1);
 
 CThreadWrite::~CThreadWrite() { StopAndWait(); }
 
-int CThreadWrite::Start(int portNumber, const std::string& fileName, const DeviceType& device,
-                        JobTarget* target, const std::string& programPath) {
-  m_portNumber = portNumber;
+int CThreadWrite::Start(const std::string& port, const std::string& fileName,
+                        const DeviceType& device, JobTarget* target,
+                        const std::string& programPath) {
+  m_port = port;
   m_fileName = fileName;
   m_target = target;
   m_deviceId = device.Id;
@@ -85,10 +87,11 @@ CThreadWrite::Failure CThreadWrite::Write() {
   };
 
   if (cancelled()) return none;
-  if (failed(driver->OpenPort(m_portNumber, m_clk, m_bps))) {
-    char text[64];
-    std::snprintf(text, sizeof text, kTextPortFormat, m_portNumber);
-    return {text, std::string()};
+  if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
+    // Named as the user chose the port, with the system's reason below.
+    char text[kPortMessageBytes];
+    std::snprintf(text, sizeof text, kTextPortFormat, PortNameOf(m_port).c_str());
+    return {text, driver->PortOpenError()};
   }
   if (cancelled()) return none;
 

@@ -25,7 +25,7 @@ constexpr const char* kTextWritingFormat = "writing %08lX";
 
 // Message texts.
 constexpr const char* kTextBadDevice = "デバイスの種類が不正です。";
-constexpr const char* kTextPortFormat = "COM%dがオープンできません。";
+constexpr const char* kTextPortFormat = "%sがオープンできません。";  // the port's name
 constexpr const char* kTextBadFormat = "ファイルのフォーマットが不正です。";
 constexpr const char* kTextOutOfRange = "データのアドレスが有効範囲外です。";
 constexpr const char* kTextMatchFailed = "ブート合わせこみ失敗";
@@ -41,9 +41,10 @@ class CThreadWrite : public CThreadVl {
   CThreadWrite() = default;
   ~CThreadWrite() override;
 
-  // Copies the parameters and starts the job. `programPath` is the H8/36077's
-  // write-control program; empty means bin/36077.mot below the program folder.
-  int Start(int portNumber, const std::string& fileName, const DeviceType& device,
+  // Copies the parameters and starts the job. `port` is the port as the user chose it
+  // ("COM3", "3" or a device path); `programPath` is the H8/36077's write-control program;
+  // empty means bin/36077.mot below the program folder.
+  int Start(const std::string& port, const std::string& fileName, const DeviceType& device,
             JobTarget* target, const std::string& programPath = std::string());
 
  protected:
@@ -60,7 +61,7 @@ class CThreadWrite : public CThreadVl {
   void PostStatus(const char* text);
 
   JobTarget* m_target = nullptr;
-  int m_portNumber = 0;
+  std::string m_port;
   std::string m_fileName;
   int m_deviceId = 0;
   std::string m_deviceName;

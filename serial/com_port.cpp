@@ -9,7 +9,8 @@ namespace k470 {
 
 CComPort::~CComPort() { Close(); }
 
-int CComPort::Reopen(int port, uint32_t baud, int byteSize, int parity, int stopBits) {
+int CComPort::Reopen(const std::string& port, uint32_t baud, int byteSize, int parity,
+                     int stopBits) {
   Close();
   m_baud = baud;
   m_byteSize = byteSize;
@@ -49,8 +50,9 @@ int CComPort::WaitReadByte(uint32_t timeoutMs, const std::atomic<int>* cancel) {
   return count == 1 ? kByteArrived + b[0] : count;
 }
 
-std::string CComPort::Name() const {
-  return m_portNumber > 0 ? "COM" + std::to_string(m_portNumber) : std::string();
+int CComPort::OpenFailed(const std::string& reason) {
+  m_openError = reason;
+  return 0;
 }
 
 int CComPort::WriteByte(uint8_t b) { return Write(&b, 1); }

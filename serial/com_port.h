@@ -17,6 +17,9 @@ constexpr int kReadTimedOut = 0;     // the time-out passed (or nothing waited)
 constexpr int kReadPortLost = -1;    // the device has gone (adapter unplugged, far end closed)
 constexpr int kReadCancelled = -2;   // the cancel flag was set
 
+// Why an open failed when the text the user typed names no device.
+constexpr const char* kTextNoSuchPort = "no such port";
+
 // A waiting read looks at its cancel flag at least this often.
 constexpr uint32_t kWaitSliceMs = 20;
 
@@ -27,12 +30,18 @@ class CComPort {
   CComPort(const CComPort&) = delete;
   CComPort& operator=(const CComPort&) = delete;
 
-  // Opens port number `port` (1..255) with the stored line settings. The device is the
-  // one PortDevicePath (port_names.h) names for that number. Returns 1/0.
-  int Open(int port);
+  // Opens the port the user chose with the stored line settings: "COM3" (any case) or "3"
+  // opens the platform's device for that number, a device path opens that path
+  // (ResolvePortArgument, port_names.h). Returns 1/0; OpenError() then tells why. A text
+  // that names no device leaves an open port as it was.
+  int Open(const std::string& port);
 
   // Closes the port, stores the settings and opens `port` again. Returns 1/0.
-  int Reopen(int port, uint32_t baud, int byteSize, int parity, int stopBits);
+  int Reopen(const std::string& port, uint32_t baud, int byteSize, int parity, int stopBits);
+
+  // Why the last open failed, in the system's words ("No such file or directory",
+  // "Device or resource busy"); empty after an open that succeeded.
+  std::string OpenError() const { return m_openError; }
 
   void Close();
 
@@ -60,8 +69,9 @@ class CComPort {
   // nothing reaches a line after its loss has been seen. Open clears it.
   bool Lost() const { return m_lost; }
 
-  // The port's name for messages ("COM3"); empty before the first open.
-  std::string Name() const;
+  // The port's name for messages as the user chose it: "COM3" for a port name or number,
+  // a device path as typed; empty before the first open.
+  std::string Name() const { return m_name; }
 
   // Writes and waits until the data has been handed to the line. Returns 1/0.
   int Write(const uint8_t* buffer, int n);
@@ -89,7 +99,11 @@ class CComPort {
   // The platform handle: a HANDLE on Windows, a file descriptor + 1 elsewhere; kClosed
   // when the port is closed.
   intptr_t m_handle = kClosed;
-  int m_portNumber = 0;  // the number last opened
+  // Records why an open failed and returns 0; the platform halves give the system's words.
+  int OpenFailed(const std::string& reason);
+
+  std::string m_name;       // the port last chosen, for messages
+  std::string m_openError;  // why the last open failed
   bool m_lost = false;
 };
 

@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "serial/com_port.h"
 #include "serial/port_names.h"
@@ -18,6 +20,10 @@ namespace {
 
 // A write that makes no progress for this long has stalled (the line is gone).
 constexpr int kWriteStallTimeoutMs = 2000;
+
+// Why a device that opened is still no port.
+constexpr const char* kTextNotATerminal = "not a terminal";
+constexpr size_t kErrorTextBytes = 128;  // the system's texts are far shorter
 
 // Line setting codes kept in the port (the Win32 DCB codes).
 constexpr int kParityNone = 0;
@@ -89,13 +95,14 @@ bool StopBitsToFlags(int stopBits, tcflag_t* flags) {
   }
 }
 
-// Puts the line into raw mode with the given settings; false for a setting the line
-// cannot take.
+// Puts the line into raw mode with the given settings; false with errno set for a
+// setting the line cannot take (EINVAL) or a line that refused them.
 bool ConfigureLine(int fd, uint32_t baud, int byteSize, int parity, int stopBits) {
   speed_t speed;
   tcflag_t sizeFlag, parityFlags, stopFlags;
   if (!RateToCode(baud, &speed) || !ByteSizeToFlag(byteSize, &sizeFlag) ||
       !ParityToFlags(parity, &parityFlags) || !StopBitsToFlags(stopBits, &stopFlags)) {
+    errno = EINVAL;
     return false;
   }
   termios tio{};
@@ -134,30 +141,54 @@ bool DeviceGone(int error) {
 
 int FdOf(intptr_t handle) { return static_cast<int>(handle - 1); }
 
+// The system's text for an error number. The GNU strerror_r returns its text, the XSI
+// one fills the buffer; both are taken, and neither shares a buffer between threads.
+[[maybe_unused]] const char* ChosenErrorText(const char* text, const char*) { return text; }
+[[maybe_unused]] const char* ChosenErrorText(int result, const char* buffer) {
+  return result == 0 ? buffer : "unknown error";
+}
+
+std::string SystemErrorText(int error) {
+  char buffer[kErrorTextBytes] = "";
+  return ChosenErrorText(strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
 }  // namespace
 
-int CComPort::Open(int port) {
-  if (port < kFirstPort || port > kLastPort) return 0;
+int CComPort::Open(const std::string& port) {
+  const PortChoice choice = ResolvePortArgument(port);
+  if (choice.device.empty()) return OpenFailed(kTextNoSuchPort);
   Close();
-  std::string device = PortDevicePath(port);
-  if (device.empty()) return 0;
+  m_name = choice.name;
 
-  int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return 0;
-  // One user at a time: the lock keeps out every program that locks the same way, the
-  // exclusive mode keeps out other openers that are not privileged.
-  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0 ||
-      !ConfigureLine(fd, m_baud, m_byteSize, m_parity, m_stopBits)) {
+  int fd = open(choice.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return OpenFailed(SystemErrorText(errno));
+  if (!isatty(fd)) {
     close(fd);
-    return 0;
+    return OpenFailed(kTextNotATerminal);
+  }
+  // One user at a time: the lock keeps out every program that locks the same way, the
+  // exclusive mode keeps out other openers that are not privileged. A lock held by
+  // another program reads as the busy device that it is.
+  int error = 0;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    error = errno == EWOULDBLOCK ? EBUSY : errno;
+  } else if (ioctl(fd, TIOCEXCL) != 0) {
+    error = errno;
+  } else if (!ConfigureLine(fd, m_baud, m_byteSize, m_parity, m_stopBits)) {
+    error = errno;
+  }
+  if (error != 0) {
+    close(fd);
+    return OpenFailed(SystemErrorText(error));
   }
   // DTR and RTS inactive: boards wire them to reset and boot-mode pins. A
   // pseudo-terminal has no modem lines, so a refusal here is no failure.
   int lines = TIOCM_DTR | TIOCM_RTS;
   (void)ioctl(fd, TIOCMBIC, &lines);
   m_handle = static_cast<intptr_t>(fd) + 1;
-  m_portNumber = port;
   m_lost = false;
+  m_openError.clear();
   return 1;
 }
 

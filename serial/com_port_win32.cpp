@@ -8,7 +8,9 @@
 // holds. This behaves the same on Windows and under Wine on a pseudo-terminal.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "serial/com_port.h"
 #include "serial/port_names.h"
@@ -26,6 +28,31 @@ constexpr DWORD kWriteTotalTimeoutMultiplierMs = 1000;
 constexpr DWORD kWriteTotalTimeoutConstantMs = 1000;
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// The system's text for an error code, in English where the system has it, else in its
+// own language; without the line break and full stop that end it.
+constexpr DWORD kErrorTextBytes = 256;
+constexpr DWORD kErrorTextFlags =
+    FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
+
+std::string SystemErrorText(DWORD error) {
+  char text[kErrorTextBytes];
+  DWORD length = FormatMessageA(kErrorTextFlags, nullptr, error,
+                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text,
+                                kErrorTextBytes, nullptr);
+  if (length == 0) {
+    length = FormatMessageA(kErrorTextFlags, nullptr, error, 0, text, kErrorTextBytes, nullptr);
+  }
+  if (length == 0 || length >= kErrorTextBytes) {
+    std::snprintf(text, sizeof text, "system error %lu", static_cast<unsigned long>(error));
+    return text;
+  }
+  while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\r' ||
+                        text[length - 1] == '\n' || text[length - 1] == '.')) {
+    --length;
+  }
+  return std::string(text, length);
+}
 
 // Clears any line error (framing, overrun, parity) and tells how many bytes wait; false
 // when the driver no longer answers (the device was removed).
@@ -80,21 +107,21 @@ void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
 
 }  // namespace
 
-int CComPort::Open(int port) {
-  if (port < kFirstPort || port > kLastPort) return 0;
+int CComPort::Open(const std::string& port) {
+  const PortChoice choice = ResolvePortArgument(port);
+  if (choice.device.empty()) return OpenFailed(kTextNoSuchPort);
   Close();
-  std::string device = PortDevicePath(port);
-  if (device.empty()) return 0;
+  m_name = choice.name;
 
-  HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  HANDLE handle = CreateFileA(choice.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     m_handle = kClosed;
-    return 0;
+    return OpenFailed(SystemErrorText(GetLastError()));
   }
   m_handle = reinterpret_cast<intptr_t>(handle);
-  m_portNumber = port;
   m_lost = false;
+  m_openError.clear();
 
   DCB dcb;
   std::memset(&dcb, 0, sizeof(dcb));
@@ -105,13 +132,14 @@ int CComPort::Open(int port) {
 
   // When the time-outs cannot be read the handle stays open until the next Close.
   COMMTIMEOUTS timeouts;
-  if (!GetCommTimeouts(handle, &timeouts)) return 0;
+  if (!GetCommTimeouts(handle, &timeouts)) return OpenFailed(SystemErrorText(GetLastError()));
   timeouts.ReadIntervalTimeout = kReadIntervalTimeoutMs;
   timeouts.ReadTotalTimeoutMultiplier = kReadTotalTimeoutMultiplierMs;
   timeouts.ReadTotalTimeoutConstant = kReadTotalTimeoutConstantMs;
   timeouts.WriteTotalTimeoutMultiplier = kWriteTotalTimeoutMultiplierMs;
   timeouts.WriteTotalTimeoutConstant = kWriteTotalTimeoutConstantMs;
-  return SetCommTimeouts(handle, &timeouts) ? 1 : 0;
+  if (!SetCommTimeouts(handle, &timeouts)) return OpenFailed(SystemErrorText(GetLastError()));
+  return 1;
 }
 
 void CComPort::Close() {

@@ -82,19 +82,4 @@ std::string PlatformDevicePath(int port) {
   return index < callouts.size() ? kDevDir + callouts[index] : std::string();
 }
 
-int PlatformPortNumber(const std::string& device) {
-  const std::string dev(kDevDir);
-  if (device.compare(0, dev.size(), dev) != 0) return 0;
-  std::string name = device.substr(dev.size());
-  if (IsCalloutName(name)) {
-    std::vector<std::string> callouts = SortedCalloutNames(ListDevDir());
-    for (size_t i = 0; i < callouts.size(); ++i) {
-      int port = kCalloutFirstPort + static_cast<int>(i);
-      if (callouts[i] == name) return port <= kLastPort ? port : 0;
-    }
-    return 0;
-  }
-  return TtyNameToPort(name);
-}
-
 }  // namespace k470

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <set>
 
 #include "serial/port_names.h"
@@ -14,13 +13,6 @@ namespace {
 constexpr char kSerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr DWORD kValueNameChars = 256;
 constexpr DWORD kValueDataBytes = 256;
-constexpr char kDevicePrefix[] = "\\\\.\\";  // \\.\ before COMn
-constexpr char kPortPrefix[] = "COM";
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-  size_t length = std::strlen(prefix);
-  return text.size() >= length && _strnicmp(text.c_str(), prefix, length) == 0;
-}
 
 }  // namespace
 
@@ -58,12 +50,6 @@ std::string PlatformDevicePath(int port) {
   char name[16];
   std::snprintf(name, sizeof(name), "\\\\.\\COM%d", port);
   return name;
-}
-
-int PlatformPortNumber(const std::string& device) {
-  if (!StartsWithNoCase(device, kDevicePrefix)) return 0;
-  std::string name = device.substr(std::strlen(kDevicePrefix));
-  return StartsWithNoCase(name, kPortPrefix) ? ParsePortName(name) : 0;
 }
 
 }  // namespace k470

@@ -1,12 +1,9 @@
-// Port names and numbers: parsing "COM7"/"7", the device paths that the user registered
-// for a run, and resolving what the user typed to a port number. Portable; the platform's
-// own numbering lives in port_list_win32.cpp / port_list_posix.cpp.
+// Port names and numbers: parsing "COM7"/"7" and the names of what the user typed. Pure
+// functions over texts; the platform's own numbering lives in port_list_win32.cpp /
+// port_list_posix.cpp.
 #include "serial/port_names.h"
 
 #include <cctype>
-#include <map>
-#include <mutex>
-#include <set>
 
 namespace k470 {
 namespace {
@@ -14,11 +11,6 @@ namespace {
 constexpr char kPortPrefix[] = "COM";
 constexpr size_t kPortPrefixLength = 3;
 constexpr size_t kMaxPortDigits = 3;  // 255 at most
-
-// Device paths the user gave, by port number. Filled by the command-line tool and the
-// tests before a port is opened; guarded because a job thread may look a path up.
-std::mutex g_registryMutex;
-std::map<int, std::string> g_registered;
 
 bool StartsWithPortPrefix(const char* text) {
   for (size_t i = 0; i < kPortPrefixLength; ++i) {
@@ -29,12 +21,6 @@ bool StartsWithPortPrefix(const char* text) {
 }
 
 bool InPortRange(int n) { return n >= kFirstPort && n <= kLastPort; }
-
-// A device path names a file: it holds a directory separator. Anything else that is no
-// port name ("COM0", "abc") is refused rather than taken for a file in the current folder.
-bool LooksLikeDevicePath(const std::string& text) {
-  return text.find('/') != std::string::npos || text.find('\\') != std::string::npos;
-}
 
 }  // namespace
 
@@ -63,53 +49,13 @@ int SerialCommDataToPort(const char* data) {
   return InPortRange(n) ? n : 0;
 }
 
-void RegisterPortDevice(int port, const std::string& device) {
-  if (!InPortRange(port)) return;
-  std::lock_guard<std::mutex> lock(g_registryMutex);
-  g_registered[port] = device;
+bool IsDevicePath(const std::string& text) {
+  return text.find('/') != std::string::npos || text.find('\\') != std::string::npos;
 }
 
-void ForgetPortDevices() {
-  std::lock_guard<std::mutex> lock(g_registryMutex);
-  g_registered.clear();
-}
-
-std::string PortDevicePath(int port) {
-  if (!InPortRange(port)) return std::string();
-  {
-    std::lock_guard<std::mutex> lock(g_registryMutex);
-    auto it = g_registered.find(port);
-    if (it != g_registered.end()) return it->second;
-  }
-  return PlatformDevicePath(port);
-}
-
-int ResolvePortArgument(const std::string& text) {
-  int named = ParsePortName(text);
-  if (named != 0) return named;
-  if (!LooksLikeDevicePath(text)) return 0;
-
-  std::set<int> taken;
-  {
-    std::lock_guard<std::mutex> lock(g_registryMutex);
-    for (const auto& entry : g_registered) {
-      if (entry.second == text) return entry.first;
-      taken.insert(entry.first);
-    }
-  }
-  // The platform's own device for a number, unless a registered path replaced it.
-  int platform = PlatformPortNumber(text);
-  if (platform != 0 && taken.count(platform) == 0) return platform;
-
-  for (const PortEntry& present : EnumeratePorts()) taken.insert(present.number);
-  // Registered paths take the highest free numbers, far from the ports present.
-  for (int n = kLastPort; n >= kFirstPort; --n) {
-    if (taken.count(n) == 0) {
-      RegisterPortDevice(n, text);
-      return n;
-    }
-  }
-  return 0;
+std::string PortNameOf(const std::string& text) {
+  const int number = ParsePortName(text);
+  return number != 0 ? kPortPrefix + std::to_string(number) : text;
 }
 
 }  // namespace k470

@@ -1,7 +1,7 @@
-// Port numbers and the devices behind them. The tool names ports COM1..COM255; on Windows
-// port n is the device \\.\COMn, elsewhere the serial devices present are numbered
-// stably (port_list_posix.cpp). A device path given by the user (a pseudo-terminal, say)
-// can be registered and gets a number of its own.
+// Port numbers, port names and the devices behind them. The port list names ports
+// COM1..COM255; on Windows port n is the device \\.\COMn, elsewhere the serial devices
+// present are numbered stably (port_list_posix.cpp). What the user chooses is opened as
+// typed: "COM3" or "3" opens the platform's device for 3, a device path opens that path.
 #pragma once
 
 #include <string>
@@ -20,16 +20,9 @@ struct PortEntry {
 // The ports present on this machine, in ascending number order (platform half).
 std::vector<PortEntry> EnumeratePorts();
 
-// The device opened for port number `port`: a registered path first, else the
-// platform's device for that number; empty for a number outside 1..255 or without device.
-std::string PortDevicePath(int port);
-
-// The platform's device name for a port number (platform half).
+// The platform's device name for a port number; empty for a number outside 1..255 or
+// without device (platform half).
 std::string PlatformDevicePath(int port);
-
-// The port number the platform gives the device `device` (\\.\COM7 -> 7, /dev/ttyUSB0 ->
-// 33); 0 when the device is none of the platform's numbered ports (platform half).
-int PlatformPortNumber(const std::string& device);
 
 // Parses "COM10" (letters in any case) or a plain "10" into 10; 0 when the text is not
 // such a name or the number is outside 1..255.
@@ -40,14 +33,24 @@ int ParsePortName(const std::string& text);
 // and the number is in 1..255.
 int SerialCommDataToPort(const char* data);
 
-// Resolves what a user typed (COMn, n, or a device path) to a port number, registering a
-// device path that is no known port under a free number. 0 when nothing fits.
-int ResolvePortArgument(const std::string& text);
+// True for a text that is a device path: it holds a directory separator. Any other text
+// that is no port name ("COM0", "abc") is refused rather than taken for a file in the
+// current folder.
+bool IsDevicePath(const std::string& text);
 
-// Registers `device` as port `port`, replacing the platform's device for that number.
-void RegisterPortDevice(int port, const std::string& device);
+// What messages call the port the user typed: "COM3" for "com3" or "3", any other text
+// (a device path) as it is.
+std::string PortNameOf(const std::string& text);
 
-// Forgets every registered device path.
-void ForgetPortDevices();
+// A port as the user chose it: what is opened and what messages call it.
+struct PortChoice {
+  std::string name;    // PortNameOf the text
+  std::string device;  // the device opened; empty when the choice names no device
+};
+
+// What the user typed (COMn, n or a device path) as a port: a name or number opens the
+// platform's device for that number, a device path opens that path. Other texts name no
+// device (port_choice.cpp).
+PortChoice ResolvePortArgument(const std::string& text);
 
 }  // namespace k470

@@ -50,4 +50,8 @@ int CComboBoxCom::GetSelectedPort() const {
   return m_portByIndex[sel];
 }
 
+std::string CComboBoxCom::GetSelectedPortName() const {
+  return "COM" + std::to_string(GetSelectedPort());
+}
+
 }  // namespace k470

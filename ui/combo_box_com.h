@@ -2,6 +2,8 @@
 // COM3, ... in ascending port order and turns the selected entry back into a port number.
 #pragma once
 
+#include <string>
+
 #include "ui/wnd.h"
 
 namespace k470 {
@@ -21,6 +23,9 @@ class CComboBoxCom : public CComboBox {
 
   // Port number of the selected entry; 0 when nothing is selected.
   int GetSelectedPort() const;
+
+  // The selected port as it is opened and named in messages: "COM" and its number.
+  std::string GetSelectedPortName() const;
 
   // Marks port `port` present (1..255; other numbers are ignored), or every port absent.
   void MarkPresent(int port);

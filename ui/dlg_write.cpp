@@ -15,7 +15,7 @@ CDlgWrite::CDlgWrite(CComboBoxCom* com, FileHistory* history, DeviceType* device
       m_device(device) {}
 
 bool CDlgWrite::StartJob(JobTarget* target) {
-  return m_job.Start(m_com->GetSelectedPort(), m_history->Newest(), *m_device, target) != 0;
+  return m_job.Start(m_com->GetSelectedPortName(), m_history->Newest(), *m_device, target) != 0;
 }
 
 }  // namespace k470

@@ -91,10 +91,9 @@ bool CFormRamLoad::OnCommand(int id, int code, HWND) {
 void CFormRamLoad::OnConnect() {
   if (m_loading) return;
   if (!m_connected) {
-    const int port = m_com->GetSelectedPort();
     // A port that is absent or busy leaves the page as it is, without a message.
-    if (!m_port.Reopen(port, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
-                       kMonitorOneStopBit))
+    if (!m_port.Reopen(m_com->GetSelectedPortName(), kMonitorBaud, kMonitorByteSize,
+                       kMonitorParityNone, kMonitorOneStopBit))
       return;
     m_connected = 1;
     m_connect.SetWindowText(kTextDisconnect);

@@ -145,6 +145,9 @@ TEST_F(AdjustTest, OpenPortFailsOnAMissingPortAndTheDriverStaysDestroyable) {
   FakeLine::Instance().SetOpenFails(true);
   BootH8_3069 driver(&cancel);
   EXPECT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 0);
+  // The port keeps its name as chosen and why it could not be opened.
+  EXPECT_EQ(driver.PortName(), "COM3");
+  EXPECT_NE(driver.PortOpenError(), "");
 }
 
 TEST_F(AdjustTest, DestroyingTheDriverClosesThePort) {

@@ -11,7 +11,7 @@
 
 namespace k470::test {
 
-constexpr int kTestPort = 3;
+constexpr const char* kTestPort = "COM3";
 
 // Host bytes written while the port was open at each rate.
 inline std::map<uint32_t, Bytes> WrittenByRate(const std::string& transcript) {

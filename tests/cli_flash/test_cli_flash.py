@@ -13,6 +13,7 @@ import time
 import unittest
 
 import flash_cases as fc
+from unopenable_ports import unopenable_ports, unprivileged
 
 DONE = "書き込み終了"
 
@@ -194,13 +195,25 @@ class FailuresGiveTheirTextAndStatus1(unittest.TestCase):
                        "データのアドレスが有効範囲外です。")
 
     def test_port_that_cannot_be_opened(self):
+        # Named as typed, with the system's reason on the line below.
         image = fc.write_image([(0, b"\x01")])
         self.addCleanup(os.remove, image)
-        port = "COM9" if fc.UNDER_WINE else "/nonexistent/tty-flash"
-        status, err = fc.run_tool(["flash", "--port", port, "--device", "0", "--table",
-                                   fc.TABLE, image])
-        self.assertEqual(status, 1, err)
-        self.assertRegex(err, r"COM\d+がオープンできません。")
+        os.chmod(image, 0o644)
+        if fc.UNDER_WINE:
+            status, err = fc.run_tool(["flash", "--port", "com9", "--device", "0", "--table",
+                                       fc.TABLE, image])
+            self.assertEqual(status, 1, err)
+            self.assertRegex(err, r"COM9がオープンできません。\r?\n  \w")
+            return
+        with unopenable_ports() as ports:
+            for port, reason in ports:
+                with self.subTest(port=port):
+                    status, err = fc.run_tool(["flash", "--port", port, "--device", "0",
+                                               "--table", fc.TABLE, image],
+                                              preexec_fn=unprivileged)
+                    self.assertEqual(status, 1, err)
+                    self.assertIn("%sがオープンできません。\n  %s\n" % (port, reason), err)
+                    self.assertNotIn("COM", err)
 
     def test_usage_errors(self):
         image = "x.mot"

@@ -22,6 +22,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, HERE)
 import srec  # noqa: E402
 from sim import Sim  # noqa: E402
+from unopenable_ports import unopenable_ports, unprivileged  # noqa: E402
 
 CONFIG = argparse.Namespace(k470=None, wine=False, com=7)
 RUN_TIMEOUT_S = 60
@@ -46,12 +47,12 @@ def k470_command(*args):
     return [CONFIG.k470] + [str(a) for a in args]
 
 
-def run_k470(*args, timeout=RUN_TIMEOUT_S):
+def run_k470(*args, timeout=RUN_TIMEOUT_S, preexec_fn=None):
     # Output goes to files, not pipes: the helper processes that Wine starts inherit the
     # handles and would keep a pipe open long after k470.exe has ended.
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         p = subprocess.run(k470_command(*args), stdin=subprocess.DEVNULL, stdout=out, stderr=err,
-                           timeout=timeout)
+                           timeout=timeout, preexec_fn=preexec_fn)
         out.seek(0)
         err.seek(0)
         # JSON events are UTF-8 from both builds.
@@ -236,15 +237,31 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertEqual(code, 0, err)
         for line in out.splitlines():
             self.assertRegex(line, r"^COM\d+  \S")
-        if not CONFIG.wine:
-            missing = os.path.join(self.dir.name, "no-such-tty")
-            for command in (["ramload", "--port", missing, "a.mot"], ["go", "--port", missing, "--address", "200000"],
-                            ["detect", "--port", missing, "--seconds", "1"]):
-                with self.subTest(command=command[0]):
-                    code, out, err = run_k470(*command)
-                    self.assertEqual(code, 1, err)
-                    self.assertIn("cannot open port COM", err)
-                    self.assertIn(missing, err)
+        if CONFIG.wine:
+            code, out, err = run_k470("go", "--port", "com99", "--address", "200000")
+            self.assertEqual(code, 1, err)
+            self.assertRegex(err, r"^k470: cannot open port com99\r?\n  \w")
+            return
+        # Missing, not permitted, held by another process: each named as typed, each with
+        # its own reason.
+        with unopenable_ports() as ports:
+            for port, reason in ports:
+                for command in (["ramload", "--port", port, "a.mot"],
+                                ["go", "--port", port, "--address", "200000"],
+                                ["detect", "--port", port, "--seconds", "1"]):
+                    with self.subTest(command=command[0], port=port):
+                        code, out, err = run_k470(*command, preexec_fn=unprivileged)
+                        self.assertEqual(code, 1, err)
+                        self.assertEqual(err, "k470: cannot open port %s\n  %s\n" % (port, reason))
+                # With --json the same as a message event before the end.
+                code, out, err = run_k470("go", "--json", "--port", port, "--address", "0",
+                                          preexec_fn=unprivileged)
+                self.assertEqual(code, 1, err)
+                events = [json.loads(line) for line in out.splitlines()]
+                self.assertEqual(events[0], {"event": "message", "icon": "error",
+                                             "text": "cannot open port " + port,
+                                             "detail": reason})
+                self.assertEqual(events[-1]["result"], "failed")
 
     def test_image_prints_its_result_and_writes_only_a_good_window(self):
         blocks = [(0x200010, b"\x11\x22\x33")]

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "flash/thread_write.h"
+#include "serial/com_port.h"
 #include "tests/flash/fake_chips.h"
 #include "tests/support/recording_target.h"
 
@@ -23,7 +24,7 @@ using test::FakeChip;
 using test::FakeLine;
 using test::RecordingTarget;
 
-constexpr int kPort = 4;
+constexpr const char* kPort = "COM4";
 constexpr int kEndWaitMs = 60000;
 
 // S3 records of up to 32 data bytes each.
@@ -89,7 +90,8 @@ class ThreadWriteTest : public ::testing::Test {
     FakeLine::Instance().Reset();
   }
   // Runs one write and waits for its end.
-  void RunWrite(const std::string& file, const DeviceType& type, int port = kPort,
+  void RunWrite(const std::string& file, const DeviceType& type,
+                const std::string& port = kPort,
                 const std::string& program = K470_SIM_PROGRAM) {
     ASSERT_EQ(job->Start(port, file, type, target.get(), program), 1);
     ASSERT_TRUE(target->WaitForEnd(kEndWaitMs));
@@ -172,7 +174,7 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
   struct Case {
     const char* name;
     DeviceType type;
-    int port;
+    std::string port;
     std::string file;
     std::string program;
     std::function<void(FakeChip&)> setup;
@@ -184,9 +186,18 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
   const std::string good = WriteImage("good.mot", S3(0x80, Pattern(300, 3)));
   DeviceType badId = H8_3069();
   badId.Id = 2;
+  const std::string noPort = kTextNoSuchPort;
+  const std::string refused = "refused by the scripted line";
+  auto refuseOpen = [](FakeChip&) { FakeLine::Instance().SetOpenFails(true); };
   std::vector<Case> cases = {
       {"bad id", badId, kPort, good, "", nullptr, kTextBadDevice, ""},
-      {"port 0", H8_3069(), 0, good, "", nullptr, "COM0がオープンできません。", ""},
+      // The port is named as the user chose it, the reason follows on a line of its own.
+      {"port 0", H8_3069(), "0", good, "", nullptr, "0がオープンできません。", noPort},
+      {"port com0", H8_3069(), "com0", good, "", nullptr, "com0がオープンできません。", noPort},
+      {"refused path", H8_3069(), "/dev/ttyS77", good, "", refuseOpen,
+       "/dev/ttyS77がオープンできません。", refused},
+      {"refused number", H8_3069(), "7", good, "", refuseOpen, "COM7がオープンできません。",
+       refused},
       {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat, ""},
       {"bad record", H8_3069(), kPort, WriteImage("bad.mot", "S1030000FF\n"), "", nullptr,
        kTextBadFormat, ""},

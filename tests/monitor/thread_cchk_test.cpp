@@ -27,7 +27,7 @@ class DetectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open(1), 1);
+    ASSERT_EQ(m_port.Open("COM1"), 1);
   }
   void TearDown() override {
     m_job.StopAndWait();
@@ -83,7 +83,7 @@ TEST_F(DetectionTest, FirstLookDecidesByTheLineBufferRules) {
   for (const LineCase& c : cases) {
     SCOPED_TRACE(c.name);
     FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open(1), 1);
+    ASSERT_EQ(m_port.Open("COM1"), 1);
     RecordingTarget target;
     CThreadCchk job;
     FakeLine::Instance().Feed(Text(c.received));

@@ -38,7 +38,7 @@ class LoadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open(1), 1);
+    ASSERT_EQ(m_port.Open("COM1"), 1);
   }
   void TearDown() override {
     m_job.StopAndWait();
@@ -335,7 +335,7 @@ TEST_F(LoadTest, WholeRunsMatchTheirGoldenTranscripts) {
 TEST(GoCommand, SendsTheAddressAsGivenWithoutReadingBack) {
   FakeLine::Instance().Reset();
   CComPort port;
-  ASSERT_EQ(port.Open(1), 1);
+  ASSERT_EQ(port.Open("COM1"), 1);
   FakeLine::Instance().Expect(Text("G 200000\r"));
   FakeLine::Instance().Expect(Text("G 1FFFFF\r"));
   FakeLine::Instance().Expect(Text("G 0\r"));

@@ -1,27 +1,31 @@
 // The Unix serial port over a pseudo-terminal: the test holds the far end (the master)
-// and the port opens the slave, registered under a port number of its own.
+// and the port opens the slave by its path.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "serial/com_port.h"
-#include "serial/port_names.h"
 
 namespace k470 {
 namespace {
 
-constexpr int kTestPort = 200;
+// Who opens a port without privileges when the test runs as root.
+constexpr uid_t kUnprivilegedUid = 65534;  // nobody
 constexpr int kArrivalTimeoutMs = 3000;  // far beyond anything a pseudo-terminal needs
 
 using Bytes = std::vector<uint8_t>;
@@ -136,17 +140,38 @@ int FirstReadByte(CComPort& port) {
   return 0;
 }
 
+// Why an open of `path` fails for a user without privileges: in a child process that
+// gives up root first when the test runs as root (root passes every file mode).
+std::string OpenErrorUnprivileged(const std::string& path) {
+  int fds[2];
+  if (pipe(fds) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    std::string reason = "setuid failed";
+    if (geteuid() != 0 || setuid(kUnprivilegedUid) == 0) {
+      CComPort port;
+      reason = port.Open(path) ? "opened" : port.OpenError();
+    }
+    (void)!write(fds[1], reason.data(), reason.size());
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string reason;
+  char chunk[128];
+  ssize_t n;
+  while ((n = read(fds[0], chunk, sizeof chunk)) > 0) reason.append(chunk, static_cast<size_t>(n));
+  close(fds[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return reason;
+}
+
 class PtyPort : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_far.Ready()) << "no pseudo-terminal";
-    RegisterPortDevice(kTestPort, m_far.SlavePath());
-  }
-  void TearDown() override {
-    m_port.Close();
-    ForgetPortDevices();
-  }
-  bool Connect(uint32_t baud = 38400) { return m_port.Reopen(kTestPort, baud, 8, 0, 0) == 1; }
+  void SetUp() override { ASSERT_TRUE(m_far.Ready()) << "no pseudo-terminal"; }
+  void TearDown() override { m_port.Close(); }
+  bool Connect(uint32_t baud = 38400) { return m_port.Reopen(Slave(), baud, 8, 0, 0) == 1; }
+  const std::string& Slave() const { return m_far.SlavePath(); }
 
   PtyFarEnd m_far;
   CComPort m_port;
@@ -246,10 +271,10 @@ TEST_F(PtyPort, LineSettingsReachTheFarEnd) {
   }
   // Other frame formats open too. A pseudo-terminal always reports 8 bits without
   // parity, so only the stop bits and the parity sense show at its far end.
-  ASSERT_EQ(m_port.Reopen(kTestPort, 9600, 7, 2, 2), 1);
+  ASSERT_EQ(m_port.Reopen(Slave(), 9600, 7, 2, 2), 1);
   termios line = m_far.Line();
   EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(CSTOPB));
-  ASSERT_EQ(m_port.Reopen(kTestPort, 9600, 8, 1, 0), 1);
+  ASSERT_EQ(m_port.Reopen(Slave(), 9600, 8, 1, 0), 1);
   line = m_far.Line();
   EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(PARODD));
 }
@@ -262,26 +287,35 @@ TEST_F(PtyPort, SettingsTheLineCannotTakeFailTheOpen) {
   const BadCase cases[] = {{12345, 8, 0, 0}, {0, 8, 0, 0}, {38400, 9, 0, 0},
                            {38400, 4, 0, 0}, {38400, 8, 5, 0}, {38400, 8, 0, 3}};
   for (const BadCase& c : cases) {
-    EXPECT_EQ(m_port.Reopen(kTestPort, c.baud, c.byteSize, c.parity, c.stopBits), 0)
+    EXPECT_EQ(m_port.Reopen(Slave(), c.baud, c.byteSize, c.parity, c.stopBits), 0)
         << c.baud << " " << c.byteSize << " " << c.parity << " " << c.stopBits;
     EXPECT_FALSE(m_port.IsOpen());
+    EXPECT_EQ(m_port.OpenError(), std::strerror(EINVAL));
     // The failed open left the device free.
     CComPort other;
-    EXPECT_EQ(other.Open(kTestPort), 1);
+    EXPECT_EQ(other.Open(Slave()), 1);
   }
 }
 
 TEST_F(PtyPort, APortInUseCannotBeOpenedTwice) {
   ASSERT_TRUE(Connect());
   CComPort second;
-  EXPECT_EQ(second.Open(kTestPort), 0);
+  EXPECT_EQ(second.Open(Slave()), 0);
   EXPECT_FALSE(second.IsOpen());
+  // Busy, in the system's words, not missing: the lock (or the exclusive mode, for an
+  // unprivileged opener) refused it.
+  EXPECT_EQ(second.OpenError(), std::strerror(EBUSY));
+  EXPECT_EQ(second.Name(), Slave());
   // The first user is undisturbed.
   m_far.Send("x");
   EXPECT_EQ(FirstReadByte(m_port), 0x100 + 'x');
   m_port.Close();
-  EXPECT_EQ(second.Open(kTestPort), 1);
-  EXPECT_EQ(m_port.Open(kTestPort), 0);
+  EXPECT_EQ(second.Open(Slave()), 1);
+  EXPECT_EQ(second.OpenError(), "");
+  EXPECT_EQ(m_port.Open(Slave()), 0);
+  // Another user, who may open the slave, meets the exclusive mode.
+  ASSERT_EQ(chmod(Slave().c_str(), 0666), 0);
+  EXPECT_EQ(OpenErrorUnprivileged(Slave()), std::strerror(EBUSY));
 }
 
 TEST_F(PtyPort, ClosedAndRefusedPortsDoNothing) {
@@ -295,26 +329,45 @@ TEST_F(PtyPort, ClosedAndRefusedPortsDoNothing) {
   m_port.Purge();
   m_port.Close();
   m_port.Close();
-  EXPECT_EQ(m_port.Open(0), 0);
-  EXPECT_EQ(m_port.Open(256), 0);
-  EXPECT_EQ(m_port.Open(-5), 0);
+  for (const char* text : {"0", "256", "-5", "COM0", "line", ""}) {
+    EXPECT_EQ(m_port.Open(text), 0) << text;
+    EXPECT_EQ(m_port.OpenError(), kTextNoSuchPort) << text;
+  }
   EXPECT_FALSE(m_port.IsOpen());
-  // A number out of range leaves an open port as it was.
+  // A text that names no port leaves an open port as it was, name and all.
   ASSERT_TRUE(Connect());
-  EXPECT_EQ(m_port.Open(256), 0);
+  EXPECT_EQ(m_port.Name(), Slave());
+  EXPECT_EQ(m_port.Open("256"), 0);
   EXPECT_TRUE(m_port.IsOpen());
-  // Open on an open port starts over on the new device; a number without a device fails.
-  EXPECT_EQ(m_port.Open(kTestPort), 1);
-  RegisterPortDevice(kTestPort - 1, "/nonexistent/k470-line");
-  EXPECT_EQ(m_port.Open(kTestPort - 1), 0);
+  EXPECT_EQ(m_port.Name(), Slave());
+  // Open on an open port starts over on the new device; a path without a device fails
+  // and keeps the path as its name.
+  EXPECT_EQ(m_port.Open(Slave()), 1);
+  EXPECT_EQ(m_port.Open("/nonexistent/k470-line"), 0);
   EXPECT_FALSE(m_port.IsOpen());
+  EXPECT_EQ(m_port.OpenError(), std::strerror(ENOENT));
+  EXPECT_EQ(m_port.Name(), "/nonexistent/k470-line");
   // A file that is no terminal is no port.
-  RegisterPortDevice(kTestPort - 2, "/dev/null");
-  EXPECT_EQ(m_port.Open(kTestPort - 2), 0);
+  EXPECT_EQ(m_port.Open("/dev/null"), 0);
+  EXPECT_EQ(m_port.OpenError(), "not a terminal");
   // A failed reopen leaves the port closed.
   ASSERT_TRUE(Connect());
-  EXPECT_EQ(m_port.Reopen(kTestPort - 1, 38400, 8, 0, 0), 0);
+  EXPECT_EQ(m_port.Reopen("/nonexistent/k470-line", 38400, 8, 0, 0), 0);
   EXPECT_FALSE(m_port.IsOpen());
+}
+
+TEST_F(PtyPort, APortWithoutPermissionSaysSo) {
+  // The slave itself with mode 000, and a plain file with mode 000: refused before
+  // anything asks whether they are terminals.
+  ASSERT_EQ(chmod(Slave().c_str(), 0), 0);
+  EXPECT_EQ(OpenErrorUnprivileged(Slave()), std::strerror(EACCES));
+  char file[] = "/tmp/k470-mode000-XXXXXX";
+  const int fd = mkstemp(file);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(fchmod(fd, 0), 0);
+  close(fd);
+  EXPECT_EQ(OpenErrorUnprivileged(file), std::strerror(EACCES));
+  unlink(file);
 }
 
 TEST_F(PtyPort, LargeWritesWaitForTheFarEndToTakeThem) {

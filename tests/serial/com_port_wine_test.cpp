@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <string>
 #include <vector>
@@ -20,9 +21,11 @@ constexpr DWORD kReplyTimeoutMs = 3000;  // far beyond anything the far end need
 
 using Bytes = std::vector<uint8_t>;
 
-int TestPort() {
+// The port the far end links, as "COM42"; empty without one.
+std::string TestPort() {
   const char* text = std::getenv("K470_TEST_PORT");
-  return text != nullptr ? ParsePortName(text) : 0;
+  const int number = text != nullptr ? ParsePortName(text) : 0;
+  return number != 0 ? "COM" + std::to_string(number) : std::string();
 }
 
 Bytes AllByteValues() {
@@ -85,13 +88,13 @@ int FirstReadByte(CComPort& port) {
 class WinePort : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_number = TestPort();
-    ASSERT_NE(m_number, 0) << "K470_TEST_PORT names no port: run through pty_far_end";
-    ASSERT_EQ(m_port.Reopen(m_number, 38400, 8, 0, 0), 1) << "COM" << m_number;
+    m_name = TestPort();
+    ASSERT_NE(m_name, "") << "K470_TEST_PORT names no port: run through pty_far_end";
+    ASSERT_EQ(m_port.Reopen(m_name, 38400, 8, 0, 0), 1) << m_name << ": " << m_port.OpenError();
   }
   bool Command(const std::string& line) { return m_port.WriteString((line + "\n").c_str()); }
 
-  int m_number = 0;
+  std::string m_name;
   CComPort m_port;
 };
 
@@ -131,7 +134,7 @@ TEST_F(WinePort, SoftwareFlowControlLeftOnTheLineIsSwitchedOff) {
   for (uint32_t rate : {9600u, 38400u}) {
     ASSERT_TRUE(Command("SOFTFLOW"));
     ASSERT_EQ(ReadLine(m_port), "SOFTFLOW");
-    ASSERT_EQ(m_port.Reopen(m_number, rate, 8, 0, 0), 1);
+    ASSERT_EQ(m_port.Reopen(m_name, rate, 8, 0, 0), 1);
     DCB dcb;
     ZeroMemory(&dcb, sizeof(dcb));
     dcb.DCBlength = sizeof(dcb);
@@ -195,11 +198,11 @@ TEST_F(WinePort, PurgeDropsWaitingInput) {
 TEST_F(WinePort, ReopenAtAnotherRateReachesTheFarEnd) {
   const uint32_t rates[] = {9600, 19200, 57600, 115200, 38400};
   for (uint32_t rate : rates) {
-    ASSERT_EQ(m_port.Reopen(m_number, rate, 8, 0, 0), 1) << rate;
+    ASSERT_EQ(m_port.Reopen(m_name, rate, 8, 0, 0), 1) << rate;
     ASSERT_TRUE(Command("LINE"));
     EXPECT_EQ(ReadLine(m_port), "LINE " + std::to_string(rate) + " 0 0 0 0 0");
   }
-  ASSERT_EQ(m_port.Reopen(m_number, 9600, 8, ODDPARITY, TWOSTOPBITS), 1);
+  ASSERT_EQ(m_port.Reopen(m_name, 9600, 8, ODDPARITY, TWOSTOPBITS), 1);
   ASSERT_TRUE(Command("LINE"));
   EXPECT_EQ(ReadLine(m_port), "LINE 9600 0 0 0 1 1");
 }
@@ -272,16 +275,29 @@ TEST_F(WinePort, ClosedAndRefusedPortsDoNothing) {
   port.Purge();
   port.Close();
   port.Close();
-  EXPECT_EQ(port.Open(0), 0);
-  EXPECT_EQ(port.Open(256), 0);
-  // A number without a device behind it.
-  int absent = m_number == 250 ? 251 : 250;
+  EXPECT_EQ(port.Open("0"), 0);
+  EXPECT_EQ(port.Open("256"), 0);
+  EXPECT_EQ(port.OpenError(), kTextNoSuchPort);
+  // A number without a device behind it: the system's own text, without the full stop
+  // and line break that end it (Windows and Wine word it differently).
+  const std::string absent = m_name == "COM250" ? "com251" : "com250";
   EXPECT_EQ(port.Open(absent), 0);
   EXPECT_FALSE(port.IsOpen());
   EXPECT_EQ(port.PlatformHandle(), 0);
+  EXPECT_EQ(port.Name(), absent == "com250" ? "COM250" : "COM251");
+  const std::string reason = port.OpenError();
+  ASSERT_NE(reason, "");
+  EXPECT_NE(reason, kTextNoSuchPort);
+  EXPECT_EQ(reason.find("system error"), std::string::npos) << reason;
+  EXPECT_EQ(std::strchr(".\r\n ", reason.back()), nullptr) << reason;
   // A failed reopen leaves the port closed.
   EXPECT_EQ(m_port.Reopen(absent, 38400, 8, 0, 0), 0);
   EXPECT_FALSE(m_port.IsOpen());
+  // The same port by its device path opens and keeps the path as its name.
+  const std::string path = "\\\\.\\" + m_name;
+  ASSERT_EQ(m_port.Reopen(path, 38400, 8, 0, 0), 1) << m_port.OpenError();
+  EXPECT_EQ(m_port.Name(), path);
+  EXPECT_EQ(m_port.OpenError(), "");
 }
 
 }  // namespace

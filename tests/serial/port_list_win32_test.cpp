@@ -17,20 +17,30 @@ constexpr char kSerialCommKey[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 TEST(Win32PortNames, DevicesAreComNamesInTheDeviceNamespace) {
   EXPECT_EQ(PlatformDevicePath(1), "\\\\.\\COM1");
   EXPECT_EQ(PlatformDevicePath(255), "\\\\.\\COM255");
-  EXPECT_EQ(PlatformPortNumber("\\\\.\\COM7"), 7);
-  EXPECT_EQ(PlatformPortNumber("\\\\.\\com12"), 12);
-  EXPECT_EQ(PlatformPortNumber("\\\\.\\7"), 0);
-  EXPECT_EQ(PlatformPortNumber("\\\\.\\COM0"), 0);
-  EXPECT_EQ(PlatformPortNumber("\\\\.\\LPT1"), 0);
-  EXPECT_EQ(PlatformPortNumber("COM7"), 0);
-  ForgetPortDevices();
-  EXPECT_EQ(ResolvePortArgument("\\\\.\\COM7"), 7);
-  EXPECT_EQ(PortDevicePath(7), "\\\\.\\COM7");
-  // Another device path gets a number of its own and is opened by that path.
-  int other = ResolvePortArgument("\\\\.\\CNCA0");
-  EXPECT_NE(other, 0);
-  EXPECT_EQ(PortDevicePath(other), "\\\\.\\CNCA0");
-  ForgetPortDevices();
+  // A COM name or number opens \\.\COMn and is called COMn; a device path, COM port
+  // or not, is opened and called as typed, never given a number.
+  struct Case {
+    const char* text;
+    const char* name;
+    const char* device;
+  };
+  const Case cases[] = {
+      {"COM7", "COM7", "\\\\.\\COM7"},
+      {"com12", "COM12", "\\\\.\\COM12"},
+      {"3", "COM3", "\\\\.\\COM3"},
+      {"\\\\.\\COM7", "\\\\.\\COM7", "\\\\.\\COM7"},
+      {"\\\\.\\com12", "\\\\.\\com12", "\\\\.\\com12"},
+      {"\\\\.\\7", "\\\\.\\7", "\\\\.\\7"},
+      {"\\\\.\\COM0", "\\\\.\\COM0", "\\\\.\\COM0"},
+      {"\\\\.\\LPT1", "\\\\.\\LPT1", "\\\\.\\LPT1"},
+      {"\\\\.\\CNCA0", "\\\\.\\CNCA0", "\\\\.\\CNCA0"},
+      {"LPT1", "LPT1", ""},
+      {"COM0", "COM0", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ResolvePortArgument(c.text).name, c.name) << c.text;
+    EXPECT_EQ(ResolvePortArgument(c.text).device, c.device) << c.text;
+  }
 }
 
 // Values put into the serial device map for one test and taken out again.

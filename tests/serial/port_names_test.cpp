@@ -1,8 +1,11 @@
-// Port names: parsing what the user types or the registry holds, and the device paths
-// registered for a run.
+// Port names: parsing what the user types or the registry holds, and what a port the
+// user chose opens and is called.
 #include "serial/port_names.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace k470 {
 namespace {
@@ -38,67 +41,58 @@ TEST(PortNames, SerialCommDataGivesTheNumberAfterCom) {
   EXPECT_EQ(SerialCommDataToPort(nullptr), 0);
 }
 
-class PortRegistry : public ::testing::Test {
- protected:
-  void SetUp() override { ForgetPortDevices(); }
-  void TearDown() override { ForgetPortDevices(); }
+struct ChoiceCase {
+  const char* text;
+  const char* name;
+  int platformPort;    // the device is the platform's for this number, when not 0
+  const char* device;  // else this device ("" for none)
 };
 
-TEST_F(PortRegistry, RegisteredPathReplacesThePlatformDevice) {
-  EXPECT_EQ(PortDevicePath(5), PlatformDevicePath(5));
-  RegisterPortDevice(5, "/tmp/line5");
-  EXPECT_EQ(PortDevicePath(5), "/tmp/line5");
-  EXPECT_EQ(PortDevicePath(6), PlatformDevicePath(6));
-  ForgetPortDevices();
-  EXPECT_EQ(PortDevicePath(5), PlatformDevicePath(5));
+void ExpectChoices(const std::vector<ChoiceCase>& cases) {
+  for (const ChoiceCase& c : cases) {
+    const PortChoice choice = ResolvePortArgument(c.text);
+    EXPECT_EQ(choice.name, c.name) << "text \"" << c.text << "\"";
+    EXPECT_EQ(choice.device, c.platformPort != 0 ? PlatformDevicePath(c.platformPort) : c.device)
+        << "text \"" << c.text << "\"";
+  }
 }
 
-TEST_F(PortRegistry, NumbersOutsideTheRangeHaveNoDevice) {
-  RegisterPortDevice(0, "/tmp/zero");
-  RegisterPortDevice(256, "/tmp/big");
-  EXPECT_EQ(PortDevicePath(0), "");
-  EXPECT_EQ(PortDevicePath(256), "");
-  EXPECT_EQ(PortDevicePath(-1), "");
+TEST(PortChoices, NamesAndNumbersOpenThePlatformDeviceAndAreCalledComN) {
+  ExpectChoices({
+      {"COM3", "COM3", 3, ""},     {"com12", "COM12", 12, ""}, {"7", "COM7", 7, ""},
+      {"5", "COM5", 5, ""},        {"COM6", "COM6", 6, ""},    {"007", "COM7", 7, ""},
+      {"Com255", "COM255", 255, ""},
+  });
+}
+
+TEST(PortChoices, TextsThatAreNeitherANameNorAPathNameNoDevice) {
+  // Refused as they are, numbers out of the range too; nothing is filed anywhere.
+  ExpectChoices({
+      {"COM0", "COM0", 0, ""}, {"COM300", "COM300", 0, ""}, {"line", "line", 0, ""},
+      {"", "", 0, ""},         {"0", "0", 0, ""},           {"256", "256", 0, ""},
+      {"-1", "-1", 0, ""},
+  });
   EXPECT_EQ(PlatformDevicePath(0), "");
   EXPECT_EQ(PlatformDevicePath(256), "");
 }
 
-TEST_F(PortRegistry, ResolveTakesNamesAndNumbersAsTheyAre) {
-  EXPECT_EQ(ResolvePortArgument("COM3"), 3);
-  EXPECT_EQ(ResolvePortArgument("com12"), 12);
-  EXPECT_EQ(ResolvePortArgument("7"), 7);
-  // Neither a port name nor a path: refused, nothing registered.
-  EXPECT_EQ(ResolvePortArgument("COM0"), 0);
-  EXPECT_EQ(ResolvePortArgument("COM300"), 0);
-  EXPECT_EQ(ResolvePortArgument("line"), 0);
-  EXPECT_EQ(ResolvePortArgument(""), 0);
-  EXPECT_EQ(PortDevicePath(255), PlatformDevicePath(255));
-}
-
-TEST_F(PortRegistry, UnknownPathsGetFreeNumbersFromTheTopAndKeepThem) {
-  int first = ResolvePortArgument("/tmp/k470-line-a");
-  int second = ResolvePortArgument("/tmp/k470-line-b");
-  EXPECT_EQ(first, 255);
-  EXPECT_EQ(second, 254);
-  EXPECT_EQ(PortDevicePath(first), "/tmp/k470-line-a");
-  EXPECT_EQ(PortDevicePath(second), "/tmp/k470-line-b");
-  // The same path again is the same port, not a new one.
-  EXPECT_EQ(ResolvePortArgument("/tmp/k470-line-a"), first);
-  EXPECT_EQ(ResolvePortArgument("/tmp/k470-line-b"), second);
-}
-
-TEST_F(PortRegistry, ExplicitlyRegisteredNumbersAreNotHandedOutAgain) {
-  RegisterPortDevice(255, "/tmp/k470-taken");
-  EXPECT_EQ(ResolvePortArgument("/tmp/k470-taken"), 255);
-  EXPECT_EQ(ResolvePortArgument("/tmp/k470-other"), 254);
-}
-
-TEST_F(PortRegistry, ResolveFailsWhenEveryNumberIsTaken) {
-  for (int n = kFirstPort; n <= kLastPort; ++n) {
-    RegisterPortDevice(n, "/tmp/k470-full-" + std::to_string(n));
+TEST(PortChoices, DevicePathsAreOpenedAndCalledAsTyped) {
+  // No number is made up for a path, however many there are and whatever the ports
+  // present: the same path is the same choice every time.
+  ExpectChoices({
+      {"/tmp/line5", "/tmp/line5", 0, "/tmp/line5"},
+      {"/tmp/k470-line-a", "/tmp/k470-line-a", 0, "/tmp/k470-line-a"},
+      {"/tmp/k470-line-b", "/tmp/k470-line-b", 0, "/tmp/k470-line-b"},
+      {"/tmp/k470-line-a", "/tmp/k470-line-a", 0, "/tmp/k470-line-a"},
+      {"/dev/ttyS77", "/dev/ttyS77", 0, "/dev/ttyS77"},
+      {"/dev/pts/999", "/dev/pts/999", 0, "/dev/pts/999"},
+      {"\\\\.\\CNCA0", "\\\\.\\CNCA0", 0, "\\\\.\\CNCA0"},
+  });
+  for (int n = kFirstPort; n <= kLastPort + 1; ++n) {
+    const std::string path = "/tmp/k470-full-" + std::to_string(n);
+    EXPECT_EQ(ResolvePortArgument(path).device, path);
+    EXPECT_EQ(ResolvePortArgument(path).name, path);
   }
-  EXPECT_EQ(ResolvePortArgument("/tmp/k470-one-more"), 0);
-  EXPECT_EQ(ResolvePortArgument("/tmp/k470-full-17"), 17);
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ TEST(TtyNumbers, NamesMapToStableNumbersAndBack) {
     EXPECT_EQ(TtyNameToPort(c.name), c.port) << c.name;
     EXPECT_EQ(PortToTtyName(c.port), c.name) << c.port;
     EXPECT_EQ(PlatformDevicePath(c.port), std::string("/dev/") + c.name) << c.port;
-    EXPECT_EQ(PlatformPortNumber(std::string("/dev/") + c.name), c.port) << c.name;
+    EXPECT_EQ(ResolvePortArgument("COM" + std::to_string(c.port)).device,
+              std::string("/dev/") + c.name) << c.port;
   }
   // Every number 1..160 names one device, and that device names the number again.
   for (int port = 1; port < kCalloutFirstPort; ++port) {
@@ -38,10 +39,12 @@ TEST(TtyNumbers, OtherNamesHaveNoNumber) {
   for (const char* name : names) EXPECT_EQ(TtyNameToPort(name), 0) << name;
   EXPECT_EQ(PortToTtyName(0), "");
   EXPECT_EQ(PortToTtyName(161), "");
-  EXPECT_EQ(PlatformPortNumber("ttyS0"), 0);            // no device folder
-  EXPECT_EQ(PlatformPortNumber("/tmp/ttyS0"), 0);
-  EXPECT_EQ(PlatformPortNumber("/dev/pts/3"), 0);
-  EXPECT_EQ(PlatformPortNumber("/dev/ttyS99"), 0);
+  // A bare device name is no path; paths are opened as they are, never as a number.
+  EXPECT_EQ(ResolvePortArgument("ttyS0").device, "");
+  for (const char* path : {"/tmp/ttyS0", "/dev/pts/3", "/dev/ttyS99"}) {
+    EXPECT_EQ(ResolvePortArgument(path).device, path);
+    EXPECT_EQ(ResolvePortArgument(path).name, path);
+  }
 }
 
 TEST(TtyNumbers, DeviceFolderListingNumbersPresentDevicesInOrder) {
@@ -87,20 +90,19 @@ TEST(TtyNumbers, EnumeratedPortsAreAscendingAndOpenTheirOwnDevice) {
       EXPECT_LT(ports[i - 1].number, ports[i].number);
     }
     EXPECT_EQ(PlatformDevicePath(ports[i].number), ports[i].device);
-    EXPECT_EQ(PlatformPortNumber(ports[i].device), ports[i].number);
+    EXPECT_EQ(ResolvePortArgument(std::to_string(ports[i].number)).device, ports[i].device);
   }
 }
 
-TEST(TtyNumbers, ResolvingAPlatformDevicePathGivesItsNumber) {
-  ForgetPortDevices();
-  EXPECT_EQ(ResolvePortArgument("/dev/ttyUSB0"), 33);
-  EXPECT_EQ(ResolvePortArgument("/dev/ttyS2"), 3);
-  // Once another path took that number, the platform path gets a number of its own.
-  RegisterPortDevice(97, "/tmp/k470-replaces-acm0");
-  int acm = ResolvePortArgument("/dev/ttyACM0");
-  EXPECT_NE(acm, 97);
-  EXPECT_EQ(PortDevicePath(acm), "/dev/ttyACM0");
-  ForgetPortDevices();
+TEST(TtyNumbers, APlatformDevicePathKeepsItsPathAndItsNumberOpensTheSameDevice) {
+  for (const TtyCase& c : {TtyCase{"/dev/ttyUSB0", 33}, TtyCase{"/dev/ttyS2", 3},
+                           TtyCase{"/dev/ttyACM0", 97}}) {
+    EXPECT_EQ(ResolvePortArgument(c.name).name, c.name);
+    EXPECT_EQ(ResolvePortArgument(c.name).device, c.name);
+    EXPECT_EQ(ResolvePortArgument("COM" + std::to_string(c.port)).device, c.name);
+    EXPECT_EQ(ResolvePortArgument("COM" + std::to_string(c.port)).name,
+              "COM" + std::to_string(c.port));
+  }
 }
 
 }  // namespace

@@ -1,18 +1,24 @@
-// CComPort for unit tests: every port is the one scripted FakeLine (the operations built
-// on these come from serial/com_port.cpp).
+// CComPort for unit tests: every port name or device path is the one scripted FakeLine
+// (the operations built on these come from serial/com_port.cpp).
 #include "serial/com_port.h"
+#include "serial/port_names.h"
 #include "tests/support/fake_line.h"
 
 namespace k470 {
 
 using test::FakeLine;
 
-int CComPort::Open(int port) {
-  if (port < 1 || port > 255) return 0;
-  if (!FakeLine::Instance().OnOpen(m_baud)) return 0;
+namespace {
+constexpr const char* kTextScriptedRefusal = "refused by the scripted line";
+}  // namespace
+
+int CComPort::Open(const std::string& port) {
+  if (ParsePortName(port) == 0 && !IsDevicePath(port)) return OpenFailed(kTextNoSuchPort);
+  m_name = PortNameOf(port);
+  if (!FakeLine::Instance().OnOpen(m_baud)) return OpenFailed(kTextScriptedRefusal);
   m_handle = 1;
-  m_portNumber = port;
   m_lost = false;
+  m_openError.clear();
   return 1;
 }
 
