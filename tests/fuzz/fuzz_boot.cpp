@@ -34,7 +34,7 @@ using test::FakeLine;
 // would take most of a second. The least slack keeps such inputs short.
 const int kTimerSlackSet = prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 
-constexpr int kPort = 3;
+constexpr const char* kPort = "COM3";
 constexpr int kClockKhz = 20000;
 constexpr uint32_t kRatesBps[] = {9600, 19200, 38400, 57600};
 

@@ -32,7 +32,7 @@ using test::Bytes;
 using test::FakeLine;
 using test::RecordingTarget;
 
-constexpr int kPort = 1;
+constexpr const char* kPort = "COM1";
 constexpr int kRealPollUs = 20;
 constexpr int kRealLimitMs = 5000;  // far beyond any input's need
 // Virtual time with no write after which a load waiting for an acknowledgement that
