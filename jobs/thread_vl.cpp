@@ -14,9 +14,17 @@ namespace {
 
 // The end of every job is announced here. The mutex and the condition belong to no job,
 // so a body that has set its done flag touches its own object no more, even while it
-// wakes the waiters (who may destroy the object at once).
-std::mutex g_doneMutex;
-std::condition_variable g_doneChanged;
+// wakes the waiters (who may destroy the object at once). They are never destroyed
+// either: a body may still be waking the waiters while the program ends (its owner saw
+// the flag and returned from main), and a condition destroyed under it would crash.
+std::mutex& DoneMutex() {
+  static std::mutex* mutex = new std::mutex;
+  return *mutex;
+}
+std::condition_variable& DoneChanged() {
+  static std::condition_variable* changed = new std::condition_variable;
+  return *changed;
+}
 
 // How often a wait for a job's end looks at its cancel flag.
 constexpr uint32_t kCancelLookMs = 20;
@@ -55,16 +63,16 @@ int CThreadVl::Start(int /*priority*/) {
 
 void CThreadVl::SetDone() {
   {
-    std::lock_guard<std::mutex> lock(g_doneMutex);
+    std::lock_guard<std::mutex> lock(DoneMutex());
     m_done.store(1);
   }
-  g_doneChanged.notify_all();
+  DoneChanged().notify_all();
 }
 
 void CThreadVl::StopAndWait() {
   m_cancel = 1;
-  std::unique_lock<std::mutex> lock(g_doneMutex);
-  g_doneChanged.wait(lock, [this] { return m_done.load() != 0; });
+  std::unique_lock<std::mutex> lock(DoneMutex());
+  DoneChanged().wait(lock, [this] { return m_done.load() != 0; });
 }
 
 bool CThreadVl::WaitDone(const std::atomic<int>* cancel) {
@@ -75,8 +83,8 @@ bool CThreadVl::WaitDone(const std::atomic<int>* cancel) {
 }
 
 bool CThreadVl::WaitDoneFor(uint32_t ms) {
-  std::unique_lock<std::mutex> lock(g_doneMutex);
-  return g_doneChanged.wait_for(lock, std::chrono::milliseconds(ms),
+  std::unique_lock<std::mutex> lock(DoneMutex());
+  return DoneChanged().wait_for(lock, std::chrono::milliseconds(ms),
                                 [this] { return m_done.load() != 0; });
 }
 
