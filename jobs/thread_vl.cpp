@@ -41,7 +41,7 @@ CThreadVl::~CThreadVl() {
 void CThreadVl::ThreadEntry(CThreadVl* job) {
   // No exception may leave a job's thread; the body reports by return values.
   try {
-    FineTimerResolution fineTimer;
+    RaiseTimerResolution();
     job->Run();
   } catch (...) {
     job->SetDone();
@@ -62,10 +62,12 @@ int CThreadVl::Start(int /*priority*/) {
 }
 
 void CThreadVl::SetDone() {
-  {
-    std::lock_guard<std::mutex> lock(DoneMutex());
-    m_done.store(1);
-  }
+  // Everything the body still has to do comes first: once the owner sees the end, the
+  // program may end (k470 returns from main), and a thread caught half-way through a
+  // system call then can hold up the program's exit.
+  RestoreTimerResolution();
+  std::lock_guard<std::mutex> lock(DoneMutex());
+  m_done.store(1);
   DoneChanged().notify_all();
 }
 

@@ -3,7 +3,7 @@
 
 namespace k470 {
 
-FineTimerResolution::FineTimerResolution() = default;
-FineTimerResolution::~FineTimerResolution() = default;
+void RaiseTimerResolution() {}
+void RestoreTimerResolution() {}
 
 }  // namespace k470

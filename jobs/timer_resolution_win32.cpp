@@ -1,5 +1,5 @@
-// The 1 ms timer on Windows: timeBeginPeriod for as long as the object lives. The calls
-// are counted by the system, so nested jobs (a load and its file reader) are fine.
+// The 1 ms timer on Windows: timeBeginPeriod while a job's body runs. The system counts
+// the calls, so nested jobs (a load and its file reader) are fine.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -8,13 +8,16 @@
 namespace k470 {
 namespace {
 constexpr UINT kTimerResolutionMs = 1;
+thread_local bool t_raised = false;
+}  // namespace
+
+void RaiseTimerResolution() {
+  if (!t_raised) t_raised = timeBeginPeriod(kTimerResolutionMs) == TIMERR_NOERROR;
 }
 
-FineTimerResolution::FineTimerResolution()
-    : m_raised(timeBeginPeriod(kTimerResolutionMs) == TIMERR_NOERROR) {}
-
-FineTimerResolution::~FineTimerResolution() {
-  if (m_raised) timeEndPeriod(kTimerResolutionMs);
+void RestoreTimerResolution() {
+  if (t_raised) timeEndPeriod(kTimerResolutionMs);
+  t_raised = false;
 }
 
 }  // namespace k470
