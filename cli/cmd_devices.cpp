@@ -15,7 +15,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: k470 devices [--table FILE] [--json]\n"
     "  Lists the device types of the device table FILE (default: bin/fw.dat below the\n"
-    "  program's folder): index, name, Id, clock in MHz, bit rate, ROM size in bytes and\n"
+    "  program's folder; /usr/share/k470/fw.dat when installed in /usr/bin): index, name,\n"
+    "  Id, clock in MHz, bit rate, ROM size in bytes and\n"
     "  what may be changed before a write (--clock, --bps of k470 flash); with --json one\n"
     "  {\"event\":\"device\",...} a line. A type whose clock is 0 or above 655.35 MHz is\n"
     "  left out and named on stderr. Writing an H8/36077 (Id 1) needs its write-control\n"

@@ -25,9 +25,10 @@ constexpr const char* kUsage =
     "  Writes the S-record FILE into the flash of the H8 chip in boot mode on port P\n"
     "  (COMn, n or a device path). --device names a type of the device table (its name\n"
     "  or its index, see k470 devices); --table is that table (default bin/fw.dat below\n"
-    "  the program's folder). --clock (MHz) and --bps (9600, 19200, 38400 or 57600) change\n"
+    "  the program's folder, or share/k470/fw.dat when installed). --clock (MHz) and --bps\n"
+    "  (9600, 19200, 38400 or 57600) change\n"
     "  the type's clock and bit rate where the table allows it. --program is the H8/36077's\n"
-    "  write-control program (default bin/36077.mot below the program's folder). With\n"
+    "  write-control program (default 36077.mot beside the table). With\n"
     "  --json the job's reports are JSON events on stdout.\n"
     "  Exit status 0 written, 1 failed, 2 usage error, 130 interrupted.\n";
 

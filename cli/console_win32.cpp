@@ -34,34 +34,35 @@ bool InterruptRequested() { return g_interrupts.load() != 0; }
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0 && StderrIsConsole(); }
 
+namespace {
+
+// `text` from code page `from` into code page `to`; unchanged when it cannot be converted.
+std::string Recode(const char* text, UINT from, UINT to) {
+  const int wide = MultiByteToWideChar(from, 0, text, -1, nullptr, 0);
+  if (wide <= 0) return text;
+  std::vector<wchar_t> w(static_cast<size_t>(wide));
+  MultiByteToWideChar(from, 0, text, -1, w.data(), wide);
+  const int narrow = WideCharToMultiByte(to, 0, w.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (narrow <= 0) return text;
+  std::vector<char> n(static_cast<size_t>(narrow));
+  WideCharToMultiByte(to, 0, w.data(), -1, n.data(), narrow, nullptr, nullptr);
+  return std::string(n.data());
+}
+
+}  // namespace
+
 std::string ToConsoleText(const char* text) {
   // Redirected output keeps the program's own code page; a console whose code page
   // differs (chcp 65001, say) gets the text converted.
   const UINT consoleCp = GetConsoleOutputCP();
   if (!StderrIsConsole() || consoleCp == 0 || consoleCp == GetACP()) return text;
-  const int wide = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (wide <= 0) return text;
-  std::vector<wchar_t> w(static_cast<size_t>(wide));
-  MultiByteToWideChar(CP_ACP, 0, text, -1, w.data(), wide);
-  const int narrow = WideCharToMultiByte(consoleCp, 0, w.data(), -1, nullptr, 0, nullptr, nullptr);
-  if (narrow <= 0) return text;
-  std::vector<char> n(static_cast<size_t>(narrow));
-  WideCharToMultiByte(consoleCp, 0, w.data(), -1, n.data(), narrow, nullptr, nullptr);
-  return std::string(n.data());
+  return Recode(text, CP_ACP, consoleCp);
 }
 
 std::string ToUtf8Text(const char* text) {
   // The program's own texts are in code page 932, whatever the system's code page.
   constexpr UINT kProgramCodePage = 932;
-  const int wide = MultiByteToWideChar(kProgramCodePage, 0, text, -1, nullptr, 0);
-  if (wide <= 0) return text;
-  std::vector<wchar_t> w(static_cast<size_t>(wide));
-  MultiByteToWideChar(kProgramCodePage, 0, text, -1, w.data(), wide);
-  const int narrow = WideCharToMultiByte(CP_UTF8, 0, w.data(), -1, nullptr, 0, nullptr, nullptr);
-  if (narrow <= 0) return text;
-  std::vector<char> n(static_cast<size_t>(narrow));
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), -1, n.data(), narrow, nullptr, nullptr);
-  return std::string(n.data());
+  return Recode(text, kProgramCodePage, CP_UTF8);
 }
 
 }  // namespace k470::cli

@@ -84,19 +84,23 @@ class WritesArriveIntact(unittest.TestCase):
 
 
 class JsonEvents(unittest.TestCase):
-    def test_a_write_reports_blocks_as_the_chip_answers_them(self):
-        # Two blocks of data, one erased block between them: two blocks to write.
-        records = [(0, fc.random_bytes(128, 3)), (0x100, fc.random_bytes(128, 4))]
+    def write_json(self, records, *sim_args):
+        """An H8/3069 write with --json; returns (exit status, the events)."""
         image = fc.write_image(records)
         self.addCleanup(os.remove, image)
-        sim, port = fc.start_sim("h8-3069", "--no-pacing")
+        sim, port = fc.start_sim("h8-3069", "--no-pacing", *sim_args)
         try:
             proc = subprocess.run(fc.tool_command(fc.flash_args(port, "H8/3069F", image, "--json")),
                                   stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
         finally:
             sim.stop()
-        self.assertEqual(proc.returncode, 0, proc.stderr)
-        events = [json.loads(line) for line in proc.stdout.decode("utf-8").splitlines()]
+        return proc.returncode, [json.loads(line) for line in proc.stdout.decode("utf-8").splitlines()]
+
+    def test_a_write_reports_blocks_as_the_chip_answers_them(self):
+        # Two blocks of data, one erased block between them: two blocks to write.
+        status, events = self.write_json([(0, fc.random_bytes(128, 3)),
+                                          (0x100, fc.random_bytes(128, 4))])
+        self.assertEqual(status, 0, events)
         progress = [e for e in events if e["event"] == "progress"]
         self.assertEqual([(e["done"], e["total"], e["unit"]) for e in progress],
                          [(0, 2, "blocks"), (1, 2, "blocks"), (2, 2, "blocks")])
@@ -105,16 +109,8 @@ class JsonEvents(unittest.TestCase):
         self.assertEqual(events[-1]["result"], "succeeded")
 
     def test_a_refused_block_has_its_detail(self):
-        image = fc.write_image([(0, fc.random_bytes(512, 6))])
-        self.addCleanup(os.remove, image)
-        sim, port = fc.start_sim("h8-3069", "--no-pacing", "--error-block", "1")
-        try:
-            proc = subprocess.run(fc.tool_command(fc.flash_args(port, "H8/3069F", image, "--json")),
-                                  stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
-        finally:
-            sim.stop()
-        self.assertEqual(proc.returncode, 1, proc.stderr)
-        events = [json.loads(line) for line in proc.stdout.decode("utf-8").splitlines()]
+        status, events = self.write_json([(0, fc.random_bytes(512, 6))], "--error-block", "1")
+        self.assertEqual(status, 1, events)
         self.assertIn({"event": "message", "icon": "error", "text": "書き込みエラー",
                        "detail": "0x50 (128-byte programming) at 00000080 answered D0 53: "
                                  "programming error"}, events)
