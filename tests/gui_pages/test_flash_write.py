@@ -106,7 +106,9 @@ def case_cancel_during_blocks(args):
     s.write_ini(sections(path, 0))
     try:
         d = s.start()
-        s.start_sim("h8-3069", "--program-ms", "40")
+        # Slow blocks: the write stops at the end of the block under way, which must still
+        # be running when the second Cancel comes.
+        s.start_sim("h8-3069", "--program-ms", "200")
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
         expect_centred_over(d, DIALOG, MAIN)
