@@ -39,7 +39,6 @@ class ConsoleTarget : public JobTarget {
   // "failed", "cancelled") and the seconds the command took.
   void Finish(int exitStatus, double seconds);
 
-  bool Ended() const { return m_result.load() >= 0; }
   int Result() const { return m_result.load(); }  // -1 before the end
   JobProgress LastProgress() const;
 

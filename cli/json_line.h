@@ -20,8 +20,6 @@ class JsonLine {
   // Writes the line to stdout at once (one writer at a time).
   void Emit();
 
-  const std::string& Object() const { return m_text; }
-
  private:
   void Key(const char* key);
   std::string m_text;
