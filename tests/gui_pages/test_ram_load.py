@@ -15,6 +15,7 @@ PAGE_FILE = 1003
 MARK = 1005
 LOAD, GO, CONNECT, ADDRESS = 1006, 1007, 1008, 1009
 TAB = 1000
+PORT = 1001
 DIALOG = "RAM LOAD"
 CANCEL = 1019
 OPTIONS = "K470Loader Option"
@@ -231,6 +232,31 @@ def case_a_lost_port_ends_the_load_and_disconnects(args):
     assert report["dropped"] and report["go"] == [], report
 
 
+def case_typed_port_name(args):
+    # The port box is editable: the name typed in is the port opened, not the list entry
+    # still selected under it. COM9 is absent (connecting leaves the page as it was); "1"
+    # with blanks around it is COM1, where the board answers.
+    s = h.Session(args)
+    image = s.file("typed.mot", h.srecords(0x200000, IMAGE[:1024]))
+    s.write_ini(sections(image))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--no-pacing")
+        assert d.ok("combo-items", MAIN, PORT)[0] == "COM1", d.ok("combo-items", MAIN, PORT)
+        d.ok("set-text", MAIN, PORT, "COM9")
+        d.ok("click", MAIN, CONNECT)
+        d.ok("sleep", 1000)
+        assert d.text(MAIN, CONNECT) == "接続(&C)", "connected to a port not typed"
+        d.ok("set-text", MAIN, PORT, " 1 ")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+    finally:
+        s.close()
+        s.cleanup()
+
+
 def case_japanese_file_name_never_loads_another_file(args):
     # An image named in Japanese, listed in the INI file in code page 932, and beside it
     # decoys named as those bytes read in code page 1252 and as question marks. On a
@@ -269,5 +295,5 @@ def case_japanese_file_name_never_loads_another_file(args):
 if __name__ == "__main__":
     h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
            case_failed_and_cancelled_loads_do_not_go,
-           case_japanese_file_name_never_loads_another_file,
+           case_typed_port_name, case_japanese_file_name_never_loads_another_file,
            case_a_lost_port_ends_the_load_and_disconnects])
