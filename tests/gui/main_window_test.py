@@ -395,6 +395,8 @@ def case_japanese_path(s):
     d = s.start()
     if english_locale():
         s.helper("drop", TITLE, path)
+        d.ok("box-text", "K470Loader", 5000)
+        s.shot("refused_drop_message")
         expect_equal(d.dismiss_box("K470Loader", 5000), "ファイルのフォーマットが不正です。",
                      "refused drop")
         expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
