@@ -1,10 +1,14 @@
-// Console side for Windows: SetConsoleCtrlHandler, console detection, and texts converted
-// from the system's code page to the console's output code page when they differ.
+// Console side for Windows: SetConsoleCtrlHandler, console detection, and stderr on a
+// console written as UTF-16 (WriteConsoleW), so that the program's code page 932 texts read
+// the same whatever code page the console or the system uses. Redirected, stderr carries
+// the code page 932 bytes as they are; stdout is never touched (the JSON events are UTF-8).
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "cli/cli_args.h"
@@ -21,9 +25,119 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   return TRUE;
 }
 
-bool StderrIsConsole() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+// The program's texts are in code page 932, whatever the system's code page.
+constexpr UINT kProgramCodePage = 932;
+constexpr DWORD kPipeBytes = 4096;
+constexpr DWORD kDrainWaitMs = 2000;  // at exit, for the last texts to reach the console
+
+// True for the first byte of a two-byte character of code page 932.
+bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// stderr on a console: fd 2 becomes a pipe whose far end a thread reads, converting the
+// bytes from code page 932 and writing them with WriteConsoleW. A character cut in two by
+// the pipe is kept until its second byte arrives.
+class ConsoleWriter {
+ public:
+  ConsoleWriter() {
+    DWORD mode = 0;
+    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    if (console == nullptr || console == INVALID_HANDLE_VALUE) return;
+    if (GetConsoleMode(console, &mode) == 0) return;
+    // A handle of our own: moving the pipe onto fd 2 closes the one fd 2 held.
+    HANDLE own = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), console, GetCurrentProcess(), &own, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+      return;
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, nullptr, kPipeBytes)) {
+      CloseHandle(own);
+      return;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(writeEnd), _O_BINARY);
+    if (fd < 0) {
+      CloseHandle(readEnd);
+      CloseHandle(writeEnd);
+      CloseHandle(own);
+      return;
+    }
+    m_console = own;
+    m_readEnd = readEnd;
+    m_thread = CreateThread(nullptr, 0, &ConsoleWriter::Pump, this, 0, nullptr);
+    if (m_thread == nullptr) CloseHandle(readEnd);
+    if (m_thread == nullptr || _dup2(fd, _fileno(stderr)) != 0) {
+      // stderr stays as it was: the thread, if any, sees the pipe's end and stops.
+      _close(fd);
+      if (m_thread != nullptr) {
+        WaitForSingleObject(m_thread, kDrainWaitMs);
+        CloseHandle(m_thread);
+        m_thread = nullptr;
+      }
+      CloseHandle(own);
+      m_console = nullptr;
+      return;
+    }
+    _close(fd);
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    std::atexit(&ConsoleWriter::Drain);
+  }
+
+  bool IsConsole() const { return m_console != nullptr; }
+
+  // Ends the pipe and waits for the thread to write what is left.
+  static void Drain();
+
+ private:
+  static DWORD WINAPI Pump(void* self) {
+    static_cast<ConsoleWriter*>(self)->Run();
+    return 0;
+  }
+
+  void Run() {
+    std::vector<char> bytes;
+    char chunk[kPipeBytes];
+    DWORD got = 0;
+    while (ReadFile(m_readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+      bytes.insert(bytes.end(), chunk, chunk + got);
+      size_t whole = 0;
+      while (whole < bytes.size()) {
+        const bool lead = IsLeadByte(static_cast<unsigned char>(bytes[whole]));
+        if (lead && whole + 1 == bytes.size()) break;  // the second byte is still to come
+        whole += lead ? 2 : 1;
+      }
+      Write(bytes.data(), whole);
+      bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(whole));
+    }
+    Write(bytes.data(), bytes.size());
+    CloseHandle(m_readEnd);
+  }
+
+  void Write(const char* bytes, size_t size) {
+    if (size == 0) return;
+    const int length = MultiByteToWideChar(kProgramCodePage, 0, bytes, static_cast<int>(size),
+                                           nullptr, 0);
+    if (length <= 0) return;
+    std::vector<wchar_t> wide(static_cast<size_t>(length));
+    MultiByteToWideChar(kProgramCodePage, 0, bytes, static_cast<int>(size), wide.data(), length);
+    DWORD written = 0;
+    WriteConsoleW(m_console, wide.data(), static_cast<DWORD>(length), &written, nullptr);
+  }
+
+  HANDLE m_console = nullptr;
+  HANDLE m_readEnd = nullptr;
+  HANDLE m_thread = nullptr;
+};
+
+ConsoleWriter g_stderrWriter;
+
+void ConsoleWriter::Drain() {
+  std::fflush(stderr);
+  _close(_fileno(stderr));
+  if (g_stderrWriter.m_thread != nullptr) {
+    WaitForSingleObject(g_stderrWriter.m_thread, kDrainWaitMs);
+    CloseHandle(g_stderrWriter.m_thread);
+    g_stderrWriter.m_thread = nullptr;
+  }
 }
 
 }  // namespace
@@ -32,7 +146,7 @@ void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 
 bool InterruptRequested() { return g_interrupts.load() != 0; }
 
-bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0 && StderrIsConsole(); }
+bool StderrIsTerminal() { return g_stderrWriter.IsConsole(); }
 
 bool EnableTerminalSequences() {
   // Consoles before Windows 10 refuse the mode: their boards' lines are then plain lines.
@@ -62,17 +176,11 @@ std::string Recode(const char* text, UINT from, UINT to) {
 }  // namespace
 
 std::string ToConsoleText(const char* text) {
-  // Redirected output keeps the program's own code page; a console whose code page
-  // differs (chcp 65001, say) gets the text converted.
-  const UINT consoleCp = GetConsoleOutputCP();
-  if (!StderrIsConsole() || consoleCp == 0 || consoleCp == GetACP()) return text;
-  return Recode(text, CP_ACP, consoleCp);
+  // Redirected, stderr keeps the program's own code page; on a console the writer above
+  // converts it from code page 932 to UTF-16 itself.
+  return text;
 }
 
-std::string ToUtf8Text(const char* text) {
-  // The program's own texts are in code page 932, whatever the system's code page.
-  constexpr UINT kProgramCodePage = 932;
-  return Recode(text, kProgramCodePage, CP_UTF8);
-}
+std::string ToUtf8Text(const char* text) { return Recode(text, kProgramCodePage, CP_UTF8); }
 
 }  // namespace k470::cli

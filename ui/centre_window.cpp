@@ -1,6 +1,8 @@
 // CentreOverOwner and MessageBoxOverOwner.
 #include "ui/centre_window.h"
 
+#include "ui/wide_text.h"
+
 namespace k470 {
 namespace {
 
@@ -44,11 +46,11 @@ void CentreOverOwner(HWND window, HWND owner) {
 int MessageBoxOverOwner(HWND owner, const char* text, const char* title, UINT type) {
   HHOOK hook = nullptr;
   if (owner != nullptr && t_boxHook == nullptr) {
-    hook = SetWindowsHookExA(WH_CBT, &PlaceBox, nullptr, GetCurrentThreadId());
+    hook = SetWindowsHookExW(WH_CBT, &PlaceBox, nullptr, GetCurrentThreadId());
     t_boxHook = hook;
     t_boxOwner = hook != nullptr ? owner : nullptr;
   }
-  const int result = MessageBoxA(owner, text, title, type);
+  const int result = MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), type);
   if (hook != nullptr) {
     UnhookWindowsHookEx(hook);
     t_boxHook = nullptr;

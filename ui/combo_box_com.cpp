@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "serial/port_names.h"
+#include "ui/shell_rules.h"
 
 namespace k470 {
 
@@ -51,7 +52,8 @@ int CComboBoxCom::GetSelectedPort() const {
 }
 
 std::string CComboBoxCom::GetSelectedPortName() const {
-  return "COM" + std::to_string(GetSelectedPort());
+  // The box is editable: what it shows (a listed entry or a typed name) is the port.
+  return PortBoxName(GetWindowText(), GetSelectedPort());
 }
 
 }  // namespace k470

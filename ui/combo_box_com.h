@@ -1,5 +1,6 @@
-// CComboBoxCom: the main window's port selector. Lists the serial ports present as COM1,
-// COM3, ... in ascending port order and turns the selected entry back into a port number.
+// CComboBoxCom: the main window's port box. Lists the serial ports present as COM1,
+// COM3, ... in ascending port order; the box is editable, so that a port the list does not
+// hold (a network port, a COM port not present yet) can be typed in.
 #pragma once
 
 #include <string>
@@ -24,7 +25,8 @@ class CComboBoxCom : public CComboBox {
   // Port number of the selected entry; 0 when nothing is selected.
   int GetSelectedPort() const;
 
-  // The selected port as it is opened and named in messages: "COM" and its number.
+  // The port as it is opened and named in messages: the box's text (a listed "COM<n>" or
+  // a typed name, see PortBoxName).
   std::string GetSelectedPortName() const;
 
   // Marks port `port` present (1..255; other numbers are ignored), or every port absent.

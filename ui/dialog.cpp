@@ -6,6 +6,7 @@
 
 #include "ui/centre_window.h"
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 namespace {
@@ -21,7 +22,7 @@ HWND OwnerFor(CWnd* parent) {
   if (owner == nullptr && g_mainWindow != nullptr) owner = g_mainWindow->m_hWnd;
   if (owner == nullptr) return nullptr;
   // A child (a tab page) cannot own a popup: its top-level window does.
-  while ((GetWindowLongPtrA(owner, GWL_STYLE) & WS_CHILD) != 0 && GetParent(owner) != nullptr)
+  while ((GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD) != 0 && GetParent(owner) != nullptr)
     owner = GetParent(owner);
   HWND popup = GetLastActivePopup(owner);
   return popup != nullptr && IsWindowEnabled(popup) ? popup : owner;
@@ -35,7 +36,7 @@ CDialog::~CDialog() {
   if (m_hWnd != nullptr && IsWindow(m_hWnd)) {
     HWND hwnd = m_hWnd;
     DetachObject();
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     ::DestroyWindow(hwnd);
   }
 }
@@ -49,7 +50,7 @@ INT_PTR CDialog::DoModal() {
   m_modal = true;
   m_ended = false;
   m_result = 0;
-  HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
+  HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
                                  owner, &CDialog::Thunk, reinterpret_cast<LPARAM>(this));
   if (hwnd == nullptr) {
     m_modal = false;
@@ -64,7 +65,7 @@ INT_PTR CDialog::DoModal() {
   }
   MSG msg;
   while (!m_ended) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) {
       // The program is being ended: leave the quit request for the loop outside.
       PostQuitMessage(static_cast<int>(msg.wParam));
@@ -74,7 +75,7 @@ INT_PTR CDialog::DoModal() {
     if (got == -1) break;
     if (!PreTranslateMessage(&msg)) {
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
   }
   if (ownerEnabled) ::EnableWindow(owner, TRUE);
@@ -93,7 +94,7 @@ int CDialog::Create(CWnd* parent) {
   if (m_hWnd != nullptr || parent == nullptr || parent->m_hWnd == nullptr) return 0;
   m_parent = parent;
   m_modal = false;
-  HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
+  HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
                                  parent->m_hWnd, &CDialog::Thunk, reinterpret_cast<LPARAM>(this));
   return hwnd != nullptr ? 1 : 0;
 }
@@ -102,7 +103,7 @@ void CDialog::EndDialog(INT_PTR result) {
   m_result = result;
   m_ended = true;
   // Wake the loop in case it sits in GetMessage.
-  if (m_modal && m_hWnd != nullptr) PostMessageA(m_hWnd, WM_NULL, 0, 0);
+  if (m_modal && m_hWnd != nullptr) PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 BOOL CDialog::DestroyWindow() {
@@ -112,17 +113,17 @@ BOOL CDialog::DestroyWindow() {
 
 BOOL CDialog::PreTranslateMessage(MSG* msg) {
   if (m_hWnd == nullptr) return FALSE;
-  return IsDialogMessageA(m_hWnd, msg);
+  return IsDialogMessageW(m_hWnd, msg);
 }
 
 INT_PTR CALLBACK CDialog::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   CDialog* self = nullptr;
   if (msg == WM_INITDIALOG) {
     self = reinterpret_cast<CDialog*>(lp);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->AttachObject(hwnd);
   } else {
-    self = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
   if (self == nullptr) return FALSE;
   INT_PTR result = FALSE;
@@ -132,7 +133,7 @@ INT_PTR CALLBACK CDialog::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     result = FALSE;
   }
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->DetachObject();
   }
   return result;
@@ -172,7 +173,7 @@ INT_PTR CDialog::HandleCommand(WPARAM wp, LPARAM lp) {
     // hand it to the page that holds the button.
     HWND holder = GetParent(control);
     if (holder != m_hWnd && holder != nullptr && IsChild(m_hWnd, holder)) {
-      ::SendMessageA(holder, WM_COMMAND, wp, lp);
+      ::SendMessageW(holder, WM_COMMAND, wp, lp);
       return TRUE;
     }
     CWnd* object = CWnd::FromHandle(control);
@@ -217,7 +218,8 @@ void CDialog::ApplyTemplateInitData() {
     at += 8;
     if (length > size - at) break;
     if (request == kInitAddString && length > 0 && data[at + length - 1] == '\0') {
-      SendDlgItemMessageA(m_hWnd, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(data + at));
+      const std::wstring item = Widen(reinterpret_cast<const char*>(data + at));
+      SendDlgItemMessageW(m_hWnd, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     }
     at += length;
   }

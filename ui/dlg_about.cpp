@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 namespace {
@@ -48,12 +49,12 @@ bool CDlgAbout::OnCommand(int id, int code, HWND control) {
   (void)control;
   if (code != STN_CLICKED) return false;
   if (id == IDC_STATIC_WEB_LINK) {
-    ShellExecuteA(nullptr, "open", kMakerWebUrl, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, L"open", Widen(kMakerWebUrl).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return true;
   }
   if (id == IDC_STATIC_MAIL_LINK) {
     const std::string mail = std::string("mailto:") + kMakerMailAddress;
-    ShellExecuteA(nullptr, "open", mail.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(nullptr, L"open", Widen(mail).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return true;
   }
   return false;

@@ -4,6 +4,7 @@
 #include "ui/edit_ex.h"
 #include "settings/file_history.h"
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 
@@ -14,7 +15,11 @@ CDlgLoad::CDlgLoad(CComPort* port, FileHistory* history, CEditDword* address, CW
       m_address(address) {}
 
 bool CDlgLoad::StartJob(JobTarget* target) {
-  return m_job.Start(m_port, m_history->Newest(), m_address->GetValue(), target) != 0;
+  // A listed name that would open a different file here goes to the job as no name: the
+  // job then fails with its message for a file that cannot be opened.
+  const std::string& newest = m_history->Newest();
+  const std::string path = PathOpensAsShown(newest) ? newest : std::string();
+  return m_job.Start(m_port, path, m_address->GetValue(), target) != 0;
 }
 
 }  // namespace k470

@@ -11,6 +11,7 @@
 #include "ui/ini_location.h"
 #include "ui/program_path.h"
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 namespace {
@@ -23,7 +24,6 @@ constexpr int kPageWidthLessPx = 10;
 constexpr int kPageHeightLessPx = 35;
 constexpr int kPreferredPort = 1;
 constexpr int kUsePortRegistry = 1;
-constexpr UINT kDroppedNameBytes = 1024;
 }  // namespace
 
 CDlgMain::CDlgMain(CWnd* parent)
@@ -97,7 +97,7 @@ INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       const auto* header = reinterpret_cast<const NMHDR*>(lp);
       if (header->idFrom == IDC_TAB_MAIN && header->code == TCN_SELCHANGE) {
         OnTabChange();
-        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, 0);
+        SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, 0);
         return TRUE;
       }
       break;
@@ -192,7 +192,7 @@ void CDlgMain::OnOption() {
 
 void CDlgMain::OnHelp() {
   const std::string path = m_appFolder + m_settings.help;
-  ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CDlgMain::OnAbout() {
@@ -201,10 +201,8 @@ void CDlgMain::OnAbout() {
 }
 
 void CDlgMain::OnDropFiles(HDROP drop) {
-  char name[kDroppedNameBytes] = {};
-  const UINT length = DragQueryFileA(drop, 0, name, kDroppedNameBytes);
-  DragFinish(drop);
-  if (length == 0) return;
+  std::string name;
+  if (!TakeDroppedFile(m_hWnd, drop, &name)) return;
   const int tab = m_tab.GetCurSel();
   if (tab == kTabFlashWrite) {
     m_formFlashWrite.Files().AddFile(name);

@@ -7,10 +7,6 @@
 #include "ui/resource.h"
 
 namespace k470 {
-namespace {
-constexpr UINT kDroppedNameBytes = 1024;
-}  // namespace
-
 CDlgOption::CDlgOption(CWnd* parent) : CDialog(IDD_DLG_OPTION, parent) {}
 
 INT_PTR CDlgOption::RunForOptions(OptionSettings* record) {
@@ -86,9 +82,8 @@ void CDlgOption::OnBrowseApp() {
 }
 
 void CDlgOption::OnDropFiles(HDROP drop) {
-  char name[kDroppedNameBytes] = {};
-  if (DragQueryFileA(drop, 0, name, kDroppedNameBytes) > 0) m_runAppName.SetWindowText(name);
-  DragFinish(drop);
+  std::string name;
+  if (TakeDroppedFile(m_hWnd, drop, &name)) m_runAppName.SetWindowText(name);
 }
 
 }  // namespace k470

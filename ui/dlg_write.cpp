@@ -4,6 +4,7 @@
 #include "ui/combo_box_com.h"
 #include "settings/file_history.h"
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 
@@ -15,7 +16,10 @@ CDlgWrite::CDlgWrite(CComboBoxCom* com, FileHistory* history, DeviceType* device
       m_device(device) {}
 
 bool CDlgWrite::StartJob(JobTarget* target) {
-  return m_job.Start(m_com->GetSelectedPortName(), m_history->Newest(), *m_device, target) != 0;
+  // As the load: a listed name that would open a different file here goes as no name.
+  const std::string& newest = m_history->Newest();
+  const std::string path = PathOpensAsShown(newest) ? newest : std::string();
+  return m_job.Start(m_com->GetSelectedPortName(), path, *m_device, target) != 0;
 }
 
 }  // namespace k470

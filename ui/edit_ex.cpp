@@ -4,13 +4,15 @@
 
 #include <string>
 
+#include "ui/wide_text.h"
+
 namespace k470 {
 namespace {
 // The text as the check reads it: at most 127 characters.
 std::string ReadCheckedText(HWND hwnd) {
-  char buffer[kEditTextBufferBytes] = {};
-  GetWindowTextA(hwnd, buffer, kEditTextBufferBytes);
-  return std::string(buffer);
+  wchar_t buffer[kEditTextBufferBytes] = {};
+  GetWindowTextW(hwnd, buffer, kEditTextBufferBytes);
+  return Narrow(buffer);
 }
 }  // namespace
 
@@ -19,7 +21,7 @@ CEditEx::CEditEx() : m_bkBrush(GetSysColorBrush(COLOR_WINDOW)) {}
 HBRUSH CEditEx::CtlColor(HDC dc, int kind) {
   (void)kind;
   LOGBRUSH description = {};
-  GetObjectA(m_bkBrush, sizeof description, &description);
+  GetObjectW(m_bkBrush, sizeof description, &description);
   SetBkColor(dc, description.lbColor);
   ::SetTextColor(dc, m_textColor);
   return m_bkBrush;

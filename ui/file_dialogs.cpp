@@ -1,37 +1,61 @@
-// The open-file dialog.
+// The open-file dialog, dropped files, and the check that a name from either is one the
+// program can open as it is shown.
 #include "ui/file_dialogs.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <vector>
 
+#include "monitor/monitor_texts.h"
+#include "ui/centre_window.h"
+#include "ui/wide_text.h"
+#include "ui/win32_job_target.h"
+
 namespace k470 {
 namespace {
-// Room for what the dialog reports, a multiple selection included.
-constexpr size_t kFileNameBufferBytes = 8192;
+// Room for what the dialog reports, a multiple selection included (in characters).
+constexpr size_t kFileNameBufferChars = 8192;
 constexpr const char* kDefaultExtension = "ext";
 }  // namespace
 
+bool TakeUserPath(HWND owner, const wchar_t* name, std::string* path) {
+  if (UserPathToProgram(name, path)) return true;
+  // The file cannot be opened under this name: the jobs' own message for such a file.
+  MessageBoxOverOwner(owner, kMsgFileFormatInvalid, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+  return false;
+}
+
+bool TakeDroppedFile(HWND owner, HDROP drop, std::string* path) {
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::vector<wchar_t> name(static_cast<size_t>(length) + 1, L'\0');
+  const UINT got = length > 0 ? DragQueryFileW(drop, 0, name.data(), length + 1) : 0;
+  DragFinish(drop);
+  if (got == 0) return false;
+  return TakeUserPath(owner, name.data(), path);
+}
+
 bool RunOpenFileDialog(const char* filter, const std::string& initialFolder, std::string* path) {
   // The filter's "|" separators become the NULs the dialog expects.
-  std::string filters(filter);
-  for (char& c : filters) {
-    if (c == '|') c = '\0';
+  std::wstring filters = Widen(filter);
+  for (wchar_t& c : filters) {
+    if (c == L'|') c = L'\0';
   }
-  std::vector<char> file(kFileNameBufferBytes, '\0');
-  OPENFILENAMEA ofn = {};
+  const std::wstring folder = Widen(initialFolder);
+  const std::wstring extension = Widen(kDefaultExtension);
+  std::vector<wchar_t> file(kFileNameBufferChars, L'\0');
+  OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = GetActiveWindow();
   ofn.lpstrFilter = filters.c_str();
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
-  ofn.lpstrDefExt = kDefaultExtension;
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrDefExt = extension.c_str();
   ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
-  if (!GetOpenFileNameA(&ofn)) return false;
-  *path = std::string(file.data());
-  return true;
+  if (!GetOpenFileNameW(&ofn)) return false;
+  return TakeUserPath(ofn.hwndOwner, file.data(), path);
 }
 
 }  // namespace k470

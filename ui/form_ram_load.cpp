@@ -10,6 +10,7 @@
 #include "serial/port_texts.h"
 #include "ui/dlg_load.h"
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 #include "settings/app_settings.h"
 
 namespace k470 {
@@ -181,7 +182,7 @@ void CFormRamLoad::StartApplication() {
   if (name.empty()) return;
   // The path in double quotes, so that blanks in it do not split it.
   const std::string quoted = "\"" + name + "\"";
-  ShellExecuteA(nullptr, nullptr, quoted.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, nullptr, Widen(quoted).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CFormRamLoad::EnableUpdateCheck(int on) { m_updateMark.Enable(on); }

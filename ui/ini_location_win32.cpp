@@ -6,6 +6,7 @@
 
 #include "spl/spl.h"
 #include "ui/shell_rules.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 namespace {
@@ -38,7 +39,8 @@ class WindowsIniLocationEnv : public IniLocationEnv {
   }
 
   void ShowMessage(const char* text) override {
-    MessageBoxA(GetActiveWindow(), text, kMessageTitle, MB_OK | MB_ICONERROR);
+    MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(kMessageTitle).c_str(),
+                MB_OK | MB_ICONERROR);
   }
 };
 }  // namespace

@@ -1,6 +1,8 @@
 // The INI location, the INI path completion and the work-area rule.
 #include "ui/shell_rules.h"
 
+#include "serial/port_names.h"
+
 #include "settings/mbcs.h"
 
 namespace k470 {
@@ -78,6 +80,14 @@ void MoveIntoWorkArea(const WorkArea& area, int width, int height, int* x, int* 
     *x = area.left + (area.right - area.left - width) / 2;
   if (*y < area.top || *y + height > area.bottom)
     *y = area.top + (area.bottom - area.top - height) / 2;
+}
+
+std::string PortBoxName(const std::string& shown, int selectedPort) {
+  const char* kBlanks = " \t";
+  const size_t first = shown.find_first_not_of(kBlanks);
+  if (first == std::string::npos) return "COM" + std::to_string(selectedPort);
+  const size_t last = shown.find_last_not_of(kBlanks);
+  return PortNameOf(shown.substr(first, last - first + 1));
 }
 
 }  // namespace k470

@@ -61,4 +61,10 @@ struct WorkArea {
 };
 void MoveIntoWorkArea(const WorkArea& area, int width, int height, int* x, int* y);
 
+// The port the main window's port box names. The box is editable: its text is a listed
+// COM port or a name the user typed ("COM12", "rfc2217://rack:4001", "socket://host:4002"),
+// opened as it is with the blanks around it cut; a COM port typed as "com12" or "12" is
+// called "COM12". An empty box names the selected list entry (port 0 when none is).
+std::string PortBoxName(const std::string& shown, int selectedPort);
+
 }  // namespace k470

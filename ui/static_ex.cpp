@@ -1,12 +1,14 @@
 // CStaticEx and CStaticCursor: colours, font and cursor of a static control.
 #include "ui/static_ex.h"
 
-#include <cstring>
+#include <cwchar>
+
+#include "ui/wide_text.h"
 
 namespace k470 {
 namespace {
 constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
-constexpr size_t kFaceNameBytes = LF_FACESIZE;  // 32: 31 bytes of name and the NUL
+constexpr size_t kFaceNameChars = LF_FACESIZE;  // 32: 31 characters of name and the NUL
 }  // namespace
 
 CStaticEx::CStaticEx()
@@ -15,12 +17,12 @@ CStaticEx::CStaticEx()
       m_bkBrush(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))),
       m_logFont(),
       m_font(nullptr) {
-  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof m_logFont, &m_logFont);
-  m_font = CreateFontIndirectA(&m_logFont);
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof m_logFont, &m_logFont);
+  m_font = CreateFontIndirectW(&m_logFont);
 }
 
 CStaticEx::~CStaticEx() {
-  if (m_hWnd != nullptr && IsWindow(m_hWnd)) ::SendMessageA(m_hWnd, WM_SETFONT, 0, FALSE);
+  if (m_hWnd != nullptr && IsWindow(m_hWnd)) ::SendMessageW(m_hWnd, WM_SETFONT, 0, FALSE);
   if (m_bkBrush != nullptr) DeleteObject(m_bkBrush);
   if (m_font != nullptr) DeleteObject(m_font);
 }
@@ -45,9 +47,9 @@ CStaticEx& CStaticEx::SetTextColor(COLORREF colour, int redraw) {
 }
 
 int CStaticEx::RemakeFont() {
-  HFONT font = CreateFontIndirectA(&m_logFont);
+  HFONT font = CreateFontIndirectW(&m_logFont);
   if (font == nullptr) return 0;
-  if (m_hWnd != nullptr) ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (m_hWnd != nullptr) ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (m_font != nullptr) DeleteObject(m_font);
   m_font = font;
   return 1;
@@ -62,8 +64,9 @@ int CStaticEx::SetUnderline(int on, int redraw) {
 
 int CStaticEx::SetFontFace(const char* face, int width, int height, int redraw) {
   if (face != nullptr) {
-    std::memset(m_logFont.lfFaceName, 0, kFaceNameBytes);
-    std::strncpy(m_logFont.lfFaceName, face, kFaceNameBytes - 1);
+    const std::wstring wide = Widen(face);
+    std::wmemset(m_logFont.lfFaceName, L'\0', kFaceNameChars);
+    std::wcsncpy(m_logFont.lfFaceName, wide.c_str(), kFaceNameChars - 1);
   }
   m_logFont.lfHeight = height;
   m_logFont.lfWidth = width;

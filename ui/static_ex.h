@@ -32,7 +32,7 @@ class CStaticEx : public CStatic {
   COLORREF m_bkColor;
   COLORREF m_textColor;
   HBRUSH m_bkBrush;
-  LOGFONTA m_logFont;
+  LOGFONTW m_logFont;
   HFONT m_font;
 };
 

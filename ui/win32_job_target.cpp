@@ -14,7 +14,7 @@ void Win32JobTarget::PostStatus(const char* text) {
   char* copy = new (std::nothrow) char[length + 1];
   if (copy == nullptr) return;  // out of memory: this status is not shown
   std::memcpy(copy, text, length + 1);
-  if (!PostMessageA(m_window, m_message, kProgressStatus, reinterpret_cast<LPARAM>(copy))) {
+  if (!PostMessageW(m_window, m_message, kProgressStatus, reinterpret_cast<LPARAM>(copy))) {
     delete[] copy;  // never queued: nobody else will free it
   }
 }
@@ -22,17 +22,17 @@ void Win32JobTarget::PostStatus(const char* text) {
 void Win32JobTarget::PostProgress(const JobProgress& progress) {
   JobProgress* copy = new (std::nothrow) JobProgress(progress);
   if (copy == nullptr) return;  // out of memory: a later report shows the progress
-  if (!PostMessageA(m_window, m_message, kProgressNumbers, reinterpret_cast<LPARAM>(copy))) {
+  if (!PostMessageW(m_window, m_message, kProgressNumbers, reinterpret_cast<LPARAM>(copy))) {
     delete copy;
   }
 }
 
 void Win32JobTarget::PostEnded(int result) {
-  PostMessageA(m_window, m_message, kProgressEnded, static_cast<LPARAM>(result));
+  PostMessageW(m_window, m_message, kProgressEnded, static_cast<LPARAM>(result));
 }
 
 void Win32JobTarget::PostBoardState(int state) {
-  PostMessageA(m_window, WM_BOARD_STATE, 0, static_cast<LPARAM>(state));
+  PostMessageW(m_window, WM_BOARD_STATE, 0, static_cast<LPARAM>(state));
 }
 
 void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char* detail) {
@@ -63,7 +63,7 @@ std::string TakePostedText(LPARAM lParam) {
 
 void DiscardPostedTexts(HWND window, UINT message) {
   MSG msg;
-  while (PeekMessageA(&msg, window, message, message, PM_REMOVE)) {
+  while (PeekMessageW(&msg, window, message, message, PM_REMOVE)) {
     if (msg.wParam == kProgressStatus) TakePostedText(msg.lParam);
     if (msg.wParam == kProgressNumbers) TakePostedProgress(msg.lParam);
   }

@@ -5,31 +5,33 @@
 
 #include <vector>
 
+#include "ui/wide_text.h"
+
 namespace k470 {
 namespace {
 // The window property that points a window at its object.
-constexpr const char* kObjectProperty = "K470Loader.CWnd";
+constexpr const wchar_t* kObjectProperty = L"K470Loader.CWnd";
 }  // namespace
 
 CWnd::~CWnd() {
   if (m_oldProc != nullptr && m_hWnd != nullptr && IsWindow(m_hWnd)) {
-    SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
-    RemovePropA(m_hWnd, kObjectProperty);
+    SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_oldProc));
+    RemovePropW(m_hWnd, kObjectProperty);
   }
 }
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
   if (hwnd == nullptr) return nullptr;
-  return static_cast<CWnd*>(GetPropA(hwnd, kObjectProperty));
+  return static_cast<CWnd*>(GetPropW(hwnd, kObjectProperty));
 }
 
 void CWnd::AttachObject(HWND hwnd) {
   m_hWnd = hwnd;
-  SetPropA(hwnd, kObjectProperty, this);
+  SetPropW(hwnd, kObjectProperty, this);
 }
 
 void CWnd::DetachObject() {
-  if (m_hWnd != nullptr) RemovePropA(m_hWnd, kObjectProperty);
+  if (m_hWnd != nullptr) RemovePropW(m_hWnd, kObjectProperty);
   m_hWnd = nullptr;
 }
 
@@ -39,47 +41,47 @@ int CWnd::SubclassDlgItem(int id, CWnd* parent) {
   if (hwnd == nullptr) return 0;
   AttachObject(hwnd);
   m_oldProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::SubclassProc)));
   return 1;
 }
 
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   CWnd* self = FromHandle(hwnd);
-  if (self == nullptr || self->m_oldProc == nullptr) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (self == nullptr || self->m_oldProc == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
   if (msg == WM_NCDESTROY) {
     // The window goes away: give it back its own procedure and forget it.
     WNDPROC old = self->m_oldProc;
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
     self->m_oldProc = nullptr;
     self->DetachObject();
-    return CallWindowProcA(old, hwnd, msg, wp, lp);
+    return CallWindowProcW(old, hwnd, msg, wp, lp);
   }
   try {
     return self->WindowProc(msg, wp, lp);
   } catch (...) {
-    return CallWindowProcA(self->m_oldProc, hwnd, msg, wp, lp);
+    return CallWindowProcW(self->m_oldProc, hwnd, msg, wp, lp);
   }
 }
 
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (m_oldProc != nullptr) return CallWindowProcA(m_oldProc, m_hWnd, msg, wp, lp);
-  return DefWindowProcA(m_hWnd, msg, wp, lp);
+  if (m_oldProc != nullptr) return CallWindowProcW(m_oldProc, m_hWnd, msg, wp, lp);
+  return DefWindowProcW(m_hWnd, msg, wp, lp);
 }
 
 LRESULT CWnd::SendMessage(UINT msg, WPARAM wp, LPARAM lp) const {
-  return m_hWnd != nullptr ? ::SendMessageA(m_hWnd, msg, wp, lp) : 0;
+  return m_hWnd != nullptr ? ::SendMessageW(m_hWnd, msg, wp, lp) : 0;
 }
 
 void CWnd::SetWindowText(const char* text) const {
-  if (m_hWnd != nullptr) ::SetWindowTextA(m_hWnd, text != nullptr ? text : "");
+  if (m_hWnd != nullptr) ::SetWindowTextW(m_hWnd, Widen(text).c_str());
 }
 
 std::string CWnd::GetWindowText() const {
   if (m_hWnd == nullptr) return std::string();
-  int length = GetWindowTextLengthA(m_hWnd);
-  std::vector<char> buffer(static_cast<size_t>(length) + 2, '\0');
-  int got = ::GetWindowTextA(m_hWnd, buffer.data(), length + 1);
-  return std::string(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+  const int length = GetWindowTextLengthW(m_hWnd);
+  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
+  ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
+  return Narrow(buffer.data());
 }
 
 void CWnd::EnableWindow(bool on) const {
@@ -103,7 +105,8 @@ HWND CWnd::GetDlgItem(int id) const {
 }
 
 int CComboBox::AddString(const char* text) const {
-  return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+  const std::wstring wide = Widen(text);
+  return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
 }
 
 int CTabCtrl::GetCurSel() const {
@@ -115,11 +118,12 @@ int CTabCtrl::SetCurSel(int index) const {
 }
 
 int CTabCtrl::InsertItem(int index, const char* text) const {
-  TCITEMA item = {};
+  std::wstring label = Widen(text);
+  TCITEMW item = {};
   item.mask = TCIF_TEXT;
-  item.pszText = const_cast<char*>(text);
+  item.pszText = &label[0];
   return static_cast<int>(
-      SendMessage(TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+      SendMessage(TCM_INSERTITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
 }
 
 }  // namespace k470

@@ -30,7 +30,8 @@ class CWnd {
   virtual bool OnChildNotify(int code) { (void)code; return false; }
   virtual HBRUSH CtlColor(HDC dc, int kind) { (void)dc; (void)kind; return nullptr; }
 
-  // Helpers over the usual Win32 calls.
+  // Helpers over the usual Win32 calls. The windows are Unicode windows; the texts here are
+  // the program's narrow texts, converted where they meet the window (ui/wide_text.h).
   LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const;
   void SetWindowText(const char* text) const;
   void SetWindowText(const std::string& text) const { SetWindowText(text.c_str()); }

@@ -338,13 +338,76 @@ def case_position(s):
         raise AssertionError("position not saved: %r" % ini)
 
 
+def english_locale():
+    """True when Wine runs non-Unicode programs in code page 1252 for this test."""
+    return not os.environ.get("LANG", "").startswith("ja")
+
+
+def child_texts(d, title):
+    """The texts of every control of a window, its pages' controls included."""
+    return [line.split("\t", 4)[4] for line in d.ok("list-windows", title)]
+
+
+def expect_texts(d, title, wanted, what):
+    texts = child_texts(d, title)
+    missing = [t for t in wanted if t not in texts]
+    if missing:
+        raise AssertionError("%s: %r missing from %r" % (what, missing, texts))
+
+
+def case_japanese_texts(s):
+    """The labels of the main window, both pages and the options dialog read as the
+    program's Japanese texts, whatever code page Wine runs non-Unicode programs in."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    s.shot("texts_main_window")
+    expect_texts(d, TITLE, ["ポート", "ファイル名", "参照(&R)", "Flash Write(&W)", "設定(&S)",
+                            "アドレス", "接続(&C)", "Load(&L)", "Go(&G)"], "main window")
+    d.ok("menu", TITLE, MENU_OPTION)
+    d.wait_window(OPTION_TITLE)
+    s.shot("texts_options")
+    expect_texts(d, OPTION_TITLE, ["接続後自動でLoadを開始する", "Load後自動でGoする",
+                                   "Go時、外部アプリケーションを起動する", "Go後に自動で切断する",
+                                   "アプリケーション名", "参照", "ファイルの更新チェック"],
+                 "options dialog")
+    d.ok("click", OPTION_TITLE, OPT_RUN_APP)
+    for _ in range(50):
+        if d.enabled(OPTION_TITLE, OPT_APP_NAME):
+            break
+        time.sleep(0.1)
+    d.ok("set-text", OPTION_TITLE, OPT_APP_NAME, "C:\\ツール\\端末.exe")
+    expect_equal(d.text(OPTION_TITLE, OPT_APP_NAME), "C:\\ツール\\端末.exe", "typed name")
+    d.ok("click", OPTION_TITLE, ID_CANCEL)
+    d.wait_gone(OPTION_TITLE)
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
 def case_japanese_path(s):
     """A dropped path with Japanese names goes to the INI file in the system's code page
-    and comes back from it unchanged at the next start."""
+    and comes back from it unchanged at the next start. Where the program's file functions
+    would read it as another name (code page 1252), the drop is refused with the message of
+    a file that cannot be opened and the list stays as it was."""
     with open(s.ini, "wb"):
         pass
     path = "C:\\作業\\テスト.mot"
     d = s.start()
+    if english_locale():
+        s.helper("drop", TITLE, path)
+        d.ok("box-text", "K470Loader", 5000)
+        s.shot("refused_drop_message")
+        expect_equal(d.dismiss_box("K470Loader", 5000), "ファイルのフォーマットが不正です。",
+                     "refused drop")
+        expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
+        # A name in ASCII is taken as before.
+        s.helper("drop", TITLE, "C:\\work\\app.mot")
+        d.wait_text(TITLE, FILE_COMBO, "C:\\work\\app.mot", 5000)
+        d.ok("menu", TITLE, MENU_EXIT)
+        s.wait_exit()
+        if b"name1=C:\\work\\app.mot\r\n" not in s.read_ini() or b"name2" in s.read_ini():
+            raise AssertionError("file list not as taken: %r" % s.read_ini())
+        return
     s.helper("drop", TITLE, path)
     d.wait_text(TITLE, FILE_COMBO, path, 5000)
     d.ok("close", TITLE)
@@ -428,22 +491,24 @@ def case_option_drop(s):
 def case_open_menu(s):
     """Open(O) acts as the browse button of the page shown: the file dialog starts in the
     newest entry's folder; Cancel changes nothing, OK makes the chosen file the newest."""
+    # The system's dialog takes the title of the Wine locale's language.
+    open_title = "Open" if english_locale() else OPEN_TITLE
     with open(s.ini, "wb") as f:
         f.write(b"[FlashWrite]\r\nname1=C:\\windows\\win.ini\r\n")
     d = s.start()
     d.ok("menu", TITLE, MENU_OPEN)
-    d.wait_window(OPEN_TITLE)
+    d.wait_window(open_title)
     s.shot("open_dialog")
-    expect_equal(d.text(OPEN_TITLE, OPEN_LOOK_IN), "windows", "folder the dialog starts in")
-    d.ok("click", OPEN_TITLE, ID_CANCEL)
-    d.wait_gone(OPEN_TITLE)
+    expect_equal(d.text(open_title, OPEN_LOOK_IN), "windows", "folder the dialog starts in")
+    d.ok("click", open_title, ID_CANCEL)
+    d.wait_gone(open_title)
     expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), ["C:\\windows\\win.ini"], "after Cancel")
     d.ok("menu", TITLE, MENU_OPEN)
-    d.wait_window(OPEN_TITLE)
+    d.wait_window(open_title)
     # The dialog opens with the keyboard in its file name field: "type" the name there.
-    s.helper("focus-text", OPEN_TITLE, "C:\\windows\\system.ini")
-    d.ok("key", OPEN_TITLE, "RETURN")
-    d.wait_gone(OPEN_TITLE)
+    s.helper("focus-text", open_title, "C:\\windows\\system.ini")
+    d.ok("key", open_title, "RETURN")
+    d.wait_gone(open_title)
     d.wait_text(TITLE, FILE_COMBO, "C:\\windows\\system.ini", 5000)
     expect_equal(d.ok("combo-items", TITLE, FILE_COMBO),
                  ["C:\\windows\\system.ini", "C:\\windows\\win.ini"], "after OK")

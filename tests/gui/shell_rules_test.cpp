@@ -127,6 +127,30 @@ TEST(LocateIniFile, FailuresShowTheirMessageAndFallBack) {
   EXPECT_TRUE(tooLong.messages.empty());
 }
 
+TEST(PortBoxName, TypedNamesAsTheyAreComPortsByTheirName) {
+  struct Case {
+    const char* shown;
+    int selected;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"COM3", 3, "COM3"},
+      {"COM12", 3, "COM12"},  // typed over a listed entry: the text wins
+      {"com12", 0, "COM12"},
+      {"12", 0, "COM12"},
+      {"  COM4\t", 1, "COM4"},
+      {"rfc2217://rack:4001", 1, "rfc2217://rack:4001"},
+      {" socket://10.0.0.5:4002 ", 1, "socket://10.0.0.5:4002"},
+      {"rfc2217://[::1]:4001", 0, "rfc2217://[::1]:4001"},
+      {"", 5, "COM5"},
+      {"  ", 2, "COM2"},
+      {"", 0, "COM0"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PortBoxName(c.shown, c.selected), c.name) << "box \"" << c.shown << "\"";
+  }
+}
+
 TEST(MoveIntoWorkArea, CentresOnlyTheAxisThatDoesNotFit) {
   const WorkArea screen = {0, 0, 1280, 984};
   int x = 100, y = 80;

@@ -15,6 +15,7 @@ PAGE_FILE = 1003
 MARK = 1005
 LOAD, GO, CONNECT, ADDRESS = 1006, 1007, 1008, 1009
 TAB = 1000
+PORT = 1001
 DIALOG = "RAM LOAD"
 CANCEL = 1019
 OPTIONS = "K470Loader Option"
@@ -231,7 +232,68 @@ def case_a_lost_port_ends_the_load_and_disconnects(args):
     assert report["dropped"] and report["go"] == [], report
 
 
+def case_typed_port_name(args):
+    # The port box is editable: the name typed in is the port opened, not the list entry
+    # still selected under it. COM9 is absent (connecting leaves the page as it was); "1"
+    # with blanks around it is COM1, where the board answers.
+    s = h.Session(args)
+    image = s.file("typed.mot", h.srecords(0x200000, IMAGE[:1024]))
+    s.write_ini(sections(image))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--no-pacing")
+        assert d.ok("combo-items", MAIN, PORT)[0] == "COM1", d.ok("combo-items", MAIN, PORT)
+        d.ok("set-text", MAIN, PORT, "COM9")
+        d.ok("click", MAIN, CONNECT)
+        d.ok("sleep", 1000)
+        assert d.text(MAIN, CONNECT) == "接続(&C)", "connected to a port not typed"
+        d.ok("set-text", MAIN, PORT, " 1 ")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+    finally:
+        s.close()
+        s.cleanup()
+
+
+def case_japanese_file_name_never_loads_another_file(args):
+    # An image named in Japanese, listed in the INI file in code page 932, and beside it
+    # decoys named as those bytes read in code page 1252 and as question marks. On a
+    # Japanese Windows the load sends the named image; where non-Unicode programs run in
+    # code page 1252 the program's file functions would reach a decoy: the load is refused
+    # with the message of a file that cannot be opened, and nothing is sent.
+    english = not os.environ.get("LANG", "").startswith("ja")
+    name = "テスト.mot"
+    s = h.Session(args)
+    image = s.file(name, h.srecords(0x200000, IMAGE))
+    decoy = h.srecords(0x200000, bytes(b ^ 0xFF for b in IMAGE))
+    s.file(name.encode("cp932").decode("cp1252"), decoy)
+    s.file("???.mot", decoy)
+    s.write_ini(sections(image))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--no-pacing")
+        assert d.ok("combo-items", MAIN, PAGE_FILE) == [h.wine_path(image)], "the list shows it"
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, LOAD)
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX)
+        assert boxes == (["ファイルのフォーマットが不正です。"] if english else []), boxes
+        d.wait_text(MAIN, STATUS, "", 5000)
+    finally:
+        s.close()
+        s.cleanup()
+    memory = s.sim_result.memory[:len(IMAGE)]
+    assert memory != bytes(b ^ 0xFF for b in IMAGE), "a decoy was loaded"
+    if english:
+        assert s.sim_result.report["loads"] == [], s.sim_result.report["loads"]
+    else:
+        assert memory == IMAGE, "the board's RAM differs from the image"
+
+
 if __name__ == "__main__":
     h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
            case_failed_and_cancelled_loads_do_not_go,
+           case_typed_port_name, case_japanese_file_name_never_loads_another_file,
            case_a_lost_port_ends_the_load_and_disconnects])

@@ -1,0 +1,66 @@
+"""k470.exe's texts on a console and redirected, under Wine: on a console (a terminal that
+Wine turns into one) the Japanese message reads as itself whatever code page the locale
+gives non-Unicode programs; redirected, stderr carries the message in code page 932.
+
+Usage: console_text_test.py K470_EXE"""
+
+import os
+import pty
+import re
+import select
+import subprocess
+import sys
+import time
+
+MESSAGE = "COM99がオープンできません。"  # the port that cannot be opened
+RUN_S = 60
+
+
+def run_on_terminal(cmd):
+    """Runs cmd with a pseudo-terminal as stdin, stdout and stderr; returns its output."""
+    master, slave = pty.openpty()
+    proc = subprocess.Popen(cmd, stdin=slave, stdout=slave, stderr=slave, close_fds=True)
+    os.close(slave)
+    out = b""
+    deadline = time.monotonic() + RUN_S
+    try:
+        while time.monotonic() < deadline:
+            ready, _, _ = select.select([master], [], [], 0.5)
+            if ready:
+                try:
+                    chunk = os.read(master, 65536)
+                except OSError:
+                    break
+                if not chunk:
+                    break
+                out += chunk
+            elif proc.poll() is not None:
+                break
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+        proc.wait()
+        os.close(master)
+    return proc.returncode, out
+
+
+def main():
+    k470 = sys.argv[1]
+    cmd = ["wine", k470, "flash", "--port", "COM99", "--device", "0", "no-such-image.mot"]
+
+    status, out = run_on_terminal(cmd)
+    # Wine draws its console on the terminal with cursor movements in place of blanks.
+    shown = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", out).decode("utf-8", "replace")
+    if status != 1 or MESSAGE not in shown:
+        raise AssertionError("on a console: status %r, shown %r" % (status, shown))
+
+    redirected = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE, timeout=RUN_S)
+    if redirected.returncode != 1 or MESSAGE.encode("cp932") not in redirected.stderr:
+        raise AssertionError("redirected: status %r, stderr %r"
+                             % (redirected.returncode, redirected.stderr))
+    print("console texts: passed (%s)" % os.environ.get("LANG", ""))
+
+
+if __name__ == "__main__":
+    main()
