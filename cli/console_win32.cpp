@@ -83,6 +83,7 @@ class ConsoleWriter {
   }
 
   bool IsConsole() const { return m_console != nullptr; }
+  HANDLE Console() const { return m_console; }
 
   // Ends the pipe and waits for the thread to write what is left.
   static void Drain();
@@ -151,8 +152,10 @@ bool StderrIsTerminal() { return g_stderrWriter.IsConsole(); }
 bool EnableTerminalSequences() {
   // Consoles before Windows 10 refuse the mode: their boards' lines are then plain lines.
   constexpr DWORD kVirtualTerminalProcessing = 0x0004;
-  const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  // The console's own handle: fd 2 and the standard handle are the writer's pipe now.
+  const HANDLE err = g_stderrWriter.Console();
   DWORD mode = 0;
+  if (err == nullptr) return false;
   if (!GetConsoleMode(err, &mode)) return false;
   return (mode & kVirtualTerminalProcessing) != 0 ||
          SetConsoleMode(err, mode | kVirtualTerminalProcessing) != 0;
