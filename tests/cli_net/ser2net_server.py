@@ -25,6 +25,7 @@ connection: &board1
   connector: serialdev,{device},38400n81,local
   options:
     kickolduser: true
+    chardelay: false
 """
 LISTEN_TIMEOUT_S = 10
 
