@@ -54,7 +54,8 @@ class Ser2net:
         self.telnet = telnet
         scheme = "rfc2217" if telnet else "socket"
         self.url = "%s://127.0.0.1:%d" % (scheme, self.port)
-        accepter = ("telnet(rfc2217),tcp,127.0.0.1,%d" if telnet else "tcp,127.0.0.1,%d") % self.port
+        accepter = ("telnet(rfc2217),tcp(nodelay),127.0.0.1,%d" if telnet
+                    else "tcp(nodelay),127.0.0.1,%d") % self.port
         self.config = CONFIG.format(accepter=accepter, device=device)
         self.dir = tempfile.mkdtemp(prefix="ser2net-")
         self.proc = None
