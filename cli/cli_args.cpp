@@ -52,6 +52,7 @@ bool ArgParser::Parse(int argc, char** argv, const std::vector<OptionSpec>& opti
       m_error = "option " + name + " needs a value";
       return false;
     }
+    m_allValues[name].push_back(m_values[name]);
   }
   return true;
 }
@@ -59,6 +60,11 @@ bool ArgParser::Parse(int argc, char** argv, const std::vector<OptionSpec>& opti
 std::string ArgParser::Value(const std::string& name) const {
   const auto it = m_values.find(name);
   return it == m_values.end() ? std::string() : it->second;
+}
+
+std::vector<std::string> ArgParser::Values(const std::string& name) const {
+  const auto it = m_allValues.find(name);
+  return it == m_allValues.end() ? std::vector<std::string>() : it->second;
 }
 
 bool ParseHex(const std::string& text, uint32_t* out) {

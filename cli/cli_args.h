@@ -28,13 +28,16 @@ class ArgParser {
 
   bool HelpRequested() const { return m_help; }
   bool Has(const std::string& name) const { return m_values.count(name) != 0; }
-  std::string Value(const std::string& name) const;
+  std::string Value(const std::string& name) const;  // the last one given
+  // Every value given to an option, in the order given ("--port A --port B").
+  std::vector<std::string> Values(const std::string& name) const;
   const std::vector<std::string>& Positionals() const { return m_positionals; }
   const std::string& Error() const { return m_error; }
 
  private:
   bool m_help = false;
   std::map<std::string, std::string> m_values;
+  std::map<std::string, std::vector<std::string>> m_allValues;
   std::vector<std::string> m_positionals;
   std::string m_error;
 };

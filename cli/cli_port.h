@@ -1,7 +1,9 @@
 // Opening the port that a command's --port names: COMn, n or a device path.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace k470 {
 class CComPort;
@@ -10,10 +12,23 @@ class JobTarget;
 
 namespace k470::cli {
 
+class ArgParser;
+
+// The ports a command's --port options name: each option once or more, each value one
+// port or several separated by commas ("--port A --port B,C"). False with the problem
+// when none is given, a piece is empty or a port is named twice (two jobs cannot share
+// a port).
+bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::string* problem);
+
 // Opens the port at 38400 bit/s, 8N1 (the board monitor's line). On failure shows through
 // `target` a message naming the port as typed, with the system's reason as its detail,
 // and returns false.
 bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target);
+
+struct Board;
+
+// Sends the go command to a board of many; when that fails, shows why through its target.
+bool SendGo(Board& board, uint32_t address);
 
 // Says on stderr that the go command could not be sent, and why when the port was lost.
 void NoteGoFailed(const CComPort& port);

@@ -2,7 +2,9 @@
 // type of the device table, as the flash write page does.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/cli_args.h"
 #include "cli/cli_device_table.h"
@@ -10,6 +12,8 @@
 #include "cli/console.h"
 #include "cli/console_target.h"
 #include "cli/job_runner.h"
+#include "cli/many_boards.h"
+#include "cli/cli_port.h"
 #include "flash/device_table.h"
 #include "flash/program_folder.h"
 #include "flash/thread_write.h"
@@ -20,10 +24,11 @@ namespace k470::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: k470 flash --port P --device NAME|INDEX [--clock MHZ] [--bps N]\n"
+    "usage: k470 flash --port P [--port P2 ...] --device NAME|INDEX [--clock MHZ] [--bps N]\n"
     "                  [--table FILE] [--program FILE] [--json] FILE\n"
     "  Writes the S-record FILE into the flash of the H8 chip in boot mode on port P\n"
-    "  (COMn, n or a device path). --device names a type of the device table (its name\n"
+    "  (COMn, n, a device path or rfc2217://HOST:PORT); with more ports (--port repeated\n"
+    "  or P,P2,...) into every chip at once, with a summary. --device names a type of the device table (its name\n"
     "  or its index, see k470 devices); --table is that table (default bin/fw.dat below\n"
     "  the program's folder, or share/k470/fw.dat when installed). --clock (MHz) and --bps\n"
     "  (9600, 19200, 38400 or 57600) change\n"
@@ -80,9 +85,9 @@ int CmdFlash(int argc, char** argv) {
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
   if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
-  if (!args.Has("--port") || args.Value("--port").empty()) {
-    return UsageError(kUsage, "--port is needed");
-  }
+  std::vector<std::string> ports;
+  std::string problem;
+  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
   if (!args.Has("--device") || args.Value("--device").empty()) {
     return UsageError(kUsage, "--device is needed");
   }
@@ -120,16 +125,29 @@ int CmdFlash(int argc, char** argv) {
     device.Bps = static_cast<int32_t>(rate);
   }
 
-  // The port as typed: the job opens it and names it so in its message.
-  const std::string port = args.Value("--port");
+  // The ports as typed: the job opens its port and names it so in its message.
+  const std::string file = args.Positionals()[0];
   const std::string program = args.Has("--program")
                                   ? args.Value("--program")
                                   : BinFilePath(folder, kWriteProgramFileName);
 
+  if (ports.size() > 1) {
+    auto start = [&](Board& board) {
+      auto job = std::make_unique<CThreadWrite>();
+      if (!job->Start(board.port, file, device, board.target.get(), program)) {
+        board.target->ShowMessage("cannot start the write", MessageIcon::Error);
+        return false;
+      }
+      board.job = std::move(job);
+      return true;
+    };
+    return RunOnEveryBoard(ports, ConsoleModeFor(args.Has("--json")), start, nullptr);
+  }
+
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
   CThreadWrite job;
   const uint32_t started = TickCountMs();
-  if (!job.Start(port, args.Positionals()[0], device, &target, program)) {
+  if (!job.Start(ports[0], file, device, &target, program)) {
     target.Note("cannot start the write");
     target.Finish(kExitFailed, 0);
     return kExitFailed;
@@ -138,8 +156,8 @@ int CmdFlash(int argc, char** argv) {
   const int status = ExitStatusFor(wait, target.Result());
   if (status == kExitInterrupted) {
     target.Note("write cancelled");
-  } else if (status == kExitFailed && !FileExists(args.Positionals()[0])) {
-    target.Note("file not found: " + args.Positionals()[0]);
+  } else if (status == kExitFailed && !FileExists(file)) {
+    target.Note("file not found: " + file);
   }
   target.Finish(status, (TickCountMs() - started) / 1000.0);
   return status;

@@ -1,19 +1,23 @@
 // k470 go: sends the monitor's go command alone.
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "cli/cli_args.h"
 #include "cli/cli_port.h"
 #include "cli/commands.h"
 #include "cli/console_target.h"
+#include "cli/many_boards.h"
 #include "monitor/go_command.h"
 #include "serial/com_port.h"
 
 namespace k470::cli {
 namespace {
 constexpr const char* kUsage =
-    "usage: k470 go --port P --address HEX [--json]\n"
-    "  Starts the program in the RAM of the board on port P (COMn, n or a device path)\n"
-    "  at the address: sends the monitor's go command; nothing is read back.\n";
+    "usage: k470 go --port P [--port P2 ...] --address HEX [--json]\n"
+    "  Starts the program in the RAM of the board on port P (COMn, n, a device path,\n"
+    "  rfc2217://HOST:PORT or socket://HOST:PORT) at the address: sends the monitor's go\n"
+    "  command; nothing is read back. With more ports, every board, with a summary.\n";
 }
 
 int CmdGo(int argc, char** argv) {
@@ -23,14 +27,23 @@ int CmdGo(int argc, char** argv) {
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
   if (!args.Positionals().empty()) return UsageError(kUsage, "unexpected argument: " + args.Positionals()[0]);
-  if (!args.Has("--port") || args.Value("--port").empty()) return UsageError(kUsage, "--port is needed");
+  std::vector<std::string> ports;
+  std::string problem;
+  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
   uint32_t address = 0;
   if (!args.Has("--address") || !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
   }
+  if (ports.size() > 1) {
+    auto start = [address](Board& board) {
+      return OpenPortArgument(board.port, &board.comPort, board.target.get()) &&
+             SendGo(board, address);
+    };
+    return RunOnEveryBoard(ports, ConsoleModeFor(args.Has("--json")), start, nullptr);
+  }
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  if (!OpenPortArgument(args.Value("--port"), &port, &target)) {
+  if (!OpenPortArgument(ports[0], &port, &target)) {
     target.Finish(kExitFailed, 0);
     return kExitFailed;
   }

@@ -1,6 +1,9 @@
 // k470 ramload: loads an S-record file into a board's RAM through its monitor, showing the
 // progress, and with --go starts it afterwards.
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/cli_args.h"
 #include "cli/cli_port.h"
@@ -8,6 +11,7 @@
 #include "cli/console.h"
 #include "cli/console_target.h"
 #include "cli/job_runner.h"
+#include "cli/many_boards.h"
 #include "jobs/job_target.h"
 #include "jobs/ticks.h"
 #include "monitor/go_command.h"
@@ -18,9 +22,11 @@ namespace k470::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: k470 ramload --port P [--address HEX] [--go] [--timeout SECONDS] [--json] FILE\n"
-    "  Loads the S-record FILE into the RAM of the board on port P (COMn, n or a device\n"
-    "  path) through its monitor. --address is the start address (default 200000; it\n"
+    "usage: k470 ramload --port P [--port P2 ...] [--address HEX] [--go] [--timeout SECONDS]\n"
+    "                    [--json] FILE\n"
+    "  Loads the S-record FILE into the RAM of the board on port P (COMn, n, a device\n"
+    "  path, rfc2217://HOST:PORT or socket://HOST:PORT) through its monitor; with more\n"
+    "  ports (--port repeated or P,P2,...) into every board at once, with a summary. --address is the start address (default 200000; it\n"
     "  must not lie below 200000); with --go the program is started there after a\n"
     "  successful load. --timeout is the longest wait for the board's \"end!\" after one\n"
     "  chunk (default 10; 0 waits for ever). With --json the job's reports are JSON\n"
@@ -41,7 +47,9 @@ int CmdRamload(int argc, char** argv) {
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
   if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
-  if (!args.Has("--port") || args.Value("--port").empty()) return UsageError(kUsage, "--port is needed");
+  std::vector<std::string> ports;
+  std::string problem;
+  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
   uint32_t address = kDefaultStartAddress;
   if (args.Has("--address") && !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
@@ -52,9 +60,27 @@ int CmdRamload(int argc, char** argv) {
     return UsageError(kUsage, "--timeout needs a number of seconds (0 .. 1000000)");
   }
 
+  const std::string file = args.Positionals()[0];
+  const bool go = args.Has("--go");
+  if (ports.size() > 1) {
+    auto start = [&](Board& board) {
+      if (!OpenPortArgument(board.port, &board.comPort, board.target.get())) return false;
+      auto job = std::make_unique<CThreadLoad>();
+      job->SetAckTimeout(timeoutS * 1000);
+      if (!job->Start(&board.comPort, file, address, board.target.get())) {
+        board.target->ShowMessage("cannot start the load", MessageIcon::Error);
+        return false;
+      }
+      board.job = std::move(job);
+      return true;
+    };
+    auto after = [&](Board& board) { return !go || SendGo(board, address); };
+    return RunOnEveryBoard(ports, ConsoleModeFor(args.Has("--json")), start, after);
+  }
+
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  if (!OpenPortArgument(args.Value("--port"), &port, &target)) {
+  if (!OpenPortArgument(ports[0], &port, &target)) {
     target.Finish(kExitFailed, 0);
     return kExitFailed;
   }
@@ -62,7 +88,7 @@ int CmdRamload(int argc, char** argv) {
   job.SetAckTimeout(timeoutS * 1000);
   const uint32_t started = TickCountMs();
   auto seconds = [started] { return (TickCountMs() - started) / 1000.0; };
-  if (!job.Start(&port, args.Positionals()[0], address, &target)) {
+  if (!job.Start(&port, file, address, &target)) {
     target.Note("cannot start the load");
     target.Finish(kExitFailed, seconds());
     return kExitFailed;
@@ -83,7 +109,7 @@ int CmdRamload(int argc, char** argv) {
                 static_cast<unsigned>(elapsedMs / 1000), static_cast<unsigned>(elapsedMs % 1000));
   target.Note(done);
 
-  if (args.Has("--go")) {
+  if (go) {
     if (!SendGoCommand(&port, address)) {
       NoteGoFailed(port);
       target.Finish(kExitFailed, seconds());

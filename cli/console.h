@@ -16,6 +16,10 @@ bool InterruptRequested();
 // True when stderr goes to a terminal (progress is then drawn as a bar).
 bool StderrIsTerminal();
 
+// Lets the terminal on stderr take cursor movements (the progress lines of many boards);
+// false when it cannot, and the lines are then printed one after another.
+bool EnableTerminalSequences();
+
 // A text of the program (its own literals: UTF-8 natively, the system's multibyte code
 // page on Windows) in the console's encoding.
 std::string ToConsoleText(const char* text);

@@ -31,6 +31,8 @@ bool InterruptRequested() { return g_interrupts != 0; }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
+bool EnableTerminalSequences() { return StderrIsTerminal(); }
+
 std::string ToConsoleText(const char* text) { return text; }
 
 std::string ToUtf8Text(const char* text) { return text; }

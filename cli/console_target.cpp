@@ -39,22 +39,57 @@ std::string ConsoleTarget::FormatBar(const ProgressMeter& meter) {
   return bar + head + meter.Line();
 }
 
+void ConsoleTarget::ForBoard(const std::string& port, BarBlock* block, int row) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_port = port;
+  m_block = block;
+  m_row = row;
+}
+
+std::string ConsoleTarget::FailureText() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_failure;
+}
+
 void ConsoleTarget::EndBarLine() {
   if (m_barShown) std::fputc('\n', stderr);
   m_barShown = false;
 }
 
+JsonLine ConsoleTarget::Event(const char* name) const {
+  JsonLine line(name);
+  if (!m_port.empty()) line.Text("port", m_port);
+  return line;
+}
+
+std::string ConsoleTarget::Prefixed(const char* text) const {
+  const std::string own = ToConsoleText(text);
+  return m_port.empty() ? own : m_port + ": " + own;
+}
+
+void ConsoleTarget::PrintLines(const std::string& lines) {
+  if (m_block != nullptr) {
+    m_block->PrintAbove(lines);
+    return;
+  }
+  EndBarLine();
+  std::fputs(lines.c_str(), stderr);
+  std::fflush(stderr);
+}
+
 void ConsoleTarget::PostStatus(const char* text) {
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (m_mode == ConsoleMode::Json) {
-    JsonLine("status").Text("text", text).Emit();
+    Event("status").Text("text", text).Emit();
     return;
   }
   // With a bar the progress tells more than the statuses of each chunk or block.
-  std::lock_guard<std::mutex> lock(m_mutex);
   if (m_mode == ConsoleMode::Bar && m_last.total != 0) return;
-  EndBarLine();
-  std::fprintf(stderr, "%s\n", ToConsoleText(text).c_str());
-  std::fflush(stderr);
+  if (m_block != nullptr) {
+    m_block->SetRow(m_row, Prefixed(text));
+    return;
+  }
+  PrintLines(Prefixed(text) + "\n");
 }
 
 void ConsoleTarget::PostProgress(const JobProgress& progress) {
@@ -62,12 +97,14 @@ void ConsoleTarget::PostProgress(const JobProgress& progress) {
   m_last = progress;
   m_meter.Update(progress, TickCountMs());
   if (m_mode == ConsoleMode::Json) {
-    JsonLine("progress")
+    Event("progress")
         .Text("unit", progress.unit == ProgressUnit::Blocks ? "blocks" : "bytes")
         .Number("done", static_cast<int64_t>(progress.done))
         .Number("total", static_cast<int64_t>(progress.total))
         .Hex8("address", progress.address)
         .Emit();
+  } else if (m_mode == ConsoleMode::Bar && m_block != nullptr) {
+    m_block->SetRow(m_row, Prefixed(FormatBar(m_meter).c_str()));
   } else if (m_mode == ConsoleMode::Bar) {
     std::fprintf(stderr, "\r%s  ", ToConsoleText(FormatBar(m_meter).c_str()).c_str());
     std::fflush(stderr);
@@ -77,6 +114,10 @@ void ConsoleTarget::PostProgress(const JobProgress& progress) {
 
 void ConsoleTarget::PostEnded(int result) {
   std::lock_guard<std::mutex> lock(m_mutex);
+  // A board's row that stopped short says so; the summary tells why.
+  if (m_block != nullptr && result != JOB_SUCCEEDED) {
+    m_block->SetRow(m_row, Prefixed(result == JOB_CANCELLED ? "cancelled" : "failed"));
+  }
   EndBarLine();
   std::fflush(stderr);
   m_result = result;
@@ -85,41 +126,43 @@ void ConsoleTarget::PostEnded(int result) {
 void ConsoleTarget::PostBoardState(int state) {
   // The loss of the port is no state of the board; the command says it with the port.
   if (m_boardStatesMuted.load() || state == BOARD_PORT_LOST) return;
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (m_mode == ConsoleMode::Json) {
-    JsonLine("board").Number("state", state).Text("text", BoardStateText(state)).Emit();
+    Event("board").Number("state", state).Text("text", BoardStateText(state)).Emit();
     return;
   }
-  std::lock_guard<std::mutex> lock(m_mutex);
   EndBarLine();
-  std::fprintf(stdout, "%s\n", BoardStateText(state));
+  std::fprintf(stdout, "%s\n", Prefixed(BoardStateText(state)).c_str());
   std::fflush(stdout);
 }
 
 void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* detail) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (icon == MessageIcon::Error && m_failure.empty()) {
+    m_failure = text;
+    if (detail != nullptr && *detail != '\0') m_failure += std::string(" (") + detail + ")";
+  }
   if (m_mode == ConsoleMode::Json) {
-    JsonLine line("message");
+    JsonLine line = Event("message");
     line.Text("icon", icon == MessageIcon::Error ? "error" : "information").Text("text", text);
     if (detail != nullptr) line.Text("detail", detail);
     line.Emit();
     return;
   }
-  std::lock_guard<std::mutex> lock(m_mutex);
-  EndBarLine();
-  std::fprintf(stderr, "k470: %s\n", ToConsoleText(text).c_str());
-  if (detail != nullptr) std::fprintf(stderr, "  %s\n", ToConsoleText(detail).c_str());
-  std::fflush(stderr);
+  std::string lines = "k470: " + Prefixed(text) + "\n";
+  if (detail != nullptr) lines += "  " + ToConsoleText(detail) + "\n";
+  PrintLines(lines);
 }
 
 void ConsoleTarget::Note(const std::string& text) {
   std::lock_guard<std::mutex> lock(m_mutex);
-  EndBarLine();
-  std::fprintf(stderr, "k470: %s\n", ToConsoleText(text.c_str()).c_str());
-  std::fflush(stderr);
+  PrintLines("k470: " + Prefixed(text.c_str()) + "\n");
 }
 
 void ConsoleTarget::Finish(int exitStatus, double seconds) {
   if (m_mode != ConsoleMode::Json) return;
-  JsonLine("end").Text("result", ResultName(exitStatus)).Seconds("seconds", seconds).Emit();
+  std::lock_guard<std::mutex> lock(m_mutex);
+  Event("end").Text("result", ResultName(exitStatus)).Seconds("seconds", seconds).Emit();
 }
 
 JobProgress ConsoleTarget::LastProgress() const {

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string>
 
+#include "cli/bar_block.h"
+#include "cli/json_line.h"
 #include "jobs/job_target.h"
 #include "jobs/progress_meter.h"
 
@@ -31,6 +33,14 @@ class ConsoleTarget : public JobTarget {
   // detection reports what it had read so far, which is no finding about the board.
   void MuteBoardStates() { m_boardStatesMuted = true; }
 
+  // The target of one board among several: its lines start with the port, its JSON
+  // events carry "port", and with a bar its progress is row `row` of `block` (may be null
+  // without a bar).
+  void ForBoard(const std::string& port, BarBlock* block, int row);
+
+  // The first error message shown, its detail after it; empty when none was shown.
+  std::string FailureText() const;
+
   // A line of the tool's own on stderr ("k470: " in front), ending a bar first. With
   // --json too: stdout carries only the events.
   void Note(const std::string& text);
@@ -47,6 +57,10 @@ class ConsoleTarget : public JobTarget {
 
  private:
   void EndBarLine();  // with the mutex held
+  JsonLine Event(const char* name) const;
+  // Lines of text for stderr (console encoding), above the board bars when there are any.
+  void PrintLines(const std::string& lines);  // with the mutex held
+  std::string Prefixed(const char* text) const;
 
   const ConsoleMode m_mode;
   mutable std::mutex m_mutex;
@@ -55,6 +69,10 @@ class ConsoleTarget : public JobTarget {
   bool m_barShown = false;
   std::atomic<int> m_result{-1};
   std::atomic<bool> m_boardStatesMuted{false};
+  std::string m_port;            // empty for the only board of a command
+  BarBlock* m_block = nullptr;
+  int m_row = 0;
+  std::string m_failure;
 };
 
 // The mode for a command: --json, else a bar when stderr is a terminal.

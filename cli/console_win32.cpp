@@ -34,6 +34,16 @@ bool InterruptRequested() { return g_interrupts.load() != 0; }
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0 && StderrIsConsole(); }
 
+bool EnableTerminalSequences() {
+  // Consoles before Windows 10 refuse the mode: their boards' lines are then plain lines.
+  constexpr DWORD kVirtualTerminalProcessing = 0x0004;
+  const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  if (!GetConsoleMode(err, &mode)) return false;
+  return (mode & kVirtualTerminalProcessing) != 0 ||
+         SetConsoleMode(err, mode | kVirtualTerminalProcessing) != 0;
+}
+
 namespace {
 
 // `text` from code page `from` into code page `to`; unchanged when it cannot be converted.

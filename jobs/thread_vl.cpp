@@ -36,6 +36,18 @@ CThreadVl::CThreadVl() = default;
 CThreadVl::~CThreadVl() {
   // A running body still uses the object (and what it borrowed): wait for its end.
   if (m_done.load() == 0) StopAndWait();
+  JoinThread();
+}
+
+void CThreadVl::JoinThread() {
+  if (!m_thread.joinable()) return;
+  // A body that starts its own job again cannot wait for its own thread: that one ends
+  // on its own.
+  if (m_thread.get_id() == std::this_thread::get_id()) {
+    m_thread.detach();
+  } else {
+    m_thread.join();
+  }
 }
 
 void CThreadVl::ThreadEntry(CThreadVl* job) {
@@ -49,11 +61,11 @@ void CThreadVl::ThreadEntry(CThreadVl* job) {
 }
 
 int CThreadVl::Start(int /*priority*/) {
+  JoinThread();  // the last run's body has ended; its thread is on its way out
   m_cancel = 0;
   m_done = 0;
   try {
-    // The thread object is not kept: the body ends on its own and marks m_done.
-    std::thread(&CThreadVl::ThreadEntry, this).detach();
+    m_thread = std::thread(&CThreadVl::ThreadEntry, this);
   } catch (const std::system_error&) {
     m_done = 1;
     return 0;

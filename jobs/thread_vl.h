@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 namespace k470 {
 
@@ -48,6 +49,12 @@ class CThreadVl {
 
  private:
   static void ThreadEntry(CThreadVl* job);
+  // Waits until the thread of the last run has gone, not only its body: after the done
+  // flag it still returns through the thread library, which must not meet a program
+  // that is already ending.
+  void JoinThread();
+
+  std::thread m_thread;
 };
 
 }  // namespace k470

@@ -40,6 +40,23 @@ class WritesArriveIntact(unittest.TestCase):
         self.assertEqual(len(report["blocks"]), fc.ROM_3069 // 128)
         self.assertEqual(report["new_rate"], 38400)
 
+    def test_two_chips_written_at_once(self):
+        if fc.UNDER_WINE:
+            self.skipTest("many boards are tried natively")
+        records = [(0x100, fc.random_bytes(3000, 7))]
+        image = fc.write_image(records)
+        self.addCleanup(os.remove, image)
+        sims = [fc.start_sim("h8-3069", "--no-pacing")[0] for _ in range(2)]
+        try:
+            args = fc.flash_args(sims[0].port, "H8/3069F", image)
+            status, err = fc.run_tool(args[:2] + [sims[0].port + "," + sims[1].port] + args[3:])
+        finally:
+            results = [sim.stop() for sim in sims]
+        self.assertEqual(status, 0, err)
+        for result in results:
+            self.assertTrue(result.report["ended"], result.report)
+            self.assertEqual(result.memory, fc.expected_flash(fc.ROM_3069, records))
+
     def test_sparse_image_into_the_3069_sends_only_blocks_with_data(self):
         records = [(0x10, b"\x01\x02\x03"), (0x4000, fc.random_bytes(300, 2)),
                    (0x7FF80, fc.random_bytes(128, 3))]

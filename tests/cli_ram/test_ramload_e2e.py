@@ -221,11 +221,50 @@ class RamLoadEndToEnd(unittest.TestCase):
                                   {"event": "end", "result": "failed",
                                    "seconds": events[-1]["seconds"]}])
 
+    def test_four_boards_load_at_once_and_one_lost_fails_alone(self):
+        if CONFIG.wine:
+            self.skipTest("many boards are tried natively")
+        blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 20000))]
+        image = self.mot_file("image.mot", blocks)
+        for drop, json_mode in ((None, False), (2, True)):
+            with self.subTest(dropped=drop, json=json_mode):
+                sims = [Sim("monitor", "--no-pacing", *(["--drop-after", 5000] if i == drop else []))
+                        .start() for i in range(4)]
+                args = ["ramload"] + (["--json"] if json_mode else [])
+                for i, sim in enumerate(sims):
+                    # Both forms: --port repeated and a list after one --port.
+                    args += ["--port", sim.port] if i < 2 else []
+                args += ["--port", sims[2].port + "," + sims[3].port, image]
+                code, out, err = run_k470(*args)
+                results = [s.wait() if i == drop else s.stop() for i, s in enumerate(sims)]
+                for i, result in enumerate(results):
+                    if i != drop:
+                        self.assertEqual(result.memory, srec.ram_image(blocks), "board %d" % i)
+                if drop is None:
+                    self.assertEqual(code, 0, err)
+                    rows = out.splitlines()
+                    self.assertEqual(rows[0].split(), ["PORT", "RESULT", "BYTES", "SECONDS", "DETAIL"])
+                    self.assertEqual([r.split()[:3] for r in rows[1:]],
+                                     [[s.port, "ok", "20000"] for s in sims])
+                    continue
+                self.assertEqual(code, 1, err)
+                events = [json.loads(line) for line in out.splitlines()]
+                ends = {e.get("port"): e["result"] for e in events if e["event"] == "end"}
+                self.assertEqual(ends, {sims[0].port: "succeeded", sims[1].port: "succeeded",
+                                        sims[2].port: "failed", sims[3].port: "succeeded",
+                                        None: "failed"})
+                lost = [e for e in events if e["event"] == "message"]
+                self.assertEqual([e["port"] for e in lost], [sims[2].port])
+                self.assertIn(MSG_PORT_LOST, lost[0]["text"])
+                self.assertTrue(all("port" in e for e in events[:-1]))
+
     def test_usage_errors_and_help(self):
         for args, status in ((["ramload"], 2), (["ramload", "--port"], 2),
                              (["ramload", "--port", "COM1", "--address", "xyz", "a.mot"], 2),
                              (["go", "--port", "COM1"], 2), (["detect"], 2), (["frob"], 2),
                              (["ramload", "--port", "COM1", "--timeout", "-1", "a.mot"], 2),
+                             (["ramload", "--port", "COM1,,COM2", "a.mot"], 2),
+                             (["ramload", "--port", "COM1", "--port", "1", "a.mot"], 2),
                              (["ramload", "--help"], 0), (["detect", "--help"], 0), (["--help"], 0)):
             with self.subTest(args=args):
                 code, out, err = run_k470(*args)

@@ -1,0 +1,118 @@
+// Many boards at once: the boards' jobs run side by side; the wait looks at each in turn.
+#include "cli/many_boards.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "boot/boot_base.h"
+#include "cli/cli_args.h"
+#include "cli/console.h"
+#include "cli/job_runner.h"
+#include "jobs/ticks.h"
+
+namespace k470::cli {
+namespace {
+
+const char* ResultWord(int status) {
+  switch (status) {
+    case kExitOk: return "ok";
+    case kExitInterrupted: return "cancelled";
+    default: return "FAILED";
+  }
+}
+
+uint64_t BytesOf(const JobProgress& progress) {
+  return progress.unit == ProgressUnit::Blocks ? progress.done * kBlockBytes : progress.done;
+}
+
+}  // namespace
+
+std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
+  size_t portWidth = 4;
+  for (const auto& b : boards) portWidth = std::max(portWidth, b->port.size());
+  const int width = static_cast<int>(portWidth);
+  char line[256];
+  std::snprintf(line, sizeof line, "%-*s  %-9s  %10s  %8s  %s\n", width, "PORT", "RESULT", "BYTES",
+                "SECONDS", "DETAIL");
+  std::string table = line;
+  for (const auto& b : boards) {
+    // The port may be longer than the line: it goes in as it is, the numbers after it.
+    std::snprintf(line, sizeof line, "  %-9s  %10llu  %8.2f  ", ResultWord(b->status),
+                  static_cast<unsigned long long>(b->bytes), b->seconds);
+    std::string port = b->port;
+    port.resize(std::max(port.size(), portWidth), ' ');
+    std::string detail;
+    if (b->status != kExitOk && b->status != kExitInterrupted) {
+      detail = ToConsoleText(b->target->FailureText().c_str());
+      if (detail.empty()) detail = "failed";
+    }
+    table += port + line + detail + "\n";
+  }
+  return table;
+}
+
+int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
+                    const BoardStart& start, const BoardAfter& after) {
+  if (mode == ConsoleMode::Bar && !EnableTerminalSequences()) mode = ConsoleMode::Lines;
+  BarBlock block(static_cast<int>(ports.size()));
+  std::vector<std::unique_ptr<Board>> boards;
+  const uint32_t started = TickCountMs();
+  auto secondsSince = [started] { return (TickCountMs() - started) / 1000.0; };
+  for (size_t i = 0; i < ports.size(); ++i) {
+    auto board = std::make_unique<Board>();
+    board->port = ports[i];
+    board->target = std::make_unique<ConsoleTarget>(mode);
+    board->target->ForBoard(ports[i], mode == ConsoleMode::Bar ? &block : nullptr,
+                            static_cast<int>(i));
+    if (!start(*board)) {
+      board->status = kExitFailed;
+      board->job.reset();
+    } else if (!board->job) {
+      board->status = kExitOk;
+    }
+    if (board->status != -1) board->seconds = secondsSince();
+    boards.push_back(std::move(board));
+  }
+
+  bool interrupted = false;
+  for (bool running = true; running;) {
+    running = false;
+    if (InterruptRequested() && !interrupted) {
+      interrupted = true;
+      for (auto& b : boards) {
+        if (b->status == -1) b->job->RequestCancel();
+      }
+    }
+    for (auto& b : boards) {
+      if (b->status != -1) continue;
+      if (!b->job->IsDone() && !b->job->WaitDoneFor(kJobPollMs / ports.size() + 1)) {
+        running = true;
+        continue;
+      }
+      b->seconds = secondsSince();
+      b->status = ExitStatusFor(JobWait::Ended, b->target->Result());
+    }
+  }
+
+  for (auto& b : boards) {
+    b->bytes = BytesOf(b->target->LastProgress());
+    if (b->status == kExitOk && after && !after(*b)) b->status = kExitFailed;
+  }
+  block.Close();
+
+  int status = kExitOk;
+  for (auto& b : boards) {
+    if (b->status != kExitOk && status != kExitInterrupted) status = b->status;
+    if (mode == ConsoleMode::Json) b->target->Finish(b->status, b->seconds);
+  }
+  if (interrupted) status = kExitInterrupted;
+  if (mode == ConsoleMode::Json) {
+    ConsoleTarget(mode).Finish(status, secondsSince());
+  } else {
+    std::fputs(SummaryTable(boards).c_str(), stdout);
+    std::fflush(stdout);
+  }
+  return status;
+}
+
+}  // namespace k470::cli
