@@ -10,6 +10,7 @@
 #include "boot/boot_h8_36077.h"
 #include "flash/program_folder.h"
 #include "jobs/mot_file2bin.h"
+#include "serial/net_port.h"
 #include "serial/port_names.h"
 #include "serial/port_texts.h"
 
@@ -87,6 +88,13 @@ CThreadWrite::Failure CThreadWrite::Write() {
   };
 
   if (cancelled()) return none;
+  // The bit-rate match and the new bit rate change the line's rate: a port that only
+  // carries bytes is refused before anything is sent.
+  if (IsRawNetPortName(m_port)) {
+    char text[kPortMessageBytes];
+    std::snprintf(text, sizeof text, kTextRawPortFormat, m_port.c_str());
+    return {text, std::string()};
+  }
   if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
     // Named as the user chose the port, with the system's reason below.
     char text[kPortMessageBytes];

@@ -26,6 +26,9 @@ constexpr const char* kTextWritingFormat = "writing %08lX";
 // Message texts.
 constexpr const char* kTextBadDevice = "デバイスの種類が不正です。";
 constexpr const char* kTextPortFormat = "%sがオープンできません。";  // the port's name
+// A socket:// port carries bytes at the far line's rate, which a write must change.
+constexpr const char* kTextRawPortFormat =
+    "%sではビットレートを変更できません。rfc2217://で接続してください。";
 constexpr const char* kTextBadFormat = "ファイルのフォーマットが不正です。";
 constexpr const char* kTextOutOfRange = "データのアドレスが有効範囲外です。";
 constexpr const char* kTextMatchFailed = "ブート合わせこみ失敗";

@@ -1,22 +1,91 @@
-// CComPort: the operations built on the platform half's Open, Close, Read and Write.
+// CComPort: the operations built on the platform half's Open, Close, Read and Write, and
+// the choice between the platform half and a network port's NetLink.
 #include "serial/com_port.h"
 
 #include <cstring>
 
 #include "jobs/ticks.h"
+#include "serial/net_port.h"
 
 namespace k470 {
 
 CComPort::~CComPort() { Close(); }
 
+int CComPort::Open(const std::string& port) {
+  return IsNetPortName(port) ? OpenNet(port) : OpenDevice(port);
+}
+
+int CComPort::OpenNet(const std::string& port) {
+  NetAddress address;
+  if (!ParseNetAddress(port, &address)) return OpenFailed(kTextBadNetAddress);
+  std::string error;
+  // The same address again: the connection stays, only the line changes.
+  if (m_net != nullptr && port == m_name && !m_lost) {
+    if (!m_net->SetLine(m_baud, m_byteSize, m_parity, m_stopBits, &error)) {
+      if (m_net->Ended()) m_lost = true;
+      return OpenFailed(error);
+    }
+    m_openError.clear();
+    return 1;
+  }
+  Close();
+  m_name = port;
+  NetLink* link = new NetLink;
+  if (!link->Open(address, m_baud, m_byteSize, m_parity, m_stopBits, &error)) {
+    delete link;
+    return OpenFailed(error);
+  }
+  m_net = link;
+  m_lost = false;
+  m_openError.clear();
+  return 1;
+}
+
 int CComPort::Reopen(const std::string& port, uint32_t baud, int byteSize, int parity,
                      int stopBits) {
-  Close();
+  const bool keep = m_net != nullptr && port == m_name;
+  if (!keep) Close();
   m_baud = baud;
   m_byteSize = byteSize;
   m_parity = parity;
   m_stopBits = stopBits;
   return Open(port);
+}
+
+void CComPort::Close() {
+  delete m_net;
+  m_net = nullptr;
+  CloseDevice();
+}
+
+void CComPort::Purge() {
+  if (m_net != nullptr) {
+    m_net->Purge();
+  } else {
+    PurgeDevice();
+  }
+}
+
+int CComPort::Read(uint8_t* buffer, int n) {
+  if (m_net == nullptr) return ReadDevice(buffer, n);
+  const int count = m_net->Read(buffer, n);
+  if (count >= 0) return count;
+  m_lost = true;
+  return -1;
+}
+
+int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
+  if (m_net == nullptr) return ReadWithinDevice(buffer, n, waitMs);
+  const int count = m_net->ReadWithin(buffer, n, waitMs);
+  return count >= 0 ? count : kReadPortLost;
+}
+
+int CComPort::Write(const uint8_t* buffer, int n) {
+  if (m_net == nullptr) return WriteDevice(buffer, n);
+  if (m_lost) return 0;
+  if (m_net->Write(buffer, n)) return 1;
+  if (m_net->Ended()) m_lost = true;
+  return 0;
 }
 
 int CComPort::ReadByte() {
@@ -26,7 +95,7 @@ int CComPort::ReadByte() {
 
 int CComPort::WaitRead(uint8_t* buffer, int n, uint32_t timeoutMs,
                        const std::atomic<int>* cancel) {
-  if (m_handle == kClosed || m_lost) return kReadPortLost;
+  if (!IsOpen() || m_lost) return kReadPortLost;
   const uint32_t start = TickCountMs();
   for (;;) {
     if (cancel != nullptr && cancel->load() != 0) return kReadCancelled;

@@ -1,6 +1,8 @@
 // CComPort: one serial port with non-waiting reads and drained writes; the tool's only
 // transport. The platform half lives in com_port_win32.cpp or com_port_posix.cpp, the
-// operations built on it in com_port.cpp.
+// operations built on it in com_port.cpp. A port named "rfc2217://HOST:PORT" or
+// "socket://HOST:PORT" is a serial line on another machine, reached through a NetLink
+// (net_port.h) instead of the platform half.
 #pragma once
 
 #include <atomic>
@@ -8,6 +10,8 @@
 #include <string>
 
 namespace k470 {
+
+class NetLink;
 
 // ReadByte and WaitReadByte: bit 8 set above the byte when a byte was read.
 constexpr int kByteArrived = 0x100;
@@ -32,11 +36,14 @@ class CComPort {
 
   // Opens the port the user chose with the stored line settings: "COM3" (any case) or "3"
   // opens the platform's device for that number, a device path opens that path
-  // (ResolvePortArgument, port_names.h). Returns 1/0; OpenError() then tells why. A text
-  // that names no device leaves an open port as it was.
+  // (ResolvePortArgument, port_names.h), a network address connects to it (within 5 s)
+  // and, over rfc2217://, sets the far line. Returns 1/0; OpenError() then tells why. A
+  // text that names no device leaves an open port as it was.
   int Open(const std::string& port);
 
-  // Closes the port, stores the settings and opens `port` again. Returns 1/0.
+  // Closes the port, stores the settings and opens `port` again. Returns 1/0. An
+  // rfc2217:// port open on the same address keeps its connection and sends the new
+  // settings over it.
   int Reopen(const std::string& port, uint32_t baud, int byteSize, int parity, int stopBits);
 
   // Why the last open failed, in the system's words ("No such file or directory",
@@ -78,10 +85,10 @@ class CComPort {
   int WriteByte(uint8_t b);
   int WriteString(const char* s);
 
-  bool IsOpen() const { return m_handle != kClosed; }
+  bool IsOpen() const { return m_handle != kClosed || m_net != nullptr; }
 
   // The platform handle, for checks of the line's state: the HANDLE on Windows, the file
-  // descriptor + 1 elsewhere; 0 when the port is closed.
+  // descriptor + 1 elsewhere; 0 when the port is closed or is a network port.
   intptr_t PlatformHandle() const { return m_handle; }
 
   // Line settings (Win32 codes: parity 0 none; stop bits 0 one).
@@ -92,8 +99,19 @@ class CComPort {
 
  private:
   // Waits up to `waitMs` (at most one slice) for the first byte and reads what has come:
-  // the count, 0 when nothing came, kReadPortLost when the device has gone (platform half).
+  // the count, 0 when nothing came, kReadPortLost when the device has gone.
   int ReadWithin(uint8_t* buffer, int n, uint32_t waitMs);
+
+  // The platform half: the operations above on a local device.
+  int OpenDevice(const std::string& port);
+  void CloseDevice();
+  void PurgeDevice();
+  int ReadDevice(uint8_t* buffer, int n);
+  int ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs);
+  int WriteDevice(const uint8_t* buffer, int n);
+
+  // A network port: opens it, or sends new settings over its open connection.
+  int OpenNet(const std::string& port);
 
   static constexpr intptr_t kClosed = 0;
   // The platform handle: a HANDLE on Windows, a file descriptor + 1 elsewhere; kClosed
@@ -102,6 +120,7 @@ class CComPort {
   // Records why an open failed and returns 0; the platform halves give the system's words.
   int OpenFailed(const std::string& reason);
 
+  NetLink* m_net = nullptr;  // owned; the connection while a network port is open
   std::string m_name;       // the port last chosen, for messages
   std::string m_openError;  // why the last open failed
   bool m_lost = false;

@@ -155,7 +155,7 @@ std::string SystemErrorText(int error) {
 
 }  // namespace
 
-int CComPort::Open(const std::string& port) {
+int CComPort::OpenDevice(const std::string& port) {
   const PortChoice choice = ResolvePortArgument(port);
   if (choice.device.empty()) return OpenFailed(kTextNoSuchPort);
   Close();
@@ -192,7 +192,7 @@ int CComPort::Open(const std::string& port) {
   return 1;
 }
 
-void CComPort::Close() {
+void CComPort::CloseDevice() {
   if (m_handle != kClosed) {
     int fd = FdOf(m_handle);
     (void)ioctl(fd, TIOCNXCL);
@@ -201,11 +201,11 @@ void CComPort::Close() {
   m_handle = kClosed;
 }
 
-void CComPort::Purge() {
+void CComPort::PurgeDevice() {
   if (m_handle != kClosed) tcflush(FdOf(m_handle), TCIFLUSH);
 }
 
-int CComPort::Read(uint8_t* buffer, int n) {
+int CComPort::ReadDevice(uint8_t* buffer, int n) {
   if (m_handle == kClosed) return 0;
   if (n <= 0) {
     buffer[0] = 0;
@@ -229,7 +229,7 @@ int CComPort::Read(uint8_t* buffer, int n) {
   return static_cast<int>(count);
 }
 
-int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
+int CComPort::ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs) {
   pollfd line{FdOf(m_handle), POLLIN, 0};
   int ready;
   do {
@@ -242,11 +242,11 @@ int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
   }
   // POLLIN with POLLHUP still delivers what arrived before the hang-up; the read after
   // the last byte then reports the loss.
-  const int count = Read(buffer, n);
+  const int count = ReadDevice(buffer, n);
   return count < 0 ? kReadPortLost : count;
 }
 
-int CComPort::Write(const uint8_t* buffer, int n) {
+int CComPort::WriteDevice(const uint8_t* buffer, int n) {
   if (m_handle == kClosed || m_lost) return 0;
   int fd = FdOf(m_handle);
   int done = 0;

@@ -107,7 +107,7 @@ void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
 
 }  // namespace
 
-int CComPort::Open(const std::string& port) {
+int CComPort::OpenDevice(const std::string& port) {
   const PortChoice choice = ResolvePortArgument(port);
   if (choice.device.empty()) return OpenFailed(kTextNoSuchPort);
   Close();
@@ -142,16 +142,16 @@ int CComPort::Open(const std::string& port) {
   return 1;
 }
 
-void CComPort::Close() {
+void CComPort::CloseDevice() {
   if (m_handle != kClosed) CloseHandle(HandleOf(m_handle));
   m_handle = kClosed;
 }
 
-void CComPort::Purge() {
+void CComPort::PurgeDevice() {
   if (m_handle != kClosed) PurgeComm(HandleOf(m_handle), PURGE_RXABORT | PURGE_RXCLEAR);
 }
 
-int CComPort::Read(uint8_t* buffer, int n) {
+int CComPort::ReadDevice(uint8_t* buffer, int n) {
   if (m_handle == kClosed) return 0;
   HANDLE handle = HandleOf(m_handle);
   DWORD waiting = 0;
@@ -177,12 +177,12 @@ int CComPort::Read(uint8_t* buffer, int n) {
   return static_cast<int>(count);
 }
 
-int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
+int CComPort::ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs) {
   HANDLE handle = HandleOf(m_handle);
   DWORD waiting = 0;
   if (!QueueStatus(handle, &waiting)) return kReadPortLost;
   if (waiting > 0 || waitMs == 0 || n <= 0) {
-    const int count = Read(buffer, n);
+    const int count = ReadDevice(buffer, n);
     return count < 0 ? (m_lost ? kReadPortLost : 0) : count;
   }
   // The last slice of a wait may be shorter than the others.
@@ -216,14 +216,14 @@ int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
   // The first byte came: take what has come with it, without waiting.
   int more = 0;
   if (n > 1) {
-    more = Read(buffer + 1, n - 1);
+    more = ReadDevice(buffer + 1, n - 1);
     if (more < 0) more = 0;
   }
   buffer[1 + more] = 0;
   return 1 + more;
 }
 
-int CComPort::Write(const uint8_t* buffer, int n) {
+int CComPort::WriteDevice(const uint8_t* buffer, int n) {
   if (m_handle == kClosed || m_lost) return 0;
   HANDLE handle = HandleOf(m_handle);
   DWORD written = 0;

@@ -7,7 +7,7 @@ in either direction (10 bit times at the rate it crossed at, as the simulator co
 plus the simulated target's own times (the H8/3069's erase on entering the programming
 state, each block's programming time).
 
-    tools/bench_jobs.py [ramload] [h8-3069] [h8-36077] [--wine] [--coarse-sleep]
+    tools/bench_jobs.py [ramload] [h8-3069] [h8-36077] [--wine] [--coarse-sleep] [--rfc2217]
 
     ramload     256 KiB into the board monitor at 38400 bit/s
     h8-3069     512 KiB into the H8/3069 (bit rate matched, then the table's 38400 bit/s)
@@ -15,6 +15,8 @@ state, each block's programming time).
     --wine          k470.exe under Wine (build/windows/dist), the simulator linked as COM7
     --coarse-sleep  natively, with every sleep rounded up to a whole Windows timer tick
                     (15.625 ms, build/native/bench/libk470_coarse_sleep.so preloaded)
+    --rfc2217       the simulator behind ser2net on 127.0.0.1 (tests/cli_net), reached as
+                    rfc2217://127.0.0.1:PORT: every rate change travels over the network
 
 Under Wine the CPU figure is that of the k470.exe process and, after it, of the Wine
 server, which carries part of every Windows call there.
@@ -31,9 +33,11 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "cli_ram"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "cli_flash"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "cli_net"))
 import srec  # noqa: E402
 import flash_cases as fc  # noqa: E402
 from sim import Sim  # noqa: E402
+from ser2net_server import Ser2net  # noqa: E402
 
 NATIVE_K470 = os.path.join(ROOT, "build", "native", "dist", "k470")
 WINE_K470 = os.path.join(ROOT, "build", "windows", "dist", "k470.exe")
@@ -63,8 +67,10 @@ def wine_server_cpu():
 
 
 class Runner:
-    def __init__(self, wine, coarse):
+    def __init__(self, wine, coarse, rfc2217=False):
         self.wine = wine
+        self.rfc2217 = rfc2217
+        self.server = None
         self.env = dict(os.environ)
         if wine:
             self.env.update(WINEPREFIX=WINE_PREFIX, WINEDEBUG="-all", LANG="ja_JP.UTF-8")
@@ -80,9 +86,19 @@ class Runner:
             self.env["LD_PRELOAD"] = COARSE_SLEEP
 
     def sim(self, target, *args):
+        if self.rfc2217:
+            sim = Sim(target, *args).start()
+            self.server = Ser2net(sim.port).start()
+            return sim, self.server.url
         sim = Sim(target, *args, com=WINE_COM) if self.wine else Sim(target, *args)
         sim.start()
         return sim, ("COM%d" % WINE_COM if self.wine else sim.port)
+
+    def stop(self, sim):
+        if self.server is not None:
+            self.server.stop()
+            self.server = None
+        return sim.stop()
 
     def run(self, args):
         """Runs the tool; returns (status, stderr, wall s, cpu s, Wine server cpu s)."""
@@ -122,7 +138,7 @@ def bench_ramload(runner, folder):
     try:
         status, err, wall, cpu, server = runner.run(["ramload", "--port", port, runner.path(mot)])
     finally:
-        result = sim.stop()
+        result = runner.stop(sim)
     if status != 0 or result.memory != srec.ram_image(blocks):
         print("ramload: failed (status %d)\n%s" % (status, err[-400:]))
         return False
@@ -143,7 +159,7 @@ def bench_flash(runner, folder, target):
         args[args.index("--program") + 1] = runner.path(fc.SIM_PROGRAM)
         status, err, wall, cpu, server = runner.run(args)
     finally:
-        result = sim.stop()
+        result = runner.stop(sim)
     if status != 0 or result.memory != fc.expected_flash(rom, records):
         print("%s: failed (status %d)\n%s" % (target, status, err[-400:]))
         return False
@@ -170,12 +186,15 @@ def main():
                         default=[])
     parser.add_argument("--wine", action="store_true")
     parser.add_argument("--coarse-sleep", action="store_true")
+    parser.add_argument("--rfc2217", action="store_true")
     args = parser.parse_args()
     jobs = args.jobs or ["ramload", "h8-3069", "h8-36077"]
-    runner = Runner(args.wine, args.coarse_sleep)
+    runner = Runner(args.wine, args.coarse_sleep, args.rfc2217)
     mode = "k470.exe under Wine" if args.wine else "k470"
     if args.coarse_sleep:
         mode += ", every sleep a whole 15.625 ms tick"
+    if args.rfc2217:
+        mode += ", over rfc2217:// through ser2net"
     print("%s against the paced k470sim" % mode, flush=True)
     ok = True
     with tempfile.TemporaryDirectory(prefix="k470-bench-") as folder:

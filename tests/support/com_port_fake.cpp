@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kTextScriptedRefusal = "refused by the scripted line";
 }  // namespace
 
-int CComPort::Open(const std::string& port) {
+int CComPort::OpenDevice(const std::string& port) {
   if (ParsePortName(port) == 0 && !IsDevicePath(port)) return OpenFailed(kTextNoSuchPort);
   m_name = PortNameOf(port);
   if (!FakeLine::Instance().OnOpen(m_baud)) return OpenFailed(kTextScriptedRefusal);
@@ -22,16 +22,16 @@ int CComPort::Open(const std::string& port) {
   return 1;
 }
 
-void CComPort::Close() {
+void CComPort::CloseDevice() {
   if (m_handle != kClosed) FakeLine::Instance().OnClose();
   m_handle = kClosed;
 }
 
-void CComPort::Purge() {
+void CComPort::PurgeDevice() {
   if (m_handle != kClosed) FakeLine::Instance().OnPurge();
 }
 
-int CComPort::Read(uint8_t* buffer, int n) {
+int CComPort::ReadDevice(uint8_t* buffer, int n) {
   if (m_handle == kClosed) return 0;
   int count = FakeLine::Instance().OnRead(buffer, n);
   if (count < 0) {
@@ -43,13 +43,13 @@ int CComPort::Read(uint8_t* buffer, int n) {
   return count;
 }
 
-int CComPort::ReadWithin(uint8_t* buffer, int n, uint32_t waitMs) {
+int CComPort::ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs) {
   FakeLine::Instance().AwaitByte(waitMs);
-  const int count = Read(buffer, n);
+  const int count = ReadDevice(buffer, n);
   return count < 0 ? kReadPortLost : count;
 }
 
-int CComPort::Write(const uint8_t* buffer, int n) {
+int CComPort::WriteDevice(const uint8_t* buffer, int n) {
   if (m_handle == kClosed || m_lost) return 0;
   if (FakeLine::Instance().OnWrite(buffer, n)) return 1;
   if (FakeLine::Instance().IsLost()) m_lost = true;
