@@ -18,8 +18,9 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: k470 detect --port P [--seconds N] [--json]\n"
-    "  Watches the board monitor on port P (COMn, n or a device path) for N seconds\n"
-    "  (default 10) and prints each state found: \"no reply\", \"exist K470L\",\n"
+    "  Watches the board monitor on port P (COMn, n, a device path, rfc2217://HOST:PORT\n"
+    "  or socket://HOST:PORT) for N seconds (default 10) and prints each state found:\n"
+    "  \"no reply\", \"exist K470L\",\n"
     "  \"exist K471L\", \"exist K472L\" or \"non K47xL\". Exit status 0 when the time is up,\n"
     "  1 when the port was lost (the adapter unplugged, say).\n";
 
