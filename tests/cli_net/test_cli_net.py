@@ -83,17 +83,18 @@ class RamLoads(unittest.TestCase):
         data = fc.random_bytes(20000, 13) + b"\xff\xff\x00\xff" * 64  # 0xFF is data too
         image = fc.write_image([(RAM_BASE + 0x100, data)])
         self.addCleanup(os.remove, image)
-        for telnet in (True, False):
-            with self.subTest(telnet=telnet):
-                sim = start_sim("monitor", "--no-pacing")
-                try:
-                    with Ser2net(sim.port, telnet=telnet) as server:
-                        status, err = fc.run_tool(["ramload", "--port", server.url, image],
-                                                  timeout=120)
-                finally:
-                    result = sim.stop()
-                self.assertEqual(status, 0, err)
-                self.assertEqual(result.memory[0x100:0x100 + len(data)], data)
+        # Two boards at once, one behind each kind of port.
+        sims = [start_sim("monitor", "--no-pacing") for _ in range(2)]
+        try:
+            with Ser2net(sims[0].port, telnet=True) as telnet, \
+                    Ser2net(sims[1].port, telnet=False) as raw:
+                status, err = fc.run_tool(["ramload", "--port", telnet.url, "--port", raw.url,
+                                           image], timeout=120)
+        finally:
+            results = [sim.stop() for sim in sims]
+        self.assertEqual(status, 0, err)
+        for result in results:
+            self.assertEqual(result.memory[0x100:0x100 + len(data)], data)
 
 
 @unittest.skipIf(fc.UNDER_WINE, "native only")
