@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "serial/system_error_text.h"
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 
@@ -23,7 +24,6 @@ constexpr int kWriteStallTimeoutMs = 2000;
 
 // Why a device that opened is still no port.
 constexpr const char* kTextNotATerminal = "not a terminal";
-constexpr size_t kErrorTextBytes = 128;  // the system's texts are far shorter
 
 // Line setting codes kept in the port (the Win32 DCB codes).
 constexpr int kParityNone = 0;
@@ -141,17 +141,6 @@ bool DeviceGone(int error) {
 
 int FdOf(intptr_t handle) { return static_cast<int>(handle - 1); }
 
-// The system's text for an error number. The GNU strerror_r returns its text, the XSI
-// one fills the buffer; both are taken, and neither shares a buffer between threads.
-[[maybe_unused]] const char* ChosenErrorText(const char* text, const char*) { return text; }
-[[maybe_unused]] const char* ChosenErrorText(int result, const char* buffer) {
-  return result == 0 ? buffer : "unknown error";
-}
-
-std::string SystemErrorText(int error) {
-  char buffer[kErrorTextBytes] = "";
-  return ChosenErrorText(strerror_r(error, buffer, sizeof buffer), buffer);
-}
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 
+#include "serial/system_error_text.h"
 #include "serial/com_port.h"
 #include "serial/port_names.h"
 
@@ -29,30 +30,6 @@ constexpr DWORD kWriteTotalTimeoutConstantMs = 1000;
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-// The system's text for an error code, in English where the system has it, else in its
-// own language; without the line break and full stop that end it.
-constexpr DWORD kErrorTextBytes = 256;
-constexpr DWORD kErrorTextFlags =
-    FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
-
-std::string SystemErrorText(DWORD error) {
-  char text[kErrorTextBytes];
-  DWORD length = FormatMessageA(kErrorTextFlags, nullptr, error,
-                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text,
-                                kErrorTextBytes, nullptr);
-  if (length == 0) {
-    length = FormatMessageA(kErrorTextFlags, nullptr, error, 0, text, kErrorTextBytes, nullptr);
-  }
-  if (length == 0 || length >= kErrorTextBytes) {
-    std::snprintf(text, sizeof text, "system error %lu", static_cast<unsigned long>(error));
-    return text;
-  }
-  while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\r' ||
-                        text[length - 1] == '\n' || text[length - 1] == '.')) {
-    --length;
-  }
-  return std::string(text, length);
-}
 
 // Clears any line error (framing, overrun, parity) and tells how many bytes wait; false
 // when the driver no longer answers (the device was removed).

@@ -11,22 +11,13 @@
 #include <cstring>
 
 #include "jobs/ticks.h"
+#include "serial/system_error_text.h"
 #include "serial/net_socket.h"
 
 namespace k470 {
 namespace {
 
-constexpr size_t kErrorTextBytes = 128;
 
-[[maybe_unused]] const char* ChosenErrorText(const char* text, const char*) { return text; }
-[[maybe_unused]] const char* ChosenErrorText(int result, const char* buffer) {
-  return result == 0 ? buffer : "unknown error";
-}
-
-std::string SystemErrorText(int error) {
-  char buffer[kErrorTextBytes] = "";
-  return ChosenErrorText(strerror_r(error, buffer, sizeof buffer), buffer);
-}
 
 int Poll(int fd, short events, uint32_t waitMs, short* revents) {
   pollfd entry{fd, events, 0};

@@ -6,15 +6,13 @@
 #include <mutex>
 
 #include "jobs/ticks.h"
+#include "serial/system_error_text.h"
 #include "serial/net_socket.h"
 
 namespace k470 {
 namespace {
 
 constexpr WORD kWinsockVersion = MAKEWORD(2, 2);
-constexpr DWORD kErrorTextBytes = 256;
-constexpr DWORD kErrorTextFlags =
-    FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK;
 
 // Winsock is started once for the program's life; a failed start is reported by every
 // connect.
@@ -28,25 +26,6 @@ int StartWinsock() {
   return result;
 }
 
-// The system's text for a Winsock error, in English where the system has it.
-std::string SystemErrorText(DWORD error) {
-  char text[kErrorTextBytes];
-  DWORD length = FormatMessageA(kErrorTextFlags, nullptr, error,
-                                MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text,
-                                kErrorTextBytes, nullptr);
-  if (length == 0) {
-    length = FormatMessageA(kErrorTextFlags, nullptr, error, 0, text, kErrorTextBytes, nullptr);
-  }
-  if (length == 0 || length >= kErrorTextBytes) {
-    std::snprintf(text, sizeof text, "network error %lu", static_cast<unsigned long>(error));
-    return text;
-  }
-  while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\r' ||
-                        text[length - 1] == '\n' || text[length - 1] == '.')) {
-    --length;
-  }
-  return std::string(text, length);
-}
 
 SOCKET SocketOf(NetSocket socket) { return static_cast<SOCKET>(socket); }
 
