@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "cli/console.h"
 #include "jobs/ticks.h"
 
 namespace k470::cli {
@@ -10,7 +11,9 @@ namespace k470::cli {
 void BarBlock::Draw() {
   std::string out;
   if (m_drawn) out += "\x1b[" + std::to_string(m_rows.size()) + "A";
-  for (const std::string& row : m_rows) out += "\r\x1b[K" + row + "\n";
+  for (const std::string& row : m_rows) {
+    out += "\r\x1b[K" + (m_columns > 1 ? CutToColumns(row, m_columns - 1) : row) + "\n";
+  }
   std::fputs(out.c_str(), stderr);
   std::fflush(stderr);
   m_drawn = true;

@@ -15,7 +15,11 @@ constexpr uint32_t kBarRedrawMs = 100;
 
 class BarBlock {
  public:
-  explicit BarBlock(int rows) : m_rows(static_cast<size_t>(rows)) {}
+  // `columns`: the terminal's width (0 unknown). A row never reaches its last column, so
+  // that no row wraps and the redraw stays on its lines.
+  BarBlock(int rows, int columns) : m_rows(static_cast<size_t>(rows)), m_columns(columns) {}
+
+  int Columns() const { return m_columns; }
 
   // The row's new text (console encoding); drawn at once unless the last draw was less
   // than kBarRedrawMs ago.
@@ -32,6 +36,7 @@ class BarBlock {
 
   std::mutex m_mutex;
   std::vector<std::string> m_rows;
+  const int m_columns;
   bool m_drawn = false;
   bool m_closed = false;
   uint32_t m_lastDrawMs = 0;

@@ -20,6 +20,14 @@ bool StderrIsTerminal();
 // false when it cannot, and the lines are then printed one after another.
 bool EnableTerminalSequences();
 
+// The width of the terminal on stderr in columns; 0 when it is unknown.
+int TerminalColumns();
+
+// The longest start of a text of the program (its own encoding) that fills at most
+// `columns` cells of a terminal: a character is never cut in two, and a wide (Japanese)
+// character takes two cells.
+std::string CutToColumns(const std::string& text, int columns);
+
 // A text of the program (its own literals: UTF-8 natively, the system's multibyte code
 // page on Windows) in the console's encoding.
 std::string ToConsoleText(const char* text);

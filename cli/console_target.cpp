@@ -11,7 +11,6 @@
 
 namespace k470::cli {
 namespace {
-constexpr int kBarCells = 30;
 
 const char* ResultName(int exitStatus) {
   switch (exitStatus) {
@@ -29,11 +28,11 @@ ConsoleMode ConsoleModeFor(bool json) {
 
 ConsoleTarget::ConsoleTarget(ConsoleMode mode) : m_mode(mode) {}
 
-std::string ConsoleTarget::FormatBar(const ProgressMeter& meter) {
+std::string ConsoleTarget::FormatBar(const ProgressMeter& meter, int cells) {
   const int percent = meter.Percent();
-  const int filled = percent * kBarCells / 100;
+  const int filled = percent * cells / 100;
   std::string bar = "[";
-  for (int i = 0; i < kBarCells; ++i) bar += i < filled ? '#' : '.';
+  for (int i = 0; i < cells; ++i) bar += i < filled ? '#' : '.';
   char head[16];
   std::snprintf(head, sizeof head, "] %3d%%  ", percent);
   return bar + head + meter.Line();
@@ -44,6 +43,14 @@ void ConsoleTarget::ForBoard(const std::string& port, BarBlock* block, int row) 
   m_port = port;
   m_block = block;
   m_row = row;
+  if (block != nullptr) {
+    const int width = block->Columns() / 4;
+    m_rowLabel = CutToColumns(port, width > kBoardLabelMinColumns ? width : kBoardLabelMinColumns);
+  }
+}
+
+std::string ConsoleTarget::RowText(const std::string& text) const {
+  return m_rowLabel + ": " + ToConsoleText(text.c_str());
 }
 
 std::string ConsoleTarget::FailureText() const {
@@ -86,7 +93,7 @@ void ConsoleTarget::PostStatus(const char* text) {
   // With a bar the progress tells more than the statuses of each chunk or block.
   if (m_mode == ConsoleMode::Bar && m_last.total != 0) return;
   if (m_block != nullptr) {
-    m_block->SetRow(m_row, Prefixed(text));
+    m_block->SetRow(m_row, RowText(text));
     return;
   }
   PrintLines(Prefixed(text) + "\n");
@@ -104,7 +111,7 @@ void ConsoleTarget::PostProgress(const JobProgress& progress) {
         .Hex8("address", progress.address)
         .Emit();
   } else if (m_mode == ConsoleMode::Bar && m_block != nullptr) {
-    m_block->SetRow(m_row, Prefixed(FormatBar(m_meter).c_str()));
+    m_block->SetRow(m_row, RowText(FormatBar(m_meter, kBoardBarCells)));
   } else if (m_mode == ConsoleMode::Bar) {
     std::fprintf(stderr, "\r%s  ", ToConsoleText(FormatBar(m_meter).c_str()).c_str());
     std::fflush(stderr);
@@ -116,7 +123,7 @@ void ConsoleTarget::PostEnded(int result) {
   std::lock_guard<std::mutex> lock(m_mutex);
   // A board's row that stopped short says so; the summary tells why.
   if (m_block != nullptr && result != JOB_SUCCEEDED) {
-    m_block->SetRow(m_row, Prefixed(result == JOB_CANCELLED ? "cancelled" : "failed"));
+    m_block->SetRow(m_row, RowText(result == JOB_CANCELLED ? "cancelled" : "failed"));
   }
   EndBarLine();
   std::fflush(stderr);

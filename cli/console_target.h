@@ -19,6 +19,13 @@ namespace k470::cli {
 
 enum class ConsoleMode { Lines, Bar, Json };
 
+// The bar's cells: the bar of one job, and the shorter one of each of many boards.
+constexpr int kBarCells = 30;
+constexpr int kBoardBarCells = 10;
+// A board's line starts with its port, cut to a quarter of the terminal's width (at
+// least this many cells), so that the bar stays in sight.
+constexpr int kBoardLabelMinColumns = 12;
+
 class ConsoleTarget : public JobTarget {
  public:
   explicit ConsoleTarget(ConsoleMode mode);
@@ -53,7 +60,7 @@ class ConsoleTarget : public JobTarget {
   JobProgress LastProgress() const;
 
   // The bar line: "[####......]  45%  118.0 KiB of 256 KiB ・ 3.7 KiB/s ・ 0:37 left".
-  static std::string FormatBar(const ProgressMeter& meter);
+  static std::string FormatBar(const ProgressMeter& meter, int cells = kBarCells);
 
  private:
   void EndBarLine();  // with the mutex held
@@ -61,6 +68,7 @@ class ConsoleTarget : public JobTarget {
   // Lines of text for stderr (console encoding), above the board bars when there are any.
   void PrintLines(const std::string& lines);  // with the mutex held
   std::string Prefixed(const char* text) const;
+  std::string RowText(const std::string& text) const;  // a board's line in the block
 
   const ConsoleMode m_mode;
   mutable std::mutex m_mutex;
@@ -70,6 +78,7 @@ class ConsoleTarget : public JobTarget {
   std::atomic<int> m_result{-1};
   std::atomic<bool> m_boardStatesMuted{false};
   std::string m_port;            // empty for the only board of a command
+  std::string m_rowLabel;        // the port as its line in the block shows it
   BarBlock* m_block = nullptr;
   int m_row = 0;
   std::string m_failure;

@@ -149,6 +149,26 @@ bool InterruptRequested() { return g_interrupts.load() != 0; }
 
 bool StderrIsTerminal() { return g_stderrWriter.IsConsole(); }
 
+int TerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  const HANDLE console = g_stderrWriter.Console();
+  if (console == nullptr || !GetConsoleScreenBufferInfo(console, &info)) return 0;
+  return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+std::string CutToColumns(const std::string& text, int columns) {
+  // Code page 932: a two-byte character is two cells wide, a single byte one.
+  size_t at = 0;
+  int used = 0;
+  while (at < text.size()) {
+    const size_t length = IsLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    if (used + static_cast<int>(length) > columns || at + length > text.size()) break;
+    used += static_cast<int>(length);
+    at += length;
+  }
+  return text.substr(0, at);
+}
+
 bool EnableTerminalSequences() {
   // Consoles before Windows 10 refuse the mode: their boards' lines are then plain lines.
   constexpr DWORD kVirtualTerminalProcessing = 0x0004;

@@ -54,7 +54,7 @@ std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
 int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
                     const BoardStart& start, const BoardAfter& after) {
   if (mode == ConsoleMode::Bar && !EnableTerminalSequences()) mode = ConsoleMode::Lines;
-  BarBlock block(static_cast<int>(ports.size()));
+  BarBlock block(static_cast<int>(ports.size()), mode == ConsoleMode::Bar ? TerminalColumns() : 0);
   std::vector<std::unique_ptr<Board>> boards;
   const uint32_t started = TickCountMs();
   auto secondsSince = [started] { return (TickCountMs() - started) / 1000.0; };

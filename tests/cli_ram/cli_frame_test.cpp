@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_args.h"
+#include "cli/console.h"
 #include "cli/console_target.h"
 #include "cli/job_runner.h"
 #include "jobs/job_target.h"
@@ -78,6 +79,27 @@ TEST(CliExitStatus, FollowsTheJobsResultAndTheInterrupt) {
   EXPECT_EQ(ExitStatusFor(JobWait::Ended, -1), kExitFailed);  // no end report at all
   EXPECT_EQ(ExitStatusFor(JobWait::Interrupted, JOB_FAILED), kExitInterrupted);
   EXPECT_EQ(ExitStatusFor(JobWait::Interrupted, JOB_SUCCEEDED), kExitInterrupted);
+}
+
+TEST(CliProgress, ABoardsLineIsCutToTheTerminalWithoutSplittingACharacter) {
+  struct Case {
+    const char* text;
+    int columns;
+    const char* cut;
+  };
+  const Case cases[] = {
+      {"COM3: [###.......]", 5, "COM3:"},
+      {"abc", 10, "abc"},
+      {"abc", 0, ""},
+      // Japanese characters and the middle dot take two cells each.
+      {"ファイル読み込み中", 5, "ファ"},
+      {"1 KiB ・ 3.7 KiB/s", 8, "1 KiB ・"},
+      {"1 KiB ・ 3.7 KiB/s", 7, "1 KiB "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(CutToColumns(c.text, c.columns), c.cut);
+  }
 }
 
 TEST(CliProgress, TheBarShowsPercentSizesRateAndTimeLeft) {
