@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/console.h"
 
 #include "flash/program_folder.h"
 
@@ -18,7 +17,7 @@ bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
   std::vector<std::string> badClock;
   const int read = ReadDeviceTableFile(*path, table, count, &badClock);
   for (const std::string& section : badClock) {
-    std::fprintf(stderr, "k470: %s\n", ToConsoleText(TableClockMessage(section).c_str()).c_str());
+    std::fprintf(stderr, "k470: %s\n", TableClockMessage(section).c_str());
   }
   if (!read) {
     std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",

@@ -6,7 +6,6 @@
 
 #include "cli/cli_args.h"
 
-#include "cli/console.h"
 #include "cli/many_boards.h"
 #include "monitor/go_command.h"
 #include "jobs/job_target.h"
@@ -66,7 +65,7 @@ bool SendGo(Board& board, uint32_t address) {
 void NoteGoFailed(const CComPort& port) {
   if (port.Lost()) {
     std::fprintf(stderr, "k470: %s\n",
-                 ToConsoleText(PortLostMessage(port.Name()).c_str()).c_str());
+                 PortLostMessage(port.Name()).c_str());
   }
   std::fprintf(stderr, "k470: the go command could not be sent\n");
 }

@@ -6,7 +6,6 @@
 #include "cli/cli_args.h"
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
-#include "cli/console.h"
 #include "cli/json_line.h"
 
 namespace k470::cli {
@@ -61,7 +60,7 @@ int CmdDevices(int argc, char** argv) {
   for (int i = 0; i < count; ++i) {
     const DeviceType& t = table[i];
     std::printf("%-5d  %-20s  %-2d  %9.3f  %6d  %8d  %s\n", i,
-                ToConsoleText(t.Name.c_str()).c_str(), static_cast<int>(t.Id), t.Clk / 1000.0,
+                t.Name.c_str(), static_cast<int>(t.Id), t.Clk / 1000.0,
                 static_cast<int>(t.Bps), static_cast<int>(t.RomSize), Changeable(t));
   }
   return kExitOk;

@@ -1,5 +1,5 @@
-// The console's platform side: Ctrl-C, whether stderr is a terminal, and the encoding of
-// texts written to it (console_posix.cpp, console_win32.cpp).
+// The console's platform side: Ctrl-C, whether stderr is a terminal and how wide it is,
+// and the texts' cells and UTF-8 (console_posix.cpp, console_win32.cpp).
 #pragma once
 
 #include <string>
@@ -27,10 +27,6 @@ int TerminalColumns();
 // `columns` cells of a terminal: a character is never cut in two, and a wide (Japanese)
 // character takes two cells.
 std::string CutToColumns(const std::string& text, int columns);
-
-// A text of the program (its own literals: UTF-8 natively, the system's multibyte code
-// page on Windows) in the console's encoding.
-std::string ToConsoleText(const char* text);
 
 // A text of the program in UTF-8, whatever the build's own encoding (the JSON events).
 std::string ToUtf8Text(const char* text);

@@ -63,8 +63,6 @@ std::string CutToColumns(const std::string& text, int columns) {
   return text.substr(0, at);
 }
 
-std::string ToConsoleText(const char* text) { return text; }
-
 std::string ToUtf8Text(const char* text) { return text; }
 
 }  // namespace k470::cli

@@ -50,7 +50,7 @@ void ConsoleTarget::ForBoard(const std::string& port, BarBlock* block, int row) 
 }
 
 std::string ConsoleTarget::RowText(const std::string& text) const {
-  return m_rowLabel + ": " + ToConsoleText(text.c_str());
+  return m_rowLabel + ": " + text;
 }
 
 std::string ConsoleTarget::FailureText() const {
@@ -70,8 +70,7 @@ JsonLine ConsoleTarget::Event(const char* name) const {
 }
 
 std::string ConsoleTarget::Prefixed(const char* text) const {
-  const std::string own = ToConsoleText(text);
-  return m_port.empty() ? own : m_port + ": " + own;
+  return m_port.empty() ? std::string(text) : m_port + ": " + text;
 }
 
 void ConsoleTarget::PrintLines(const std::string& lines) {
@@ -113,7 +112,7 @@ void ConsoleTarget::PostProgress(const JobProgress& progress) {
   } else if (m_mode == ConsoleMode::Bar && m_block != nullptr) {
     m_block->SetRow(m_row, RowText(FormatBar(m_meter, kBoardBarCells)));
   } else if (m_mode == ConsoleMode::Bar) {
-    std::fprintf(stderr, "\r%s  ", ToConsoleText(FormatBar(m_meter).c_str()).c_str());
+    std::fprintf(stderr, "\r%s  ", FormatBar(m_meter).c_str());
     std::fflush(stderr);
     m_barShown = true;
   }
@@ -157,7 +156,7 @@ void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* 
     return;
   }
   std::string lines = "k470: " + Prefixed(text) + "\n";
-  if (detail != nullptr) lines += "  " + ToConsoleText(detail) + "\n";
+  if (detail != nullptr) lines += "  " + std::string(detail) + "\n";
   PrintLines(lines);
 }
 

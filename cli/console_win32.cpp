@@ -198,12 +198,6 @@ std::string Recode(const char* text, UINT from, UINT to) {
 
 }  // namespace
 
-std::string ToConsoleText(const char* text) {
-  // Redirected, stderr keeps the program's own code page; on a console the writer above
-  // converts it from code page 932 to UTF-16 itself.
-  return text;
-}
-
 std::string ToUtf8Text(const char* text) { return Recode(text, kProgramCodePage, CP_UTF8); }
 
 }  // namespace k470::cli

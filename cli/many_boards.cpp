@@ -43,7 +43,7 @@ std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
     port.resize(std::max(port.size(), portWidth), ' ');
     std::string detail;
     if (b->status != kExitOk && b->status != kExitInterrupted) {
-      detail = ToConsoleText(b->target->FailureText().c_str());
+      detail = b->target->FailureText();
       if (detail.empty()) detail = "failed";
     }
     table += port + line + detail + "\n";

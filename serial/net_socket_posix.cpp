@@ -29,7 +29,7 @@ int Poll(int fd, short events, uint32_t waitMs, short* revents) {
   return ready;
 }
 
-// One address: a non-blocking connect that has until `deadline` to complete.
+// One address: a non-blocking connect that has until `timeoutMs` after `start` to complete.
 int ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs, int* error) {
   const int fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                         address->ai_protocol);
