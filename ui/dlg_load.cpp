@@ -15,11 +15,8 @@ CDlgLoad::CDlgLoad(CComPort* port, FileHistory* history, CEditDword* address, CW
       m_address(address) {}
 
 bool CDlgLoad::StartJob(JobTarget* target) {
-  // A listed name that would open a different file here goes to the job as no name: the
-  // job then fails with its message for a file that cannot be opened.
-  const std::string& newest = m_history->Newest();
-  const std::string path = PathOpensAsShown(newest) ? newest : std::string();
-  return m_job.Start(m_port, path, m_address->GetValue(), target) != 0;
+  return m_job.Start(m_port, ListedPathForJob(m_history->Newest()), m_address->GetValue(),
+                     target) != 0;
 }
 
 }  // namespace k470

@@ -16,10 +16,8 @@ CDlgWrite::CDlgWrite(CComboBoxCom* com, FileHistory* history, DeviceType* device
       m_device(device) {}
 
 bool CDlgWrite::StartJob(JobTarget* target) {
-  // As the load: a listed name that would open a different file here goes as no name.
-  const std::string& newest = m_history->Newest();
-  const std::string path = PathOpensAsShown(newest) ? newest : std::string();
-  return m_job.Start(m_com->GetSelectedPortName(), path, *m_device, target) != 0;
+  return m_job.Start(m_com->GetSelectedPortName(), ListedPathForJob(m_history->Newest()),
+                     *m_device, target) != 0;
 }
 
 }  // namespace k470

@@ -67,6 +67,10 @@ bool PathOpensAsShown(const std::string& path) {
   return exactHere && exactThere && shown == opened;
 }
 
+std::string ListedPathForJob(const std::string& path) {
+  return PathOpensAsShown(path) ? path : std::string();
+}
+
 bool UserPathToProgram(const wchar_t* path, std::string* out) {
   std::string narrow;
   if (path == nullptr || !NarrowExact(path, &narrow)) return false;

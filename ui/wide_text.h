@@ -36,4 +36,9 @@ bool UserPathToProgram(const wchar_t* path, std::string* out);
 // lists hold it) as the file its shown name says.
 bool PathOpensAsShown(const std::string& path);
 
+// The name a job is given for a listed file: the name itself, or no name when it would
+// open a different file here (the job then fails with its message for a file that cannot
+// be opened).
+std::string ListedPathForJob(const std::string& path);
+
 }  // namespace k470
