@@ -160,6 +160,15 @@ void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* 
   PrintLines(lines);
 }
 
+void ConsoleTarget::PostNote(const char* text) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_mode == ConsoleMode::Json) {
+    Event("note").Text("text", text).Emit();
+    return;
+  }
+  PrintLines("k470: note: " + Prefixed(text) + "\n");
+}
+
 void ConsoleTarget::Note(const std::string& text) {
   std::lock_guard<std::mutex> lock(m_mutex);
   PrintLines("k470: " + Prefixed(text.c_str()) + "\n");

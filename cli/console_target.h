@@ -35,6 +35,7 @@ class ConsoleTarget : public JobTarget {
   void PostEnded(int result) override;
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
+  void PostNote(const char* text) override;
 
   // From now on board states are no longer reported: a look cut short by the stop of the
   // detection reports what it had read so far, which is no finding about the board.

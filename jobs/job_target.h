@@ -49,6 +49,12 @@ class JobTarget {
   // dismissed (a message box in the window program). `detail` (may be null) is a second
   // line below the text: what exactly went wrong.
   virtual void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) = 0;
+
+  // A remark on the run that is no failure (bytes the image window left out, a write that
+  // could not be verified, answers that come late). Sent before the end; the front end
+  // shows it with the job's end: a line of the end message in the window program, a line
+  // on stderr or a "note" event in the command-line tool.
+  virtual void PostNote(const char* text) = 0;
 };
 
 }  // namespace k470

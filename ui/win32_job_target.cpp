@@ -42,7 +42,22 @@ void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char*
   const UINT kind = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
   std::string shown = text != nullptr ? text : "";
   if (detail != nullptr) shown += std::string("\n") + detail;
+  const std::string notes = TakeNotes();
+  if (!notes.empty()) shown += "\n" + notes;
   MessageBoxOverOwner(owner, shown.c_str(), kMessageBoxTitle, MB_OK | kind);
+}
+
+void Win32JobTarget::PostNote(const char* text) {
+  std::lock_guard<std::mutex> lock(m_notesMutex);
+  if (!m_notes.empty()) m_notes += '\n';
+  m_notes += text != nullptr ? text : "";
+}
+
+std::string Win32JobTarget::TakeNotes() {
+  std::lock_guard<std::mutex> lock(m_notesMutex);
+  std::string notes;
+  notes.swap(m_notes);
+  return notes;
 }
 
 JobProgress TakePostedProgress(LPARAM lParam) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 
 #include "jobs/job_target.h"
@@ -33,10 +34,18 @@ class Win32JobTarget : public JobTarget {
   void PostEnded(int result) override;
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
+  // Notes are kept and shown as further lines of the next message box of the job; a
+  // window whose job ended without one takes them with TakeNotes.
+  void PostNote(const char* text) override;
+
+  // The notes not yet shown, one a line (empty when none), and forgets them.
+  std::string TakeNotes();
 
  private:
   const UINT m_message;
   HWND m_window;
+  std::mutex m_notesMutex;
+  std::string m_notes;
 };
 
 // The text of a status message (wParam 0) posted by Win32JobTarget; frees the copy. The

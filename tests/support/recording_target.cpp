@@ -33,6 +33,18 @@ void RecordingTarget::ShowMessage(const char* text, MessageIcon icon, const char
   m_reports.push_back({Report::Message, shown, icon == MessageIcon::Information ? 1 : 0, {}});
 }
 
+void RecordingTarget::PostNote(const char* text) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_reports.push_back({Report::Note, text, 0, {}});
+}
+
+std::vector<std::string> RecordingTarget::Notes() const {
+  std::vector<std::string> out;
+  for (const Report& r : Reports())
+    if (r.kind == Report::Note) out.push_back(r.text);
+  return out;
+}
+
 std::vector<RecordingTarget::Report> RecordingTarget::Reports() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_reports;

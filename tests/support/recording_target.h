@@ -12,7 +12,7 @@ namespace k470::test {
 class RecordingTarget : public JobTarget {
  public:
   struct Report {
-    enum Kind { Status, Progress, Ended, BoardState, Message } kind;
+    enum Kind { Status, Progress, Ended, BoardState, Message, Note } kind;
     std::string text;  // status or message text; a message's detail after a newline
     int value;         // result, board state, or 1 for an information icon
     JobProgress progress;
@@ -23,6 +23,7 @@ class RecordingTarget : public JobTarget {
   void PostEnded(int result) override;
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
+  void PostNote(const char* text) override;
 
   std::vector<Report> Reports() const;
   std::vector<std::string> Statuses() const;
@@ -30,6 +31,7 @@ class RecordingTarget : public JobTarget {
   // Texts shown, "E:" or "I:" in front, a detail after a newline.
   std::vector<std::string> Messages() const;
   std::vector<int> BoardStates() const;
+  std::vector<std::string> Notes() const;
   int EndCount() const;
   int LastResult() const;  // -1 before the end
 
