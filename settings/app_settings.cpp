@@ -35,9 +35,13 @@ void LoadHistory(iniacs* ini, const char* section, FileHistory* history) {
   }
 }
 
+// The entries from the oldest, numbered from 1; those the file cannot keep are left out.
 void SaveHistory(iniacs* ini, const char* section, const FileHistory& history) {
-  for (int i = 0; i < history.GetCount(); ++i)
-    ini->WriteString(section, HistoryKey(i + 1).c_str(), history.GetAt(i).c_str());
+  int number = 0;
+  for (int i = 0; i < history.GetCount(); ++i) {
+    if (!HistoryCanKeep(history.GetAt(i))) continue;
+    ini->WriteString(section, HistoryKey(++number).c_str(), history.GetAt(i).c_str());
+  }
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
                   FileHistory* ramLoad, std::string* addressText);
 
 // Writes every setting in one rewrite batch, in this order: System (Com, Mode, Help,
-// CpuSel), FlashWrite (name1.. from the oldest entry; nothing for an empty history),
+// CpuSel), FlashWrite (name1.. from the oldest entry, leaving out those HistoryCanKeep
+// refuses; nothing for an empty history),
 // RamLoad (its names, then "address" as "%X" of the address field's value), Option
 // (FwriteUpdateCheck, RloadUpdateCheck, AutoLoad, AutoGo, AutoDisConnect, RunApp,
 // RunAppName). Keys above a history's count stay in the file as they were.

@@ -1,7 +1,7 @@
 // FileHistory and its helpers.
 #include "settings/file_history.h"
 
-#include "settings/mbcs.h"
+#include "settings/name_bytes.h"
 
 namespace k470 {
 
@@ -48,10 +48,15 @@ int HistoryIndexOfComboItem(int count, int selectedItem) {
   return count - selectedItem - 1;
 }
 
+bool HistoryCanKeep(const std::string& path) {
+  // No byte of a two-byte character is below 0x40, so any ";" is one.
+  return path.find(';') == std::string::npos;
+}
+
 std::string FolderPart(const std::string& path) {
   size_t end = 0;  // one past the last backslash seen
   for (size_t i = 0; i < path.size();) {
-    size_t n = MbcsCharLength(path.data(), path.size(), i);
+    size_t n = NameCharLength(path.data(), path.size(), i);
     if (n == 1 && path[i] == '\\') end = i + 1;
     i += n;
   }

@@ -36,8 +36,14 @@ class FileHistory {
 // count, which MoveToNewest refuses).
 int HistoryIndexOfComboItem(int count, int selectedItem);
 
+// Whether the INI file can keep `path` as a history entry: a ";" starts a comment there,
+// so the value would come back cut and name another file. Such a file is used for the
+// session and left out of the saved history.
+bool HistoryCanKeep(const std::string& path);
+
 // A path's text up to and including its last backslash; empty when it holds none. The
-// second byte of a two-byte character is never taken for a backslash.
+// second byte of a two-byte character of the system's code page is never taken for a
+// backslash.
 std::string FolderPart(const std::string& path);
 
 }  // namespace k470

@@ -44,13 +44,17 @@ void CentreOverOwner(HWND window, HWND owner) {
 }
 
 int MessageBoxOverOwner(HWND owner, const char* text, const char* title, UINT type) {
+  return MessageBoxOverOwner(owner, Widen(text), title, type);
+}
+
+int MessageBoxOverOwner(HWND owner, const std::wstring& text, const char* title, UINT type) {
   HHOOK hook = nullptr;
   if (owner != nullptr && t_boxHook == nullptr) {
     hook = SetWindowsHookExW(WH_CBT, &PlaceBox, nullptr, GetCurrentThreadId());
     t_boxHook = hook;
     t_boxOwner = hook != nullptr ? owner : nullptr;
   }
-  const int result = MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), type);
+  const int result = MessageBoxW(owner, text.c_str(), Widen(title).c_str(), type);
   if (hook != nullptr) {
     UnhookWindowsHookEx(hook);
     t_boxHook = nullptr;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace k470 {
 
 // Moves `window` so that its centre is the centre of `owner`, then inside the work area of
@@ -14,5 +16,7 @@ void CentreOverOwner(HWND window, HWND owner);
 // MessageBoxA, with the box centred over `owner` when there is one. Callable from any
 // thread: the box is placed by a hook of the calling thread while it opens.
 int MessageBoxOverOwner(HWND owner, const char* text, const char* title, UINT type);
+// The same with a text already in UTF-16 (one that holds a file name or a system text).
+int MessageBoxOverOwner(HWND owner, const std::wstring& text, const char* title, UINT type);
 
 }  // namespace k470

@@ -4,7 +4,6 @@
 #include "ui/edit_ex.h"
 #include "settings/file_history.h"
 #include "ui/resource.h"
-#include "ui/wide_text.h"
 
 namespace k470 {
 
@@ -15,7 +14,7 @@ CDlgLoad::CDlgLoad(CComPort* port, FileHistory* history, CEditDword* address, CW
       m_address(address) {}
 
 bool CDlgLoad::StartJob(JobTarget* target) {
-  return m_job.Start(m_port, ListedPathForJob(m_history->Newest()), m_address->GetValue(),
+  return m_job.Start(m_port, m_history->Newest(), m_address->GetValue(),
                      target) != 0;
 }
 

@@ -192,7 +192,7 @@ void CDlgMain::OnOption() {
 
 void CDlgMain::OnHelp() {
   const std::string path = m_appFolder + m_settings.help;
-  ShellExecuteW(nullptr, L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", WidenName(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CDlgMain::OnAbout() {

@@ -5,6 +5,7 @@
 
 #include "ui/file_dialogs.h"
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 CDlgOption::CDlgOption(CWnd* parent) : CDialog(IDD_DLG_OPTION, parent) {}
@@ -34,19 +35,27 @@ BOOL CDlgOption::OnInitDialog() {
   m_autoGo.SetCheck(m_options.autoGo);
   m_autoDisConnect.SetCheck(m_options.autoDisConnect);
   m_runApp.SetCheck(m_options.runApp);
-  m_runAppName.SetWindowText(m_options.runAppName);
+  m_runAppName.SetWideText(WidenName(m_options.runAppName));
   if (m_options.runApp == 0) m_runAppName.EnableWindow(false);
   return TRUE;
 }
 
 void CDlgOption::OnOK() {
+  // The name as the system's file functions will read it; one they cannot is refused and
+  // the dialog stays open.
+  const std::wstring typed = m_runAppName.GetWideText();
+  std::string name;
+  if (!NarrowName(typed.c_str(), &name)) {
+    ShowRefusedName(m_hWnd, kMsgNameOutsideCodePage, typed);
+    return;
+  }
   m_options.fwriteUpdateCheck = m_fwriteUpdateCheck.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.rloadUpdateCheck = m_rloadUpdateCheck.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.autoLoad = m_autoLoad.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.autoGo = m_autoGo.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.autoDisConnect = m_autoDisConnect.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.runApp = m_runApp.GetCheck() == BST_CHECKED ? 1 : 0;
-  m_options.runAppName = m_runAppName.GetWindowText();
+  m_options.runAppName = name;
   CDialog::OnOK();
 }
 
@@ -78,12 +87,14 @@ void CDlgOption::OnRunAppClicked() {
 
 void CDlgOption::OnBrowseApp() {
   std::string path;
-  if (RunOpenFileDialog(kAppFileFilter, std::string(), &path)) m_runAppName.SetWindowText(path);
+  if (RunOpenFileDialog(kAppFileFilter, std::string(), &path)) {
+    m_runAppName.SetWideText(WidenName(path));
+  }
 }
 
 void CDlgOption::OnDropFiles(HDROP drop) {
   std::string name;
-  if (TakeDroppedFile(m_hWnd, drop, &name)) m_runAppName.SetWindowText(name);
+  if (TakeDroppedFile(m_hWnd, drop, &name)) m_runAppName.SetWideText(WidenName(name));
 }
 
 }  // namespace k470

@@ -4,7 +4,6 @@
 #include "ui/combo_box_com.h"
 #include "settings/file_history.h"
 #include "ui/resource.h"
-#include "ui/wide_text.h"
 
 namespace k470 {
 
@@ -16,7 +15,7 @@ CDlgWrite::CDlgWrite(CComboBoxCom* com, FileHistory* history, DeviceType* device
       m_device(device) {}
 
 bool CDlgWrite::StartJob(JobTarget* target) {
-  return m_job.Start(m_com->GetSelectedPortName(), ListedPathForJob(m_history->Newest()),
+  return m_job.Start(m_com->GetSelectedPortName(), m_history->Newest(),
                      *m_device, target) != 0;
 }
 

@@ -1,5 +1,5 @@
 // The open-file dialog, dropped files, and the check that a name from either is one the
-// program can open as it is shown.
+// system's code page holds.
 #include "ui/file_dialogs.h"
 
 #include <commdlg.h>
@@ -7,7 +7,6 @@
 
 #include <vector>
 
-#include "monitor/monitor_texts.h"
 #include "ui/centre_window.h"
 #include "ui/wide_text.h"
 #include "ui/win32_job_target.h"
@@ -19,10 +18,13 @@ constexpr size_t kFileNameBufferChars = 8192;
 constexpr const char* kDefaultExtension = "ext";
 }  // namespace
 
+void ShowRefusedName(HWND owner, const char* text, const std::wstring& name) {
+  MessageBoxOverOwner(owner, Widen(text) + L"\n" + name, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+}
+
 bool TakeUserPath(HWND owner, const wchar_t* name, std::string* path) {
-  if (UserPathToProgram(name, path)) return true;
-  // The file cannot be opened under this name: the jobs' own message for such a file.
-  MessageBoxOverOwner(owner, kMsgFileFormatInvalid, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+  if (NarrowName(name, path)) return true;
+  ShowRefusedName(owner, kMsgNameOutsideCodePage, name != nullptr ? name : L"");
   return false;
 }
 
@@ -41,7 +43,7 @@ bool RunOpenFileDialog(const char* filter, const std::string& initialFolder, std
   for (wchar_t& c : filters) {
     if (c == L'|') c = L'\0';
   }
-  const std::wstring folder = Widen(initialFolder);
+  const std::wstring folder = WidenName(initialFolder);
   const std::wstring extension = Widen(kDefaultExtension);
   std::vector<wchar_t> file(kFileNameBufferChars, L'\0');
   OPENFILENAMEW ofn = {};

@@ -1,5 +1,6 @@
 // The open-file dialogs of the browse buttons (the pages' file selectors and the options
-// dialog's application name) and their filters.
+// dialog's application name), their filters, and the names the user gives through them,
+// through a drop or by typing.
 #pragma once
 
 #include <string>
@@ -10,19 +11,26 @@
 
 namespace k470 {
 
+// A name that the system's ANSI code page cannot hold (テスト.mot on an English Windows):
+// the program's file functions could not open it.
+constexpr const char* kMsgNameOutsideCodePage =
+    "ファイル名にシステムの文字コードで表せない文字が含まれています。";
+
 // The open-file dialog as both browse buttons use it. filter: entries separated by "|"
-// and ended by "||"; initialFolder may be empty. Returns true with the path on OK; a name
-// the program cannot open as it is shown is refused (TakeUserPath) and returns false.
+// and ended by "||"; initialFolder (system code page) may be empty. Returns true with the
+// path on OK; a name refused by TakeUserPath returns false.
 bool RunOpenFileDialog(const char* filter, const std::string& initialFolder, std::string* path);
 
-// A file name from the user (UTF-16) as the program's path. A name the program's file
-// functions would not open as the file it names (a name outside the code pages, see
-// UserPathToProgram) shows the message of a file that cannot be opened over `owner` and
-// returns false: it never becomes a path that opens a different file.
+// A file name from the user (UTF-16) as the program's path, in the system's ANSI code page.
+// A name that code page cannot hold is refused with kMsgNameOutsideCodePage over `owner`
+// and false: it never becomes a path that opens a different file.
 bool TakeUserPath(HWND owner, const wchar_t* name, std::string* path);
 
 // The first file of a drop through TakeUserPath; the drop is finished (DragFinish) here.
 bool TakeDroppedFile(HWND owner, HDROP drop, std::string* path);
+
+// An error box over `owner`: the program's `text`, the name on the line below it.
+void ShowRefusedName(HWND owner, const char* text, const std::wstring& name);
 
 // Filters of the two open-file dialogs.
 constexpr const char* kMotFileFilter = "Motorola S Format (*.mot)|*.mot|All Files (*.*)|*.*||";

@@ -1,8 +1,10 @@
 // CFileSelector: the history combo box, the browse button and dropped files of a page.
 #include "ui/file_selector.h"
 
+#include "monitor/monitor_texts.h"
 #include "ui/file_dialogs.h"
 #include "ui/resource.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 
@@ -20,15 +22,23 @@ bool CFileSelector::OnCommand(int id, int code) {
   return false;
 }
 
-void CFileSelector::AddFile(const std::string& path) {
+bool CFileSelector::AddFile(const std::string& path) {
+  // A folder would stay in the list and fail only at the next job: refused now, with the
+  // jobs' message for a file that cannot be opened.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    ShowRefusedName(GetAncestor(m_combo.m_hWnd, GA_ROOT), kMsgFileFormatInvalid, WidenName(path));
+    return false;
+  }
   m_history.Add(path);
   Refill();
+  return true;
 }
 
 void CFileSelector::Refill() {
   m_combo.ResetContent();
   for (int index = m_history.GetCount() - 1; index >= 0; --index)
-    m_combo.AddString(m_history.GetAt(index).c_str());
+    m_combo.AddString(WidenName(m_history.GetAt(index)));
   m_combo.SetCurSel(0);
 }
 

@@ -23,8 +23,9 @@ class CFileSelector {
   // the page handles itself.
   bool OnCommand(int id, int code);
 
-  // A file the user named (browsed or dropped) becomes the newest, and the list is refilled.
-  void AddFile(const std::string& path);
+  // A file the user named (browsed or dropped) becomes the newest, and the list is
+  // refilled; a folder is refused with a message (false), the list stays as it was.
+  bool AddFile(const std::string& path);
 
   // Rebuilds the list from the history (newest first) and selects item 0.
   void Refill();

@@ -1,8 +1,6 @@
 // CFormRamLoad: connect, board detection, load, go, the automatic steps, the update mark.
 #include "ui/form_ram_load.h"
 
-#include <shellapi.h>
-
 #include <string>
 
 #include "monitor/board_state.h"
@@ -10,7 +8,7 @@
 #include "serial/port_texts.h"
 #include "ui/dlg_load.h"
 #include "ui/resource.h"
-#include "ui/wide_text.h"
+#include "ui/run_application.h"
 #include "settings/app_settings.h"
 
 namespace k470 {
@@ -180,9 +178,8 @@ void CFormRamLoad::StartApplication() {
   if (!m_options || !m_options->runApp) return;
   const std::string name = m_options->runAppName;
   if (name.empty()) return;
-  // The path in double quotes, so that blanks in it do not split it.
-  const std::string quoted = "\"" + name + "\"";
-  ShellExecuteW(nullptr, nullptr, Widen(quoted).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  std::wstring failure;
+  if (!RunApplication(name, &failure) && m_status) m_status->SetWideText(failure);
 }
 
 void CFormRamLoad::EnableUpdateCheck(int on) { m_updateMark.Enable(on); }

@@ -3,14 +3,14 @@
 
 #include "serial/port_names.h"
 
-#include "settings/mbcs.h"
+#include "settings/name_bytes.h"
 
 namespace k470 {
 namespace {
 // Whether the last character (not the second byte of a two-byte one) is a backslash.
 bool EndsWithBackslash(const std::string& text) {
   size_t last = std::string::npos;
-  for (size_t i = 0; i < text.size(); i += MbcsCharLength(text.data(), text.size(), i)) last = i;
+  for (size_t i = 0; i < text.size(); i += NameCharLength(text.data(), text.size(), i)) last = i;
   return last != std::string::npos && text[last] == '\\';
 }
 }  // namespace
@@ -25,7 +25,7 @@ PathParts SplitPath(const std::string& path) {
   // Last folder separator and last dot, stepping over two-byte characters.
   size_t lastSeparator = std::string::npos;
   size_t lastDot = std::string::npos;
-  for (size_t i = start; i < path.size(); i += MbcsCharLength(path.data(), path.size(), i)) {
+  for (size_t i = start; i < path.size(); i += NameCharLength(path.data(), path.size(), i)) {
     if (path[i] == '\\' || path[i] == '/') lastSeparator = i;
     if (path[i] == '.') lastDot = i;
   }

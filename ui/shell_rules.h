@@ -9,7 +9,8 @@
 namespace k470 {
 
 // A path cut like the C runtime's _splitpath: drive "C:", folder up to and including the
-// last backslash, base name, extension with its dot. Two-byte characters are stepped over.
+// last backslash, base name, extension with its dot. Two-byte characters of the
+// system's code page are stepped over.
 struct PathParts {
   std::string drive;
   std::string folder;

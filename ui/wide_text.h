@@ -1,15 +1,19 @@
 // The one place where the program's narrow texts meet the system's UTF-16 texts: window
 // and control texts, list items, tab labels, message boxes, file dialogs, dropped files.
-// The program's texts are in code page 932 whatever code page the user's Windows runs
-// non-Unicode programs in, so they are converted with code page 932 itself, never with the
-// system's ANSI code page: the Japanese texts then read the same on any Windows.
+// Two kinds of narrow text meet there:
+// - the program's own texts (its literals) are in code page 932 whatever code page the
+//   user's Windows runs non-Unicode programs in, so they are converted with code page 932
+//   itself: the Japanese texts then read the same on any Windows;
+// - file names, INI values and the system's own texts (its error texts) are in the
+//   system's ANSI code page, the one its file and profile functions read and write (1252
+//   on an English Windows, 932 on a Japanese one), and are converted with that.
 #pragma once
 
 #include <string>
 
 namespace k470 {
 
-// The program's code page: its literals, file names, INI values and device table.
+// The code page of the program's own texts.
 constexpr unsigned kProgramCodePage = 932;
 
 // A text of the program as UTF-16; bytes that are no code page 932 character become the
@@ -21,24 +25,12 @@ std::wstring Widen(const std::string& text);
 // becomes "?" (never a look-alike: no best-fit mapping). Null reads as "".
 std::string Narrow(const wchar_t* text);
 
-// The same, but only when every character converts exactly; false (and `out` untouched)
-// when one does not.
-bool NarrowExact(const wchar_t* text, std::string* out);
+// A file name, an INI value or a system text (system's ANSI code page) as UTF-16.
+std::wstring WidenName(const std::string& name);
 
-// A file name the user gave (open-file dialog, drop) as a name the program can hand to its
-// file functions. Those read their narrow names in the system's ANSI code page, so the name
-// is taken only when its code page 932 bytes read back there as the same name: on a
-// Japanese Windows every name code page 932 holds, elsewhere names in the characters both
-// code pages share (ASCII). False for any other name: it must not open a different file.
-bool UserPathToProgram(const wchar_t* path, std::string* out);
-
-// True when the program's file functions open `path` (code page 932 bytes, as the file
-// lists hold it) as the file its shown name says.
-bool PathOpensAsShown(const std::string& path);
-
-// The name a job is given for a listed file: the name itself, or no name when it would
-// open a different file here (the job then fails with its message for a file that cannot
-// be opened).
-std::string ListedPathForJob(const std::string& path);
+// A file name the user gave (open-file dialog, drop, typed) in the system's ANSI code
+// page, as the file functions will read it. False (and `out` untouched) when the code page
+// cannot hold a character of it: the name must not become one that opens another file.
+bool NarrowName(const wchar_t* name, std::string* out);
 
 }  // namespace k470

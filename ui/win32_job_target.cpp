@@ -5,6 +5,7 @@
 #include <new>
 
 #include "ui/centre_window.h"
+#include "ui/wide_text.h"
 
 namespace k470 {
 
@@ -40,11 +41,12 @@ void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char*
   // waits for the job's end; without a live window the box stands alone.
   HWND owner = (m_window != nullptr && IsWindow(m_window)) ? m_window : nullptr;
   const UINT kind = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
-  std::string shown = text != nullptr ? text : "";
-  if (detail != nullptr) shown += std::string("\n") + detail;
+  // The detail is the system's reason or a file name, in the system's code page.
+  std::wstring shown = Widen(text);
+  if (detail != nullptr) shown += L"\n" + WidenName(detail);
   const std::string notes = TakeNotes();
-  if (!notes.empty()) shown += "\n" + notes;
-  MessageBoxOverOwner(owner, shown.c_str(), kMessageBoxTitle, MB_OK | kind);
+  if (!notes.empty()) shown += L"\n" + Widen(notes);
+  MessageBoxOverOwner(owner, shown, kMessageBoxTitle, MB_OK | kind);
 }
 
 void Win32JobTarget::PostNote(const char* text) {

@@ -78,10 +78,19 @@ void CWnd::SetWindowText(const char* text) const {
 
 std::string CWnd::GetWindowText() const {
   if (m_hWnd == nullptr) return std::string();
+  return Narrow(GetWideText().c_str());
+}
+
+void CWnd::SetWideText(const std::wstring& text) const {
+  if (m_hWnd != nullptr) ::SetWindowTextW(m_hWnd, text.c_str());
+}
+
+std::wstring CWnd::GetWideText() const {
+  if (m_hWnd == nullptr) return std::wstring();
   const int length = GetWindowTextLengthW(m_hWnd);
   std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
   ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
-  return Narrow(buffer.data());
+  return std::wstring(buffer.data());
 }
 
 void CWnd::EnableWindow(bool on) const {
@@ -104,9 +113,10 @@ HWND CWnd::GetDlgItem(int id) const {
   return m_hWnd != nullptr ? ::GetDlgItem(m_hWnd, id) : nullptr;
 }
 
-int CComboBox::AddString(const char* text) const {
-  const std::wstring wide = Widen(text);
-  return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
+int CComboBox::AddString(const char* text) const { return AddString(Widen(text)); }
+
+int CComboBox::AddString(const std::wstring& text) const {
+  return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }
 
 int CTabCtrl::GetCurSel() const {

@@ -36,6 +36,9 @@ class CWnd {
   void SetWindowText(const char* text) const;
   void SetWindowText(const std::string& text) const { SetWindowText(text.c_str()); }
   std::string GetWindowText() const;
+  // The window's text as UTF-16, for texts that are not the program's own (file names).
+  void SetWideText(const std::wstring& text) const;
+  std::wstring GetWideText() const;
   void EnableWindow(bool on) const;
   bool IsWindowEnabled() const;
   void ShowWindow(int how) const;
@@ -70,6 +73,7 @@ class CComboBox : public CWnd {
   int SetCurSel(int index) const { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
   int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
   int AddString(const char* text) const;
+  int AddString(const std::wstring& text) const;
   void ResetContent() const { SendMessage(CB_RESETCONTENT); }
 };
 class CTabCtrl : public CWnd {

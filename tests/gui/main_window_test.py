@@ -34,6 +34,8 @@ MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 
 OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
 ABOUT_VERSION, ABOUT_WEB, ABOUT_MAIL = 1011, 1013, 1014
+# A name that the system's code page cannot hold.
+NAME_REFUSED = "ファイル名にシステムの文字コードで表せない文字が含まれています。"
 
 
 def settings_text(left, top, cpu_sel, mode=0, flash=(), ram=(), address="200000",
@@ -386,9 +388,9 @@ def case_japanese_texts(s):
 
 def case_japanese_path(s):
     """A dropped path with Japanese names goes to the INI file in the system's code page
-    and comes back from it unchanged at the next start. Where the program's file functions
-    would read it as another name (code page 1252), the drop is refused with the message of
-    a file that cannot be opened and the list stays as it was."""
+    and comes back from it unchanged at the next start. Where that code page cannot hold
+    it (1252), the drop is refused with the message that says so, the name below it, and
+    the list stays as it was."""
     with open(s.ini, "wb"):
         pass
     path = "C:\\作業\\テスト.mot"
@@ -397,7 +399,7 @@ def case_japanese_path(s):
         s.helper("drop", TITLE, path)
         d.ok("box-text", "K470Loader", 5000)
         s.shot("refused_drop_message")
-        expect_equal(d.dismiss_box("K470Loader", 5000), "ファイルのフォーマットが不正です。",
+        expect_equal(d.dismiss_box("K470Loader", 5000), NAME_REFUSED + "\\n" + path,
                      "refused drop")
         expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
         # A name in ASCII is taken as before.

@@ -23,6 +23,10 @@ BOX = "K470Loader"         # the title of every message box of the program
 STATUS = 1002              # the main window's status line
 EXIT_MENU = 32773          # File, Exit
 OPTION_MENU = 65535        # Option(&O)..
+OPEN_MENU = 32772          # File, Open
+HELP_MENU = 32774          # Help
+# A name that the system's code page cannot hold.
+NAME_REFUSED = "ファイル名にシステムの文字コードで表せない文字が含まれています。"
 
 
 def arguments():
@@ -32,6 +36,7 @@ def arguments():
     p.add_argument("--out", required=True, help="folder for screenshots")
     p.add_argument("--write-control", help="the simulator's write-control program")
     p.add_argument("--target-app", help="a small window program to start as the application")
+    p.add_argument("--helper", help="gui_helper.exe (drops, typing into the file dialog)")
     return p.parse_args()
 
 
@@ -71,10 +76,10 @@ def ini_text(sections):
 class Session:
     """One run of K470Loader.exe from a fresh copy of dist/."""
 
-    def __init__(self, args, extra_bin=None):
+    def __init__(self, args, extra_bin=None, folder="dist"):
         self.args = args
         self.tmp = tempfile.mkdtemp(prefix="k470pages-")
-        self.dist = os.path.join(self.tmp, "dist")
+        self.dist = os.path.join(self.tmp, folder)
         shutil.copytree(args.dist, self.dist)
         for name, source in (extra_bin or {}).items():
             shutil.copyfile(source, os.path.join(self.dist, "bin", name))
@@ -83,10 +88,11 @@ class Session:
         self.sim = None
         self.sim_result = None
 
-    def write_ini(self, sections):
-        """The INI file beside the program, as a user's earlier run would have left it."""
+    def write_ini(self, sections, code_page="cp932"):
+        """The INI file beside the program, as a user's earlier run would have left it (in
+        the code page of the system it ran on)."""
         with open(os.path.join(self.dist, "K470Loader.ini"), "wb") as f:
-            f.write(ini_text(sections).encode("cp932"))
+            f.write(ini_text(sections).encode(code_page))
 
     def file(self, name, text):
         path = os.path.join(self.tmp, name)
@@ -110,13 +116,19 @@ class Session:
         os.makedirs(self.args.out, exist_ok=True)
         ui.screenshot(os.path.join(self.args.out, name + ".png"))
 
-    def ini(self):
+    def ini(self, code_page="cp932"):
         with open(os.path.join(self.dist, "K470Loader.ini"), "rb") as f:
-            return f.read().decode("cp932")
+            return f.read().decode(code_page)
+
+    def helper(self, *cmd):
+        """Runs gui_helper.exe (a drop, typing into the focused field)."""
+        result = subprocess.run(["wine", self.args.helper] + [str(c) for c in cmd], timeout=60,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        assert result.returncode == 0, "gui_helper %r failed with %d" % (cmd, result.returncode)
 
     def close(self):
         """Closes the main window as a user would; fails when a message box is left open
-        or the program does not end."""
+        or the program does not end. Once closed, a session may start again."""
         problems = []
         try:
             if self.d is not None and self.proc is not None and self.proc.poll() is None:
@@ -138,6 +150,7 @@ class Session:
                 ui.stop_program(self.proc)
             if self.sim is not None:
                 self.sim_result = self.sim.stop()
+                self.sim = None
         if problems:
             raise AssertionError("; ".join(problems))
 

@@ -80,19 +80,34 @@ def case_connect_load_go(args):
 
 
 def case_automatic_steps(args):
-    s = h.Session(args)
+    # Where the system's code page is 1252 the program runs from a folder with "é" in its
+    # name and the application's path holds one too: help opens from there (the shell
+    # opens the help document as any file; a program in its place shows the opening),
+    # and the path is stored as typed. A path the code page cannot hold is refused at OK.
+    english = not os.environ.get("LANG", "").startswith("ja")
+    accent = "é" if english else ""
+    s = h.Session(args, folder="dist" + accent)
     image = s.file("auto.mot", h.srecords(0x200000, IMAGE[:2000]))
-    s.write_ini(sections(image))
+    ini = sections(image)
     app = None
     if args.target_app:
         # A path with a blank: the page hands it to the shell in double quotes.
-        folder = os.path.join(s.tmp, "my app")
+        folder = os.path.join(s.tmp, "my app" + accent)
         os.makedirs(folder)
         app = os.path.join(folder, "target app.exe")
         shutil.copyfile(args.target_app, app)
+        shutil.copyfile(args.target_app, os.path.join(s.dist, "help", "viewer.exe"))
+        ini[0][1].append(("Help", "help\\viewer.exe"))
+    code_page = "cp1252" if english else "cp932"
+    s.write_ini(ini, code_page)
     try:
         d = s.start()
         s.start_sim("monitor")
+        if app:
+            d.ok("menu", MAIN, h.HELP_MENU)
+            d.wait_window("uidriver target", 20000)
+            d.ok("close", "uidriver target")
+            d.wait_gone("uidriver target", 10000)
         d.ok("menu", MAIN, h.OPTION_MENU)
         d.wait_window(OPTIONS, 10000)
         for box in (AUTO_LOAD, AUTO_GO, AUTO_DISCONNECT):
@@ -100,6 +115,11 @@ def case_automatic_steps(args):
         if app:
             d.ok("click", OPTIONS, RUN_APP)
             h.wait_until(lambda: d.enabled(OPTIONS, APP_NAME), 5, "the application name field")
+            refused = "C:\\ツール\\端末.exe" if english else "C:\\café\\tool.exe"
+            d.ok("set-text", OPTIONS, APP_NAME, refused)
+            d.ok("click", OPTIONS, 1)
+            assert d.dismiss_box(h.BOX, 10000) == h.NAME_REFUSED + "\\n" + refused
+            d.wait_window(OPTIONS, 0)
             d.ok("set-text", OPTIONS, APP_NAME, h.wine_path(app))
         d.ok("sleep", 200)
         d.ok("click", OPTIONS, 1)
@@ -115,6 +135,9 @@ def case_automatic_steps(args):
         if app:
             d.wait_window("uidriver target", 20000)
             d.ok("close", "uidriver target")
+        s.close()
+        if app:
+            assert "RunAppName=%s\r\n" % h.wine_path(app) in s.ini(code_page), s.ini(code_page)
     finally:
         s.close()
         s.cleanup()
@@ -257,43 +280,74 @@ def case_typed_port_name(args):
         s.cleanup()
 
 
-def case_japanese_file_name_never_loads_another_file(args):
-    # An image named in Japanese, listed in the INI file in code page 932, and beside it
-    # decoys named as those bytes read in code page 1252 and as question marks. On a
-    # Japanese Windows the load sends the named image; where non-Unicode programs run in
-    # code page 1252 the program's file functions would reach a decoy: the load is refused
-    # with the message of a file that cannot be opened, and nothing is sent.
+def case_file_names_in_the_system_code_page(args):
+    # File names and INI values are in the code page Windows runs non-Unicode programs in:
+    # 1252 where Wine runs with an English locale, 932 with a Japanese one. A name of that
+    # code page comes from the INI file an earlier run wrote, from a drop and from the
+    # open dialog, loads the file it names and goes back into the INI file in that code
+    # page. A name the code page cannot hold and a folder are refused at the drop; a name
+    # with ";" is used but not kept; a run-application that is not there is named in the
+    # status line with the system's reason.
     english = not os.environ.get("LANG", "").startswith("ja")
-    name = "テスト.mot"
+    code_page = "cp1252" if english else "cp932"
+    name, foreign = ("café.mot", "テスト.mot") if english else ("テスト.mot", "café.mot")
     s = h.Session(args)
     image = s.file(name, h.srecords(0x200000, IMAGE))
-    decoy = h.srecords(0x200000, bytes(b ^ 0xFF for b in IMAGE))
-    s.file(name.encode("cp932").decode("cp1252"), decoy)
-    s.file("???.mot", decoy)
-    s.write_ini(sections(image))
+    refused = [(s.file(foreign, h.srecords(0x200000, IMAGE)), h.NAME_REFUSED),
+               (os.path.join(s.tmp, "folder.mot"), "ファイルのフォーマットが不正です。")]
+    os.makedirs(refused[1][0])
+    semicolon = s.file("a;b.mot", h.srecords(0x200000, IMAGE[:1024]))
+    missing_app = h.wine_path(os.path.join(s.tmp, "absent%s.exe" % ("é" if english else "")))
+    s.write_ini(sections(image, [("RunApp", 1), ("RunAppName", missing_app)]), code_page)
     try:
         d = s.start()
         s.start_sim("monitor", "--no-pacing")
         assert d.ok("combo-items", MAIN, PAGE_FILE) == [h.wine_path(image)], "the list shows it"
+        for path, text in refused:
+            s.helper("drop", MAIN, h.wine_path(path))
+            d.ok("box-text", h.BOX, 10000)
+            s.shot("refused_drop_" + os.path.basename(path).split(".")[0])
+            assert d.dismiss_box(h.BOX, 5000) == text + "\\n" + h.wine_path(path)
+        assert d.ok("combo-items", MAIN, PAGE_FILE) == [h.wine_path(image)], "list changed"
+        s.helper("drop", MAIN, h.wine_path(semicolon))
+        d.wait_text(MAIN, PAGE_FILE, h.wine_path(semicolon), 5000)
+        d.ok("menu", MAIN, h.OPEN_MENU)
+        open_title = "Open" if english else "開く"
+        d.wait_window(open_title, 10000)
+        s.helper("focus-text", open_title, h.wine_path(image))
+        d.ok("key", open_title, "RETURN")
+        d.wait_gone(open_title, 10000)
+        d.wait_text(MAIN, PAGE_FILE, h.wine_path(image), 5000)
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         d.ok("click", MAIN, LOAD)
         texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX)
-        assert boxes == (["ファイルのフォーマットが不正です。"] if english else []), boxes
-        d.wait_text(MAIN, STATUS, "", 5000)
+        assert boxes == [], boxes
+        d.ok("click", MAIN, GO)
+        failed = missing_app + "が起動できません。 "
+        h.wait_until(lambda: d.text(MAIN, STATUS).startswith(failed), 10, "the status line")
+        assert len(d.text(MAIN, STATUS)) > len(failed), "no reason: " + d.text(MAIN, STATUS)
+        s.shot("run_application_missing")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        s.close()
+        result = s.sim_result
+        assert result.report["go"] == [0x200000], result.report["go"]
+        assert result.memory[:len(IMAGE)] == IMAGE, "the board's RAM differs from the image"
+        saved = s.ini(code_page)
+        assert "name1=%s\r\n" % h.wine_path(image) in saved, saved
+        assert "a;b" not in saved and "name2" not in saved, saved
+        assert "RunAppName=%s\r\n" % missing_app in saved, saved
+        # Listed again after a restart, as it was saved.
+        d = s.start()
+        assert d.ok("combo-items", MAIN, PAGE_FILE) == [h.wine_path(image)], "after a restart"
     finally:
         s.close()
         s.cleanup()
-    memory = s.sim_result.memory[:len(IMAGE)]
-    assert memory != bytes(b ^ 0xFF for b in IMAGE), "a decoy was loaded"
-    if english:
-        assert s.sim_result.report["loads"] == [], s.sim_result.report["loads"]
-    else:
-        assert memory == IMAGE, "the board's RAM differs from the image"
 
 
 if __name__ == "__main__":
     h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
            case_failed_and_cancelled_loads_do_not_go,
-           case_typed_port_name, case_japanese_file_name_never_loads_another_file,
+           case_typed_port_name, case_file_names_in_the_system_code_page,
            case_a_lost_port_ends_the_load_and_disconnects])

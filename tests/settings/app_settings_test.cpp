@@ -152,6 +152,20 @@ TEST_F(Settings, HistoryGapsCloseAndOldKeysStay) {
   EXPECT_EQ(Entries(again.flash), Entries(l.flash));
 }
 
+TEST_F(Settings, ANameTheFileCannotKeepIsLeftOutOfTheSave) {
+  // Read back, "C:\x;y.mot" would be "C:\x": another file.
+  Loaded l = Load();
+  for (const char* path : {"C:\\a.mot", "C:\\x;y.mot", "C:\\b.mot"}) l.flash.Add(path);
+  l.ram.Add("C:\\only;one.mot");
+  SaveSettings(Path(), l.settings, l.flash, l.ram, 0x200000);
+  const std::string saved = Get();
+  EXPECT_NE(saved.find("[FlashWrite]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\n[RamLoad]\r\n"
+                       "address=200000\r\n"),
+            std::string::npos)
+      << saved;
+  EXPECT_EQ(Entries(Load().flash), (std::vector<std::string>{"C:\\a.mot", "C:\\b.mot"}));
+}
+
 TEST_F(Settings, OnlyTenHistoryKeysAreRead) {
   std::string file = "[RamLoad]\r\n";
   for (int n = 1; n <= 12; ++n) file += "name" + std::to_string(n) + "=C:\\" + std::to_string(n) + ".mot\r\n";
