@@ -30,7 +30,8 @@ void LeaveLowLatency(int fd, int savedFlags) {
   if (savedFlags == kDriverFlagsUnchanged) return;
   serial_struct serial{};
   if (g_ioctl(fd, TIOCGSERIAL, &serial) != 0) return;
-  serial.flags = savedFlags;
+  // Only the flag the port changed goes back: the rest is as the driver has it now.
+  serial.flags = (serial.flags & ~ASYNC_LOW_LATENCY) | (savedFlags & ASYNC_LOW_LATENCY);
   (void)g_ioctl(fd, TIOCSSERIAL, &serial);
 }
 
