@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "jobs/late_answers.h"
 #include "serial/com_port.h"
 
 namespace k470 {
@@ -28,6 +29,8 @@ constexpr uint32_t kAdjustAnswerWaitMs = 500; // wait for a late answer after th
 
 // After the match the host sends 0x55; the chip answers with its own code.
 constexpr uint8_t kBootMatchConfirm = 0x55;
+// 0x55 and its answer: the line time of that exchange, in bytes.
+constexpr int kMatchExchangeBytes = 2;
 
 // Blocks are written 128 bytes at a time; an all-0xFF block is left erased.
 constexpr int kBlockBytes = 128;
@@ -73,6 +76,10 @@ class BootBase {
   // input frequency out of range"). Empty while no step has failed.
   const std::string& FailureDetail() const { return m_failure; }
 
+  // How late the chip's answers came on the exchanges that need no work of the chip's
+  // (the answer to 0x55 and the driver's own), for the job's note on a slow adapter.
+  const LateAnswers& Late() const { return m_late; }
+
  protected:
   bool Cancelled() const { return m_cancel != nullptr && m_cancel->load() != 0; }
   // Closes the port and opens it again at `bps`, 8N1. Returns 1/0.
@@ -99,6 +106,7 @@ class BootBase {
   int m_bps = 0;
   const std::atomic<int>* m_cancel;
   std::string m_failure;
+  LateAnswers m_late;
 };
 
 }  // namespace k470

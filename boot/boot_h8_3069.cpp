@@ -47,15 +47,23 @@ std::string BootH8_3069::CommandName(uint8_t command) {
 
 int BootH8_3069::MatchBitRate(int* matchedBps) {
   if (!AdjustBitRate(matchedBps)) return 0;
+  m_late.Begin();
   if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
   const int b = WaitAnyByte(kMatchAnswerWait3069Ms, true);
-  if (b == kByteArrived + kMatchAnswer3069) return 1;
+  if (b == kByteArrived + kMatchAnswer3069) {
+    m_late.End(kMatchExchangeBytes, m_port->m_baud);
+    return 1;
+  }
   return FailWait("0x55", b, kMatchAnswer3069, kMatchAnswerWait3069Ms);
 }
 
 int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8_t* reply,
                          int replySize, bool noSize, const char* where) {
   const std::string what = CommandName(command) + where;
+  // The inquiries are answered from the chip's tables at once: their time is the line's.
+  const bool timed = data == nullptr && command >= kCmdDeviceInquiry &&
+                     command <= kCmdFrequencyInquiry;
+  if (timed) m_late.Begin();
   bool sent = true;
   if (data == nullptr) {
     sent = m_port->WriteByte(command) != 0;
@@ -99,7 +107,10 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
       expected = byte + 3;
     }
   }
-  if (!error) return 1;
+  if (!error) {
+    if (timed) m_late.End(1 + expected, m_port->m_baud);
+    return 1;
+  }
   return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));
 }
 

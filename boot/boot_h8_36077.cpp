@@ -1,6 +1,7 @@
 // BootH8_36077: echoed program transfer and the write-control program's frames.
 #include "boot/boot_h8_36077.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -13,9 +14,13 @@ using namespace h8_36077;
 
 int BootH8_36077::MatchBitRate(int* matchedBps) {
   if (!AdjustBitRate(matchedBps)) return 0;
+  m_late.Begin();
   if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
   const int b = WaitAnyByte(kMatchAnswerWait36077Ms, true);
-  if (b == kByteArrived + kMatchAnswer36077) return 1;
+  if (b == kByteArrived + kMatchAnswer36077) {
+    m_late.End(kMatchExchangeBytes, m_port->m_baud);
+    return 1;
+  }
   return FailWait("0x55", b, kMatchAnswer36077, kMatchAnswerWait36077Ms);
 }
 
@@ -70,17 +75,41 @@ int BootH8_36077::TransferWriteProgram(const char* path) {
   }
   if (Cancelled()) return 1;
 
-  // The count covers 0xF780 through the highest byte the file filled.
+  // The count covers 0xF780 through the highest byte the file filled. Its echo is
+  // awaited (and timed) before the program goes.
   const uint32_t count = (high - kProgramBase + 1) & 0xFFFF;
   const uint8_t countBytes[2] = {static_cast<uint8_t>(count >> 8),
                                  static_cast<uint8_t>(count)};
+  m_late.Begin();
   if (!SendEchoed(countBytes, 2, "count byte", 1)) return 0;
-  for (uint32_t i = 0; i < count && i < kProgramBytes; ++i) {
-    if (Cancelled()) return 1;
-    if (!SendEchoed(&image[i], 1, "program byte", static_cast<int>(i) + 1)) return 0;
-  }
-  if (Cancelled()) return 1;
+  m_late.End(kCountExchangeBytes, m_port->m_baud);
+  const int sent = SendProgram(image.data(), static_cast<int>(std::min(count, kProgramBytes)));
+  if (sent == 0) return 0;
+  if (sent < 0 || Cancelled()) return 1;
   return Expect("the program's last byte", kProgramLoaded);
+}
+
+int BootH8_36077::SendProgram(const uint8_t* program, int count) {
+  char text[80];
+  int sent = 0;
+  for (int checked = 0; checked < count; ++checked) {
+    // The next run goes while the echoes of the one before come back, so that the line
+    // never waits for a round trip; at most two runs are unechoed.
+    if (sent < count && sent - checked <= kProgramRunBytes) {
+      if (Cancelled()) return -1;
+      const int run = std::min(kProgramRunBytes, count - sent);
+      if (!m_port->Write(program + sent, run)) {
+        std::snprintf(text, sizeof text, "the program bytes from offset %d: %s", sent,
+                      PortLost() ? "port lost" : "the port refused the write");
+        return Fail(text);
+      }
+      sent += run;
+    }
+    std::snprintf(text, sizeof text, "echo of the program byte at offset %d (%04X)", checked,
+                  static_cast<unsigned>(kProgramBase) + static_cast<unsigned>(checked));
+    if (!Expect(text, program[checked])) return 0;
+  }
+  return 1;
 }
 
 int BootH8_36077::PrepareWrite() {
@@ -88,8 +117,11 @@ int BootH8_36077::PrepareWrite() {
     return Fail(PortLost() ? "port lost" : "the port could not be opened at 57600 bit/s");
   }
   const uint8_t start = kCmdStart;
+  m_late.Begin();
   if (!m_port->Write(&start, 1)) return Fail("\"S\" (start): port lost");
-  return Expect("\"S\" (start)", kReplyOk);
+  if (!Expect("\"S\" (start)", kReplyOk)) return 0;
+  m_late.End(kStartExchangeBytes, m_port->m_baud);
+  return 1;
 }
 
 int BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address, int* step) {

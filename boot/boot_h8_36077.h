@@ -1,5 +1,6 @@
 // BootH8_36077: drives an H8/36077. After the bit-rate match it loads a write-control
-// program into the chip's RAM (count, then every byte echoed, then 0xAA) and then talks
+// program into the chip's RAM (count, then every byte echoed, then 0xAA; the program's
+// bytes go ahead of their echoes, each echo still checked) and then talks
 // to that program with one-letter commands at 57600 bit/s.
 #pragma once
 
@@ -35,6 +36,14 @@ constexpr uint32_t kMatchAnswerWait36077Ms = 10000;
 
 constexpr int kBlockFrameBytes = 1 + 4 + kBlockBytes + 2;  // 135
 
+// The program goes in runs of this many bytes, sent ahead of their echoes.
+constexpr int kProgramRunBytes = 256;
+
+// Line times of the timed exchanges, in bytes: the count (its second echo follows its
+// second byte) and "S" with its 0x05.
+constexpr int kCountExchangeBytes = 3;
+constexpr int kStartExchangeBytes = 2;
+
 }  // namespace h8_36077
 
 class BootH8_36077 : public BootBase {
@@ -57,6 +66,10 @@ class BootH8_36077 : public BootBase {
   int Waiting() const { return m_waiting; }
 
  private:
+  // Sends the program's `count` bytes in runs ahead of their echoes and checks every
+  // echo in order against the byte sent; a wrong or missing echo fails at that byte.
+  // Returns 1, 0 on a failure, -1 when a cancel stopped the sending.
+  int SendProgram(const uint8_t* program, int count);
   // WaitByte for the answer to `what`, recording the failure's cause.
   int Expect(const std::string& what, uint8_t expected);
 

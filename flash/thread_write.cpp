@@ -18,6 +18,7 @@ namespace k470 {
 
 namespace {
 constexpr uint32_t kBlockMask = ~static_cast<uint32_t>(kBlockBytes - 1);
+constexpr const char* kLateJobName = "write";
 }  // namespace
 
 CThreadWrite::~CThreadWrite() { StopAndWait(); }
@@ -148,6 +149,11 @@ CThreadWrite::Failure CThreadWrite::Write() {
     if (!BootBase::IsErased(image.data() + a)) ++progress.total;
   }
   if (m_target) m_target->PostProgress(progress);
+  // Each block waits for the chip's answer: a slow adapter's delay, seen on the
+  // exchanges so far, is paid once a block.
+  const std::string note = LateAnswerNote(driver->Late(), static_cast<uint32_t>(progress.total),
+                                          kLateJobName);
+  if (!note.empty() && m_target) m_target->PostNote(note.c_str());
   uint32_t address = 0;
   while (!cancelled() && address < end) {
     char text[32];

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "jobs/job_target.h"
+#include "jobs/late_answers.h"
 #include "jobs/mot_file2bin.h"
 #include "jobs/ticks.h"
 #include "monitor/monitor_texts.h"
@@ -15,6 +16,7 @@ namespace k470 {
 namespace {
 constexpr int kImageReady = -1;
 constexpr size_t kDetailBytes = 128;
+constexpr const char* kLateJobName = "load";
 }  // namespace
 
 CThreadLoad::CThreadLoad() : m_image(kRamSizeBytes, 0xFF) {}
@@ -83,6 +85,10 @@ int CThreadLoad::Load() {
   progress.total = static_cast<uint64_t>(high - low) + 1;
   progress.address = low;
   m_target->PostProgress(progress);
+  // The monitor answers a chunk as soon as its last byte is in: how much later than the
+  // line's time its first answers come is a slow adapter's, paid on every chunk.
+  LateAnswers late;
+  const uint32_t chunks = static_cast<uint32_t>((progress.total + kChunkBytes - 1) / kChunkBytes);
   for (uint32_t address = low; address <= high;) {
     if (m_cancel.load()) return JOB_CANCELLED;
     // Up to 1024 bytes a chunk; when exactly 1025 remain, they go as one chunk.
@@ -98,10 +104,13 @@ int CThreadLoad::Load() {
                   static_cast<int>(n));
     // A failed write shows in the wait: a lost port at once, anything else as a board
     // that does not acknowledge.
+    const bool timed = late.Count() < kTimedChunks;
+    if (timed) late.Begin();
     if (m_port->WriteString(command)) {
       m_port->Write(m_image.data() + (address - kRamBase), static_cast<int>(n));
     }
-    switch (WaitForAck()) {
+    int answered = 0;
+    switch (WaitForAck(&answered)) {
       case AckWait::Acknowledged:
         break;
       case AckWait::Cancelled:
@@ -118,6 +127,14 @@ int CThreadLoad::Load() {
         return JOB_FAILED;
       }
     }
+    if (timed) {
+      late.End(static_cast<int>(std::strlen(command) + n) + answered, m_port->m_baud);
+      // Named once, when the last answer to be timed has come.
+      if (late.Count() == kTimedChunks || address + n > high) {
+        const std::string note = LateAnswerNote(late, chunks, kLateJobName);
+        if (!note.empty()) m_target->PostNote(note.c_str());
+      }
+    }
     address += n;
     progress.done += n;
     progress.address = address;
@@ -126,7 +143,7 @@ int CThreadLoad::Load() {
   return m_cancel.load() ? JOB_CANCELLED : JOB_SUCCEEDED;
 }
 
-CThreadLoad::AckWait CThreadLoad::WaitForAck() {
+CThreadLoad::AckWait CThreadLoad::WaitForAck(int* received) {
   // Matches e, n, d, ! in this order; other bytes in between are skipped. Sleeps on the
   // port until each byte arrives, so the next chunk follows the acknowledgement at once.
   const size_t ackLength = std::strlen(kAckText);
@@ -142,7 +159,9 @@ CThreadLoad::AckWait CThreadLoad::WaitForAck() {
     const int got = m_port->WaitReadByte(waitMs, &m_cancel);
     if (got == kReadCancelled) return AckWait::Cancelled;
     if (got == kReadPortLost) return AckWait::PortLost;
-    if ((got & kByteArrived) && static_cast<char>(got & 0xFF) == kAckText[matched]) ++matched;
+    if (!(got & kByteArrived)) continue;
+    ++*received;
+    if (static_cast<char>(got & 0xFF) == kAckText[matched]) ++matched;
   }
   return AckWait::Acknowledged;
 }

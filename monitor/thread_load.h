@@ -26,6 +26,8 @@ constexpr const char* kAckText = "end!";      // the monitor's acknowledgement o
 // The window program waits for "end!" until the user cancels; the command-line tool
 // gives each chunk a limit of its own.
 constexpr uint32_t kAckWaitForever = 0;
+// The answers to this many first chunks are timed against their line time.
+constexpr int kTimedChunks = 4;
 
 class CThreadLoad : public CThreadVl {
  public:
@@ -50,7 +52,8 @@ class CThreadLoad : public CThreadVl {
   int Load();                 // the run's work; returns the end result
   // -1 when the image is ready (its bounds in low..high), else the end result.
   int ReadImage(uint32_t* low, uint32_t* high);
-  AckWait WaitForAck();
+  // Counts the bytes that came up to the acknowledgement's last one in `*received`.
+  AckWait WaitForAck(int* received);
 
   CComPort* m_port = nullptr;
   JobTarget* m_target = nullptr;

@@ -124,6 +124,9 @@ class CComPort {
   std::string m_name;       // the port last chosen, for messages
   std::string m_openError;  // why the last open failed
   bool m_lost = false;
+  // The driver's own flags while the port has changed them (low latency on POSIX),
+  // given back at close; -1 when nothing was changed.
+  int m_driverFlags = -1;
 };
 
 }  // namespace k470

@@ -14,6 +14,7 @@
 
 #include "serial/system_error_text.h"
 #include "serial/com_port.h"
+#include "serial/low_latency.h"
 #include "serial/port_names.h"
 
 namespace k470 {
@@ -175,6 +176,8 @@ int CComPort::OpenDevice(const std::string& port) {
   // pseudo-terminal has no modem lines, so a refusal here is no failure.
   int lines = TIOCM_DTR | TIOCM_RTS;
   (void)ioctl(fd, TIOCMBIC, &lines);
+  // Answers reach the program as they come, not at a USB adapter's next timer tick.
+  m_driverFlags = EnterLowLatency(fd);
   m_handle = static_cast<intptr_t>(fd) + 1;
   m_lost = false;
   m_openError.clear();
@@ -184,6 +187,8 @@ int CComPort::OpenDevice(const std::string& port) {
 void CComPort::CloseDevice() {
   if (m_handle != kClosed) {
     int fd = FdOf(m_handle);
+    LeaveLowLatency(fd, m_driverFlags);
+    m_driverFlags = kDriverFlagsUnchanged;
     (void)ioctl(fd, TIOCNXCL);
     close(fd);  // also releases the lock
   }

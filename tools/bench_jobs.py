@@ -8,6 +8,7 @@ plus the simulated target's own times (the H8/3069's erase on entering the progr
 state, each block's programming time).
 
     tools/bench_jobs.py [ramload] [h8-3069] [h8-36077] [--wine] [--coarse-sleep] [--rfc2217]
+                        [--latency MS]
 
     ramload     256 KiB into the board monitor at 38400 bit/s
     h8-3069     512 KiB into the H8/3069 (bit rate matched, then the table's 38400 bit/s)
@@ -17,6 +18,9 @@ state, each block's programming time).
                     (15.625 ms, build/native/bench/libk470_coarse_sleep.so preloaded)
     --rfc2217       the simulator behind ser2net on 127.0.0.1 (tests/cli_net), reached as
                     rfc2217://127.0.0.1:PORT: every rate change travels over the network
+    --latency MS    the simulator behind its model of a USB serial adapter whose latency
+                    timer fires every MS ms (k470sim --latency): 16 is the adapters'
+                    default, 1 what the driver's low-latency mode gives
 
 Under Wine the CPU figure is that of the k470.exe process and, after it, of the Wine
 server, which carries part of every Windows call there.
@@ -67,8 +71,9 @@ def wine_server_cpu():
 
 
 class Runner:
-    def __init__(self, wine, coarse, rfc2217=False):
+    def __init__(self, wine, coarse, rfc2217=False, latency_ms=0):
         self.wine = wine
+        self.latency_ms = latency_ms
         self.rfc2217 = rfc2217
         self.server = None
         self.env = dict(os.environ)
@@ -86,6 +91,8 @@ class Runner:
             self.env["LD_PRELOAD"] = COARSE_SLEEP
 
     def sim(self, target, *args):
+        if self.latency_ms:
+            args += ("--latency", str(self.latency_ms))
         if self.rfc2217:
             sim = Sim(target, *args).start()
             self.server = Ser2net(sim.port).start()
@@ -168,15 +175,19 @@ def bench_flash(runner, folder, target):
     line_s = rep["line_seconds"]
     report_line(target, wall, line_s + target_s, line_s, target_s, cpu, server)
     if target == "h8-36077":
-        # The write-control program goes byte by byte, each echoed before the next.
+        # The write-control program goes ahead of its echoes: from the count's arrival to
+        # the program's last byte the line carries the program, after one wait for the
+        # count's echo.
         events = {e["kind"]: e for e in rep["events"] if e["kind"].startswith("program-")}
         first, last = events["program-count"], events["program-received"]
         count = rep["program_count"]
         took = (last["t_ms"] - first["t_ms"]) / 1000.0
-        echoed = (count * 2 - 1) * 10.0 / last["rate"]
-        print("          write-control program: %d bytes at %d bit/s in %.3f s, line time "
-              "with the echoes %.3f s, ratio %.3f" % (count, last["rate"], took, echoed,
-                                                      took / echoed), flush=True)
+        line = (count + 1) * 10.0 / last["rate"]
+        text = ("          write-control program: %d bytes at %d bit/s in %.3f s, line time "
+                "%.3f s, %.1f ms more" % (count, last["rate"], took, line, (took - line) * 1000))
+        if runner.latency_ms:
+            text += " (bound: two timer periods, %d ms)" % (2 * runner.latency_ms)
+        print(text, flush=True)
     return True
 
 
@@ -187,14 +198,17 @@ def main():
     parser.add_argument("--wine", action="store_true")
     parser.add_argument("--coarse-sleep", action="store_true")
     parser.add_argument("--rfc2217", action="store_true")
+    parser.add_argument("--latency", type=int, default=0, metavar="MS")
     args = parser.parse_args()
     jobs = args.jobs or ["ramload", "h8-3069", "h8-36077"]
-    runner = Runner(args.wine, args.coarse_sleep, args.rfc2217)
+    runner = Runner(args.wine, args.coarse_sleep, args.rfc2217, args.latency)
     mode = "k470.exe under Wine" if args.wine else "k470"
     if args.coarse_sleep:
         mode += ", every sleep a whole 15.625 ms tick"
     if args.rfc2217:
         mode += ", over rfc2217:// through ser2net"
+    if args.latency:
+        mode += ", behind an adapter with a %d ms latency timer" % args.latency
     print("%s against the paced k470sim" % mode, flush=True)
     ok = True
     with tempfile.TemporaryDirectory(prefix="k470-bench-") as folder:

@@ -88,9 +88,20 @@ TEST_F(H8_36077Test, RecordsOutsideTheProgramAreaAreNotSent) {
 TEST_F(H8_36077Test, AWrongEchoStopsTheTransferAtThatByte) {
   FakeLine::Instance().SetResponder(LoaderChip(2 + 10));
   EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), 0);
-  EXPECT_EQ(FakeLine::Instance().Written().size(), 2u + 11u);
+  // Both runs were on the line before the wrong echo was read.
+  EXPECT_EQ(FakeLine::Instance().Written().size(), 2u + 0x180u);
   EXPECT_EQ(driver.Waiting(), 0);  // a wrong byte, not a time-out
-  EXPECT_EQ(driver.FailureDetail(), "echo of program byte 11 answered B6 instead of 49");
+  EXPECT_EQ(driver.FailureDetail(),
+            "echo of the program byte at offset 10 (F78A) answered B6 instead of 49");
+}
+
+TEST_F(H8_36077Test, TheProgramGoesAheadOfItsEchoesAndFailsAtTheWrongOne) {
+  ASSERT_TRUE(test::ScriptTranscript("h8_36077_program_wrong_echo.txt"));
+  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), 0);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(driver.Waiting(), 0);
+  EXPECT_EQ(driver.FailureDetail(),
+            "echo of the program byte at offset 200 (F848) answered A8 instead of 57");
 }
 
 TEST_F(H8_36077Test, AMissingOrUnreadableProgramSendsNothing) {

@@ -100,6 +100,37 @@ class WritesArriveIntact(unittest.TestCase):
         self.assertTrue(any(f.startswith("3F 06 00 C0 07 AE") for f in frames), frames)
 
 
+class SlowAdapter(unittest.TestCase):
+    """Behind a model of a USB adapter with a 16 ms latency timer the H8/36077 write still
+    succeeds and says why it is slow; on time (no adapter), not a word."""
+
+    def write(self, latency_ms):
+        records = [(0, fc.random_bytes(2048, 9))]
+        image = fc.write_image(records)
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim("h8-36077", "--no-pacing", "--latency", str(latency_ms))
+        try:
+            status, err = fc.run_tool(fc.flash_args(port, "H8/36077", image))
+        finally:
+            result = sim.stop()
+        self.assertEqual(status, 0, err)
+        self.assertIn(DONE, err)
+        self.assertEqual(result.memory, fc.expected_flash(fc.ROM_36077, records))
+        return err
+
+    def test_late_answers_are_named_once(self):
+        err = self.write(16)
+        notes = [line for line in err.splitlines() if "answers arrive about" in line]
+        self.assertEqual(len(notes), 1, err)
+        match = re.match(r"k470(\.exe)?: note: answers arrive about (\d+) ms late .*"
+                         r"this write takes about [\d.]+ s longer; .*[Ll]atency [Tt]imer", notes[0])
+        self.assertTrue(match, notes[0])
+        self.assertGreater(int(match.group(2)), 4)
+
+    def test_answers_on_time_get_no_note(self):
+        self.assertNotIn("note:", self.write(0))
+
+
 class JsonEvents(unittest.TestCase):
     def write_json(self, records, *sim_args):
         """An H8/3069 write with --json; returns (exit status, the events)."""

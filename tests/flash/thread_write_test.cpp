@@ -224,7 +224,7 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
       {"lost between blocks 3069", H8_3069(), kPort, good, "", nullptr, lost,
        "0x50 (128-byte programming) at 00000180: port lost", 300},
       {"lost in the program", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost,
-       "echo of program byte 196: port lost while waiting for 30", 200},
+       "the program bytes from offset 0: port lost", 200},
       {"lost between blocks 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost,
        "\"A\" (block) at 00000180: port lost", 700},
   };

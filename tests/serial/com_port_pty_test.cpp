@@ -19,7 +19,10 @@
 #include <thread>
 #include <vector>
 
+#include <linux/serial.h>
+
 #include "serial/com_port.h"
+#include "serial/low_latency.h"
 
 namespace k470 {
 namespace {
@@ -447,6 +450,65 @@ TEST_F(PtyPort, ALostFarEndIsAReadError) {
   EXPECT_EQ(m_port.ReadByte(), 0);
   uint8_t byte = 0x55;
   EXPECT_EQ(m_port.Write(&byte, 1), 0);
+}
+
+}  // namespace
+}  // namespace k470
+
+namespace k470 {
+namespace {
+
+// The driver behind the seam: serial flags it reports and takes, every call recorded.
+struct FakeSerialDriver {
+  bool refuses = false;  // as a pseudo-terminal does (ENOTTY)
+  int flags = ASYNC_SKIP_TEST;
+  std::vector<std::string> calls;
+};
+FakeSerialDriver* g_driver = nullptr;
+
+int FakeSerialIoctl(int, unsigned long request, void* arg) {
+  auto* serial = static_cast<serial_struct*>(arg);
+  const bool get = request == TIOCGSERIAL;
+  g_driver->calls.push_back((get ? "get " : "set ") +
+                            std::to_string(get ? g_driver->flags : serial->flags));
+  if (g_driver->refuses) {
+    errno = ENOTTY;
+    return -1;
+  }
+  if (get) {
+    serial->flags = g_driver->flags;
+  } else {
+    g_driver->flags = serial->flags;
+  }
+  return 0;
+}
+
+TEST_F(PtyPort, LowLatencyIsAskedForAtOpenAndTheOldFlagsGoBackAtClose) {
+  FakeSerialDriver driver;
+  g_driver = &driver;
+  SetSerialIoctl(FakeSerialIoctl);
+  const std::string old = std::to_string(ASYNC_SKIP_TEST);
+  const std::string low = std::to_string(ASYNC_SKIP_TEST | ASYNC_LOW_LATENCY);
+  ASSERT_TRUE(Connect());
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"get " + old, "set " + low}));
+  // A reopen at another rate gives the flags back before it asks again.
+  ASSERT_TRUE(Connect(9600));
+  m_port.Close();
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"get " + old, "set " + low, "get " + low,
+                                                    "set " + old, "get " + old, "set " + low,
+                                                    "get " + low, "set " + old}));
+  EXPECT_EQ(driver.flags, ASYNC_SKIP_TEST);
+
+  // A driver that refuses is left alone, and the port works all the same.
+  driver = FakeSerialDriver{};
+  driver.refuses = true;
+  ASSERT_TRUE(Connect());
+  EXPECT_EQ(m_port.WriteByte(0x5A), 1);
+  EXPECT_EQ(m_far.Receive(1), Bytes{0x5A});
+  m_port.Close();
+  EXPECT_EQ(driver.calls, (std::vector<std::string>{"get " + old}));
+  SetSerialIoctl(nullptr);
+  g_driver = nullptr;
 }
 
 }  // namespace

@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
     json.String("pty", line.SlavePath());
     if (!options.linkPath.empty()) json.String("link", options.linkPath);
     json.Bool("pacing", options.pacing);
+    json.Int("latency_ms", options.latencyMs);
+    if (options.latencyMs > 0) json.Int("packet_bytes", options.packetBytes);
     stats.Write(json);
     target->WriteReport(json);
     json.EndObject();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "adapter_hold.h"
 #include "json_writer.h"
 #include "line_output.h"
 
@@ -32,22 +33,30 @@ timespec ToTimespec(double s) {
   return ts;
 }
 
-// Writes every byte that is due. A byte sent at a rate the host does not listen at
-// arrives as garbage.
-void Flush(PtyLine& line, LineOutput& out, LoopStats& stats) {
+// Hands the host what has reached it. A byte sent at a rate the host does not listen at
+// arrives as garbage. Behind an adapter, a byte that has left the line waits in the
+// adapter for its packet.
+void Flush(PtyLine& line, LineOutput& out, AdapterHold& adapter, LoopStats& stats) {
   double now = Now();
-  if (out.Empty() || out.NextDue() > now) return;
-  HostLine host = line.Host();
   uint8_t buf[kReadChunk];
   int n = 0;
-  while (!out.Empty() && out.NextDue() <= now && n < kReadChunk) {
-    const QueuedByte& q = out.Front();
-    bool garbled = !host.is8N1 || host.rate != q.rate;
-    buf[n++] = garbled ? Scramble(q.value) : q.value;
-    if (garbled) ++stats.sentGarbled;
-    stats.lineSeconds += ByteTime(q.rate);
-    out.Pop();
+  if (!out.Empty() && out.NextDue() <= now) {
+    HostLine host = line.Host();
+    while (!out.Empty() && out.NextDue() <= now && n < kReadChunk) {
+      const QueuedByte& q = out.Front();
+      bool garbled = !host.is8N1 || host.rate != q.rate;
+      const uint8_t value = garbled ? Scramble(q.value) : q.value;
+      if (garbled) ++stats.sentGarbled;
+      stats.lineSeconds += ByteTime(q.rate);
+      if (adapter.Active()) {
+        adapter.Take(value, q.due);
+      } else {
+        buf[n++] = value;
+      }
+      out.Pop();
+    }
   }
+  if (adapter.Active()) n = static_cast<int>(adapter.Release(now, buf, sizeof buf));
   int off = 0;
   while (off < n) {
     ssize_t w = write(line.MasterFd(), buf + off, static_cast<size_t>(n - off));
@@ -63,6 +72,14 @@ void Flush(PtyLine& line, LineOutput& out, LoopStats& stats) {
     }
   }
   stats.sent += static_cast<uint64_t>(n);
+}
+
+// When the loop must look again to hand the host its next bytes.
+double NextWake(const LineOutput& out, const AdapterHold& adapter, double now) {
+  double at = now + kIdlePollS;
+  if (!out.Empty()) at = std::min(at, out.NextDue());
+  if (!adapter.Empty()) at = std::min(at, adapter.ReleaseAt());
+  return at;
 }
 
 }  // namespace
@@ -112,6 +129,7 @@ void LoopStats::Write(JsonWriter& json) const {
 void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t parent,
              LoopStats& stats) {
   LineOutput out(options.pacing);
+  AdapterHold adapter(options.latencyMs / 1000.0, static_cast<size_t>(options.packetBytes));
   out.SetMuted(options.silent || options.stopAfter == 0);
   out.SetLimit(options.cutAfter);
   double inLineFree = 0;  // when the host's last byte has fully arrived
@@ -134,9 +152,9 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t par
       stats.stoppedBy = "parent";
       return;
     }
-    Flush(line, out, stats);
+    Flush(line, out, adapter, stats);
     double now = Now();
-    double wait = out.Empty() ? kIdlePollS : std::clamp(out.NextDue() - now, 0.0, kIdlePollS);
+    double wait = std::clamp(NextWake(out, adapter, now) - now, 0.0, kIdlePollS);
     pollfd fds[2] = {{line.MasterFd(), POLLIN, 0}, {line.WatchFd(), POLLIN, 0}};
     pollfd& p = fds[0];
     timespec ts = ToTimespec(wait);

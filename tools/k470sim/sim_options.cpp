@@ -56,6 +56,9 @@ const char* HelpText() {
       "  --drop-after N     close the pty after N received bytes, then exit\n"
       "  --end-delay MS     monitor: send \"end!\" MS milliseconds late\n"
       "  --no-end           monitor: never send \"end!\"\n"
+      "  --latency MS       hold what the target sends as a USB serial adapter does: it\n"
+      "                     reaches the host at the next tick of a free-running MS timer\n"
+      "  --packet N         with --latency: or at once when N bytes have gathered (default 62)\n"
       "  -h, --help         this text\n";
 }
 
@@ -125,6 +128,12 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
       o.endDelayMs = static_cast<int>(n > 600000 ? 600000 : n);
     } else if (!std::strcmp(a, "--no-end")) {
       o.noEnd = true;
+    } else if (!std::strcmp(a, "--latency")) {
+      if (!number(0, n)) return false;
+      o.latencyMs = static_cast<int>(n > kMaxLatencyMs ? kMaxLatencyMs : n);
+    } else if (!std::strcmp(a, "--packet")) {
+      if (!number(1, n)) return false;
+      o.packetBytes = static_cast<int>(n > kMaxPacketBytes ? kMaxPacketBytes : n);
     } else if (a[0] == '-') {
       error = std::string("unknown option ") + a;
       return false;

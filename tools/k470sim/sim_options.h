@@ -25,6 +25,8 @@ struct SimOptions {
   int64_t dropAfter = -1;      // close the pty after this many received bytes
   int endDelayMs = 0;          // monitor: "end!" this much later
   bool noEnd = false;          // monitor: never "end!"
+  int latencyMs = 0;           // a USB adapter's latency timer before the host; 0: none
+  int packetBytes = 62;        // the adapter's packet: sent at once when full
   bool help = false;
 };
 
@@ -38,5 +40,8 @@ constexpr int kDefaultProgramMs = 3;
 // Default time the H8/3069's boot program takes to erase the flash on entering the
 // programming state (ms), when pacing is on.
 constexpr int kDefaultEraseMs = 50;
+// Bounds of the adapter model: the longest latency timer and the largest packet.
+constexpr int kMaxLatencyMs = 255;
+constexpr int kMaxPacketBytes = 4096;
 
 }  // namespace k470sim
