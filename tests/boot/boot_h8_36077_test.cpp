@@ -95,10 +95,11 @@ TEST_F(H8_36077Test, AWrongEchoStopsTheTransferAtThatByte) {
 
 TEST_F(H8_36077Test, AMissingOrUnreadableProgramSendsNothing) {
   EXPECT_EQ(driver.TransferWriteProgram("/nonexistent/36077.mot"), 0);
-  EXPECT_EQ(driver.FailureDetail(), "write-control program not found: /nonexistent/36077.mot");
+  EXPECT_EQ(driver.FailureDetail(),
+            "write-control program /nonexistent/36077.mot: No such file or directory");
   const std::string bad = WriteTempFile("bad.mot", "S104F78042C4\n");
   EXPECT_EQ(driver.TransferWriteProgram(bad.c_str()), 0);
-  EXPECT_EQ(driver.FailureDetail(), "the write-control program " + bad + " is no valid S-record file");
+  EXPECT_EQ(driver.FailureDetail(), "write-control program " + bad + ": line 1: bad checksum");
   EXPECT_TRUE(FakeLine::Instance().Written().empty());
 }
 
