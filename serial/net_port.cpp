@@ -91,12 +91,19 @@ NetLink::~NetLink() { NetClose(m_socket); }
 
 int NetLink::Open(const NetAddress& address, uint32_t baud, int byteSize, int parity,
                   int stopBits, std::string* error) {
-  m_socket = NetConnect(address.host, address.service, kConnectTimeoutMs, m_cancel, error);
-  if (m_socket == kNoSocket) {
+  const NetSocket socket =
+      NetConnect(address.host, address.service, kConnectTimeoutMs, m_cancel, error);
+  if (socket == kNoSocket) {
     if (Cancelled()) *error = kTextOpenCancelled;
     return 0;
   }
-  m_telnet = address.telnet;
+  return OpenConnected(socket, address.telnet, baud, byteSize, parity, stopBits, error);
+}
+
+int NetLink::OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byteSize,
+                           int parity, int stopBits, std::string* error) {
+  m_socket = socket;
+  m_telnet = telnet;
   if (!m_telnet) return 1;
 
   std::vector<uint8_t> offer;

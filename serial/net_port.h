@@ -59,6 +59,11 @@ class NetLink {
   int Open(const NetAddress& address, uint32_t baud, int byteSize, int parity, int stopBits,
            std::string* error);
 
+  // Open's steps after the connect, on a socket connected by other means (the link owns
+  // it from now on): over telnet the agreement and the line settings.
+  int OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byteSize, int parity,
+                    int stopBits, std::string* error);
+
   // Sets the line of an open telnet connection and waits for the server's answers; a raw
   // connection takes any setting. Returns 1/0 with the reason in `*error`.
   int SetLine(uint32_t baud, int byteSize, int parity, int stopBits, std::string* error);
