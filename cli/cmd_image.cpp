@@ -89,6 +89,12 @@ int CmdImage(int argc, char** argv) {
                 static_cast<unsigned>(high));
     std::fflush(stdout);
   }
+  // Why the file could not be read, and what the window left out, on stderr.
+  if (result != MOT_OK && result != MOT_CANCELLED) {
+    std::fprintf(stderr, "k470: %s\n", EscapeControls(reader.FailureDetail()).c_str());
+  } else if (reader.DroppedBytes() != 0) {
+    std::fprintf(stderr, "k470: note: %s\n", reader.DroppedNote().c_str());
+  }
   if (result != MOT_OK) return kExitFailed;
   if (args.Has("--out") && !WriteWindow(args.Value("--out"), image)) {
     std::fprintf(stderr, "k470: cannot write %s\n", EscapeControls(args.Value("--out")).c_str());

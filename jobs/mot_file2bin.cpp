@@ -149,7 +149,9 @@ int MotFile2Bin::WaitResult(uint32_t* lowOut, uint32_t* highOut) {
   return m_result;
 }
 
-std::string MotFile2Bin::FailureDetail() const { return m_fileName + ": " + m_reason; }
+std::string MotFile2Bin::FailureDetail() const {
+  return m_fileName.empty() ? m_reason : m_fileName + ": " + m_reason;
+}
 
 std::string MotFile2Bin::DroppedNote() const {
   return m_dropped == 0 ? std::string() : DroppedBytesNote(m_dropped, m_firstDropped, m_base, m_size);
