@@ -10,6 +10,7 @@ The simulator is found through $K470SIM (see tests/support/sim.py).
 import argparse
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -142,8 +143,8 @@ class RamLoadEndToEnd(unittest.TestCase):
         os.mkdir(folder)
         empty = os.path.join(self.dir.name, "empty.mot")
         open(empty, "w").close()
-        missing_reason = ("No such file or directory" if not CONFIG.wine
-                          else "The system cannot find the file specified")
+        # The system's words: Windows has its own for a missing file.
+        missing_reason = None if CONFIG.wine else "No such file or directory"
         self.sim, port = start_sim()
         for name, message, reason in (("none.mot", MSG_FILE_FORMAT, missing_reason),
                                       ("folder.mot", MSG_FILE_FORMAT, "not a regular file"),
@@ -154,13 +155,20 @@ class RamLoadEndToEnd(unittest.TestCase):
                 self.assertEqual(code, 1, err)
                 lines = err.splitlines()
                 self.assertIn("k470: " + message, lines)
-                self.assertEqual(lines[lines.index("k470: " + message) + 1],
-                                 "  %s: %s" % (path, reason))
+                detail = lines[lines.index("k470: " + message) + 1]
+                if reason is None:
+                    self.assertRegex(detail, "^  " + re.escape(path) + ": .")
+                else:
+                    self.assertEqual(detail, "  %s: %s" % (path, reason))
         result = self.sim.stop()
         self.assertEqual(result.report["loads"], [])
 
     @unittest.skipIf(os.name != "posix", "closed descriptors are tried from a POSIX shell")
     def test_a_closed_stdout_or_stderr_never_reaches_the_board(self):
+        if CONFIG.wine:
+            # Wine's own loader takes a closed descriptor's number before k470.exe starts
+            # (the Windows side is tried by the unit test of the start-up).
+            self.skipTest("closed descriptors are tried natively")
         # Started with stdout or stderr closed, the port must not take its number: the
         # tool's own texts would then go into the board.
         blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 3000))]
