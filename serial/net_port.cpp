@@ -127,7 +127,7 @@ int NetLink::OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byt
     }
     const uint32_t elapsed = TickCountMs() - start;
     if (elapsed >= kAnswerTimeoutMs) break;
-    if (m_receivedBytes > kNegotiationLimitBytes) {
+    if (m_commandBytes > kNegotiationLimitBytes) {
       *error = kTextNegotiationFlood;
       return 0;
     }
@@ -246,12 +246,15 @@ bool NetLink::Pump(uint32_t waitMs) {
       return false;
     }
     taken += static_cast<size_t>(count);
-    m_receivedBytes += static_cast<uint64_t>(count);
     if (!m_telnet) {
       m_queue.insert(m_queue.end(), chunk, chunk + count);
       continue;
     }
-    for (int i = 0; i < count; ++i) Handle(m_parser.Take(chunk[i]));
+    for (int i = 0; i < count; ++i) {
+      const rfc2217::Event event = m_parser.Take(chunk[i]);
+      if (event != rfc2217::Event::kData) ++m_commandBytes;
+      Handle(event);
+    }
   }
   return true;
 }

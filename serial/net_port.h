@@ -89,8 +89,9 @@ class NetLink {
   static constexpr uint32_t kAnswerTimeoutMs = 3000;
   // A send that makes no progress for this long has stalled (the connection is gone).
   static constexpr uint32_t kSendStallTimeoutMs = 2000;
-  // A server's side of the agreement takes a few dozen bytes; one that sends this much
-  // before agreeing is sending nothing else.
+  // A server's side of the agreement takes a few dozen bytes of telnet commands; one that
+  // sends this many before agreeing is sending nothing else. (Data from the far line may
+  // come before the agreement too, and does not count.)
   static constexpr uint32_t kNegotiationLimitBytes = 16 * 1024;
 
  private:
@@ -127,7 +128,7 @@ class NetLink {
   std::bitset<256> m_sentDo;     // options this side has asked or allowed the server to do
   std::bitset<256> m_refusedWill;  // options of the server's this side has refused once
   std::bitset<256> m_refusedDo;    // options of its own this side has refused once
-  uint64_t m_receivedBytes = 0;  // everything the socket has delivered
+  uint64_t m_commandBytes = 0;  // received bytes that were telnet commands, not data
   const std::atomic<int>* m_cancel = nullptr;
 };
 
