@@ -164,10 +164,10 @@ int MotFile2Bin::Run() {
 }
 
 void MotFile2Bin::CountDropped(uint64_t first, uint64_t last, uint64_t windowLast) {
+  const bool noneBefore = m_dropped == 0;
   uint64_t lowest = UINT64_MAX;
   if (first < m_base) {
-    const uint64_t below = (last < m_base ? last + 1 : m_base) - first;
-    m_dropped += below;
+    m_dropped += (last < m_base ? last + 1 : m_base) - first;
     lowest = first;
   }
   if (last > windowLast) {
@@ -175,9 +175,8 @@ void MotFile2Bin::CountDropped(uint64_t first, uint64_t last, uint64_t windowLas
     m_dropped += last - from + 1;
     if (from < lowest) lowest = from;
   }
-  if (lowest != UINT64_MAX && (!m_droppedSeen || lowest < m_firstDropped)) {
+  if (lowest != UINT64_MAX && (noneBefore || lowest < m_firstDropped)) {
     m_firstDropped = static_cast<uint32_t>(lowest);
-    m_droppedSeen = true;
   }
 }
 
@@ -190,7 +189,6 @@ void MotFile2Bin::ReadFile() {
   m_dropped = 0;
   m_firstDropped = 0;
   m_anyRecord = false;
-  m_droppedSeen = false;
 
   FILE* file = OpenRegularFile(m_fileName, &m_reason);
   if (!file) {

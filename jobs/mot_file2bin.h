@@ -42,7 +42,8 @@ struct ParsedRecord {
 };
 
 // Parses one line (without or with its line end). Returns kRecordOk, kRecordNotSRecord,
-// kRecordBadChecksum or kRecordTextAfterChecksum. Never reads past `length` nor writes past kRecordDataBytes of `data`.
+// kRecordBadChecksum or kRecordTextAfterChecksum. Never reads past `length` nor writes
+// past kRecordDataBytes of `data`.
 int ParseRecord(const char* line, size_t length, uint8_t* data, ParsedRecord* out);
 
 class MotFile2Bin : public CThreadVl {
@@ -63,10 +64,8 @@ class MotFile2Bin : public CThreadVl {
   // or directory", "not a regular file", "no data records", "line 3: bad checksum").
   std::string FailureDetail() const;
 
-  // After the end: data bytes of the file that lay outside the window and were left out,
-  // and the lowest address among them.
+  // After the end: data bytes of the file that lay outside the window and were left out.
   uint64_t DroppedBytes() const { return m_dropped; }
-  uint32_t FirstDropped() const { return m_firstDropped; }
 
   // The note on the bytes left out ("12 bytes outside 00000000-0007FFFF were not written
   // (first at 00080000)"); empty when none were.
@@ -89,9 +88,8 @@ class MotFile2Bin : public CThreadVl {
   uint32_t m_high = 0;
   std::string m_reason;       // why the reading failed
   uint64_t m_dropped = 0;
-  uint32_t m_firstDropped = 0;
-  bool m_anyRecord = false;   // a data record was read, inside the window or not
-  bool m_droppedSeen = false;
+  uint32_t m_firstDropped = 0;  // the lowest address left out
+  bool m_anyRecord = false;     // a data record was read, inside the window or not
 };
 
 }  // namespace k470
