@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/k470loader.h"
+#include "jobs/std_descriptors.h"
 
 namespace {
 k470::CK470Loader theApp;
@@ -12,5 +13,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   (void)previous;
   (void)commandLine;
   (void)show;
+  k470::OpenClosedStdDescriptors();
   return k470::RunApplication();
 }

@@ -7,7 +7,9 @@
 
 namespace k470 {
 
-BootBase::BootBase(const std::atomic<int>* cancel) : m_port(new CComPort), m_cancel(cancel) {}
+BootBase::BootBase(const std::atomic<int>* cancel) : m_port(new CComPort), m_cancel(cancel) {
+  m_port->SetCancel(cancel);  // a cancel also ends a network port's open at once
+}
 
 BootBase::~BootBase() {
   m_port->Close();

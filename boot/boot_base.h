@@ -54,6 +54,10 @@ class BootBase {
   virtual int MatchBitRate(int* matchedBps) = 0;
   virtual int SelectDevice() = 0;
   virtual int TransferWriteProgram(const char* path) = 0;
+  // Reads the write-control program that TransferWriteProgram will send, so that a file
+  // that cannot be read fails the write before the port is opened. Chips that take no
+  // such program have nothing to read.
+  virtual int ReadWriteProgram(const char* /*path*/) { return 1; }
   virtual int PrepareWrite() = 0;
   // `data` holds the 128 image bytes at `address`; 128 is always stored through `step`.
   virtual int WriteBlock(const uint8_t* data, uint32_t address, int* step) = 0;

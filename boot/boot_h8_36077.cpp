@@ -52,27 +52,33 @@ int BootH8_36077::SendEchoed(const uint8_t* bytes, int count, const char* what, 
   return 1;
 }
 
-int BootH8_36077::TransferWriteProgram(const char* path) {
+int BootH8_36077::ReadWriteProgram(const char* path) {
   std::vector<uint8_t> image(kProgramBytes);
   uint32_t high = kProgramBase;
-  {
-    MotFile2Bin reader;
-    const std::string file = path ? path : "";
-    if (!reader.Start(file, image.data(), kProgramBytes, kProgramBase)) {
-      return Fail("the write-control program " + file + " could not be read");
-    }
-    reader.WaitDone(nullptr);  // the file is small: no cancel while it is read
-    switch (reader.WaitResult(nullptr, &high)) {
-      case MOT_OK:
-        break;
-      case MOT_OPEN_FAILED:
-        return Fail("write-control program not found: " + file);
-      case MOT_NO_DATA:
-        return Fail("the write-control program " + file + " holds no data in F780..FEEF");
-      default:
-        return Fail("the write-control program " + file + " is no valid S-record file");
-    }
+  MotFile2Bin reader;
+  const std::string file = path ? path : "";
+  if (!reader.Start(file, image.data(), kProgramBytes, kProgramBase)) {
+    return Fail("the write-control program " + file + " could not be read");
   }
+  reader.WaitDone(nullptr);  // the file is small: no cancel while it is read
+  switch (reader.WaitResult(nullptr, &high)) {
+    case MOT_OK:
+      break;
+    case MOT_NO_DATA:
+      return Fail("the write-control program holds no data in F780..FEEF: " +
+                  reader.FailureDetail());
+    default:  // the file named with the system's reason, or the line that is no record
+      return Fail("write-control program " + reader.FailureDetail());
+  }
+  m_program.swap(image);
+  m_programHigh = high;
+  return 1;
+}
+
+int BootH8_36077::TransferWriteProgram(const char* path) {
+  if (m_program.empty() && !ReadWriteProgram(path)) return 0;
+  const std::vector<uint8_t>& image = m_program;
+  const uint32_t high = m_programHigh;
   if (Cancelled()) return 1;
 
   // The count covers 0xF780 through the highest byte the file filled. Its echo is

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "boot/boot_base.h"
 
@@ -53,6 +55,7 @@ class BootH8_36077 : public BootBase {
   int MatchBitRate(int* matchedBps) override;
   int SelectDevice() override { return 1; }
   int TransferWriteProgram(const char* path) override;
+  int ReadWriteProgram(const char* path) override;
   int PrepareWrite() override;
   int WriteBlock(const uint8_t* data, uint32_t address, int* step) override;
   int EndWrite() override;
@@ -75,6 +78,8 @@ class BootH8_36077 : public BootBase {
 
   int m_waiting = 0;
   int m_lastGot = 0;  // what the last WaitByte read: 0x100 + the byte, or 0
+  std::vector<uint8_t> m_program;  // the write-control program's window, once read
+  uint32_t m_programHigh = 0;      // its highest address with data
 };
 
 }  // namespace k470

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/console.h"
+
 namespace k470::cli {
 
 bool IsHelpArgument(const char* text) {
@@ -104,7 +106,7 @@ bool ParseDecimal(const std::string& text, uint32_t* out) {
 }
 
 int UsageError(const char* usage, const std::string& problem) {
-  std::fprintf(stderr, "k470: %s\n%s", problem.c_str(), usage);
+  std::fprintf(stderr, "k470: %s\n%s", EscapeControls(problem).c_str(), usage);
   return kExitUsage;
 }
 

@@ -14,6 +14,13 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;  // Ctrl-C: the job was cancelled and has ended
+constexpr int kExitHangUp = 129;       // SIGHUP, cancelled as by Ctrl-C
+constexpr int kExitTerminated = 143;   // SIGTERM, cancelled as by Ctrl-C
+
+// True for the statuses of a cancelled command (Ctrl-C, SIGTERM, SIGHUP).
+inline bool IsCancelledStatus(int status) {
+  return status == kExitInterrupted || status == kExitHangUp || status == kExitTerminated;
+}
 
 struct OptionSpec {
   const char* name;  // "--port"

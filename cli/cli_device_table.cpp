@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console.h"
 
 #include "flash/program_folder.h"
 
@@ -17,11 +18,11 @@ bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
   std::vector<std::string> badClock;
   const int read = ReadDeviceTableFile(*path, table, count, &badClock);
   for (const std::string& section : badClock) {
-    std::fprintf(stderr, "k470: %s\n", TableClockMessage(section).c_str());
+    std::fprintf(stderr, "k470: %s\n", EscapeControls(TableClockMessage(section)).c_str());
   }
   if (!read) {
     std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
-                 path->c_str());
+                 EscapeControls(*path).c_str());
     return false;
   }
   return true;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/cli_args.h"
+#include "cli/console.h"
 
 #include "cli/many_boards.h"
 #include "monitor/go_command.h"
@@ -18,20 +19,26 @@ namespace k470::cli {
 
 bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::string* problem) {
   ports->clear();
+  std::vector<std::string> identities;
   for (const std::string& value : args.Values("--port")) {
+    // A path that exists is one port, whatever commas it holds.
+    const bool whole = NamesExistingPath(value);
     size_t from = 0;
     while (true) {
-      const size_t comma = value.find(',', from);
+      const size_t comma = whole ? std::string::npos : value.find(',', from);
       const std::string port = value.substr(from, comma == std::string::npos ? comma : comma - from);
       if (port.empty()) {
         *problem = "--port needs a port (COMn, n, a device path, rfc2217:// or socket://)";
         return false;
       }
-      const auto sameDevice = [&port](const std::string& p) { return PortNameOf(p) == PortNameOf(port); };
-      if (std::find_if(ports->begin(), ports->end(), sameDevice) != ports->end()) {
+      // Two names of one device (a link, another spelling) would have two jobs fight
+      // over one line.
+      const std::string identity = PortIdentity(port);
+      if (std::find(identities.begin(), identities.end(), identity) != identities.end()) {
         *problem = "port " + port + " is named twice";
         return false;
       }
+      identities.push_back(identity);
       ports->push_back(port);
       if (comma == std::string::npos) break;
       from = comma + 1;
@@ -44,11 +51,15 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
   return true;
 }
 
+int OpenFailedStatus() { return InterruptRequested() ? InterruptExitStatus() : kExitFailed; }
+
 bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
+  port->SetCancel(InterruptFlag());  // Ctrl-C ends a network port's connect at once
   if (port->Reopen(argument, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
                    kMonitorOneStopBit)) {
     return true;
   }
+  if (InterruptRequested()) return false;  // cancelled, no failure of the port
   const std::string text = "cannot open port " + argument;
   target->ShowMessage(text.c_str(), MessageIcon::Error, port->OpenError().c_str());
   return false;
@@ -64,8 +75,7 @@ bool SendGo(Board& board, uint32_t address) {
 
 void NoteGoFailed(const CComPort& port) {
   if (port.Lost()) {
-    std::fprintf(stderr, "k470: %s\n",
-                 PortLostMessage(port.Name()).c_str());
+    std::fprintf(stderr, "k470: %s\n", EscapeControls(PortLostMessage(port.Name())).c_str());
   }
   std::fprintf(stderr, "k470: the go command could not be sent\n");
 }

@@ -15,15 +15,20 @@ namespace k470::cli {
 class ArgParser;
 
 // The ports a command's --port options name: each option once or more, each value one
-// port or several separated by commas ("--port A --port B,C"). False with the problem
-// when none is given, a piece is empty or a port is named twice (two jobs cannot share
-// a port).
+// port or several separated by commas ("--port A --port B,C"); a value that names an
+// existing path is one port, commas and all. False with the problem when none is given,
+// a piece is empty or a device is named twice, under any of its names (two jobs cannot
+// share a port).
 bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::string* problem);
 
-// Opens the port at 38400 bit/s, 8N1 (the board monitor's line). On failure shows through
-// `target` a message naming the port as typed, with the system's reason as its detail,
-// and returns false.
+// Opens the port at 38400 bit/s, 8N1 (the board monitor's line); Ctrl-C ends the open of
+// a network port at once. On failure shows through `target` a message naming the port as
+// typed, with the system's reason as its detail (none after Ctrl-C), and returns false.
 bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target);
+
+// The exit status of a command whose port did not open: 1, or the interrupt's status when
+// Ctrl-C (SIGTERM, SIGHUP) ended the open.
+int OpenFailedStatus();
 
 struct Board;
 

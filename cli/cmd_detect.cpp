@@ -46,8 +46,9 @@ int CmdDetect(int argc, char** argv) {
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
   if (!OpenPortArgument(args.Value("--port"), &port, &target)) {
-    target.Finish(kExitFailed, 0);
-    return kExitFailed;
+    const int status = OpenFailedStatus();
+    target.Finish(status, 0);
+    return status;
   }
   CThreadCchk job;
   const uint32_t started = TickCountMs();
@@ -58,7 +59,9 @@ int CmdDetect(int argc, char** argv) {
   const JobWait wait = WaitForJob(job, seconds * 1000, [](void* t) {
     static_cast<ConsoleTarget*>(t)->MuteBoardStates();
   }, &target);
-  int status = wait == JobWait::Interrupted ? kExitInterrupted : kExitOk;
+  int status = wait == JobWait::Interrupted    ? InterruptExitStatus()
+               : wait == JobWait::OutputFailed ? kExitFailed
+                                               : kExitOk;
   if (status == kExitOk && job.State() == BOARD_PORT_LOST) {
     target.ShowMessage(PortLostMessage(port.Name()).c_str(), MessageIcon::Error);
     status = kExitFailed;

@@ -6,6 +6,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/json_line.h"
 
 namespace k470::cli {
@@ -43,7 +44,8 @@ int CmdDevices(int argc, char** argv) {
   int count = 0;
   if (!ReadCliDeviceTable(args, &path, table, &count)) return kExitFailed;
   if (count == 0) {
-    std::fprintf(stderr, "k470: no device types (missing or empty table): %s\n", path.c_str());
+    std::fprintf(stderr, "k470: no device types (missing or empty table): %s\n",
+                 EscapeControls(path).c_str());
     return kExitFailed;
   }
   if (args.Has("--json")) {
@@ -60,7 +62,7 @@ int CmdDevices(int argc, char** argv) {
   for (int i = 0; i < count; ++i) {
     const DeviceType& t = table[i];
     std::printf("%-5d  %-20s  %-2d  %9.3f  %6d  %8d  %s\n", i,
-                t.Name.c_str(), static_cast<int>(t.Id), t.Clk / 1000.0,
+                EscapeControls(t.Name).c_str(), static_cast<int>(t.Id), t.Clk / 1000.0,
                 static_cast<int>(t.Bps), static_cast<int>(t.RomSize), Changeable(t));
   }
   return kExitOk;

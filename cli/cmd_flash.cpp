@@ -67,13 +67,6 @@ bool ParseClockKhz(const std::string& text, int32_t* out) {
   return ClockFitsField(*out);
 }
 
-bool FileExists(const std::string& path) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  std::fclose(file);
-  return true;
-}
-
 }  // namespace
 
 int CmdFlash(int argc, char** argv) {
@@ -154,11 +147,7 @@ int CmdFlash(int argc, char** argv) {
   }
   const JobWait wait = WaitForJob(job);
   const int status = ExitStatusFor(wait, target.Result());
-  if (status == kExitInterrupted) {
-    target.Note("write cancelled");
-  } else if (status == kExitFailed && !FileExists(file)) {
-    target.Note("file not found: " + file);
-  }
+  if (IsCancelledStatus(status)) target.Note("write cancelled");
   target.Finish(status, (TickCountMs() - started) / 1000.0);
   return status;
 }

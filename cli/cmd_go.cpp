@@ -44,8 +44,9 @@ int CmdGo(int argc, char** argv) {
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
   if (!OpenPortArgument(ports[0], &port, &target)) {
-    target.Finish(kExitFailed, 0);
-    return kExitFailed;
+    const int status = OpenFailedStatus();
+    target.Finish(status, 0);
+    return status;
   }
   if (!SendGoCommand(&port, address)) {
     NoteGoFailed(port);

@@ -6,6 +6,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/job_runner.h"
 #include "cli/json_line.h"
 #include "jobs/mot_file2bin.h"
@@ -78,7 +79,8 @@ int CmdImage(int argc, char** argv) {
   uint32_t low = 0;
   uint32_t high = 0;
   const int result = reader.WaitResult(&low, &high);
-  if (wait == JobWait::Interrupted) return kExitInterrupted;
+  if (wait == JobWait::Interrupted) return InterruptExitStatus();
+  if (wait == JobWait::OutputFailed) return kExitFailed;
   if (args.Has("--json")) {
     JsonLine("image").Text("result", ResultName(result)).Hex8("low", low).Hex8("high", high)
         .Emit();
@@ -87,9 +89,15 @@ int CmdImage(int argc, char** argv) {
                 static_cast<unsigned>(high));
     std::fflush(stdout);
   }
+  // Why the file could not be read, and what the window left out, on stderr.
+  if (result != MOT_OK && result != MOT_CANCELLED) {
+    std::fprintf(stderr, "k470: %s\n", EscapeControls(reader.FailureDetail()).c_str());
+  } else if (reader.DroppedBytes() != 0) {
+    std::fprintf(stderr, "k470: note: %s\n", reader.DroppedNote().c_str());
+  }
   if (result != MOT_OK) return kExitFailed;
   if (args.Has("--out") && !WriteWindow(args.Value("--out"), image)) {
-    std::fprintf(stderr, "k470: cannot write %s\n", args.Value("--out").c_str());
+    std::fprintf(stderr, "k470: cannot write %s\n", EscapeControls(args.Value("--out")).c_str());
     return kExitFailed;
   }
   return kExitOk;

@@ -3,6 +3,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/json_line.h"
 #include "serial/port_names.h"
 
@@ -24,7 +25,7 @@ int CmdPorts(int argc, char** argv) {
       JsonLine("port").Text("name", "COM" + std::to_string(entry.number))
           .Text("device", entry.device).Emit();
     } else {
-      std::printf("COM%d  %s\n", entry.number, entry.device.c_str());
+      std::printf("COM%d  %s\n", entry.number, EscapeControls(entry.device).c_str());
     }
   }
   return kExitOk;

@@ -81,8 +81,9 @@ int CmdRamload(int argc, char** argv) {
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
   if (!OpenPortArgument(ports[0], &port, &target)) {
-    target.Finish(kExitFailed, 0);
-    return kExitFailed;
+    const int status = OpenFailedStatus();
+    target.Finish(status, 0);
+    return status;
   }
   CThreadLoad job;
   job.SetAckTimeout(timeoutS * 1000);
@@ -96,7 +97,7 @@ int CmdRamload(int argc, char** argv) {
   const JobWait wait = WaitForJob(job);
   const int status = ExitStatusFor(wait, target.Result());
   if (status != kExitOk) {
-    if (wait == JobWait::Interrupted || target.Result() == JOB_CANCELLED) target.Note("load cancelled");
+    if (IsCancelledStatus(status)) target.Note("load cancelled");
     target.Finish(status, seconds());
     return status;
   }

@@ -2,16 +2,32 @@
 // and the texts' cells and UTF-8 (console_posix.cpp, console_win32.cpp).
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace k470::cli {
 
-// From now on Ctrl-C only raises the interrupt flag, so that the running job can be
-// cancelled and waited for; a second Ctrl-C ends the program at once with status 130.
+// From now on Ctrl-C (and on POSIX systems SIGTERM and SIGHUP: a stopped service, a
+// closed terminal) only raises the interrupt flag, so that the running job can be
+// cancelled and waited for; a second one ends the program at once with its status. A
+// write into a closed pipe fails as a write (no SIGPIPE).
 void InstallInterruptHandler();
 
-// True once Ctrl-C has been pressed.
+// True once Ctrl-C (or SIGTERM, SIGHUP) has come.
 bool InterruptRequested();
+
+// The interrupt flag itself, non-zero once InterruptRequested(): the cancel flag of waits
+// that run on the command's own thread (a network port's connect).
+const std::atomic<int>* InterruptFlag();
+
+// The exit status of an interrupted command: 130 for Ctrl-C, 143 for SIGTERM, 129 for
+// SIGHUP (128 and the signal's number, as a shell reports it).
+int InterruptExitStatus();
+
+// A text from a file, a port or the command line as the console shows it: control
+// characters as \xNN, so that none of them reaches the terminal (an escape sequence in a
+// table's name, a bell in a port's name).
+std::string EscapeControls(const std::string& text);
 
 // True when stderr goes to a terminal (progress is then drawn as a bar).
 bool StderrIsTerminal();

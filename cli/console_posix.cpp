@@ -1,10 +1,12 @@
-// Console side for POSIX systems: SIGINT through sigaction, isatty, UTF-8 texts as they are.
+// Console side for POSIX systems: SIGINT, SIGTERM and SIGHUP through sigaction, isatty,
+// UTF-8 texts as they are.
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "cli/cli_args.h"
@@ -13,11 +15,15 @@
 namespace k470::cli {
 namespace {
 
-volatile sig_atomic_t g_interrupts = 0;
+// The first interrupting signal's number; 0 while none came. Lock-free, so the handler
+// may store it.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler stores it");
 
-void OnInterrupt(int) {
-  if (g_interrupts != 0) _exit(kExitInterrupted);  // second Ctrl-C: do not wait any more
-  g_interrupts = 1;
+void OnInterrupt(int signal) {
+  int none = 0;
+  // A second signal: do not wait any more.
+  if (!g_signal.compare_exchange_strong(none, signal)) _exit(128 + signal);
 }
 
 }  // namespace
@@ -27,10 +33,22 @@ void InstallInterruptHandler() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  // A closed pipe on stdout or stderr makes the write fail, which the command then sees.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
 }
 
-bool InterruptRequested() { return g_interrupts != 0; }
+bool InterruptRequested() { return g_signal.load() != 0; }
+
+const std::atomic<int>* InterruptFlag() { return &g_signal; }
+
+int InterruptExitStatus() {
+  const int signal = g_signal.load();
+  return signal == 0 ? kExitInterrupted : 128 + signal;
+}
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
@@ -64,5 +82,32 @@ std::string CutToColumns(const std::string& text, int columns) {
 }
 
 std::string ToUtf8Text(const char* text) { return text; }
+
+std::string EscapeControls(const std::string& text) {
+  // C0 controls and DEL, and the C1 controls that UTF-8 writes as C2 80 .. C2 9F (a
+  // terminal takes U+009B for the start of a sequence).
+  constexpr unsigned char kDelete = 0x7F;
+  constexpr unsigned char kC1Lead = 0xC2;
+  constexpr unsigned char kC1First = 0x80;
+  constexpr unsigned char kC1Last = 0x9F;
+  std::string out;
+  out.reserve(text.size());
+  char escaped[8];
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == kDelete) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    } else if (c == kC1Lead && i + 1 < text.size() &&
+               static_cast<unsigned char>(text[i + 1]) >= kC1First &&
+               static_cast<unsigned char>(text[i + 1]) <= kC1Last) {
+      std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned char>(text[++i]));
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
 
 }  // namespace k470::cli

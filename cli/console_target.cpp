@@ -13,11 +13,8 @@ namespace k470::cli {
 namespace {
 
 const char* ResultName(int exitStatus) {
-  switch (exitStatus) {
-    case kExitOk: return "succeeded";
-    case kExitInterrupted: return "cancelled";
-    default: return "failed";
-  }
+  if (exitStatus == kExitOk) return "succeeded";
+  return IsCancelledStatus(exitStatus) ? "cancelled" : "failed";
 }
 }  // namespace
 
@@ -45,12 +42,13 @@ void ConsoleTarget::ForBoard(const std::string& port, BarBlock* block, int row) 
   m_row = row;
   if (block != nullptr) {
     const int width = block->Columns() / 4;
-    m_rowLabel = CutToColumns(port, width > kBoardLabelMinColumns ? width : kBoardLabelMinColumns);
+    m_rowLabel = CutToColumns(EscapeControls(port),
+                              width > kBoardLabelMinColumns ? width : kBoardLabelMinColumns);
   }
 }
 
 std::string ConsoleTarget::RowText(const std::string& text) const {
-  return m_rowLabel + ": " + text;
+  return m_rowLabel + ": " + EscapeControls(text);
 }
 
 std::string ConsoleTarget::FailureText() const {
@@ -70,7 +68,7 @@ JsonLine ConsoleTarget::Event(const char* name) const {
 }
 
 std::string ConsoleTarget::Prefixed(const char* text) const {
-  return m_port.empty() ? std::string(text) : m_port + ": " + text;
+  return EscapeControls(m_port.empty() ? std::string(text) : m_port + ": " + text);
 }
 
 void ConsoleTarget::PrintLines(const std::string& lines) {
@@ -156,7 +154,7 @@ void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* 
     return;
   }
   std::string lines = "k470: " + Prefixed(text) + "\n";
-  if (detail != nullptr) lines += "  " + std::string(detail) + "\n";
+  if (detail != nullptr) lines += "  " + EscapeControls(detail) + "\n";
   PrintLines(lines);
 }
 

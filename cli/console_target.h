@@ -68,6 +68,7 @@ class ConsoleTarget : public JobTarget {
   JsonLine Event(const char* name) const;
   // Lines of text for stderr (console encoding), above the board bars when there are any.
   void PrintLines(const std::string& lines);  // with the mutex held
+  // The text after the board's port, control characters escaped.
   std::string Prefixed(const char* text) const;
   std::string RowText(const std::string& text) const;  // a board's line in the block
 

@@ -147,6 +147,32 @@ void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 
 bool InterruptRequested() { return g_interrupts.load() != 0; }
 
+const std::atomic<int>* InterruptFlag() { return &g_interrupts; }
+
+int InterruptExitStatus() { return kExitInterrupted; }
+
+std::string EscapeControls(const std::string& text) {
+  // Code page 932: a lead byte and its second byte go together (no second byte is a
+  // control); C0 controls and DEL become \xNN.
+  constexpr unsigned char kDelete = 0x7F;
+  std::string out;
+  out.reserve(text.size());
+  char escaped[8];
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (IsLeadByte(c) && i + 1 < text.size()) {
+      out += text[i];
+      out += text[++i];
+    } else if (c < 0x20 || c == kDelete) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 bool StderrIsTerminal() { return g_stderrWriter.IsConsole(); }
 
 int TerminalColumns() {

@@ -1,12 +1,16 @@
 // Waiting for a job with Ctrl-C and an optional time limit.
 #include "cli/job_runner.h"
 
+#include <cstdio>
+
 #include "cli/cli_args.h"
 #include "cli/console.h"
 #include "jobs/job_target.h"
 #include "jobs/ticks.h"
 
 namespace k470::cli {
+
+bool OutputFailed() { return std::ferror(stdout) != 0 || std::ferror(stderr) != 0; }
 
 JobWait WaitForJob(CThreadVl& job, uint32_t limitMs, void (*beforeStop)(void*), void* context) {
   const uint32_t started = TickCountMs();
@@ -15,6 +19,11 @@ JobWait WaitForJob(CThreadVl& job, uint32_t limitMs, void (*beforeStop)(void*), 
       if (beforeStop) beforeStop(context);
       job.StopAndWait();
       return JobWait::Interrupted;
+    }
+    if (OutputFailed()) {
+      if (beforeStop) beforeStop(context);
+      job.StopAndWait();
+      return JobWait::OutputFailed;
     }
     if (limitMs != 0 && TickCountMs() - started >= limitMs) {
       if (beforeStop) beforeStop(context);
@@ -27,10 +36,11 @@ JobWait WaitForJob(CThreadVl& job, uint32_t limitMs, void (*beforeStop)(void*), 
 }
 
 int ExitStatusFor(JobWait wait, int result) {
-  if (wait == JobWait::Interrupted) return kExitInterrupted;
+  if (wait == JobWait::Interrupted) return InterruptExitStatus();
+  if (wait == JobWait::OutputFailed) return kExitFailed;
   switch (result) {
     case JOB_SUCCEEDED: return kExitOk;
-    case JOB_CANCELLED: return kExitInterrupted;
+    case JOB_CANCELLED: return InterruptExitStatus();
     default: return kExitFailed;
   }
 }

@@ -5,6 +5,8 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/job_runner.h"
+#include "jobs/std_descriptors.h"
 
 namespace {
 
@@ -15,24 +17,36 @@ void PrintToolUsage(FILE* out) {
   }
 }
 
+// A command whose output did not arrive (a full disk, a closed pipe) has not done its
+// work, whatever its job did: it ends with status 1.
+int WithOutputChecked(int status) {
+  using namespace k470::cli;
+  const bool stdoutLost = std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+  if (stdoutLost) std::fputs("k470: the output could not be written\n", stderr);
+  const bool lost = stdoutLost || std::fflush(stderr) != 0 || OutputFailed();
+  return lost && status == kExitOk ? kExitFailed : status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace k470::cli;
+  // Before anything is opened: no port may take the number of a closed stdout.
+  k470::OpenClosedStdDescriptors();
+  InstallInterruptHandler();
   if (argc < 2) {
     PrintToolUsage(stderr);
-    return kExitUsage;
+    return WithOutputChecked(kExitUsage);
   }
   if (IsHelpArgument(argv[1]) || std::strcmp(argv[1], "help") == 0) {
     PrintToolUsage(stdout);
-    return kExitOk;
+    return WithOutputChecked(kExitOk);
   }
   const CliCommand* command = FindCommand(argv[1]);
   if (!command) {
-    std::fprintf(stderr, "k470: unknown command: %s\n\n", argv[1]);
+    std::fprintf(stderr, "k470: unknown command: %s\n\n", EscapeControls(argv[1]).c_str());
     PrintToolUsage(stderr);
-    return kExitUsage;
+    return WithOutputChecked(kExitUsage);
   }
-  InstallInterruptHandler();
-  return command->run(argc - 1, argv + 1);
+  return WithOutputChecked(command->run(argc - 1, argv + 1));
 }

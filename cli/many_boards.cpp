@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "boot/boot_base.h"
 #include "cli/cli_args.h"
@@ -14,11 +15,8 @@ namespace k470::cli {
 namespace {
 
 const char* ResultWord(int status) {
-  switch (status) {
-    case kExitOk: return "ok";
-    case kExitInterrupted: return "cancelled";
-    default: return "FAILED";
-  }
+  if (status == kExitOk) return "ok";
+  return IsCancelledStatus(status) ? "cancelled" : "FAILED";
 }
 
 uint64_t BytesOf(const JobProgress& progress) {
@@ -29,7 +27,7 @@ uint64_t BytesOf(const JobProgress& progress) {
 
 std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
   size_t portWidth = 4;
-  for (const auto& b : boards) portWidth = std::max(portWidth, b->port.size());
+  for (const auto& b : boards) portWidth = std::max(portWidth, EscapeControls(b->port).size());
   const int width = static_cast<int>(portWidth);
   char line[256];
   std::snprintf(line, sizeof line, "%-*s  %-9s  %10s  %8s  %s\n", width, "PORT", "RESULT", "BYTES",
@@ -39,11 +37,11 @@ std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
     // The port may be longer than the line: it goes in as it is, the numbers after it.
     std::snprintf(line, sizeof line, "  %-9s  %10llu  %8.2f  ", ResultWord(b->status),
                   static_cast<unsigned long long>(b->bytes), b->seconds);
-    std::string port = b->port;
+    std::string port = EscapeControls(b->port);
     port.resize(std::max(port.size(), portWidth), ' ');
     std::string detail;
-    if (b->status != kExitOk && b->status != kExitInterrupted) {
-      detail = b->target->FailureText();
+    if (b->status != kExitOk && !IsCancelledStatus(b->status)) {
+      detail = EscapeControls(b->target->FailureText());
       if (detail.empty()) detail = "failed";
     }
     table += port + line + detail + "\n";
@@ -64,19 +62,41 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
     board->target = std::make_unique<ConsoleTarget>(mode);
     board->target->ForBoard(ports[i], mode == ConsoleMode::Bar ? &block : nullptr,
                             static_cast<int>(i));
-    if (!start(*board)) {
-      board->status = kExitFailed;
-      board->job.reset();
-    } else if (!board->job) {
-      board->status = kExitOk;
-    }
-    if (board->status != -1) board->seconds = secondsSince();
     boards.push_back(std::move(board));
+  }
+  // Every board starts (opens its port) at the same time: a port that is slow to open, a
+  // network server that does not answer, holds back no other.
+  std::vector<char> startedOk(boards.size(), 0);
+  {
+    std::vector<std::thread> starting;
+    for (size_t i = 0; i < boards.size(); ++i) {
+      starting.emplace_back([&start, &startedOk, &boards, i] {
+        startedOk[i] = start(*boards[i]) ? 1 : 0;
+      });
+    }
+    for (std::thread& t : starting) t.join();
+  }
+  for (size_t i = 0; i < boards.size(); ++i) {
+    Board& board = *boards[i];
+    if (!startedOk[i]) {
+      board.status = InterruptRequested() ? InterruptExitStatus() : kExitFailed;
+      board.job.reset();
+    } else if (!board.job) {
+      board.status = kExitOk;
+    }
+    if (board.status != -1) board.seconds = secondsSince();
   }
 
   bool interrupted = false;
+  bool outputFailed = false;
   for (bool running = true; running;) {
     running = false;
+    if (!outputFailed && OutputFailed()) {
+      outputFailed = true;
+      for (auto& b : boards) {
+        if (b->status == -1) b->job->RequestCancel();
+      }
+    }
     if (InterruptRequested() && !interrupted) {
       interrupted = true;
       for (auto& b : boards) {
@@ -102,10 +122,11 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
 
   int status = kExitOk;
   for (auto& b : boards) {
-    if (b->status != kExitOk && status != kExitInterrupted) status = b->status;
+    if (b->status != kExitOk && !IsCancelledStatus(status)) status = b->status;
     if (mode == ConsoleMode::Json) b->target->Finish(b->status, b->seconds);
   }
-  if (interrupted) status = kExitInterrupted;
+  if (interrupted) status = InterruptExitStatus();
+  if (outputFailed) status = kExitFailed;
   if (mode == ConsoleMode::Json) {
     ConsoleTarget(mode).Finish(status, secondsSince());
   } else {

@@ -96,6 +96,11 @@ CThreadWrite::Failure CThreadWrite::Write() {
     std::snprintf(text, sizeof text, kTextRawPortFormat, m_port.c_str());
     return {text, std::string()};
   }
+  // The write-control program is read before the port is opened: a file that cannot be
+  // read fails the write before anything reaches the chip.
+  if (failed(driver->ReadWriteProgram(programPath.c_str()))) {
+    return {kTextTransferFailed, driver->FailureDetail()};
+  }
   if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
     // Named as the user chose the port, with the system's reason below.
     char text[kPortMessageBytes];
@@ -117,8 +122,14 @@ CThreadWrite::Failure CThreadWrite::Write() {
     reader.WaitDone(&m_cancel);
     switch (reader.WaitResult(nullptr, &high)) {
       case MOT_OPEN_FAILED:
-      case MOT_FORMAT_ERROR: return {kTextBadFormat, std::string()};
-      case MOT_NO_DATA: return {kTextOutOfRange, std::string()};
+      case MOT_FORMAT_ERROR: return {kTextBadFormat, reader.FailureDetail()};
+      case MOT_NO_DATA: return {kTextOutOfRange, reader.FailureDetail()};
+      case MOT_OK:
+        // Bytes beyond the chip's flash are said once, not failed.
+        if (reader.DroppedBytes() != 0 && m_target) {
+          m_target->PostNote(reader.DroppedNote().c_str());
+        }
+        break;
       default: break;
     }
   }

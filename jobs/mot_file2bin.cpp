@@ -1,4 +1,4 @@
-// MotFile2Bin: the S-record reader. Lines are read as in text mode (CR LF reads as LF)
+// MotFile2Bin: the S-record reader. Lines end at LF, CR LF or CR alone (read as LF) and go
 // into a 1024-byte buffer; a longer line is read in pieces, each parsed as a line.
 #include "jobs/mot_file2bin.h"
 
@@ -19,20 +19,18 @@ int HexDigit(char c) {
   return -1;
 }
 
-// Reads one piece of a line as text mode does: up to kLineBufferBytes - 1 characters,
-// ending after a line end (kept, as LF). Returns the piece's length, 0 at end of file.
+// Reads one piece of a line: up to kLineBufferBytes - 1 characters, ending after a line
+// end (kept, as LF). A CR alone ends a line too: a file from a system that ends its lines
+// so would otherwise be one long line. Returns the piece's length, 0 at end of file.
 size_t ReadPiece(FILE* file, char* piece) {
   size_t length = 0;
   while (length < kLineBufferBytes - 1) {
     int c = std::getc(file);
     if (c == EOF) break;
     if (c == '\r') {
-      int next = std::getc(file);
-      if (next == '\n') {
-        c = '\n';
-      } else if (next != EOF) {
-        std::ungetc(next, file);
-      }
+      const int next = std::getc(file);
+      if (next != '\n' && next != EOF) std::ungetc(next, file);
+      c = '\n';
     }
     piece[length++] = static_cast<char>(c);
     if (c == '\n') break;
@@ -112,7 +110,25 @@ int ParseRecord(const char* line, size_t length, uint8_t* data, ParsedRecord* ou
     return kRecordBadChecksum;
   }
   const uint8_t checksum = static_cast<uint8_t>(hex(pos, 2));
-  return checksum == static_cast<uint8_t>(0xFF - sum) ? kRecordOk : kRecordBadChecksum;
+  if (checksum != static_cast<uint8_t>(0xFF - sum)) return kRecordBadChecksum;
+  // Anything but blanks after the checksum means the count does not cover the line: a
+  // record that would otherwise be taken short, or two records run together.
+  for (size_t i = pos + 2; i < content; ++i) {
+    if (line[i] != ' ' && line[i] != '\t') {
+      out->count = 0;
+      return kRecordTextAfterChecksum;
+    }
+  }
+  return kRecordOk;
+}
+
+std::string DroppedBytesNote(uint64_t count, uint32_t first, uint32_t base, uint32_t size) {
+  char text[128];
+  std::snprintf(text, sizeof text, "%llu %s outside %08X-%08X were not written (first at %08X)",
+                static_cast<unsigned long long>(count), count == 1 ? "byte" : "bytes",
+                static_cast<unsigned>(base), static_cast<unsigned>(base + (size - 1)),
+                static_cast<unsigned>(first));
+  return text;
 }
 
 MotFile2Bin::~MotFile2Bin() { StopAndWait(); }
@@ -133,10 +149,35 @@ int MotFile2Bin::WaitResult(uint32_t* lowOut, uint32_t* highOut) {
   return m_result;
 }
 
+std::string MotFile2Bin::FailureDetail() const {
+  return m_fileName.empty() ? m_reason : m_fileName + ": " + m_reason;
+}
+
+std::string MotFile2Bin::DroppedNote() const {
+  return m_dropped == 0 ? std::string() : DroppedBytesNote(m_dropped, m_firstDropped, m_base, m_size);
+}
+
 int MotFile2Bin::Run() {
   ReadFile();
   SetDone();
   return 0;
+}
+
+void MotFile2Bin::CountDropped(uint64_t first, uint64_t last, uint64_t windowLast) {
+  const bool noneBefore = m_dropped == 0;
+  uint64_t lowest = UINT64_MAX;
+  if (first < m_base) {
+    m_dropped += (last < m_base ? last + 1 : m_base) - first;
+    lowest = first;
+  }
+  if (last > windowLast) {
+    const uint64_t from = first > windowLast ? first : windowLast + 1;
+    m_dropped += last - from + 1;
+    if (from < lowest) lowest = from;
+  }
+  if (lowest != UINT64_MAX && (noneBefore || lowest < m_firstDropped)) {
+    m_firstDropped = static_cast<uint32_t>(lowest);
+  }
 }
 
 void MotFile2Bin::ReadFile() {
@@ -144,8 +185,12 @@ void MotFile2Bin::ReadFile() {
   m_result = MOT_OK;
   if (m_size > 0) std::memset(m_buffer, 0xFF, m_size);
   bool stored = false;
+  m_reason.clear();
+  m_dropped = 0;
+  m_firstDropped = 0;
+  m_anyRecord = false;
 
-  FILE* file = OpenRegularFile(m_fileName);
+  FILE* file = OpenRegularFile(m_fileName, &m_reason);
   if (!file) {
     m_result = MOT_OPEN_FAILED;
     return;
@@ -157,16 +202,27 @@ void MotFile2Bin::ReadFile() {
   char piece[kLineBufferBytes];
   uint8_t data[kRecordDataBytes];
   size_t length;
+  unsigned long lineNumber = 0;
+  bool lineStarts = true;
   while ((length = ReadPiece(file, piece)) > 0) {
     if (m_cancel.load()) break;
+    if (lineStarts) ++lineNumber;
+    lineStarts = piece[length - 1] == '\n';
     ParsedRecord record;
-    if (ParseRecord(piece, length, data, &record) != kRecordOk) {
+    const int parsed = ParseRecord(piece, length, data, &record);
+    if (parsed != kRecordOk) {
       m_result = MOT_FORMAT_ERROR;
+      m_reason = "line " + std::to_string(lineNumber) + ": " +
+                 (parsed == kRecordNotSRecord          ? "not an S-record"
+                  : parsed == kRecordTextAfterChecksum ? "text after the checksum"
+                                                       : "bad checksum");
       break;
     }
     if (record.count == 0) continue;
+    m_anyRecord = true;
     uint64_t first = record.address;
     uint64_t last = first + static_cast<uint64_t>(record.count) - 1;
+    CountDropped(first, last, windowLast);
     if (first < m_base) first = m_base;
     if (first <= last) {
       if (last > windowLast) last = windowLast;
@@ -183,6 +239,7 @@ void MotFile2Bin::ReadFile() {
 
   if (m_result == MOT_OK && !stored) {
     m_result = MOT_NO_DATA;
+    m_reason = m_anyRecord ? DroppedNote() : "no data records";
   } else if (m_result == MOT_OK && m_cancel.load()) {
     m_result = MOT_CANCELLED;
   }

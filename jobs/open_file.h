@@ -8,8 +8,12 @@
 
 namespace k470 {
 
+// Why a name that opens is still no image file.
+constexpr const char* kTextNotRegularFile = "not a regular file";
+
 // The file opened for binary reading, or null when it cannot be opened or is not a
-// regular file. The caller closes it with std::fclose.
-FILE* OpenRegularFile(const std::string& path);
+// regular file; `*reason` (may be null) then holds the system's words, or
+// kTextNotRegularFile. The caller closes the file with std::fclose.
+FILE* OpenRegularFile(const std::string& path, std::string* reason = nullptr);
 
 }  // namespace k470

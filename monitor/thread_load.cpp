@@ -47,16 +47,24 @@ int CThreadLoad::ReadImage(uint32_t* low, uint32_t* high) {
     reader.WaitDone(&m_cancel);
     mot = reader.WaitResult(low, high);  // also stops a reading still in progress
   }
+  // The failure names the file and says why, below the message.
   switch (mot) {
     case MOT_OPEN_FAILED:
     case MOT_FORMAT_ERROR:
-      m_target->ShowMessage(kMsgFileFormatInvalid, MessageIcon::Error);
+      m_target->ShowMessage(kMsgFileFormatInvalid, MessageIcon::Error,
+                            reader.FailureDetail().c_str());
       return JOB_FAILED;
     case MOT_NO_DATA:
-      m_target->ShowMessage(kMsgDataOutOfRange, MessageIcon::Error);
+      m_target->ShowMessage(kMsgDataOutOfRange, MessageIcon::Error,
+                            reader.FailureDetail().c_str());
       return JOB_FAILED;
+    case MOT_OK:
+      // Records outside the RAM are common enough not to fail the load, but never left
+      // out without a word.
+      if (reader.DroppedBytes() != 0) m_target->PostNote(reader.DroppedNote().c_str());
+      break;
     default:
-      break;  // MOT_OK and MOT_CANCELLED go on
+      break;  // MOT_CANCELLED goes on to its end
   }
   // The reader keeps its bounds inside the window; never send from outside the image.
   if (*low < kRamBase || *high < *low || *high - kRamBase >= kRamSizeBytes) {

@@ -31,6 +31,7 @@ int CComPort::OpenNet(const std::string& port) {
   Close();
   m_name = port;
   NetLink* link = new NetLink;
+  link->SetCancel(m_cancel);
   if (!link->Open(address, m_baud, m_byteSize, m_parity, m_stopBits, &error)) {
     delete link;
     return OpenFailed(error);

@@ -41,6 +41,10 @@ class CComPort {
   // text that names no device leaves an open port as it was.
   int Open(const std::string& port);
 
+  // A flag (may be null) that ends the open of a network port (its connect, its
+  // negotiation, its answers) at once when it is set: the owner's cancel.
+  void SetCancel(const std::atomic<int>* cancel) { m_cancel = cancel; }
+
   // Closes the port, stores the settings and opens `port` again. Returns 1/0. An
   // rfc2217:// port open on the same address keeps its connection and sends the new
   // settings over it.
@@ -121,6 +125,7 @@ class CComPort {
   int OpenFailed(const std::string& reason);
 
   NetLink* m_net = nullptr;  // owned; the connection while a network port is open
+  const std::atomic<int>* m_cancel = nullptr;
   std::string m_name;       // the port last chosen, for messages
   std::string m_openError;  // why the last open failed
   bool m_lost = false;

@@ -91,9 +91,19 @@ NetLink::~NetLink() { NetClose(m_socket); }
 
 int NetLink::Open(const NetAddress& address, uint32_t baud, int byteSize, int parity,
                   int stopBits, std::string* error) {
-  m_socket = NetConnect(address.host, address.service, kConnectTimeoutMs, error);
-  if (m_socket == kNoSocket) return 0;
-  m_telnet = address.telnet;
+  const NetSocket socket =
+      NetConnect(address.host, address.service, kConnectTimeoutMs, m_cancel, error);
+  if (socket == kNoSocket) {
+    if (Cancelled()) *error = kTextOpenCancelled;
+    return 0;
+  }
+  return OpenConnected(socket, address.telnet, baud, byteSize, parity, stopBits, error);
+}
+
+int NetLink::OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byteSize,
+                           int parity, int stopBits, std::string* error) {
+  m_socket = socket;
+  m_telnet = telnet;
   if (!m_telnet) return 1;
 
   std::vector<uint8_t> offer;
@@ -107,10 +117,20 @@ int NetLink::Open(const NetAddress& address, uint32_t baud, int byteSize, int pa
     *error = kTextConnectionClosed;
     return 0;
   }
+  // The server's negotiation is read within the answer time and up to a bounded amount,
+  // whatever it sends.
   const uint32_t start = TickCountMs();
   while (!m_comPortAgreed && !m_comPortRefused) {
+    if (Cancelled()) {
+      *error = kTextOpenCancelled;
+      return 0;
+    }
     const uint32_t elapsed = TickCountMs() - start;
     if (elapsed >= kAnswerTimeoutMs) break;
+    if (m_commandBytes > kNegotiationLimitBytes) {
+      *error = kTextNegotiationFlood;
+      return 0;
+    }
     if (!Pump(kPumpSliceMs)) {
       *error = kTextConnectionClosed;
       return 0;
@@ -146,7 +166,7 @@ int NetLink::SetLine(uint32_t baud, int byteSize, int parity, int stopBits, std:
                          Bit(rfc2217::kSetParity) | Bit(rfc2217::kSetStopsize);
   m_answered &= ~asked;
   if (!Send(settings) || !AwaitAnswers(asked)) {
-    *error = m_ended ? kTextConnectionClosed : kTextNoAnswer;
+    *error = m_ended ? kTextConnectionClosed : Cancelled() ? kTextOpenCancelled : kTextNoAnswer;
     return 0;
   }
   return 1;
@@ -217,18 +237,24 @@ bool NetLink::Pump(uint32_t waitMs) {
     if (ready == 0) return true;
   }
   uint8_t chunk[kReceiveChunkBytes];
-  while (m_queue.size() - m_head < kQueueBytes) {
+  size_t taken = 0;
+  while (m_queue.size() - m_head < kQueueBytes && taken < kPumpBudgetBytes) {
     const int count = NetReceive(m_socket, chunk, kReceiveChunkBytes);
     if (count == 0) break;
     if (count == kNetClosed) {
       m_ended = true;
       return false;
     }
+    taken += static_cast<size_t>(count);
     if (!m_telnet) {
       m_queue.insert(m_queue.end(), chunk, chunk + count);
       continue;
     }
-    for (int i = 0; i < count; ++i) Handle(m_parser.Take(chunk[i]));
+    for (int i = 0; i < count; ++i) {
+      const rfc2217::Event event = m_parser.Take(chunk[i]);
+      if (event != rfc2217::Event::kData) ++m_commandBytes;
+      Handle(event);
+    }
   }
   return true;
 }
@@ -256,12 +282,14 @@ void NetLink::Handle(rfc2217::Event event) {
 }
 
 void NetLink::AnswerOption(uint8_t verb, uint8_t option) {
-  // Each option is agreed to once; a refusal is sent for every offer of an option this
-  // side does not use. Nothing answers WONT or DONT, so no two sides loop.
+  // Each option is agreed to once and refused once: a server that offers the same option
+  // again and again gets no answer more, so what this side sends stays bounded. Nothing
+  // answers WONT or DONT, so no two sides loop.
   std::vector<uint8_t> answer;
   if (verb == rfc2217::kWill) {
     if (!WantsServerOption(option)) {
-      rfc2217::AppendOption(rfc2217::kDont, option, &answer);
+      if (!m_refusedWill.test(option)) rfc2217::AppendOption(rfc2217::kDont, option, &answer);
+      m_refusedWill.set(option);
     } else if (!m_sentDo.test(option)) {
       m_sentDo.set(option);
       rfc2217::AppendOption(rfc2217::kDo, option, &answer);
@@ -269,7 +297,8 @@ void NetLink::AnswerOption(uint8_t verb, uint8_t option) {
   } else if (verb == rfc2217::kDo) {
     if (option == rfc2217::kOptionComPort) m_comPortAgreed = true;
     if (!WantsOwnOption(option)) {
-      rfc2217::AppendOption(rfc2217::kWont, option, &answer);
+      if (!m_refusedDo.test(option)) rfc2217::AppendOption(rfc2217::kWont, option, &answer);
+      m_refusedDo.set(option);
     } else if (!m_sentWill.test(option)) {
       m_sentWill.set(option);
       rfc2217::AppendOption(rfc2217::kWill, option, &answer);
@@ -292,7 +321,7 @@ bool NetLink::Send(const std::vector<uint8_t>& bytes) {
 bool NetLink::AwaitAnswers(uint32_t commands) {
   const uint32_t start = TickCountMs();
   while ((m_answered & commands) != commands) {
-    if (TickCountMs() - start >= kAnswerTimeoutMs) return false;
+    if (Cancelled() || TickCountMs() - start >= kAnswerTimeoutMs) return false;
     if (!Pump(kPumpSliceMs)) return false;
   }
   return true;

@@ -4,6 +4,7 @@
 // CComPort hands every operation to a NetLink when the port's name is such an address.
 #pragma once
 
+#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <string>
@@ -37,6 +38,8 @@ constexpr const char* kTextNoComPortControl = "the server does not control the s
 constexpr const char* kTextNoAnswer = "the server did not answer the line settings";
 constexpr const char* kTextBadLineSettings = "line settings the server cannot take";
 constexpr const char* kTextConnectionClosed = "the server closed the connection";
+constexpr const char* kTextNegotiationFlood = "the server's negotiation does not end";
+constexpr const char* kTextOpenCancelled = "cancelled";
 
 // One connection to a network port.
 class NetLink {
@@ -46,10 +49,20 @@ class NetLink {
   NetLink(const NetLink&) = delete;
   NetLink& operator=(const NetLink&) = delete;
 
+  // A flag (may be null) that ends the connect and every wait for the server's answers
+  // at once when it is set: the owner's cancel.
+  void SetCancel(const std::atomic<int>* cancel) { m_cancel = cancel; }
+
   // Connects (within kConnectTimeoutMs) and, over telnet, agrees on the COM port option
-  // and sets the line. Returns 1/0; `*error` tells why it failed.
+  // (within kAnswerTimeoutMs and kNegotiationLimitBytes, whatever the server sends) and
+  // sets the line. Returns 1/0; `*error` tells why it failed.
   int Open(const NetAddress& address, uint32_t baud, int byteSize, int parity, int stopBits,
            std::string* error);
+
+  // Open's steps after the connect, on a socket connected by other means (the link owns
+  // it from now on): over telnet the agreement and the line settings.
+  int OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byteSize, int parity,
+                    int stopBits, std::string* error);
 
   // Sets the line of an open telnet connection and waits for the server's answers; a raw
   // connection takes any setting. Returns 1/0 with the reason in `*error`.
@@ -76,12 +89,19 @@ class NetLink {
   static constexpr uint32_t kAnswerTimeoutMs = 3000;
   // A send that makes no progress for this long has stalled (the connection is gone).
   static constexpr uint32_t kSendStallTimeoutMs = 2000;
+  // A server's side of the agreement takes a few dozen bytes of telnet commands; one that
+  // sends this many before agreeing is sending nothing else. (Data from the far line may
+  // come before the agreement too, and does not count.)
+  static constexpr uint32_t kNegotiationLimitBytes = 16 * 1024;
 
  private:
   // Received data waiting to be read; the socket is not read while this is full, so a
   // fast sender is held back by TCP rather than by memory.
   static constexpr size_t kQueueBytes = 64 * 1024;
   static constexpr int kReceiveChunkBytes = 4096;
+  // What one look at the socket takes at most, so that a server that never stops sending
+  // (telnet commands, which queue no data) cannot keep a wait from its time-out.
+  static constexpr size_t kPumpBudgetBytes = 16 * kReceiveChunkBytes;
 
   // Receives what has come, waiting up to `waitMs` for the first byte, and parses it.
   // False once the connection has ended.
@@ -92,6 +112,7 @@ class NetLink {
   // Waits until every command in `commands` (a bit per command) has been answered.
   bool AwaitAnswers(uint32_t commands);
   void Discard();
+  bool Cancelled() const { return m_cancel != nullptr && m_cancel->load() != 0; }
 
   NetSocket m_socket = kNoSocket;
   bool m_telnet = false;
@@ -105,6 +126,10 @@ class NetLink {
   bool m_purging = false;        // data is dropped until the server answers PURGE-DATA
   std::bitset<256> m_sentWill;   // options this side has offered or agreed to do
   std::bitset<256> m_sentDo;     // options this side has asked or allowed the server to do
+  std::bitset<256> m_refusedWill;  // options of the server's this side has refused once
+  std::bitset<256> m_refusedDo;    // options of its own this side has refused once
+  uint64_t m_commandBytes = 0;  // received bytes that were telnet commands, not data
+  const std::atomic<int>* m_cancel = nullptr;
 };
 
 }  // namespace k470

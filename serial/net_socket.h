@@ -3,6 +3,7 @@
 // net_socket_posix.cpp or net_socket_win32.cpp.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -17,10 +18,11 @@ constexpr int kNetClosed = -1;
 
 // Connects to `host` (a name or an address; an IPv6 address without brackets) on
 // `service` (a port number), trying each address the name resolves to until one answers,
-// all within `timeoutMs`. Returns the socket, non-blocking and without send delay, or
-// kNoSocket with the reason in `*error`.
+// all within `timeoutMs`; ends at once when `*cancel` (may be null) is seen set. Returns
+// the socket, non-blocking and without send delay, or kNoSocket with the reason in
+// `*error`.
 NetSocket NetConnect(const std::string& host, const std::string& service, uint32_t timeoutMs,
-                     std::string* error);
+                     const std::atomic<int>* cancel, std::string* error);
 
 // Up to n bytes that have arrived: the count, 0 when none waits, kNetClosed when the far
 // end has closed the connection or it failed.

@@ -12,6 +12,7 @@
 
 #include "jobs/ticks.h"
 #include "serial/system_error_text.h"
+#include "serial/com_port.h"
 #include "serial/net_socket.h"
 
 namespace k470 {
@@ -30,7 +31,8 @@ int Poll(int fd, short events, uint32_t waitMs, short* revents) {
 }
 
 // One address: a non-blocking connect that has until `timeoutMs` after `start` to complete.
-int ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs, int* error) {
+int ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs,
+               const std::atomic<int>* cancel, int* error) {
   const int fd = socket(address->ai_family, address->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                         address->ai_protocol);
   if (fd < 0) {
@@ -43,12 +45,23 @@ int ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs, int*
       close(fd);
       return -1;
     }
-    const uint32_t elapsed = TickCountMs() - start;
+    // Waited for in slices, so that a cancel ends the connect at once.
     short revents = 0;
-    const int ready = elapsed >= timeoutMs ? 0 : Poll(fd, POLLOUT, timeoutMs - elapsed, &revents);
+    int ready = 0;
+    bool cancelled = false;
+    for (;;) {
+      cancelled = cancel != nullptr && cancel->load() != 0;
+      const uint32_t elapsed = TickCountMs() - start;
+      if (cancelled || elapsed >= timeoutMs) break;
+      const uint32_t left = timeoutMs - elapsed;
+      ready = Poll(fd, POLLOUT, left < kWaitSliceMs ? left : kWaitSliceMs, &revents);
+      if (ready != 0) break;
+    }
     int result = 0;
     socklen_t length = sizeof result;
-    if (ready <= 0) {
+    if (cancelled) {
+      result = ECANCELED;
+    } else if (ready <= 0) {
       result = ready == 0 ? ETIMEDOUT : errno;
     } else if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length) != 0) {
       result = errno;
@@ -68,7 +81,7 @@ int ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs, int*
 }  // namespace
 
 NetSocket NetConnect(const std::string& host, const std::string& service, uint32_t timeoutMs,
-                     std::string* error) {
+                     const std::atomic<int>* cancel, std::string* error) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -84,7 +97,11 @@ NetSocket NetConnect(const std::string& host, const std::string& service, uint32
   int fd = -1;
   for (const addrinfo* a = addresses; a != nullptr && fd < 0; a = a->ai_next) {
     if (TickCountMs() - start >= timeoutMs) break;
-    fd = ConnectOne(a, start, timeoutMs, &lastError);
+    if (cancel != nullptr && cancel->load() != 0) {
+      lastError = ECANCELED;
+      break;
+    }
+    fd = ConnectOne(a, start, timeoutMs, cancel, &lastError);
   }
   freeaddrinfo(addresses);
   if (fd < 0) {

@@ -7,6 +7,7 @@
 
 #include "jobs/ticks.h"
 #include "serial/system_error_text.h"
+#include "serial/com_port.h"
 #include "serial/net_socket.h"
 
 namespace k470 {
@@ -45,7 +46,8 @@ int Select(SOCKET s, bool forWrite, uint32_t waitMs) {
   return FD_ISSET(s, &ready) ? 1 : SOCKET_ERROR;
 }
 
-SOCKET ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs, int* error) {
+SOCKET ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs,
+                  const std::atomic<int>* cancel, int* error) {
   SOCKET s = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
   if (s == INVALID_SOCKET) {
     *error = WSAGetLastError();
@@ -60,10 +62,19 @@ SOCKET ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs, i
       closesocket(s);
       return INVALID_SOCKET;
     }
-    const uint32_t elapsed = TickCountMs() - start;
-    const int ready = elapsed >= timeoutMs ? 0 : Select(s, true, timeoutMs - elapsed);
+    // Waited for in slices, so that a cancel ends the connect at once.
+    int ready = 0;
+    bool cancelled = false;
+    for (;;) {
+      cancelled = cancel != nullptr && cancel->load() != 0;
+      const uint32_t elapsed = TickCountMs() - start;
+      if (cancelled || elapsed >= timeoutMs) break;
+      const uint32_t left = timeoutMs - elapsed;
+      ready = Select(s, true, left < kWaitSliceMs ? left : kWaitSliceMs);
+      if (ready != 0) break;
+    }
     if (ready != 1) {
-      int result = WSAETIMEDOUT;
+      int result = cancelled ? WSAECANCELLED : WSAETIMEDOUT;
       int length = sizeof result;
       if (ready != 0 &&
           getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&result), &length) != 0) {
@@ -83,7 +94,7 @@ SOCKET ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs, i
 }  // namespace
 
 NetSocket NetConnect(const std::string& host, const std::string& service, uint32_t timeoutMs,
-                     std::string* error) {
+                     const std::atomic<int>* cancel, std::string* error) {
   const int started = StartWinsock();
   if (started != 0) {
     *error = SystemErrorText(static_cast<DWORD>(started));
@@ -104,7 +115,11 @@ NetSocket NetConnect(const std::string& host, const std::string& service, uint32
   SOCKET s = INVALID_SOCKET;
   for (const addrinfo* a = addresses; a != nullptr && s == INVALID_SOCKET; a = a->ai_next) {
     if (TickCountMs() - start >= timeoutMs) break;
-    s = ConnectOne(a, start, timeoutMs, &lastError);
+    if (cancel != nullptr && cancel->load() != 0) {
+      lastError = WSAECANCELLED;
+      break;
+    }
+    s = ConnectOne(a, start, timeoutMs, cancel, &lastError);
   }
   freeaddrinfo(addresses);
   if (s == INVALID_SOCKET) {

@@ -42,6 +42,19 @@ bool IsDevicePath(const std::string& text);
 // (a device path) as it is.
 std::string PortNameOf(const std::string& text);
 
+// What two port texts share when they open the same device: over the network the host
+// (letters in any case) and the TCP port; a local device by its device number, so that a
+// link, "/dev//pts/3" or "COM3" and "\\.\COM3" are one port; a text that names no
+// device by itself (port_choice.cpp).
+std::string PortIdentity(const std::string& text);
+
+// The identity of a local device path: its device number where the system has one, else
+// the path (platform half, port_identity_*.cpp).
+std::string DeviceIdentity(const std::string& device);
+
+// True when the text names an existing path: a device, a file, a folder (platform half).
+bool NamesExistingPath(const std::string& text);
+
 // A port as the user chose it: what is opened and what messages call it.
 struct PortChoice {
   std::string name;    // PortNameOf the text

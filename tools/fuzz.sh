@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a while: tools/fuzz.sh TARGET SECONDS
-#   TARGET   mot, ini, devtable, boot or monitor (or fuzz_mot, ...)
+#   TARGET   mot, ini, devtable, boot, monitor or net (or fuzz_mot, ...)
 # Builds the fuzz preset (clang, libFuzzer, AddressSanitizer, UBSan) if needed, starts from
 # the target's seeds and regression inputs, and keeps what it learns in
 # build/fuzz/corpus/TARGET (the seeds in the repository stay as they are). A finding is
@@ -16,7 +16,7 @@ fi
 target=${1#fuzz_}
 seconds=$2
 case "$target" in
-  mot|ini|devtable|boot|monitor) ;;
+  mot|ini|devtable|boot|monitor|net) ;;
   *) echo "unknown fuzz target: $1" >&2; exit 2 ;;
 esac
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "boot/boot_h8_36077.h"
+#include "jobs/open_file.h"
 #include "tests/boot/boot_test_util.h"
 #include "tests/boot/transcript.h"
 
@@ -106,10 +107,12 @@ TEST_F(H8_36077Test, TheProgramGoesAheadOfItsEchoesAndFailsAtTheWrongOne) {
 
 TEST_F(H8_36077Test, AMissingOrUnreadableProgramSendsNothing) {
   EXPECT_EQ(driver.TransferWriteProgram("/nonexistent/36077.mot"), 0);
-  EXPECT_EQ(driver.FailureDetail(), "write-control program not found: /nonexistent/36077.mot");
+  std::string reason;  // the system's words for a missing file
+  OpenRegularFile("/nonexistent/36077.mot", &reason);
+  EXPECT_EQ(driver.FailureDetail(), "write-control program /nonexistent/36077.mot: " + reason);
   const std::string bad = WriteTempFile("bad.mot", "S104F78042C4\n");
   EXPECT_EQ(driver.TransferWriteProgram(bad.c_str()), 0);
-  EXPECT_EQ(driver.FailureDetail(), "the write-control program " + bad + " is no valid S-record file");
+  EXPECT_EQ(driver.FailureDetail(), "write-control program " + bad + ": line 1: bad checksum");
   EXPECT_TRUE(FakeLine::Instance().Written().empty());
 }
 

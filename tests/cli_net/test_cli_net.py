@@ -8,6 +8,7 @@ only the H8/3069 write runs.
 
 import os
 import signal
+import socket
 import subprocess
 import sys
 import time
@@ -24,6 +25,8 @@ DONE = "書き込み終了"
 RAM_BASE = 0x200000
 # A lost connection must end the tool this soon after the server went away.
 LOST_EXIT_S = 2.0
+# How long an open waits for a telnet server's answer.
+ANSWER_WAIT_S = 3.0
 
 
 def start_sim(target, *args):
@@ -145,6 +148,40 @@ class Refusals(unittest.TestCase):
         self.assertEqual(status, 1, err)
         self.assertIn(server.url + "との通信が切れました。", err)
         self.assertLess(took, LOST_EXIT_S)
+
+    def test_silent_servers_open_side_by_side_and_ctrl_c_ends_an_open(self):
+        # Servers that take the connection and never negotiate: the kernel completes the
+        # connect (the listen backlog), the client then waits for an answer.
+        silent = []
+        for _ in range(3):
+            s = socket.socket()
+            s.bind(("127.0.0.1", 0))
+            s.listen(8)
+            self.addCleanup(s.close)
+            silent.append("rfc2217://127.0.0.1:%d" % s.getsockname()[1])
+        # Each open gives up after the answer time; one after another would take three.
+        started = time.monotonic()
+        status, err = fc.run_tool(["go", "--port", ",".join(silent), "--address", "200000"],
+                                  timeout=60)
+        took = time.monotonic() - started
+        self.assertEqual(status, 1, err)
+        self.assertEqual(err.count("the server does not control the serial line"), 3, err)
+        self.assertLess(took, 2 * ANSWER_WAIT_S, err)
+        # Ctrl-C while the open waits: the command ends at once, cancelled.
+        proc = subprocess.Popen(fc.tool_command(["ramload", "--json", "--port", silent[0],
+                                                 "/nonexistent.mot"]),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        time.sleep(0.5)
+        proc.send_signal(signal.SIGINT)
+        try:
+            out, err = proc.communicate(timeout=ANSWER_WAIT_S - 0.5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.communicate()
+            self.fail("Ctrl-C did not end the open")
+        self.assertEqual(proc.returncode, 130, err)
+        self.assertIn(b'"result":"cancelled"', out)
 
     def test_a_port_nobody_listens_on_fails_to_open(self):
         from ser2net_server import free_port

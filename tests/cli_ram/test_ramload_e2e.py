@@ -10,6 +10,7 @@ The simulator is found through $K470SIM (see tests/support/sim.py).
 import argparse
 import json
 import os
+import re
 import signal
 import subprocess
 import sys
@@ -29,6 +30,7 @@ RUN_TIMEOUT_S = 60
 
 MSG_START_ADDRESS = "スタートアドレスが有効範囲外です。"
 MSG_FILE_FORMAT = "ファイルのフォーマットが不正です。"
+MSG_DATA_OUT_OF_RANGE = "データのアドレスが有効範囲外です。"
 MSG_PORT_LOST = "との通信が切れました。"
 MSG_NO_ACK = "ボードから応答がありません。"
 # Far beyond what a run needs once its port is lost or its time-out has passed (Wine's
@@ -136,37 +138,94 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertIn(MSG_START_ADDRESS, err)
         self.assertEqual(result.report["loads"], [])
 
-    def test_a_missing_file_fails_with_the_format_message(self):
+    def test_a_file_that_cannot_be_read_is_named_with_the_reason(self):
+        folder = os.path.join(self.dir.name, "folder.mot")
+        os.mkdir(folder)
+        empty = os.path.join(self.dir.name, "empty.mot")
+        open(empty, "w").close()
+        # The system's words: Windows has its own for a missing file.
+        missing_reason = None if CONFIG.wine else "No such file or directory"
         self.sim, port = start_sim()
-        code, out, err = run_k470("ramload", "--port", port, wine_path(os.path.join(self.dir.name, "none.mot")))
+        for name, message, reason in (("none.mot", MSG_FILE_FORMAT, missing_reason),
+                                      ("folder.mot", MSG_FILE_FORMAT, "not a regular file"),
+                                      ("empty.mot", MSG_DATA_OUT_OF_RANGE, "no data records")):
+            with self.subTest(file=name):
+                path = wine_path(os.path.join(self.dir.name, name))
+                code, out, err = run_k470("ramload", "--port", port, path)
+                self.assertEqual(code, 1, err)
+                lines = err.splitlines()
+                self.assertIn("k470: " + message, lines)
+                detail = lines[lines.index("k470: " + message) + 1]
+                if reason is None:
+                    self.assertRegex(detail, "^  " + re.escape(path) + ": .")
+                else:
+                    self.assertEqual(detail, "  %s: %s" % (path, reason))
         result = self.sim.stop()
-        self.assertEqual(code, 1, err)
-        self.assertIn(MSG_FILE_FORMAT, err)
         self.assertEqual(result.report["loads"], [])
 
-    @unittest.skipIf(os.name != "posix", "POSIX signals")
-    def test_ctrl_c_stops_a_load_the_board_never_acknowledges(self):
+    @unittest.skipIf(os.name != "posix", "closed descriptors are tried from a POSIX shell")
+    def test_a_closed_stdout_or_stderr_never_reaches_the_board(self):
         if CONFIG.wine:
-            self.skipTest("Ctrl-C is tried natively")
-        self.sim, port = start_sim("--no-end")
-        proc = subprocess.Popen(k470_command("ramload", "--port", port,
-                                             self.mot_file("image.mot", [(srec.RAM_BASE, b"\x55" * 3000)])),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        # The first chunk's status comes before the wait for "end!".
-        first = proc.stderr.readline() + proc.stderr.readline()
-        self.assertIn(b"00200000 - 00200400", first)
-        time.sleep(0.3)
-        self.assertIsNone(proc.poll(), "k470 ended without an acknowledgement")
-        proc.send_signal(signal.SIGINT)
-        try:
-            _, rest = proc.communicate(timeout=10)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.communicate()
-            self.fail("k470 did not end after Ctrl-C")
-        self.assertEqual(proc.returncode, 130, rest)
-        result = self.sim.stop()
-        self.assertEqual(len(result.report["loads"]), 1)
+            # Wine's own loader takes a closed descriptor's number before k470.exe starts
+            # (the Windows side is tried by the unit test of the start-up).
+            self.skipTest("closed descriptors are tried natively")
+        # Started with stdout or stderr closed, the port must not take its number: the
+        # tool's own texts would then go into the board.
+        blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 3000))]
+        image = self.mot_file("image.mot", blocks)
+        for closed, extra in ((1, ["--json"]), (2, [])):
+            with self.subTest(closed=closed):
+                self.sim, port = start_sim()
+                code, out, err = run_k470("ramload", *extra, "--port", port, image,
+                                          preexec_fn=lambda: os.close(closed))
+                result = self.sim.stop()
+                self.assertEqual(code, 0, err)
+                self.assertEqual(result.memory, srec.ram_image(blocks))
+                self.assertTrue(all(l["ok"] for l in result.report["loads"]))
+
+    @unittest.skipIf(os.name != "posix", "POSIX signals")
+    def test_ctrl_c_sigterm_and_sighup_stop_a_load_the_board_never_acknowledges(self):
+        if CONFIG.wine:
+            self.skipTest("signals are tried natively")
+        image = self.mot_file("image.mot", [(srec.RAM_BASE, b"\x55" * 3000)])
+        # A stopped service (SIGTERM) and a closed terminal (SIGHUP) cancel as Ctrl-C does:
+        # the job ends, its end is reported, the shell's status for the signal.
+        for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143), (signal.SIGHUP, 129)):
+            with self.subTest(signal=sig.name):
+                self.sim, port = start_sim("--no-end")
+                proc = subprocess.Popen(k470_command("ramload", "--json", "--port", port, image),
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+                # The first chunk's status comes before the wait for "end!".
+                first = proc.stdout.readline() + proc.stdout.readline() + proc.stdout.readline()
+                self.assertIn(b"00200000 - 00200400", first)
+                time.sleep(0.3)
+                self.assertIsNone(proc.poll(), "k470 ended without an acknowledgement")
+                proc.send_signal(sig)
+                try:
+                    rest, err = proc.communicate(timeout=10)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+                    proc.communicate()
+                    self.fail("k470 did not end after %s" % sig.name)
+                self.assertEqual(proc.returncode, status, err)
+                end = json.loads(rest.splitlines()[-1])
+                self.assertEqual((end["event"], end["result"]), ("end", "cancelled"))
+                result = self.sim.stop()
+                self.assertEqual(len(result.report["loads"]), 1)
+
+    @unittest.skipIf(os.name != "posix", "/dev/full")
+    def test_output_that_cannot_be_written_fails_the_command(self):
+        if CONFIG.wine:
+            self.skipTest("a full disk is tried natively")
+        image = self.mot_file("image.mot", [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 3000))])
+        self.sim, port = start_sim()
+        for args in (["--help"], ["ramload", "--json", "--port", port, image]):
+            with self.subTest(command=args[0]), open("/dev/full", "wb") as full:
+                p = subprocess.run(k470_command(*args), stdin=subprocess.DEVNULL, stdout=full,
+                                   stderr=subprocess.PIPE, timeout=RUN_TIMEOUT_S)
+                self.assertEqual(p.returncode, 1, p.stderr)
+        self.sim.stop()
 
     def test_a_board_lost_or_silent_mid_load_ends_it_with_status_1(self):
         image = self.mot_file("image.mot", [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 8192))])
@@ -265,11 +324,38 @@ class RamLoadEndToEnd(unittest.TestCase):
                              (["ramload", "--port", "COM1", "--timeout", "-1", "a.mot"], 2),
                              (["ramload", "--port", "COM1,,COM2", "a.mot"], 2),
                              (["ramload", "--port", "COM1", "--port", "1", "a.mot"], 2),
+                             # One network address under two spellings.
+                             (["go", "--port", "rfc2217://LOCALHOST:7,RFC2217://localhost:7",
+                               "--address", "0"], 2),
                              (["ramload", "--help"], 0), (["detect", "--help"], 0), (["--help"], 0)):
             with self.subTest(args=args):
                 code, out, err = run_k470(*args)
                 self.assertEqual(code, status, err)
                 self.assertIn("usage: k470", out + err)
+
+    @unittest.skipIf(os.name != "posix", "device numbers and links")
+    def test_port_names_from_the_command_line_are_taken_whole_and_shown_safely(self):
+        if CONFIG.wine:
+            self.skipTest("device numbers are tried natively")
+        # One device under two names is named twice; a path with a comma is one port.
+        link = os.path.join(self.dir.name, "a,1")
+        os.symlink("/dev/null", link)
+        for ports in (["/dev/null", "/dev//null"], ["/dev/null", link]):
+            with self.subTest(ports=ports):
+                code, out, err = run_k470("go", "--port", ports[0], "--port", ports[1],
+                                          "--address", "0")
+                self.assertEqual(code, 2, err)
+                self.assertIn("is named twice", err)
+        code, out, err = run_k470("go", "--port", link, "--address", "0")
+        self.assertEqual(code, 1, err)
+        self.assertEqual(err.splitlines()[0], "k470: cannot open port " + link)
+        # Control characters are escaped on the terminal; JSON strings stay valid UTF-8.
+        code, out, err = run_k470("go", "--port", "/dev/x\x1b[31m\x07", "--address", "0")
+        self.assertEqual(code, 1, err)
+        self.assertEqual(err.splitlines()[0], "k470: cannot open port /dev/x\\x1B[31m\\x07")
+        code, out, err = run_k470("go", "--json", "--port", "/dev/x\udcff", "--address", "0")
+        self.assertEqual(code, 1, err)
+        self.assertEqual(json.loads(out.splitlines()[0])["text"], "cannot open port /dev/x\ufffd")
 
     def test_ports_are_listed_and_a_port_that_cannot_open_fails(self):
         code, out, err = run_k470("ports")

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "flash/thread_write.h"
+#include "jobs/open_file.h"
 #include "serial/com_port.h"
 #include "tests/flash/fake_chips.h"
 #include "tests/support/recording_target.h"
@@ -74,6 +75,13 @@ DeviceType H8_3069() {
   t.Id = 0; t.Name = "H8/3069F"; t.ClkSelect = 1; t.BpsSelect = 1;
   t.Clk = 20000; t.Bps = 38400; t.RomSize = 524288;
   return t;
+}
+
+// The system's words for a file that is not there.
+std::string MissingReason(const std::string& path) {
+  std::string reason;
+  OpenRegularFile(path, &reason);
+  return reason;
 }
 
 DeviceType H8_36077() {
@@ -168,6 +176,10 @@ TEST_F(ThreadWriteTest, H8_36077WriteSendsTheProgramThenTheBlocksUpToARecordAbov
   EXPECT_TRUE(FlashHolds(*chip, 0x100, data));
   EXPECT_TRUE(chip->ended);
   EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 57600u);
+  // The record above the ROM is not written, and the write says so once.
+  EXPECT_EQ(target->Notes(), (std::vector<std::string>{
+                                 "3 bytes outside 00000000-0000DFFF were not written "
+                                 "(first at 00010000)"}));
 }
 
 TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
@@ -201,16 +213,21 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
       // A port that carries bytes only cannot follow the write's rate changes.
       {"raw network port", H8_3069(), "socket://127.0.0.1:1", good, "", nullptr,
        "socket://127.0.0.1:1ではビットレートを変更できません。rfc2217://で接続してください。", ""},
-      {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat, ""},
+      {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat,
+       "/nonexistent/x.mot: " + MissingReason("/nonexistent/x.mot")},
       {"bad record", H8_3069(), kPort, WriteImage("bad.mot", "S1030000FF\n"), "", nullptr,
-       kTextBadFormat, ""},
+       kTextBadFormat, WriteImage("bad.mot", "S1030000FF\n") + ": line 1: bad checksum"},
       {"only above rom", H8_36077(), kPort, WriteImage("high.mot", S3(0xE000, {1})), "",
-       nullptr, kTextOutOfRange, ""},
+       nullptr, kTextOutOfRange,
+       WriteImage("high.mot", S3(0xE000, {1})) +
+           ": 1 byte outside 00000000-0000DFFF were not written (first at 0000E000)"},
       {"silent chip", H8_3069(), kPort, good, "",
        [](FakeChip& c) { c.answerOnlyAt = 1; }, kTextMatchFailed,
        "no 00 came back at 57600, 38400, 19200 or 9600 bit/s"},
       {"no program", H8_36077(), kPort, good, "/nonexistent/36077.mot", nullptr,
-       kTextTransferFailed, "write-control program not found: /nonexistent/36077.mot"},
+       kTextTransferFailed,
+       "write-control program /nonexistent/36077.mot: " +
+           MissingReason("/nonexistent/36077.mot")},
       {"block refused 3069", H8_3069(), kPort, good, "",
        [](FakeChip& c) { c.errorAtBlock = 1; }, kTextWriteError,
        "0x50 (128-byte programming) at 00000100 answered D0 51: erasure error"},
@@ -262,11 +279,12 @@ TEST_F(ThreadWriteTest, WithoutAProgramPathTheProgramIsLookedForBelowTheProgramF
   ASSERT_TRUE(target->WaitForEnd(kEndWaitMs));
   // The test program's folder has no bin/36077.mot.
   const std::string expected = std::string("E:") + kTextTransferFailed +
-                               "\nwrite-control program not found: ";
+                               "\nwrite-control program ";
   ASSERT_EQ(target->Messages().size(), 1u);
   const std::string shown = target->Messages()[0];
   EXPECT_EQ(shown.substr(0, expected.size()), expected);
-  EXPECT_EQ(shown.substr(shown.size() - 9), "36077.mot");  // bin/ or bin\ before it
+  const std::string tail = "36077.mot: " + MissingReason("/nonexistent/36077.mot");
+  EXPECT_EQ(shown.substr(shown.size() - tail.size()), tail);
 }
 
 TEST_F(ThreadWriteTest, CancelBetweenBlocksSendsNoFurtherBlockAndNoEnd) {

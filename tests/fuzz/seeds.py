@@ -99,3 +99,20 @@ put("monitor", "detect_noise", replies(2, b"G 200000\r\nk470l>", b"k470lx>", b"k
 put("monitor", "load_acked", replies(1, b"end!", b"end!", b"end!"))
 put("monitor", "load_noisy", replies(3, b"e\r\nn>d!", b"end!end!", b""))
 put("monitor", "load_unacked", replies(1, b"end!", b"end"))
+
+# Network ports: a first byte 0 (rfc2217://) or 1 (socket://), then what the server sent.
+IAC, SB, SE, WILL, DO, DONT = 255, 250, 240, 251, 253, 254
+
+
+def sub(*body):
+    return bytes([IAC, SB, 44, *body, IAC, SE])
+
+
+agree = bytes([IAC, WILL, 0, IAC, DO, 44, IAC, DO, 0])
+answers = sub(101, 0, 0, 0x96, 0) + sub(102, 8) + sub(103, 1) + sub(104, 1)
+put("net", "agree_and_data", b"\x00" + agree + answers + b"end!\xff\xff\x01" + sub(112, 1) + b"k")
+put("net", "endless_sub", b"\x00" + agree + bytes([IAC, SB, 44, 101]) + b"\x01" * 64)
+put("net", "ff_runs", b"\x00" + agree + answers + b"\xff" * 33 + b"\xff\xff\xff")
+put("net", "never_asked", b"\x00" + bytes([IAC, WILL, 99, IAC, DO, 77, IAC, DONT, 44]) * 3 +
+    sub(199, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17) + bytes([IAC, DO, 44]))
+put("net", "raw", b"\x01" + bytes(range(256)))

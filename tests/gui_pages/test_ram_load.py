@@ -193,7 +193,9 @@ def case_failed_and_cancelled_loads_do_not_go(args):
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         d.ok("click", MAIN, LOAD)
         texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
-        assert boxes == ["ファイルのフォーマットが不正です。"], boxes
+        # The message, and below it why no file could be read.
+        assert [b.split("\n")[0] for b in boxes] == ["ファイルのフォーマットが不正です。"], boxes
+        assert len(boxes[0].split("\n")) == 2, boxes
         d.wait_text(MAIN, STATUS, "", 5000)
         assert d.text(MAIN, CONNECT) == "切断(&C)"
     finally:

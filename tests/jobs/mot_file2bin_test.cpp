@@ -1,5 +1,6 @@
 // The S-record reader: records, checksums, clipping to the window, line pieces.
 #include "jobs/mot_file2bin.h"
+#include "jobs/open_file.h"
 
 #include <gtest/gtest.h>
 
@@ -69,12 +70,17 @@ class MotReader : public ::testing::Test {
     reader.Start(m_path, m_image.data(), size, base);
     while (!reader.IsDone()) {
     }
-    return reader.WaitResult(&m_low, &m_high);
+    const int result = reader.WaitResult(&m_low, &m_high);
+    m_detail = reader.FailureDetail();
+    m_note = reader.DroppedNote();
+    return result;
   }
 
   std::string m_path;
   std::vector<uint8_t> m_image;
   uint32_t m_low = 0, m_high = 0;
+  std::string m_detail;  // the path and why the reading failed
+  std::string m_note;    // the bytes the window left out
 };
 
 TEST_F(MotReader, DataRecordsOfAllThreeTypesLandAtTheirAddresses) {
@@ -100,6 +106,7 @@ TEST_F(MotReader, ClipsRecordsAtBothEdgesOfTheWindow) {
   EXPECT_EQ(m_image[15], 31);
   EXPECT_EQ(m_image[16], 0xFF);
   EXPECT_EQ(m_high, 0x20000Fu);
+  EXPECT_EQ(m_note, "16 bytes outside 00200000-0023FFFF were not written (first at 001FFFF0)");
 
   // A record wholly above the window stores nothing but raises high to the window's end.
   WriteFile(Record('2', 0x200000, {7}) + "\n" + Record('2', 0x300000, {1, 2}) + "\n");
@@ -113,6 +120,27 @@ TEST_F(MotReader, ClipsRecordsAtBothEdgesOfTheWindow) {
   EXPECT_EQ(m_image[kSize - 2], 5);
   EXPECT_EQ(m_image[kSize - 1], 6);
   EXPECT_EQ(m_high, kBase + kSize - 1);
+  EXPECT_EQ(m_note, "2 bytes outside 00200000-0023FFFF were not written (first at 00240000)");
+
+  // Nothing left out, nothing said.
+  WriteFile(Record('2', kBase, {1}) + "\n");
+  EXPECT_EQ(Read(), MOT_OK);
+  EXPECT_EQ(m_note, "");
+}
+
+TEST_F(MotReader, ACarriageReturnAloneEndsALine) {
+  // Every record is read, not only the first with the rest taken for one long line.
+  WriteFile(Record('2', kBase, {1}) + "\r" + Record('2', kBase + 1, {2}) + "\r\n" +
+            Record('2', kBase + 2, {3}) + "\r");
+  EXPECT_EQ(Read(), MOT_OK);
+  EXPECT_EQ(m_image[0], 1);
+  EXPECT_EQ(m_image[1], 2);
+  EXPECT_EQ(m_image[2], 3);
+  EXPECT_EQ(m_high, kBase + 2);
+  // Blanks after the checksum are no record's text.
+  WriteFile(Record('2', kBase, {7}) + " \t\n");
+  EXPECT_EQ(Read(), MOT_OK);
+  EXPECT_EQ(m_image[0], 7);
 }
 
 TEST_F(MotReader, RecordsNearTheTopOfTheAddressSpaceDoNotWrapIntoTheWindow) {
@@ -125,8 +153,11 @@ TEST_F(MotReader, RecordsNearTheTopOfTheAddressSpaceDoNotWrapIntoTheWindow) {
 TEST_F(MotReader, NoDataInsideTheWindow) {
   WriteFile("");
   EXPECT_EQ(Read(), MOT_NO_DATA);
+  EXPECT_EQ(m_detail, m_path + ": no data records");
   WriteFile(Record('1', 0x1000, {1, 2, 3}) + "\n");  // S1 lies below 0x200000
   EXPECT_EQ(Read(), MOT_NO_DATA);
+  EXPECT_EQ(m_detail,
+            m_path + ": 3 bytes outside 00200000-0023FFFF were not written (first at 00001000)");
   WriteFile(Record('0', 0, {'x'}) + "\n" + Record('9', 0, {}) + "\n");
   EXPECT_EQ(Read(), MOT_NO_DATA);
 }
@@ -134,12 +165,18 @@ TEST_F(MotReader, NoDataInsideTheWindow) {
 TEST_F(MotReader, MissingFileCannotBeOpened) {
   m_path = ::testing::TempDir() + "k470_no_such_file.mot";
   EXPECT_EQ(Read(), MOT_OPEN_FAILED);
+  // The system's words, whichever they are.
+  std::string reason;
+  EXPECT_EQ(OpenRegularFile(m_path, &reason), nullptr);
+  EXPECT_EQ(m_detail, m_path + ": " + reason);
+  EXPECT_FALSE(reason.empty());
 }
 
 TEST_F(MotReader, AFolderIsAFileThatCannotBeOpened) {
   m_path = ::testing::TempDir() + "k470_folder.mot";
   std::filesystem::create_directories(m_path);
   EXPECT_EQ(Read(), MOT_OPEN_FAILED);
+  EXPECT_EQ(m_detail, m_path + ": not a regular file");
   std::filesystem::remove(m_path);
 }
 
@@ -175,6 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"S5 checksum", Good() + Corrupt(Record('5', 1, {}))},
         BadFile{"S9 checksum", Good() + Corrupt(Record('9', 0, {}))},
         BadFile{"truncated record", Good() + Record('2', 0x200010, {1, 2, 3}).substr(0, 12)},
+        BadFile{"text after the checksum", Record('2', 0x200000, {1}) + "FF\n"},
+        BadFile{"two records on one line", Good().substr(0, Good().size() - 1) + Good()},
         BadFile{"line longer than the buffer",
                 Record('2', 0x200000, {1}) + std::string(1100, '0') + "\n"}),
     [](const ::testing::TestParamInfo<BadFile>& info) {

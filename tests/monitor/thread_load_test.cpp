@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "jobs/open_file.h"
 #include "monitor/go_command.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
@@ -256,21 +257,25 @@ struct FailureCase {
   const char* fileText;  // nullptr: no file at all
   uint32_t startAddress;
   const char* message;
-  bool readsFile;
+  const char* reason;  // after the file's path on the detail line; nullptr: no detail
 };
 
 TEST_F(LoadTest, FailuresShowTheirMessageAndSendNothing) {
   const std::string image = test::SRecordText({{0x200000, test::PatternBytes(0x200000, 16)}});
   const std::string below = test::SRecordText({{0x1000, {1, 2, 3}}});
   const FailureCase cases[] = {
-      {"start address below the RAM", image.c_str(), 0x1FFFFF, kMsgStartAddressOutOfRange, false},
-      {"missing file", nullptr, kRamBase, kMsgFileFormatInvalid, true},
+      {"start address below the RAM", image.c_str(), 0x1FFFFF, kMsgStartAddressOutOfRange,
+       nullptr},
+      {"missing file", nullptr, kRamBase, kMsgFileFormatInvalid, ""},  // the system's words
       {"bad checksum", "S2140000100102030405060708090A0B0C0D0E0F10FF\r\n", kRamBase,
-       kMsgFileFormatInvalid, true},
-      {"not an S-record", "hello\r\n", kRamBase, kMsgFileFormatInvalid, true},
-      {"data only below the RAM", below.c_str(), kRamBase,
-       kMsgDataOutOfRange, true},
-      {"empty file", "", kRamBase, kMsgDataOutOfRange, true},
+       kMsgFileFormatInvalid, "line 1: bad checksum"},
+      {"not an S-record", "S0030000FC\nhello\r\n", kRamBase, kMsgFileFormatInvalid,
+       "line 2: not an S-record"},
+      {"text after the checksum", "S20520000001D9FF\r\n", kRamBase, kMsgFileFormatInvalid,
+       "line 1: text after the checksum"},
+      {"data only below the RAM", below.c_str(), kRamBase, kMsgDataOutOfRange,
+       "3 bytes outside 00200000-0023FFFF were not written (first at 00001000)"},
+      {"empty file", "", kRamBase, kMsgDataOutOfRange, "no data records"},
   };
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -280,10 +285,24 @@ TEST_F(LoadTest, FailuresShowTheirMessageAndSendNothing) {
     std::remove((::testing::TempDir() + "k470_load_no_such_file.mot").c_str());
     LoadFile(path, c.startAddress);
     EXPECT_EQ(Target().LastResult(), JOB_FAILED);
-    EXPECT_EQ(Target().Messages(), (std::vector<std::string>{std::string("E:") + c.message}));
-    EXPECT_EQ(Target().Statuses().size(), c.readsFile ? 1u : 0u);
+    std::string reason = c.reason ? c.reason : "";
+    if (c.reason && reason.empty()) OpenRegularFile(path, &reason);
+    const std::string shown =
+        std::string(c.message) + (c.reason ? "\n" + path + ": " + reason : std::string());
+    EXPECT_EQ(Target().Messages(), (std::vector<std::string>{"E:" + shown}));
+    EXPECT_EQ(Target().Statuses().size(), c.reason ? 1u : 0u);
     EXPECT_TRUE(FakeLine::Instance().Written().empty());
   }
+}
+
+TEST_F(LoadTest, BytesOutsideTheRamAreLoadedAroundAndSaidOnceAsANote) {
+  Fresh();
+  AnswerAsMonitor();
+  LoadBlocks("outside", {{0x1FFFFE, {1, 2, 3, 4}}, {0x240000, {5, 6}}}, kRamBase);
+  EXPECT_EQ(Target().LastResult(), JOB_SUCCEEDED);
+  EXPECT_EQ(Target().Notes(), (std::vector<std::string>{
+                                  "4 bytes outside 00200000-0023FFFF were not written "
+                                  "(first at 001FFFFE)"}));
 }
 
 TEST_F(LoadTest, AnyStartAddressFromTheRamBaseUpPasses) {

@@ -218,8 +218,8 @@ class DebInstallsAndRuns(unittest.TestCase):
         finally:
             sim.stop()
         self.assertEqual(p.returncode, 1, p.stderr)
-        self.assertIn("write-control program not found: " +
-                      self.installed("/usr/share/k470/36077.mot"), p.stderr)
+        self.assertIn("write-control program " + self.installed("/usr/share/k470/36077.mot") +
+                      ": No such file or directory", p.stderr)
 
     def test_ram_load_into_the_installed_simulator(self):
         blocks = [(0x200000, srec.pattern(0x200000, 3000))]

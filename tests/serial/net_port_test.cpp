@@ -1,14 +1,18 @@
 // CComPort on network ports against a scripted server on the loopback: the negotiation,
 // the line settings on every open, 0xFF both ways, an unanswered SET-CONTROL, a purge,
-// and a server that closes the connection mid-transfer.
+// a server that closes the connection mid-transfer, and one that floods negotiation.
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +29,8 @@ using namespace rfc2217;
 
 constexpr int kStepTimeoutMs = 5000;  // far beyond what a step takes
 constexpr uint32_t kReadWaitMs = 5000;
+// How long a flooding server keeps sending at most when the client does not go.
+constexpr auto kFloodLimit = std::chrono::seconds(10);
 
 Bytes Command(uint8_t command, Bytes value) {
   Bytes out;
@@ -65,6 +71,7 @@ class ScriptedServer {
   struct Step {
     Bytes expect;
     Bytes reply;
+    bool flood = false;  // the reply again and again, until the client goes
   };
 
   ScriptedServer(std::vector<Step> steps, bool close) : m_steps(std::move(steps)) {
@@ -117,6 +124,10 @@ class ScriptedServer {
       auto at = std::search(received.begin() + static_cast<long>(matchedUpTo), received.end(),
                             step.expect.begin(), step.expect.end());
       matchedUpTo = static_cast<size_t>(at - received.begin()) + step.expect.size();
+      if (step.flood) {
+        Flood(fd, step.reply);
+        break;
+      }
       if (!step.reply.empty() && send(fd, step.reply.data(), step.reply.size(), 0) < 0) break;
       ++stepsDone;
     }
@@ -128,6 +139,33 @@ class ScriptedServer {
     pollfd again{m_listener, POLLIN, 0};
     if (poll(&again, 1, 0) > 0) ++accepted;
     close(fd);
+  }
+
+  // Sends `bytes` over and over, keeping what the client sends, until the client closes
+  // the connection (or kFloodLimit has passed).
+  void Flood(int fd, const Bytes& bytes) {
+    Bytes burst;
+    while (burst.size() < 4096) burst.insert(burst.end(), bytes.begin(), bytes.end());
+    const auto end = std::chrono::steady_clock::now() + kFloodLimit;
+    while (std::chrono::steady_clock::now() < end) {
+      // A burst a millisecond: what the client answers is read before it has had the
+      // next (a client that closes with the flood unread resets the connection, and what
+      // it sent last would be lost with it).
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      pollfd ready{fd, POLLIN | POLLOUT, 0};
+      if (poll(&ready, 1, 100) < 0) return;
+      if (ready.revents & POLLIN) {
+        uint8_t chunk[512];
+        const ssize_t count = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (count == 0 || (count < 0 && errno != EAGAIN)) return;
+        if (count > 0) received.insert(received.end(), chunk, chunk + count);
+      }
+      if ((ready.revents & POLLOUT) &&
+          send(fd, burst.data(), burst.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0 &&
+          errno != EAGAIN) {
+        return;
+      }
+    }
   }
 
   bool ReadSome(int fd) {
@@ -255,6 +293,70 @@ TEST(NetPort, NobodyListeningAndABadAddressFailTheOpen) {
   EXPECT_EQ(port.Open("rfc2217://127.0.0.1"), 0);
   EXPECT_EQ(port.OpenError(), kTextBadNetAddress);
   EXPECT_FALSE(port.IsOpen());
+}
+
+// A server that never stops negotiating (an option offered again and again, or a
+// subnegotiation without its end) neither holds the open past its time nor is answered
+// more than once per option.
+TEST(NetPort, AServerThatOnlyNegotiatesFailsTheOpen) {
+  const Bytes kOffer99 = {kIac, kWill, 99};
+  const Bytes kEndlessSub = {kIac, kSb, kOptionComPort, 0x01, 0x02, 0x03, 0x04};
+  for (const Bytes& flood : {kOffer99, kEndlessSub}) {
+    SCOPED_TRACE(flood[1]);
+    ScriptedServer server({{kWillComPort, flood, true}}, true);
+    {
+      CComPort port;
+      EXPECT_EQ(port.Open(server.Url("rfc2217")), 0);
+      EXPECT_TRUE(port.OpenError() == kTextNegotiationFlood ||
+                  port.OpenError() == kTextNoComPortControl)
+          << port.OpenError();
+    }
+    server.Join();
+    const Bytes refusal = {kIac, kDont, 99};
+    size_t refusals = 0;
+    for (auto at = server.received.begin();
+         (at = std::search(at, server.received.end(), refusal.begin(), refusal.end())) !=
+         server.received.end();
+         ++at) {
+      ++refusals;
+    }
+    // Once at most (a reset connection may lose what the client sent last).
+    EXPECT_LE(refusals, 1u);
+  }
+}
+
+// After a good open, telnet commands that never stop keep no wait from its time-out.
+TEST(NetPort, ANegotiationFloodAfterTheOpenLetsAWaitTimeOut) {
+  ScriptedServer server({{kWillComPort, kServerAgrees},
+                         {Settings(38400), Answers(38400)},
+                         {{0x0D}, {kIac, kWill, 99, kIac, 241 /* NOP */}, true}},
+                        true);
+  {
+    CComPort port;
+    ASSERT_EQ(port.Open(server.Url("rfc2217")), 1) << port.OpenError();
+    ASSERT_EQ(port.WriteByte(0x0D), 1);
+    EXPECT_EQ(port.WaitReadByte(300, nullptr), kReadTimedOut);
+    std::atomic<int> cancel{1};
+    EXPECT_EQ(port.WaitReadByte(kReadWaitMs, &cancel), kReadCancelled);
+  }
+  server.Join();
+}
+
+// A cancel ends an open that waits for the server, at once and without a failure's words.
+TEST(NetPort, ACancelEndsTheOpenAtOnce) {
+  ScriptedServer server({{kWillComPort, {}}}, false);
+  std::atomic<int> cancel{0};
+  std::thread canceller([&cancel] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    cancel = 1;
+  });
+  CComPort port;
+  port.SetCancel(&cancel);
+  EXPECT_EQ(port.Open(server.Url("rfc2217")), 0);
+  EXPECT_EQ(port.OpenError(), kTextOpenCancelled);
+  canceller.join();
+  port.Close();
+  server.Join();
 }
 
 }  // namespace
