@@ -63,7 +63,6 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
       case 0x23: { const Bytes r = WithSum({0x33, 0x05, 0x01, 0x03, 0xE8, 0x07, 0xD0}); answer.insert(answer.end(), r.begin(), r.end()); break; }
       case 0x4B: {
         ++sumChecks;
-        if (!checks) { answer.insert(answer.end(), {0xCB, 0x80}); break; }
         uint32_t sum = 0;
         for (uint8_t f : flash) sum += f;
         const Bytes r = WithSum({0x5B, 0x04, static_cast<uint8_t>(sum >> 24),
@@ -76,7 +75,6 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
         const uint32_t address = Be32(&frame[3]);
         const uint32_t length = Be32(&frame[7]);
         reads.push_back(address);
-        if (!checks) { answer.insert(answer.end(), {0xD2, 0x80}); break; }
         Bytes r = {0x52};
         for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<uint8_t>(length >> shift));
         r.insert(r.end(), flash.begin() + address, flash.begin() + address + length);

@@ -41,7 +41,6 @@ class FakeH8_3069 : public FakeChip {
   FakeH8_3069() : FakeChip(0x80000) {}
   Bytes OnWrite(const Bytes& written, uint32_t baud) override;
   uint32_t newRate = 0;  // bit/s asked for with 0x3F
-  bool checks = true;    // answers 0x4B and 0x52; else their error pairs
   int corruptBlock = -1; // this block is acknowledged, but its first byte is stored as FF
   int sumChecks = 0;     // 0x4B frames received
   std::vector<uint32_t> reads;  // addresses of the 0x52 frames received

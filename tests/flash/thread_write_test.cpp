@@ -301,12 +301,12 @@ TEST_F(ThreadWriteTest, CancelBetweenBlocksSendsNoFurtherBlockAndNoEnd) {
   }
 }
 
+// (A verified write: the first test; no checks and --no-verify: end to end.)
 TEST_F(ThreadWriteTest, TheCheckAfterTheEndFrameDecidesWhetherTheWriteStands) {
   struct Case {
     const char* name;
     int id;
     int romSize;  // 0: the type's
-    bool verify;
     std::function<void(test::FakeH8_3069&)> setup;
     VerifyResult result;
     std::string message;  // "I:" or "E:", the text and its detail
@@ -314,24 +314,19 @@ TEST_F(ThreadWriteTest, TheCheckAfterTheEndFrameDecidesWhetherTheWriteStands) {
     std::vector<uint32_t> reads;
   };
   const std::string done = std::string("I:") + kTextWriteDone;
-  // 10 blocks from 0x400 (0x400..0x8FF); block 3 starts at 0x580.
+  // 10 blocks from 0x400 (0x400..0x8FF), read back 8 a command; block 9 is at 0x880.
   const Bytes data = Pattern(1280, 21);
   const std::string file = WriteImage("check.mot", S3(0x400, data));
   const std::vector<Case> cases = {
-      {"verified", 0, 0, true, nullptr, VerifyResult::Verified, done, "", {}},
-      {"corrupt block read back 8 blocks a command", 0, 0, true,
+      {"corrupt block read back 8 blocks a command", 0, 0,
        [](test::FakeH8_3069& c) { c.corruptBlock = 9; }, VerifyResult::Failed,
        std::string("E:") + kTextWriteError + "\nverify: 00000880 holds FF, the image has " +
            test::HexText({data[0x480]}),
        "", {0x400, 0x800}},
-      {"outside the written blocks", 0, 0x100000, true, nullptr, VerifyResult::Verified, done,
+      {"outside the written blocks", 0, 0x100000, nullptr, VerifyResult::Verified, done,
        "the difference lies outside them", {0x400, 0x800}},
-      {"no checks", 0, 0, true, [](test::FakeH8_3069& c) { c.checks = false; },
-       VerifyResult::Unavailable, done,
-       "not verified: 0x4B (user flash sum check) answered CB 80: command error", {}},
-      {"36077", 1, 0, true, nullptr, VerifyResult::Unavailable, done,
+      {"36077", 1, 0, nullptr, VerifyResult::Unavailable, done,
        "not verified: the H8/36077's write-control program has no sum check or read-back", {}},
-      {"skipped", 0, 0, false, nullptr, VerifyResult::Skipped, done, "", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -346,7 +341,6 @@ TEST_F(ThreadWriteTest, TheCheckAfterTheEndFrameDecidesWhetherTheWriteStands) {
     }
     FakeChip::Attach(chip);
     Fresh();
-    job->SetVerify(c.verify);
     DeviceType type = c.id ? H8_36077() : H8_3069();
     if (c.romSize) type.RomSize = c.romSize;
     RunWrite(file, type);
@@ -363,9 +357,8 @@ TEST_F(ThreadWriteTest, TheCheckAfterTheEndFrameDecidesWhetherTheWriteStands) {
     EXPECT_EQ(r.result, c.result);
     EXPECT_EQ(r.differs, c.result == VerifyResult::Failed);
     EXPECT_EQ(h8->reads, c.reads);
-    EXPECT_EQ(h8->sumChecks, c.id == 0 && c.verify ? 1 : 0);
-    const std::vector<std::string> statuses = target->Statuses();
-    EXPECT_EQ(statuses.back() == kTextVerifying, c.verify);
+    EXPECT_EQ(h8->sumChecks, c.id == 0 ? 1 : 0);
+    EXPECT_EQ(target->Statuses().back(), kTextVerifying);
   }
 }
 
