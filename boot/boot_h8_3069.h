@@ -91,11 +91,11 @@ class BootH8_3069 : public BootBase {
   enum class CheckReply { Data, ErrorPair, Broken };
   // Sends `frame` (command byte first, the checksum added when `length` > 1) and reads a
   // reply `code`, a size field of `sizeBytes` bytes, that many data bytes into `data`
-  // (at most `capacity`) and a checksum. An error pair is kept in `error`. Broken (the
-  // port lost, a byte missing for 10 s, a reply of another form) leaves FailureDetail().
+  // (at most `capacity`; the count through `received`) and a checksum. ErrorPair and
+  // Broken (the port lost, a byte missing for 10 s, a reply of another form) leave
+  // FailureDetail().
   CheckReply CheckCommand(const uint8_t* frame, int length, uint8_t code, int sizeBytes,
-                          uint8_t* data, uint32_t capacity, uint32_t* received,
-                          uint8_t error[2]);
+                          uint8_t* data, uint32_t capacity, uint32_t* received);
   // Reads the blocks below image.end that hold data back and compares them; 1 when all
   // are equal. The first difference fills `report`.
   int ReadBack(const WrittenImage& image, VerifyReport* report);

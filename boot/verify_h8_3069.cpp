@@ -2,7 +2,6 @@
 // against the image's (one round trip), and only when they differ a read-back of the
 // written blocks that names the first byte the chip did not take.
 #include <cstdio>
-#include <cstring>
 
 #include "boot/boot_errors.h"
 #include "boot/boot_h8_3069.h"
@@ -37,8 +36,7 @@ std::string SumText(uint32_t sum) {
 
 BootH8_3069::CheckReply BootH8_3069::CheckCommand(const uint8_t* frame, int length,
                                                   uint8_t code, int sizeBytes, uint8_t* data,
-                                                  uint32_t capacity, uint32_t* received,
-                                                  uint8_t error[2]) {
+                                                  uint32_t capacity, uint32_t* received) {
   char where[24] = "";
   if (frame[0] == kCmdMemoryRead && length >= 7) {
     std::snprintf(where, sizeof where, " at %08X", static_cast<unsigned>(BigEndian(frame + 3, 4)));
@@ -83,8 +81,6 @@ BootH8_3069::CheckReply BootH8_3069::CheckCommand(const uint8_t* frame, int leng
       }
       expected = 1 + static_cast<uint32_t>(sizeBytes);
     } else if (seen[0] & kReplyErrorBit) {
-      error[0] = seen[0];
-      error[1] = byte;
       Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(byte));
       return CheckReply::ErrorPair;
     } else if (count <= static_cast<uint32_t>(sizeBytes)) {
@@ -120,8 +116,7 @@ int BootH8_3069::VerifyWrite(const WrittenImage& image, VerifyReport* report,
   const uint8_t request[1] = {kCmdUserSumCheck};
   uint8_t sum[kSumBytes];
   uint32_t received = 0;
-  uint8_t error[2] = {};
-  switch (CheckCommand(request, 1, kRspUserSum, 1, sum, sizeof sum, &received, error)) {
+  switch (CheckCommand(request, 1, kRspUserSum, 1, sum, sizeof sum, &received)) {
     case CheckReply::Broken:
       return 0;
     case CheckReply::ErrorPair:
@@ -178,9 +173,8 @@ int BootH8_3069::ReadBack(const WrittenImage& image, VerifyReport* report) {
     PutBigEndian(address, request + 3);
     PutBigEndian(length, request + 7);
     uint32_t received = 0;
-    uint8_t error[2] = {};
     const CheckReply reply = CheckCommand(request, sizeof request, kCmdMemoryRead,
-                                          kReadLengthBytes, data, sizeof data, &received, error);
+                                          kReadLengthBytes, data, sizeof data, &received);
     if (reply == CheckReply::ErrorPair) {
       // The sums differ and the place cannot be found: the write is not trusted.
       return Fail("verify: the chip's sum " + SumText(report->chipSum) +

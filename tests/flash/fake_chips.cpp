@@ -76,7 +76,9 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
         const uint32_t length = Be32(&frame[7]);
         reads.push_back(address);
         Bytes r = {0x52};
-        for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<uint8_t>(length >> shift));
+        for (int shift = 24; shift >= 0; shift -= 8) {
+          r.push_back(static_cast<uint8_t>(length >> shift));
+        }
         r.insert(r.end(), flash.begin() + address, flash.begin() + address + length);
         r = WithSum(r);
         answer.insert(answer.end(), r.begin(), r.end());
