@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "boot/verify_image.h"
+#include "jobs/job_target.h"
 #include "jobs/late_answers.h"
 #include "serial/com_port.h"
 
@@ -62,6 +64,13 @@ class BootBase {
   // `data` holds the 128 image bytes at `address`; 128 is always stored through `step`.
   virtual int WriteBlock(const uint8_t* data, uint32_t address, int* step) = 0;
   virtual int EndWrite() = 0;
+
+  // After EndWrite: whether the chip holds `image`. Fills `report`. Returns 1 when the
+  // write stands: verified, or no check could run (`note` says why, as it says why a
+  // verified write's sum differed); 0 when the chip holds something else or the check
+  // broke off (FailureDetail() names the place or the cause).
+  virtual int VerifyWrite(const WrittenImage& image, VerifyReport* report,
+                          std::string* note) = 0;
 
   // The host side of the boot mode's automatic bit-rate adjustment. On success the port
   // stays open at the matched rate, which is stored through `matchedBps` if given.

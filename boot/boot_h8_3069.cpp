@@ -33,6 +33,8 @@ std::string BootH8_3069::CommandName(uint8_t command) {
       {kCmdProgramEraseState, "programming/erasure state"},
       {kCmdUserFlashSelect, "user flash programming selection"},
       {kCmdProgram128, "128-byte programming"},
+      {kCmdUserSumCheck, "user flash sum check"},
+      {kCmdMemoryRead, "memory read"},
   };
   char text[64];
   for (const Named& n : kNames) {

@@ -25,6 +25,16 @@ constexpr uint8_t kCmdBitRateConfirm = 0x06;        // confirmation, at the new 
 constexpr uint8_t kCmdProgramEraseState = 0x40;     // to the programming/erasure state
 constexpr uint8_t kCmdUserFlashSelect = 0x43;       // user flash programming selection
 constexpr uint8_t kCmdProgram128 = 0x50;            // 128-byte programming
+// The checks of the programming/erasure state, the state after the end frame.
+constexpr uint8_t kCmdUserSumCheck = 0x4B;          // user flash sum check
+constexpr uint8_t kCmdMemoryRead = 0x52;            // memory read (area, address, length)
+constexpr uint8_t kRspUserSum = 0x5B;               // 5B 04 s3 s2 s1 s0 SUM
+constexpr uint8_t kReadAreaUserFlash = 0x01;        // memory read area: the user flash
+constexpr int kReadRequestBytes = 9;                // area, address, length
+constexpr int kSumBytes = 4;
+constexpr int kReadLengthBytes = 4;                 // 52 n3 n2 n1 n0 data... SUM
+// A read-back asks for up to this many consecutive written blocks at once.
+constexpr int kReadBackBlocks = 8;
 
 // Replies.
 constexpr uint8_t kReplyAck = 0x06;
@@ -62,6 +72,8 @@ class BootH8_3069 : public BootBase {
   int PrepareWrite() override;
   int WriteBlock(const uint8_t* data, uint32_t address, int* step) override;
   int EndWrite() override;
+  // 0x4B, and after a different sum 0x52 over the written blocks (verify_h8_3069.cpp).
+  int VerifyWrite(const WrittenImage& image, VerifyReport* report, std::string* note) override;
 
   // Sends one command (with `data`: size byte unless `noSize`, data, checksum) and reads
   // its reply into `reply` (`replySize` bytes; bytes beyond are read and dropped).
@@ -73,6 +85,20 @@ class BootH8_3069 : public BootBase {
 
   // "0x3F (new bit rate)".
   static std::string CommandName(uint8_t command);
+
+ private:
+  // A check command's reply: its data, or why there is none.
+  enum class CheckReply { Data, ErrorPair, Broken };
+  // Sends `frame` (command byte first, the checksum added when `length` > 1) and reads a
+  // reply `code`, a size field of `sizeBytes` bytes, that many data bytes into `data`
+  // (at most `capacity`; the count through `received`) and a checksum. ErrorPair and
+  // Broken (the port lost, a byte missing for 10 s, a reply of another form) leave
+  // FailureDetail().
+  CheckReply CheckCommand(const uint8_t* frame, int length, uint8_t code, int sizeBytes,
+                          uint8_t* data, uint32_t capacity, uint32_t* received);
+  // Reads the blocks below image.end that hold data back and compares them; 1 when all
+  // are equal. The first difference fills `report`.
+  int ReadBack(const WrittenImage& image, VerifyReport* report);
 };
 
 }  // namespace k470

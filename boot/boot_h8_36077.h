@@ -59,6 +59,8 @@ class BootH8_36077 : public BootBase {
   int PrepareWrite() override;
   int WriteBlock(const uint8_t* data, uint32_t address, int* step) override;
   int EndWrite() override;
+  // The write-control program has no read-back: never verified (verify_h8_36077.cpp).
+  int VerifyWrite(const WrittenImage& image, VerifyReport* report, std::string* note) override;
 
   // Waits up to 200 ms for one byte. Returns 1 if it is `expected`, else 0; afterwards
   // Waiting() tells a time-out, a cancel or a lost port (1) from a wrong byte (0).

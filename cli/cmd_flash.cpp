@@ -25,7 +25,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: k470 flash --port P [--port P2 ...] --device NAME|INDEX [--clock MHZ] [--bps N]\n"
-    "                  [--table FILE] [--program FILE] [--json] FILE\n"
+    "                  [--table FILE] [--program FILE] [--no-verify] [--json] FILE\n"
     "  Writes the S-record FILE into the flash of the H8 chip in boot mode on port P\n"
     "  (COMn, n, a device path or rfc2217://HOST:PORT); with more ports (--port repeated\n"
     "  or P,P2,...) into every chip at once, with a summary. --device names a type of the device table (its name\n"
@@ -33,9 +33,13 @@ constexpr const char* kUsage =
     "  the program's folder, or share/k470/fw.dat when installed). --clock (MHz) and --bps\n"
     "  (9600, 19200, 38400 or 57600) change\n"
     "  the type's clock and bit rate where the table allows it. --program is the H8/36077's\n"
-    "  write-control program (default 36077.mot beside the table). With\n"
+    "  write-control program (default 36077.mot beside the table). After the write the\n"
+    "  H8/3069 sums its flash and the sum is compared with the image's; when they differ\n"
+    "  the written blocks are read back and the first difference fails the write.\n"
+    "  --no-verify skips that check; the H8/36077 offers none. With\n"
     "  --json the job's reports are JSON events on stdout.\n"
-    "  Exit status 0 written, 1 failed, 2 usage error, 130 interrupted.\n";
+    "  Exit status 0 written, 1 failed (also a write that the check finds different),\n"
+    "  2 usage error, 130 interrupted.\n";
 
 constexpr double kKhzPerMhz = 1000.0;
 
@@ -73,7 +77,8 @@ int CmdFlash(int argc, char** argv) {
   ArgParser args;
   if (!args.Parse(argc, argv,
                   {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
-                   {"--table", true}, {"--program", true}, {"--json", false}})) {
+                   {"--table", true}, {"--program", true}, {"--json", false},
+                   {"--no-verify", false}})) {
     return UsageError(kUsage, args.Error());
   }
   if (args.HelpRequested()) return PrintUsage(kUsage);
@@ -124,9 +129,12 @@ int CmdFlash(int argc, char** argv) {
                                   ? args.Value("--program")
                                   : BinFilePath(folder, kWriteProgramFileName);
 
+  const bool verify = !args.Has("--no-verify");
+
   if (ports.size() > 1) {
     auto start = [&](Board& board) {
       auto job = std::make_unique<CThreadWrite>();
+      job->SetVerify(verify);
       if (!job->Start(board.port, file, device, board.target.get(), program)) {
         board.target->ShowMessage("cannot start the write", MessageIcon::Error);
         return false;
@@ -139,6 +147,7 @@ int CmdFlash(int argc, char** argv) {
 
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
   CThreadWrite job;
+  job.SetVerify(verify);
   const uint32_t started = TickCountMs();
   if (!job.Start(ports[0], file, device, &target, program)) {
     target.Note("cannot start the write");

@@ -16,6 +16,15 @@ const char* ResultName(int exitStatus) {
   if (exitStatus == kExitOk) return "succeeded";
   return IsCancelledStatus(exitStatus) ? "cancelled" : "failed";
 }
+
+const char* VerifyResultName(VerifyResult result) {
+  switch (result) {
+    case VerifyResult::Verified: return "verified";
+    case VerifyResult::Failed: return "failed";
+    case VerifyResult::Unavailable: return "unavailable";
+    default: return "skipped";
+  }
+}
 }  // namespace
 
 ConsoleMode ConsoleModeFor(bool json) {
@@ -165,6 +174,37 @@ void ConsoleTarget::PostNote(const char* text) {
     return;
   }
   PrintLines("k470: note: " + Prefixed(text) + "\n");
+}
+
+void ConsoleTarget::PostVerify(const VerifyReport& report) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_mode == ConsoleMode::Json) {
+    JsonLine line = Event("verify");
+    line.Text("result", VerifyResultName(report.result));
+    if (report.chipSumKnown) line.Hex8("chip_sum", report.chipSum);
+    if (report.result != VerifyResult::Skipped) line.Hex8("image_sum", report.imageSum);
+    if (report.readBack) line.Flag("read_back", true);
+    if (report.differs) {
+      char chip[4], image[4];
+      std::snprintf(chip, sizeof chip, "%02X", report.chipByte);
+      std::snprintf(image, sizeof image, "%02X", report.imageByte);
+      line.Hex8("address", report.address).Text("chip_byte", chip).Text("image_byte", image);
+    }
+    line.Emit();
+    return;
+  }
+  // A failure and a check that could not run are told by the message and the note.
+  char text[64];
+  if (report.result == VerifyResult::Verified && report.readBack) {
+    std::snprintf(text, sizeof text, "verified: every written block read back");
+  } else if (report.result == VerifyResult::Verified) {
+    std::snprintf(text, sizeof text, "verified: sum 0x%08X", static_cast<unsigned>(report.chipSum));
+  } else if (report.result == VerifyResult::Skipped) {
+    std::snprintf(text, sizeof text, "not verified (--no-verify)");
+  } else {
+    return;
+  }
+  PrintLines("k470: " + Prefixed(text) + "\n");
 }
 
 void ConsoleTarget::Note(const std::string& text) {

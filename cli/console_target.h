@@ -36,6 +36,8 @@ class ConsoleTarget : public JobTarget {
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
   void PostNote(const char* text) override;
+  // A flash write's check: a "verify" event, or a line for a verified or skipped check.
+  void PostVerify(const VerifyReport& report) override;
 
   // From now on board states are no longer reported: a look cut short by the stop of the
   // detection reports what it had read so far, which is no finding about the board.

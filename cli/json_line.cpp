@@ -110,6 +110,12 @@ JsonLine& JsonLine::Hex8(const char* key, uint32_t value) {
   return Text(key, text);
 }
 
+JsonLine& JsonLine::Flag(const char* key, bool value) {
+  Key(key);
+  m_text += value ? "true" : "false";
+  return *this;
+}
+
 void JsonLine::Emit() {
   std::lock_guard<std::mutex> lock(g_stdoutMutex);
   std::fputs((m_text + "}\n").c_str(), stdout);

@@ -16,6 +16,7 @@ class JsonLine {
   JsonLine& Number(const char* key, int64_t value);
   JsonLine& Seconds(const char* key, double value);  // three decimals
   JsonLine& Hex8(const char* key, uint32_t value);   // "00200400"
+  JsonLine& Flag(const char* key, bool value);       // true or false
 
   // Writes the line to stdout at once (one writer at a time).
   void Emit();

@@ -184,7 +184,7 @@ CThreadWrite::Failure CThreadWrite::Write() {
   }
   if (cancelled()) return none;
   if (failed(driver->EndWrite())) return failure(kTextWriteError);
-  return none;
+  return Verify(*driver, image.data(), end);
 }
 
 }  // namespace k470

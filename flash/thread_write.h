@@ -13,6 +13,8 @@
 
 namespace k470 {
 
+class BootBase;
+
 // The write image: the largest flash the job can write.
 constexpr uint32_t kWriteImageBytes = 0x80000;  // 512 KiB
 
@@ -22,6 +24,7 @@ constexpr const char* kTextMatching = "ブートモード、通信ビットレ�
 constexpr const char* kTextTransfer = "書き込み制御プログラム転送";
 constexpr const char* kTextPreparing = "書き込み準備";
 constexpr const char* kTextWritingFormat = "writing %08lX";
+constexpr const char* kTextVerifying = "verifying...";
 
 // Message texts.
 constexpr const char* kTextBadDevice = "デバイスの種類が不正です。";
@@ -50,6 +53,10 @@ class CThreadWrite : public CThreadVl {
   int Start(const std::string& port, const std::string& fileName, const DeviceType& device,
             JobTarget* target, const std::string& programPath = std::string());
 
+  // Whether the end frame is followed by the chip's check of what it holds (the
+  // default); set before Start.
+  void SetVerify(bool verify) { m_verify = verify; }
+
  protected:
   int Run() override;
 
@@ -62,6 +69,9 @@ class CThreadWrite : public CThreadVl {
   // Runs the steps; returns the failure, or none on success or cancel.
   Failure Write();
   void PostStatus(const char* text);
+  // The check after the end frame (thread_write_verify.cpp): reports its result and
+  // returns the failure when the chip does not hold the image.
+  Failure Verify(BootBase& driver, const uint8_t* image, uint32_t end);
 
   JobTarget* m_target = nullptr;
   std::string m_port;
@@ -74,6 +84,7 @@ class CThreadWrite : public CThreadVl {
   int m_bps = 0;
   int m_romSize = 0;
   std::string m_programPath;
+  bool m_verify = true;
 };
 
 }  // namespace k470

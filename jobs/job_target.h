@@ -28,6 +28,28 @@ struct JobProgress {
   uint32_t address = 0;  // where the job is: the next address to send
 };
 
+// What the check of a flash write found.
+enum class VerifyResult {
+  Verified,     // the chip holds what was written: its sum equals the image's, or every
+                // written block read back equal
+  Failed,       // the chip holds something else, or the check broke off
+  Unavailable,  // the chip offers no check (a note says why)
+  Skipped,      // the check was not asked for
+};
+
+// A flash write's check, for the front ends that show it as numbers.
+struct VerifyReport {
+  VerifyResult result = VerifyResult::Skipped;
+  bool chipSumKnown = false;  // the chip answered its sum
+  uint32_t chipSum = 0;      // the chip's 32-bit sum of its flash
+  uint32_t imageSum = 0;     // the same sum over the image (set unless Skipped)
+  bool readBack = false;   // the written blocks were read back after the sums differed
+  bool differs = false;    // a difference was found at `address` (Failed)
+  uint32_t address = 0;
+  uint8_t chipByte = 0;    // what the chip holds there
+  uint8_t imageByte = 0;   // what the image has there
+};
+
 class JobTarget {
  public:
   virtual ~JobTarget() = default;
@@ -55,6 +77,9 @@ class JobTarget {
   // shows it with the job's end: a line of the end message in the window program, a line
   // on stderr or a "note" event in the command-line tool.
   virtual void PostNote(const char* text) = 0;
+
+  // A flash write's check, once it has ended (or was skipped); before the job's message.
+  virtual void PostVerify(const VerifyReport& report) = 0;
 };
 
 }  // namespace k470

@@ -1,6 +1,7 @@
 // Win32JobTarget: posted job reports with owned status texts, and job message boxes.
 #include "ui/win32_job_target.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -53,6 +54,13 @@ void Win32JobTarget::PostNote(const char* text) {
   std::lock_guard<std::mutex> lock(m_notesMutex);
   if (!m_notes.empty()) m_notes += '\n';
   m_notes += text != nullptr ? text : "";
+}
+
+void Win32JobTarget::PostVerify(const VerifyReport& report) {
+  if (report.result != VerifyResult::Verified || report.readBack) return;
+  char text[32];
+  std::snprintf(text, sizeof text, "verified: sum 0x%08X", static_cast<unsigned>(report.chipSum));
+  PostNote(text);
 }
 
 std::string Win32JobTarget::TakeNotes() {

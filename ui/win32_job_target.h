@@ -37,6 +37,9 @@ class Win32JobTarget : public JobTarget {
   // Notes are kept and shown as further lines of the next message box of the job; a
   // window whose job ended without one takes them with TakeNotes.
   void PostNote(const char* text) override;
+  // A verified write's sum becomes a line of its "書き込み終了" box, as a note would;
+  // a check that failed or could not run is told by the message and the notes.
+  void PostVerify(const VerifyReport& report) override;
 
   // The notes not yet shown, one a line (empty when none), and forgets them.
   std::string TakeNotes();

@@ -1,6 +1,7 @@
 """k470 flash against k470sim h8-3069 and h8-36077: the simulator's flash equals the
 image, the bit rate is matched where the chip answers, every failure gives its text and
-status 1, and Ctrl-C between blocks sends no further block and no end command."""
+status 1, the H8/3069's check after the end frame names a block the chip did not take,
+and Ctrl-C between blocks sends no further block and no end command."""
 
 import json
 import os
@@ -36,9 +37,13 @@ class WritesArriveIntact(unittest.TestCase):
 
     def test_full_512k_image_into_the_3069(self):
         records = [(0, fc.random_bytes(fc.ROM_3069, 1))]
-        report, _ = self.write("h8-3069", "H8/3069F", records, fc.ROM_3069)
+        report, err = self.write("h8-3069", "H8/3069F", records, fc.ROM_3069)
         self.assertEqual(len(report["blocks"]), fc.ROM_3069 // 128)
         self.assertEqual(report["new_rate"], 38400)
+        # Checked after the end frame by the chip's sum, before the message.
+        total = sum(fc.expected_flash(fc.ROM_3069, records)) & 0xFFFFFFFF
+        self.assertIn("verified: sum 0x%08X" % total, err)
+        self.assertLess(err.index("verified: sum"), err.index(DONE))
 
     def test_two_chips_written_at_once(self):
         if fc.UNDER_WINE:
@@ -156,6 +161,22 @@ class JsonEvents(unittest.TestCase):
         self.assertEqual(events[-1]["event"], "end")
         self.assertEqual(events[-1]["result"], "succeeded")
 
+    def test_the_check_is_a_verify_event(self):
+        data = fc.random_bytes(256, 9)
+        status, events = self.write_json([(0, data)])
+        self.assertEqual(status, 0, events)
+        total = "%08X" % (sum(fc.expected_flash(fc.ROM_3069, [(0, data)])) & 0xFFFFFFFF)
+        self.assertIn({"event": "verify", "result": "verified", "chip_sum": total,
+                       "image_sum": total}, events)
+        status, events = self.write_json([(0, b"\x00" * 256)], "--corrupt-block", "1")
+        self.assertEqual(status, 1, events)
+        verify = [e for e in events if e["event"] == "verify"]
+        self.assertEqual(len(verify), 1, events)
+        self.assertEqual((verify[0]["result"], verify[0]["read_back"], verify[0]["address"],
+                          verify[0]["chip_byte"], verify[0]["image_byte"]),
+                         ("failed", True, "00000080", "01", "00"))
+        self.assertNotEqual(verify[0]["chip_sum"], verify[0]["image_sum"])
+
     def test_a_refused_block_has_its_detail(self):
         status, events = self.write_json([(0, fc.random_bytes(512, 6))], "--error-block", "1")
         self.assertEqual(status, 1, events)
@@ -163,6 +184,47 @@ class JsonEvents(unittest.TestCase):
                        "detail": "0x50 (128-byte programming) at 00000080 answered D0 53: "
                                  "programming error"}, events)
         self.assertEqual(events[-1]["result"], "failed")
+
+
+class Verify(unittest.TestCase):
+    """The H8/3069's check after the end frame, against the simulator's faults."""
+
+    def check(self, records, *sim_args, extra=()):
+        image = fc.write_image(records)
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim("h8-3069", "--no-pacing", *sim_args)
+        try:
+            status, err = fc.run_tool(fc.flash_args(port, "H8/3069F", image, *extra))
+        finally:
+            result = sim.stop()
+        commands = [e["command"] for e in result.report["events"] if e["kind"] == "command"]
+        return status, err, commands
+
+    def test_a_block_the_chip_did_not_take_fails_the_write_naming_its_address(self):
+        data = fc.random_bytes(4096, 8)
+        status, err, commands = self.check([(0, data)], "--corrupt-block", "7")
+        self.assertEqual(status, 1, err)
+        first = next(i for i in range(0x380, 0x400) if data[i] != 0xFF)
+        held = data[first] | (~data[first] & (data[first] + 1) & 0xFF)
+        self.assertIn("書き込みエラー\n  verify: %08X holds %02X, the image has %02X\n"
+                      % (first, held, data[first]), err.replace("\r\n", "\n"))
+        self.assertNotIn(DONE, err)
+        # One sum, then the read-back up to the block: 8 blocks a command.
+        self.assertEqual(commands[-2:], [0x4B, 0x52])
+
+    def test_a_chip_without_the_checks_is_written_with_a_note(self):
+        status, err, commands = self.check([(0, b"\x5A" * 300)], "--no-checks")
+        self.assertEqual(status, 0, err)
+        self.assertIn(DONE, err)
+        self.assertIn("note: not verified: 0x4B (user flash sum check) answered CB 80: "
+                      "command error", err)
+        self.assertNotIn(0x52, commands)
+
+    def test_no_verify_sends_no_sum_check(self):
+        status, err, commands = self.check([(0, b"\x5A" * 300)], extra=("--no-verify",))
+        self.assertEqual(status, 0, err)
+        self.assertIn("not verified (--no-verify)", err)
+        self.assertNotIn(0x4B, commands)
 
 
 class FailuresGiveTheirTextAndStatus1(unittest.TestCase):

@@ -42,7 +42,7 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
     m_pending.push_back(b);
     const uint8_t cmd = m_pending[0];
     size_t need = 1;
-    if (cmd == 0x10 || cmd == 0x11 || cmd == 0x3F) {
+    if (cmd == 0x10 || cmd == 0x11 || cmd == 0x3F || cmd == 0x52) {
       need = m_pending.size() < 2 ? 2 : m_pending[1] + 3u;
     } else if (cmd == 0x50) {
       need = m_pending.size() < 5 ? 5 : (Be32(&m_pending[1]) == 0xFFFFFFFF ? 6 : 134);
@@ -61,6 +61,29 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
       case 0x21: { const Bytes r = WithSum({0x31, 0x02, 0x01, 0x00}); answer.insert(answer.end(), r.begin(), r.end()); break; }
       case 0x22: { const Bytes r = WithSum({0x32, 0x03, 0x01, 0x01, 0x01}); answer.insert(answer.end(), r.begin(), r.end()); break; }
       case 0x23: { const Bytes r = WithSum({0x33, 0x05, 0x01, 0x03, 0xE8, 0x07, 0xD0}); answer.insert(answer.end(), r.begin(), r.end()); break; }
+      case 0x4B: {
+        ++sumChecks;
+        uint32_t sum = 0;
+        for (uint8_t f : flash) sum += f;
+        const Bytes r = WithSum({0x5B, 0x04, static_cast<uint8_t>(sum >> 24),
+                                 static_cast<uint8_t>(sum >> 16), static_cast<uint8_t>(sum >> 8),
+                                 static_cast<uint8_t>(sum)});
+        answer.insert(answer.end(), r.begin(), r.end());
+        break;
+      }
+      case 0x52: {
+        const uint32_t address = Be32(&frame[3]);
+        const uint32_t length = Be32(&frame[7]);
+        reads.push_back(address);
+        Bytes r = {0x52};
+        for (int shift = 24; shift >= 0; shift -= 8) {
+          r.push_back(static_cast<uint8_t>(length >> shift));
+        }
+        r.insert(r.end(), flash.begin() + address, flash.begin() + address + length);
+        r = WithSum(r);
+        answer.insert(answer.end(), r.begin(), r.end());
+        break;
+      }
       case 0x3F:
         newRate = ((frame[2] << 8) | frame[3]) * 100u;
         answer.push_back(0x06);
@@ -80,6 +103,7 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
           break;
         }
         if (address + 128 <= flash.size()) std::memcpy(&flash[address], &frame[5], 128);
+        if (index == corruptBlock) flash[address] = 0xFF;
         answer.push_back(0x06);
         break;
       }

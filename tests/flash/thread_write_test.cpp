@@ -132,8 +132,15 @@ TEST_F(ThreadWriteTest, H8_3069WriteReportsEveryStepInOrderAndProgramsTheImage) 
   EXPECT_EQ(target->Statuses(),
             (std::vector<std::string>{kTextReading, kTextMatching, kTextTransfer,
                                       kTextPreparing, "writing 00000000",
-                                      "writing 00000080"}));
+                                      "writing 00000080", kTextVerifying}));
   EXPECT_EQ(target->Messages(), (std::vector<std::string>{std::string("I:") + kTextWriteDone}));
+  // The check comes after the end frame, before the message: one sum, no read-back.
+  EXPECT_EQ(chip->sumChecks, 1);
+  EXPECT_TRUE(chip->reads.empty());
+  ASSERT_EQ(target->Verifies().size(), 1u);
+  EXPECT_EQ(target->Verifies()[0].result, VerifyResult::Verified);
+  EXPECT_EQ(target->Verifies()[0].chipSum, target->Verifies()[0].imageSum);
+  EXPECT_TRUE(target->Notes().empty());
   EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
   EXPECT_EQ(target->EndCount(), 1);
   EXPECT_EQ(target->Reports().back().kind, RecordingTarget::Report::Ended);
@@ -309,6 +316,67 @@ TEST_F(ThreadWriteTest, CancelBetweenBlocksSendsNoFurtherBlockAndNoEnd) {
     EXPECT_EQ(chip->blocks.size(), 2u);
     EXPECT_FALSE(chip->ended);
     EXPECT_EQ(WritingStatuses().back(), "writing 00000080");
+  }
+}
+
+// (A verified write: the first test; no checks and --no-verify: end to end.)
+TEST_F(ThreadWriteTest, TheCheckAfterTheEndFrameDecidesWhetherTheWriteStands) {
+  struct Case {
+    const char* name;
+    int id;
+    int romSize;  // 0: the type's
+    std::function<void(test::FakeH8_3069&)> setup;
+    VerifyResult result;
+    std::string message;  // "I:" or "E:", the text and its detail
+    std::string note;
+    std::vector<uint32_t> reads;
+  };
+  const std::string done = std::string("I:") + kTextWriteDone;
+  // 10 blocks from 0x400 (0x400..0x8FF), read back 8 a command; block 9 is at 0x880.
+  const Bytes data = Pattern(1280, 21);
+  const std::string file = WriteImage("check.mot", S3(0x400, data));
+  const std::vector<Case> cases = {
+      {"corrupt block read back 8 blocks a command", 0, 0,
+       [](test::FakeH8_3069& c) { c.corruptBlock = 9; }, VerifyResult::Failed,
+       std::string("E:") + kTextWriteError + "\nverify: 00000880 holds FF, the image has " +
+           test::HexText({data[0x480]}),
+       "", {0x400, 0x800}},
+      {"outside the written blocks", 0, 0x100000, nullptr, VerifyResult::Verified, done,
+       "the difference lies outside them", {0x400, 0x800}},
+      {"36077", 1, 0, nullptr, VerifyResult::Unavailable, done,
+       "not verified: the H8/36077's write-control program has no sum check or read-back", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeLine::Instance().Reset();
+    std::shared_ptr<FakeChip> chip;
+    auto h8 = std::make_shared<test::FakeH8_3069>();
+    if (c.id == 1) {
+      chip = std::make_shared<test::FakeH8_36077>();
+    } else {
+      if (c.setup) c.setup(*h8);
+      chip = h8;
+    }
+    FakeChip::Attach(chip);
+    Fresh();
+    DeviceType type = c.id ? H8_36077() : H8_3069();
+    if (c.romSize) type.RomSize = c.romSize;
+    RunWrite(file, type);
+    EXPECT_EQ(target->Messages(), std::vector<std::string>{c.message});
+    const std::vector<std::string> notes = target->Notes();
+    if (c.note.empty()) {
+      EXPECT_TRUE(notes.empty());
+    } else {
+      ASSERT_EQ(notes.size(), 1u);
+      EXPECT_NE(notes[0].find(c.note), std::string::npos) << notes[0];
+    }
+    ASSERT_EQ(target->Verifies().size(), 1u);
+    const VerifyReport r = target->Verifies()[0];
+    EXPECT_EQ(r.result, c.result);
+    EXPECT_EQ(r.differs, c.result == VerifyResult::Failed);
+    EXPECT_EQ(h8->reads, c.reads);
+    EXPECT_EQ(h8->sumChecks, c.id == 0 ? 1 : 0);
+    EXPECT_EQ(target->Statuses().back(), kTextVerifying);
   }
 }
 

@@ -45,6 +45,7 @@ const Bytes kProgramBytes = {0x01, 0x02, 0x03, 0x04};
 // Two blocks: one with data, one erased (never sent).
 constexpr uint32_t kDataBlockAddress = 0x100;
 constexpr uint32_t kErasedBlockAddress = 0x180;
+constexpr uint32_t kCheckFlashBytes = 0x400;  // the flash the H8/3069's check sums
 
 // One acknowledgement the replies must hold: a byte that passes the test.
 using Ack = std::function<bool(uint8_t)>;
@@ -130,7 +131,23 @@ void Run3069(BootH8_3069& d, const uint8_t* block, const Replies& r, const std::
                                                            kErasedBlockAddress, &step); },
             expected, {}, r, c))
     return;
-  Step("EndWrite", [&] { return d.EndWrite(); }, expected, ack, r, c);
+  if (!Step("EndWrite", [&] { return d.EndWrite(); }, expected, ack, r, c)) return;
+  // The check: the block at 0x100 in an erased 1 KiB flash. A verified write needs the
+  // sum's response, and after a different sum the memory read's.
+  uint8_t image[kCheckFlashBytes];
+  std::memset(image, kErasedByte, sizeof image);
+  std::memcpy(image + kDataBlockAddress, block, kBlockBytes);
+  WrittenImage written;
+  written.data = image;
+  written.bytes = written.flashBytes = sizeof image;
+  written.end = kErasedBlockAddress + kBlockBytes;
+  VerifyReport report;
+  std::string note;
+  const int stands = d.VerifyWrite(written, &report, &note);
+  if (c.load() != 0 || !stands || report.result != VerifyResult::Verified) return;
+  expected.push_back(Byte(kRspUserSum));
+  if (report.readBack) expected.push_back(Byte(kCmdMemoryRead));
+  FUZZ_CHECK(r.Hold(expected), "VerifyWrite verified without the sum's response");
 }
 
 void Run36077(BootH8_36077& d, const uint8_t* block, const Replies& r,

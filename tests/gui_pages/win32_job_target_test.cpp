@@ -82,5 +82,24 @@ TEST(Win32JobTargetTest, StatusesToAGoneWindowOrLeftQueuedAreNotShownAndNotKept)
   gone.PostEnded(JOB_FAILED);
 }
 
+TEST(Win32JobTargetTest, OnlyAVerifiedSumBecomesALineOfTheEndMessage) {
+  Win32JobTarget target(WM_WRITE_PROGRESS, nullptr);
+  VerifyReport report;
+  report.chipSum = 0x01A2B3C4;
+  for (VerifyResult result :
+       {VerifyResult::Failed, VerifyResult::Unavailable, VerifyResult::Skipped}) {
+    report.result = result;
+    target.PostVerify(report);
+  }
+  report.result = VerifyResult::Verified;
+  report.readBack = true;  // sums differ: the note tells it
+  target.PostVerify(report);
+  EXPECT_EQ(target.TakeNotes(), "");
+  report.readBack = false;
+  target.PostNote("a note");
+  target.PostVerify(report);
+  EXPECT_EQ(target.TakeNotes(), "a note\nverified: sum 0x01A2B3C4");
+}
+
 }  // namespace
 }  // namespace k470

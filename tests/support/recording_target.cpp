@@ -38,6 +38,17 @@ void RecordingTarget::PostNote(const char* text) {
   m_reports.push_back({Report::Note, text, 0, {}});
 }
 
+void RecordingTarget::PostVerify(const VerifyReport& report) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_reports.push_back({Report::Verify, "", static_cast<int>(report.result), {}});
+  m_verifies.push_back(report);
+}
+
+std::vector<VerifyReport> RecordingTarget::Verifies() const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_verifies;
+}
+
 std::vector<std::string> RecordingTarget::Notes() const {
   std::vector<std::string> out;
   for (const Report& r : Reports())

@@ -12,7 +12,7 @@ namespace k470::test {
 class RecordingTarget : public JobTarget {
  public:
   struct Report {
-    enum Kind { Status, Progress, Ended, BoardState, Message, Note } kind;
+    enum Kind { Status, Progress, Ended, BoardState, Message, Note, Verify } kind;
     std::string text;  // status or message text; a message's detail after a newline
     int value;         // result, board state, or 1 for an information icon
     JobProgress progress;
@@ -24,6 +24,7 @@ class RecordingTarget : public JobTarget {
   void PostBoardState(int state) override;
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
   void PostNote(const char* text) override;
+  void PostVerify(const VerifyReport& report) override;
 
   std::vector<Report> Reports() const;
   std::vector<std::string> Statuses() const;
@@ -32,6 +33,7 @@ class RecordingTarget : public JobTarget {
   std::vector<std::string> Messages() const;
   std::vector<int> BoardStates() const;
   std::vector<std::string> Notes() const;
+  std::vector<VerifyReport> Verifies() const;
   int EndCount() const;
   int LastResult() const;  // -1 before the end
 
@@ -41,6 +43,7 @@ class RecordingTarget : public JobTarget {
  private:
   mutable std::mutex m_mutex;
   std::vector<Report> m_reports;
+  std::vector<VerifyReport> m_verifies;  // in order; each also a Verify report above
 };
 
 }  // namespace k470::test

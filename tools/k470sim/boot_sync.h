@@ -18,6 +18,9 @@ struct BootFaults {
   int64_t wrongEcho = -1;   // H8/36077: echo this transfer byte wrongly
   double programS = 0;      // time to program one block
   double eraseS = 0;        // H8/3069: time to erase on entering the programming state
+  int64_t corruptBlock = -1;  // H8/3069: acknowledge this block frame, one bit left at 1
+  bool noChecks = false;      // H8/3069: sum check, blank check and memory read unknown
+  double checkS = 0;          // H8/3069: time to sum or blank-check the flash
 };
 
 class BootSync {

@@ -26,6 +26,9 @@ std::unique_ptr<Target> MakeTarget(const SimOptions& o) {
   faults.noise = o.noise;
   faults.errorBlock = o.errorBlock;
   faults.wrongEcho = o.wrongEcho;
+  faults.corruptBlock = o.corruptBlock;
+  faults.noChecks = o.noChecks;
+  faults.checkS = o.checkMs / 1000.0;
   faults.programS = o.programMs / 1000.0;
   faults.eraseS = o.pacing ? kDefaultEraseMs / 1000.0 : 0.0;
   if (o.target == "h8-3069") return std::make_unique<H8_3069Target>(faults);

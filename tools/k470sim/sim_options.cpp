@@ -33,7 +33,9 @@ const char* HelpText() {
       "Targets:\n"
       "  monitor        K470-family board monitor at 38400 bit/s: CR -> prompt,\n"
       "                 \"L <hex> <dec> s\\r\" + raw bytes -> \"end!\", \"G <hex>\\r\" recorded\n"
-      "  h8-3069        H8/3069 boot program: bit-rate adjustment, boot commands, 512 KiB flash\n"
+      "  h8-3069        H8/3069 boot program: bit-rate adjustment, boot commands, 512 KiB flash;\n"
+      "                 after 0x40 and after the end frame the sum check (4B), the blank\n"
+      "                 check (4D) and the memory read (52)\n"
       "  h8-36077       H8/36077 boot program and write-control program, 56 KiB flash\n"
       "\n"
       "Options:\n"
@@ -51,6 +53,11 @@ const char* HelpText() {
       "  --noise            send noise bytes during the bit-rate adjustment\n"
       "  --wrong-echo N     h8-36077: echo byte N of the transfer wrongly (0 = high count byte)\n"
       "  --error-block N    answer block frame N (0 = first) with a programming error\n"
+      "  --corrupt-block N  h8-3069: acknowledge block frame N (0 = first) but leave one bit\n"
+      "                     of it at 1 (its first byte other than FF keeps its lowest 0 bit)\n"
+      "  --no-checks        h8-3069: answer the sum check (4B), the blank check (4D) and the\n"
+      "                     memory read (52) with an error pair, as a boot program without them\n"
+      "  --check-ms N       h8-3069: the sum or blank check answers N ms late (default 0)\n"
       "  --stop-after N     stop answering after N received bytes\n"
       "  --cut-after N      send nothing more after N sent bytes (cuts a reply short)\n"
       "  --drop-after N     close the pty after N received bytes, then exit\n"
@@ -117,6 +124,13 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
       if (!number(0, o.wrongEcho)) return false;
     } else if (!std::strcmp(a, "--error-block")) {
       if (!number(0, o.errorBlock)) return false;
+    } else if (!std::strcmp(a, "--corrupt-block")) {
+      if (!number(0, o.corruptBlock)) return false;
+    } else if (!std::strcmp(a, "--no-checks")) {
+      o.noChecks = true;
+    } else if (!std::strcmp(a, "--check-ms")) {
+      if (!number(0, n)) return false;
+      o.checkMs = static_cast<int>(n > 600000 ? 600000 : n);
     } else if (!std::strcmp(a, "--stop-after")) {
       if (!number(0, o.stopAfter)) return false;
     } else if (!std::strcmp(a, "--cut-after")) {

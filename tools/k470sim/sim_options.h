@@ -20,6 +20,9 @@ struct SimOptions {
   bool noise = false;          // noise bytes during the bit-rate adjustment
   int64_t wrongEcho = -1;      // h8-36077: echo this byte of the transfer wrongly
   int64_t errorBlock = -1;     // error reply to this block frame (0 = first)
+  int64_t corruptBlock = -1;   // h8-3069: this block frame acknowledged, one bit not taken
+  bool noChecks = false;       // h8-3069: 0x4B, 0x4D and 0x52 answered as unknown
+  int checkMs = 0;             // h8-3069: time the sum or blank check takes
   int64_t stopAfter = -1;      // stop answering after this many received bytes
   int64_t cutAfter = -1;       // send nothing more after this many sent bytes
   int64_t dropAfter = -1;      // close the pty after this many received bytes

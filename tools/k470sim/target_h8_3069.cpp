@@ -29,6 +29,7 @@ constexpr uint8_t kCmdProgramState = 0x40;
 constexpr uint8_t kCmdUserFlashSelect = 0x43;
 constexpr uint8_t kCmdProgram128 = 0x50;
 constexpr uint8_t kCmdBitRateConfirm = 0x06;
+constexpr uint8_t kCmdMemoryRead = 0x52;  // the one check command with data
 
 // Responses to the inquiries.
 constexpr uint8_t kRspDevice = 0x30;
@@ -154,6 +155,7 @@ size_t H8_3069Target::FrameLength() const {
     case kCmdDeviceSelect:
     case kCmdClockModeSelect:
     case kCmdNewBitRate:
+    case kCmdMemoryRead:
       // command, size, data, checksum
       return m_frame.size() < 2 ? 0 : size_t{2} + m_frame[1] + 1;
     case kCmdProgram128:
@@ -189,6 +191,7 @@ void H8_3069Target::OnFrame(const RxByte& rx, Output& out) {
 std::vector<uint8_t> H8_3069Target::Answer(double& replyAt) {
   const uint8_t cmd = m_frame[0];
   if (m_frame.size() > 1 && Checksum(m_frame) != 0) return Error(cmd, kErrChecksum);
+  if (IsCheck()) return Check(replyAt);
   const uint8_t* data = m_frame.size() > 2 ? &m_frame[2] : nullptr;
   const size_t size = m_frame.size() > 2 ? m_frame[1] : 0;
   switch (cmd) {
@@ -286,6 +289,15 @@ std::vector<uint8_t> H8_3069Target::Block(double& replyAt, Event& e) {
     if ((m_flash[address + i] & data[i]) != data[i]) return Error(cmd, kErrProgramming);
   }
   for (uint32_t i = 0; i < kBlockSize; ++i) m_flash[address + i] = data[i];
+  if (index == m_faults.corruptBlock) {
+    // A cell that did not take: the first byte with a 0 bit keeps its lowest 0 bit at 1.
+    for (uint32_t i = 0; i < kBlockSize; ++i) {
+      const uint8_t d = data[i];
+      if (d == 0xFF) continue;
+      m_flash[address + i] = static_cast<uint8_t>(d | (~d & (d + 1)));
+      break;
+    }
+  }
   m_blocks.push_back(address);
   return {kAck};
 }
@@ -300,6 +312,7 @@ void H8_3069Target::WriteReport(JsonWriter& json) const {
   json.Int("new_rate", m_newRate);
   json.Bool("programming_state", m_programState);
   json.Bool("ended", m_ended);
+  json.Int("checks", m_checks);
   json.BeginArray("blocks");
   for (uint32_t a : m_blocks) json.Int(nullptr, a);
   json.EndArray();

@@ -37,6 +37,10 @@ class H8_3069Target : public Target {
   std::vector<uint8_t> Answer(double& replyAt);
   std::vector<uint8_t> Block(double& replyAt, Event& event);
   std::vector<uint8_t> Error(uint8_t command, uint8_t code);
+  // The checks of the programming/erasure state (h8_3069_checks.cpp): the sum check, the
+  // blank check and the memory read; IsCheck: whether `m_frame` is one of them.
+  bool IsCheck() const;
+  std::vector<uint8_t> Check(double& replyAt);
 
   BootFaults m_faults;
   BootSync m_sync;
@@ -51,6 +55,7 @@ class H8_3069Target : public Target {
   bool m_userFlash = false;     // after 0x43, until the end frame
   bool m_ended = false;
   int64_t m_blockFrames = 0;
+  int64_t m_checks = 0;  // check commands answered with data or an ACK
 
   std::vector<uint8_t> m_flash;
   std::vector<uint32_t> m_blocks;
