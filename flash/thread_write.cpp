@@ -48,7 +48,7 @@ int CThreadWrite::Run() {
                             failure.detail.empty() ? nullptr : failure.detail.c_str());
     }
     result = JOB_FAILED;
-  } else if (m_cancel.load()) {
+  } else if (Cancelled()) {
     result = JOB_CANCELLED;
   } else if (m_target) {
     m_target->ShowMessage(kTextWriteDone, MessageIcon::Information);
@@ -67,17 +67,17 @@ CThreadWrite::Failure CThreadWrite::Write() {
   std::unique_ptr<BootBase> driver;
   std::string programPath;
   if (m_deviceId == kDeviceIdH8_3069) {
-    driver.reset(new BootH8_3069(&m_cancel));
+    driver.reset(new BootH8_3069(CancelFlag()));
   } else if (m_deviceId == kDeviceIdH8_36077) {
-    driver.reset(new BootH8_36077(&m_cancel));
+    driver.reset(new BootH8_36077(CancelFlag()));
     programPath = m_programPath.empty() ? BinFilePath(folder, kWriteProgramFileName)
                                         : m_programPath;
   } else {
     return {kTextBadDevice, std::string()};
   }
   // A step that fails while cancel is requested ends the job as cancelled, not failed.
-  auto failed = [this](int ok) { return !ok && !m_cancel.load(); };
-  auto cancelled = [this]() { return m_cancel.load() != 0; };
+  auto failed = [this](int ok) { return !ok && !Cancelled(); };
+  auto cancelled = [this]() { return Cancelled(); };
   const Failure none;
   // A failed step's message, with the driver's account of it below. A step that failed
   // because the port's device went away says so, naming the port.
@@ -113,7 +113,7 @@ CThreadWrite::Failure CThreadWrite::Write() {
   {
     MotFile2Bin reader;
     if (!reader.Start(m_fileName, image.data(), window, 0)) return {kTextBadFormat, ""};
-    reader.WaitDone(&m_cancel);
+    reader.WaitDone(CancelFlag());
     switch (reader.WaitResult(nullptr, &high)) {
       case MOT_OPEN_FAILED:
       case MOT_FORMAT_ERROR: return {kTextBadFormat, std::string()};

@@ -158,7 +158,7 @@ void MotFile2Bin::ReadFile() {
   uint8_t data[kRecordDataBytes];
   size_t length;
   while ((length = ReadPiece(file, piece)) > 0) {
-    if (m_cancel.load()) break;
+    if (Cancelled()) break;
     ParsedRecord record;
     if (ParseRecord(piece, length, data, &record) != kRecordOk) {
       m_result = MOT_FORMAT_ERROR;
@@ -183,7 +183,7 @@ void MotFile2Bin::ReadFile() {
 
   if (m_result == MOT_OK && !stored) {
     m_result = MOT_NO_DATA;
-  } else if (m_result == MOT_OK && m_cancel.load()) {
+  } else if (m_result == MOT_OK && Cancelled()) {
     m_result = MOT_CANCELLED;
   }
 }

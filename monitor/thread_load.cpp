@@ -42,7 +42,7 @@ int CThreadLoad::ReadImage(uint32_t* low, uint32_t* high) {
   MotFile2Bin reader;
   int mot = MOT_OPEN_FAILED;
   if (reader.Start(m_fileName, m_image.data(), kRamSizeBytes, kRamBase)) {
-    reader.WaitDone(&m_cancel);
+    reader.WaitDone(CancelFlag());
     mot = reader.WaitResult(low, high);  // also stops a reading still in progress
   }
   switch (mot) {
@@ -74,7 +74,7 @@ int CThreadLoad::Load() {
   uint32_t high = 0;
   const int read = ReadImage(&low, &high);
   if (read != kImageReady) return read;
-  if (m_cancel.load()) return JOB_CANCELLED;
+  if (Cancelled()) return JOB_CANCELLED;
 
   m_port->Purge();  // drops the prompts left in the receive queue
   // Progress counts the bytes the board has acknowledged.
@@ -84,7 +84,7 @@ int CThreadLoad::Load() {
   progress.address = low;
   m_target->PostProgress(progress);
   for (uint32_t address = low; address <= high;) {
-    if (m_cancel.load()) return JOB_CANCELLED;
+    if (Cancelled()) return JOB_CANCELLED;
     // Up to 1024 bytes a chunk; when exactly 1025 remain, they go as one chunk.
     const uint32_t n = (address + kChunkBytes < high) ? kChunkBytes : high - address + 1;
 
@@ -123,7 +123,7 @@ int CThreadLoad::Load() {
     progress.address = address;
     m_target->PostProgress(progress);
   }
-  return m_cancel.load() ? JOB_CANCELLED : JOB_SUCCEEDED;
+  return Cancelled() ? JOB_CANCELLED : JOB_SUCCEEDED;
 }
 
 CThreadLoad::AckWait CThreadLoad::WaitForAck() {
@@ -139,7 +139,7 @@ CThreadLoad::AckWait CThreadLoad::WaitForAck() {
       if (elapsed >= m_ackTimeoutMs) return AckWait::TimedOut;
       waitMs = m_ackTimeoutMs - elapsed;
     }
-    const int got = m_port->WaitReadByte(waitMs, &m_cancel);
+    const int got = m_port->WaitReadByte(waitMs, CancelFlag());
     if (got == kReadCancelled) return AckWait::Cancelled;
     if (got == kReadPortLost) return AckWait::PortLost;
     if ((got & kByteArrived) && static_cast<char>(got & 0xFF) == kAckText[matched]) ++matched;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "jobs/cancel_slice.h"  // a waiting read looks at its cancel flag this often
+
 namespace k470 {
 
 class NetLink;
@@ -23,9 +25,6 @@ constexpr int kReadCancelled = -2;   // the cancel flag was set
 
 // Why an open failed when the text the user typed names no device.
 constexpr const char* kTextNoSuchPort = "no such port";
-
-// A waiting read looks at its cancel flag at least this often.
-constexpr uint32_t kWaitSliceMs = 20;
 
 class CComPort {
  public:

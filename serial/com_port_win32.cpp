@@ -23,7 +23,7 @@ namespace {
 // with the first byte or after the constant (one wait slice, shortened for the last).
 constexpr DWORD kReadIntervalTimeoutMs = 0;
 constexpr DWORD kReadTotalTimeoutMultiplierMs = 0;
-constexpr DWORD kReadTotalTimeoutConstantMs = kWaitSliceMs;
+constexpr DWORD kReadTotalTimeoutConstantMs = kCancelSliceMs;
 // A write of n bytes may take up to 1000 + 1000 * n ms before it fails.
 constexpr DWORD kWriteTotalTimeoutMultiplierMs = 1000;
 constexpr DWORD kWriteTotalTimeoutConstantMs = 1000;
@@ -163,7 +163,7 @@ int CComPort::ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs) {
     return count < 0 ? (m_lost ? kReadPortLost : 0) : count;
   }
   // The last slice of a wait may be shorter than the others.
-  const DWORD waitFor = waitMs < kWaitSliceMs ? waitMs : kWaitSliceMs;
+  const DWORD waitFor = waitMs < kCancelSliceMs ? waitMs : kCancelSliceMs;
   COMMTIMEOUTS timeouts{};
   const bool shortened = waitFor != kReadTotalTimeoutConstantMs &&
                          GetCommTimeouts(handle, &timeouts);

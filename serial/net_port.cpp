@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "jobs/cancel_slice.h"
 #include "jobs/ticks.h"
 
 namespace k470 {
@@ -12,7 +13,6 @@ namespace {
 constexpr char kTelnetPrefix[] = "rfc2217://";
 constexpr char kRawPrefix[] = "socket://";
 constexpr long kLastTcpPort = 65535;
-constexpr uint32_t kPumpSliceMs = 20;
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
   size_t i = 0;
@@ -111,7 +111,7 @@ int NetLink::Open(const NetAddress& address, uint32_t baud, int byteSize, int pa
   while (!m_comPortAgreed && !m_comPortRefused) {
     const uint32_t elapsed = TickCountMs() - start;
     if (elapsed >= kAnswerTimeoutMs) break;
-    if (!Pump(kPumpSliceMs)) {
+    if (!Pump(kCancelSliceMs)) {
       *error = kTextConnectionClosed;
       return 0;
     }
@@ -293,7 +293,7 @@ bool NetLink::AwaitAnswers(uint32_t commands) {
   const uint32_t start = TickCountMs();
   while ((m_answered & commands) != commands) {
     if (TickCountMs() - start >= kAnswerTimeoutMs) return false;
-    if (!Pump(kPumpSliceMs)) return false;
+    if (!Pump(kCancelSliceMs)) return false;
   }
   return true;
 }
