@@ -3,8 +3,6 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
-
 
 #include "flash/program_folder.h"
 
@@ -14,15 +12,23 @@ bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
                         DeviceType (&table)[kDeviceTableSize], int* count) {
   *path = args.Has("--table") ? args.Value("--table")
                               : BinFilePath(ProgramFolder(), kDeviceTableFileName);
-  std::vector<std::string> badClock;
-  const int read = ReadDeviceTableFile(*path, table, count, &badClock);
-  for (const std::string& section : badClock) {
-    std::fprintf(stderr, "k470: %s\n", TableClockMessage(section).c_str());
+  std::string refusal;
+  const int read = ReadDeviceTableFile(*path, table, count, &refusal);
+  if (read == kTableRefused) {
+    std::fprintf(stderr, "k470: the device table cannot be read: %s\n%s\n", path->c_str(),
+                 refusal.c_str());
+    return false;
   }
-  if (!read) {
+  if (read == kTableNameless) {
     std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
                  path->c_str());
     return false;
+  }
+  // Each type keeps its place; one that cannot be written is named here and refused by
+  // its write.
+  for (int i = 0; i < *count; ++i) {
+    const std::string fault = DeviceTypeFault(table[i]);
+    if (!fault.empty()) std::fprintf(stderr, "k470: %s\n", fault.c_str());
   }
   return true;
 }

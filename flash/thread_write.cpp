@@ -9,6 +9,7 @@
 #include "boot/boot_h8_3069.h"
 #include "boot/boot_h8_36077.h"
 #include "flash/program_folder.h"
+#include "jobs/fill_text.h"
 #include "jobs/mot_file2bin.h"
 #include "serial/net_port.h"
 #include "serial/port_names.h"
@@ -35,6 +36,7 @@ int CThreadWrite::Start(const std::string& port, const std::string& fileName,
   m_clk = device.Clk;
   m_bps = device.Bps;
   m_romSize = device.RomSize;
+  m_deviceFault = DeviceTypeFault(device);
   m_programPath = programPath;
   return CThreadVl::Start();
 }
@@ -63,6 +65,8 @@ void CThreadWrite::PostStatus(const char* text) {
 }
 
 CThreadWrite::Failure CThreadWrite::Write() {
+  // A type whose values cannot be written is refused before its port is opened.
+  if (!m_deviceFault.empty()) return {m_deviceFault, std::string()};
   const std::string folder = ProgramFolder();
   std::unique_ptr<BootBase> driver;
   std::string programPath;
@@ -91,15 +95,11 @@ CThreadWrite::Failure CThreadWrite::Write() {
   // The bit-rate match and the new bit rate change the line's rate: a port that only
   // carries bytes is refused before anything is sent.
   if (IsRawNetPortName(m_port)) {
-    char text[kPortMessageBytes];
-    std::snprintf(text, sizeof text, kTextRawPortFormat, m_port.c_str());
-    return {text, std::string()};
+    return {FillText(kTextRawPortFormat, {m_port}), std::string()};
   }
   if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
     // Named as the user chose the port, with the system's reason below.
-    char text[kPortMessageBytes];
-    std::snprintf(text, sizeof text, kTextPortFormat, PortNameOf(m_port).c_str());
-    return {text, driver->PortOpenError()};
+    return {FillText(kTextPortFormat, {PortNameOf(m_port)}), driver->PortOpenError()};
   }
   if (cancelled()) return none;
 

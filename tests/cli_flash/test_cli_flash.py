@@ -261,20 +261,50 @@ class Devices(unittest.TestCase):
         self.assertEqual(rows[2].split()[:6], ["1", "H8/36077", "1", "20.000", "57600", "57344"])
         self.assertTrue(rows[2].rstrip().endswith("-"))
 
-    def test_a_type_whose_clock_cannot_be_sent_is_left_out_and_named(self):
+    def test_every_type_keeps_its_place_and_one_that_cannot_be_written_is_refused(self):
+        # An H8/36077 type without Clk between two H8/3069 types, the first of which has a
+        # clock the chip cannot be sent: all three are listed at their places, index 2 is
+        # still the third, and the write of the first stops before anything is sent.
         folder = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, folder)
         table = os.path.join(folder, "fw.dat")
         with open(table, "wb") as f:
-            f.write(b"[Type]\nType0=Big\nType1=Ok\n[Big]\nName=B\nClk=700\n"
-                    b"[Ok]\nName=O\nClk=20\n")
+            f.write(b"[Type]\nType0=Big\nType1=Small\nType2=Ok\n"
+                    b"[Big]\nName=B\nId=0\nClk=700\nBps=38400\nRomSize=524288\n"
+                    b"[Small]\nName=S\nId=1\nBps=57600\nRomSize=57344\n"
+                    b"[Ok]\nName=O\nId=0\nClk=20\nBps=38400\nRomSize=524288\n")
         proc = subprocess.run(fc.tool_command(["devices", "--table", table]),
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
         self.assertEqual(proc.returncode, 0, proc.stderr)
         rows = proc.stdout.decode(fc.ENCODING).splitlines()
-        self.assertEqual([row.split()[1] for row in rows[1:]], ["O"])
-        self.assertIn("デバイス定義 [Big] のクロックが有効範囲外です。",
-                      proc.stderr.decode(fc.ENCODING))
+        self.assertEqual([row.split()[:2] for row in rows[1:]], [["0", "B"], ["1", "S"], ["2", "O"]])
+        self.assertTrue(rows[1].rstrip().endswith("cannot be written: Clk"), rows[1])
+        message = "デバイス定義 [Big] のClkが有効範囲外です。"
+        self.assertEqual(proc.stderr.decode(fc.ENCODING).strip(), "k470: " + message)
+
+        image = fc.write_image([(0, fc.random_bytes(256, 3))])
+        self.addCleanup(os.remove, image)
+        for device, expected in (("B", 1), ("2", 0)):
+            sim, port = fc.start_sim("h8-3069", "--no-pacing")
+            try:
+                status, err = fc.run_tool(["flash", "--port", port, "--table", table,
+                                           "--device", device, image])
+            finally:
+                result = sim.stop()
+            self.assertEqual(status, expected, err)
+            if expected == 1:
+                self.assertIn(message, err)
+                self.assertEqual(result.report["bytes_received"], 0)
+            else:
+                self.assertTrue(result.report["ended"], result.report)
+
+    def test_a_table_that_is_not_a_regular_file_is_refused(self):
+        for path, reason in (("/dev/zero", "not a regular file"),
+                             (tempfile.gettempdir(), "not a regular file")):
+            with self.subTest(path=path):
+                status, err = fc.run_tool(["devices", "--table", path], timeout=60)
+                self.assertEqual(status, 1, err)
+                self.assertIn(reason, err)
 
     def test_a_missing_table_fails(self):
         proc = subprocess.run(fc.tool_command(["devices", "--table", "/nonexistent/fw.dat"]),
@@ -318,7 +348,6 @@ class Interrupt(unittest.TestCase):
                 self.assertLessEqual(len(blocks), 3)
                 self.assertEqual(blocks, seen[:len(blocks)])
                 self.assertGreaterEqual(len(blocks), 2)
-
 
     def test_ctrl_c_while_the_chip_stops_answering_mid_block_ends_at_once(self):
         # The chip answers nothing after 3000 bytes, inside the write of a block: the tool

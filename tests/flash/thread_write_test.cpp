@@ -186,11 +186,18 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
   const std::string good = WriteImage("good.mot", S3(0x80, Pattern(300, 3)));
   DeviceType badId = H8_3069();
   badId.Id = 2;
+  DeviceType bigClock = H8_3069();
+  bigClock.Section = "Big";
+  bigClock.Clk = 700000;
   const std::string noPort = kTextNoSuchPort;
   const std::string refused = "refused by the scripted line";
   auto refuseOpen = [](FakeChip&) { FakeLine::Instance().SetOpenFails(true); };
   std::vector<Case> cases = {
-      {"bad id", badId, kPort, good, "", nullptr, kTextBadDevice, ""},
+      // A type outside its ranges is refused before its port is opened.
+      {"bad id", badId, kPort, good, "", nullptr, "デバイス定義 [H8/3069F] のIdが有効範囲外です。",
+       ""},
+      {"clock too high", bigClock, kPort, good, "", nullptr,
+       "デバイス定義 [Big] のClkが有効範囲外です。", ""},
       // The port is named as the user chose it, the reason follows on a line of its own.
       {"port 0", H8_3069(), "0", good, "", nullptr, "0がオープンできません。", noPort},
       {"port com0", H8_3069(), "com0", good, "", nullptr, "com0がオープンできません。", noPort},
@@ -244,6 +251,9 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     RunWrite(c.file, c.type, c.port, c.program.empty() ? K470_SIM_PROGRAM : c.program);
     const std::string shown = c.detail.empty() ? c.text : c.text + "\n" + c.detail;
     EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + shown}));
+    if (c.type.Id == badId.Id || c.type.Clk == bigClock.Clk) {
+      EXPECT_EQ(FakeLine::Instance().OpenCount(), 0);
+    }
     // Nothing reaches a line after its loss has been seen.
     if (c.lostAfter) {
       EXPECT_EQ(FakeLine::Instance().Written().size(), c.lostAfter);
