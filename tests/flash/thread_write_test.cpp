@@ -208,6 +208,12 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
       // A port that carries bytes only cannot follow the write's rate changes.
       {"raw network port", H8_3069(), "socket://127.0.0.1:1", good, "", nullptr,
        "socket://127.0.0.1:1ではビットレートを変更できません。rfc2217://で接続してください。", ""},
+      // A message keeps its end whatever the length of the port's name.
+      {"long raw network port", H8_3069(), "socket://" + std::string(200, 'h') + ".example:1",
+       good, "", nullptr,
+       "socket://" + std::string(200, 'h') +
+           ".example:1ではビットレートを変更できません。rfc2217://で接続してください。",
+       ""},
       {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat, ""},
       {"bad record", H8_3069(), kPort, WriteImage("bad.mot", "S1030000FF\n"), "", nullptr,
        kTextBadFormat, ""},

@@ -1,6 +1,7 @@
 // Port names: parsing what the user types or the registry holds, and what a port the
 // user chose opens and is called.
 #include "serial/port_names.h"
+#include "serial/port_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,13 @@ TEST(PortChoices, DevicePathsAreOpenedAndCalledAsTyped) {
     EXPECT_EQ(ResolvePortArgument(path).device, path);
     EXPECT_EQ(ResolvePortArgument(path).name, path);
   }
+}
+
+TEST(PortTexts, AMessageKeepsItsEndWhateverTheLengthOfThePortsName) {
+  const std::string name = "rfc2217://" + std::string(300, 'h') + ".example:4001";
+  EXPECT_EQ(PortLostMessage(name), name + "との通信が切れました。");
+  // A name that holds a conversion is taken as it is.
+  EXPECT_EQ(PortLostMessage("%s%d"), "%s%dとの通信が切れました。");
 }
 
 }  // namespace
