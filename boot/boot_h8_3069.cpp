@@ -70,7 +70,7 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
     if (sent && length > 0) sent = m_port->Write(data, length) != 0;
     if (sent) sent = m_port->WriteByte(static_cast<uint8_t>(0x100 - sum)) != 0;
   }
-  if (!sent) return Fail(what + (PortLost() ? ": port lost" : ": the port refused the write"));
+  if (!sent) return Fail(what + WriteRefusal());
 
   // The reply: ACK alone, an error pair, or code + size + data + checksum.
   uint8_t seen[kDetailReplyBytes];

@@ -96,10 +96,17 @@ int CThreadLoad::Load() {
     char command[kLoadCommandBytes];
     std::snprintf(command, sizeof command, "L %X %d s\r", static_cast<unsigned>(address),
                   static_cast<int>(n));
-    // A failed write shows in the wait: a lost port at once, anything else as a board
-    // that does not acknowledge.
-    if (m_port->WriteString(command)) {
-      m_port->Write(m_image.data() + (address - kRamBase), static_cast<int>(n));
+    // A lost port shows in the wait at once; a write that the port did not finish (a
+    // write time-out) fails the load with what was sent, as no acknowledgement can come.
+    const bool written =
+        m_port->WriteString(command) &&
+        m_port->Write(m_image.data() + (address - kRamBase), static_cast<int>(n));
+    if (!written && !m_port->Lost()) {
+      char where[32];
+      std::snprintf(where, sizeof where, "the chunk at %08X: ", static_cast<unsigned>(address));
+      m_target->ShowMessage(kMsgNoAck, MessageIcon::Error,
+                            (where + m_port->WriteError()).c_str());
+      return JOB_FAILED;
     }
     switch (WaitForAck()) {
       case AckWait::Acknowledged:
