@@ -144,6 +144,33 @@ def close_settings(d, title, button):
     d.wait_gone(title, 5000)
 
 
+def case_cancel_while_the_chip_stops_answering(args):
+    # The chip answers nothing after 3000 bytes, inside a block: the write waits for a
+    # reply byte (10 s) until Cancel, which ends that wait at once.
+    s = h.Session(args)
+    path = s.file("stops.mot", h.srecords(0, h.pattern(0x2000, 9), kind=1))
+    s.write_ini(sections(path, 0))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--no-pacing", "--stop-after", "3000")
+        d.ok("click", MAIN, WRITE)
+        d.wait_window(DIALOG, 10000)
+        h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
+                     "the first block")
+        d.ok("sleep", 1500)  # long past the last answer
+        asked = time.monotonic()
+        d.ok("click", DIALOG, CANCEL)
+        d.wait_gone(DIALOG, 20000)
+        took = time.monotonic() - asked
+        assert d.no_box(BOX, 1000), "a cancelled write shows no message"
+        assert d.text(MAIN, STATUS) == "cancel flash write"
+        assert took < 5.0, "Cancel took %.2f s" % took
+        print("   the dialog gone %.2f s after Cancel" % took)
+    finally:
+        s.close()
+        s.cleanup()
+
+
 def case_settings_dialog(args):
     title = "H8/3069F 設定"
 
@@ -345,5 +372,6 @@ def case_types_keep_their_places(args):
 
 if __name__ == "__main__":
     h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_refused_block_names_its_cause,
-           case_cancel_during_blocks, case_settings_dialog, case_settings_per_type, case_update_mark,
+           case_cancel_during_blocks, case_cancel_while_the_chip_stops_answering,
+           case_settings_dialog, case_settings_per_type, case_update_mark,
            case_no_device_selected, case_types_keep_their_places])
