@@ -299,8 +299,19 @@ class Devices(unittest.TestCase):
                 self.assertTrue(result.report["ended"], result.report)
 
     def test_a_table_that_is_not_a_regular_file_is_refused(self):
-        for path, reason in (("/dev/zero", "not a regular file"),
-                             (tempfile.gettempdir(), "not a regular file")):
+        # At once: neither a device that never ends nor a FIFO without a writer is read.
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        large = os.path.join(folder, "large.dat")
+        with open(large, "wb") as f:
+            f.write(b"[Type]\nType0=A\n[A]\nName=A\n" + b";" * (1024 * 1024))
+        cases = [("/dev/zero", "not a regular file"), (folder, "not a regular file"),
+                 (large, "larger than 1 MiB")]
+        if not fc.UNDER_WINE:
+            fifo = os.path.join(folder, "fifo.dat")
+            os.mkfifo(fifo)
+            cases.append((fifo, "not a regular file"))
+        for path, reason in cases:
             with self.subTest(path=path):
                 status, err = fc.run_tool(["devices", "--table", path], timeout=60)
                 self.assertEqual(status, 1, err)
