@@ -14,6 +14,7 @@
 
 #include "serial/system_error_text.h"
 #include "serial/com_port.h"
+#include "serial/line_time.h"
 #include "serial/port_names.h"
 
 namespace k470 {
@@ -28,7 +29,6 @@ constexpr DWORD kReadTotalTimeoutConstantMs = kCancelSliceMs;
 // write on POSIX that makes no progress for as long.
 constexpr DWORD kWriteSlackMs = 2000;
 constexpr DWORD kWriteTotalTimeoutMultiplierMs = 0;  // the line time goes into the constant
-constexpr uint64_t kMsPerSecond = 1000;
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -82,19 +82,6 @@ void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
   dcb->fInX = FALSE;
   dcb->fNull = FALSE;
   dcb->fErrorChar = FALSE;
-}
-
-// The time the line takes for `n` bytes at the port's settings, rounded up: a start bit,
-// the data bits, a parity bit when there is one and the stop bits (codes 0, 1, 2: one,
-// one and a half, two), counted in half bits.
-DWORD LineTimeMs(int n, uint32_t baud, int byteSize, int parity, int stopBits) {
-  if (baud == 0 || n <= 0) return 0;
-  const uint64_t halfBits =
-      2u * (1u + static_cast<uint64_t>(byteSize) + (parity != 0 ? 1u : 0u)) +
-      (stopBits == 2 ? 4u : stopBits == 1 ? 3u : 2u);
-  const uint64_t halfBitsAll = halfBits * static_cast<uint64_t>(n) * kMsPerSecond;
-  const uint64_t perMs = 2u * static_cast<uint64_t>(baud);
-  return static_cast<DWORD>((halfBitsAll + perMs - 1) / perMs);
 }
 
 }  // namespace
