@@ -271,7 +271,7 @@ class Devices(unittest.TestCase):
         with open(table, "wb") as f:
             f.write(b"[Type]\nType0=Big\nType1=Small\nType2=Ok\n"
                     b"[Big]\nName=B\nId=0\nClk=700\nBps=38400\nRomSize=524288\n"
-                    b"[Small]\nName=S\nId=1\nBps=57600\nRomSize=57344\n"
+                    b"[Small]\nName=S\nId=1\nBps=57600\nRomSize=57344\nClkSelect=1\n"
                     b"[Ok]\nName=O\nId=0\nClk=20\nBps=38400\nRomSize=524288\n")
         proc = subprocess.run(fc.tool_command(["devices", "--table", table]),
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
@@ -297,6 +297,10 @@ class Devices(unittest.TestCase):
                 self.assertEqual(result.report["bytes_received"], 0)
             else:
                 self.assertTrue(result.report["ended"], result.report)
+        # The H8/36077 is never sent its clock: any clock is taken (the port then fails).
+        status, err = fc.run_tool(["flash", "--port", "/nonexistent/tty", "--table", table,
+                                   "--device", "S", "--clock", "700", image])
+        self.assertEqual(status, 1, err)
 
     def test_a_table_that_is_not_a_regular_file_is_refused(self):
         # At once: neither a device that never ends nor a FIFO without a writer is read.
