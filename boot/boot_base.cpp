@@ -32,6 +32,12 @@ int BootBase::WaitAnyByte(uint32_t waitMs, bool watchCancel) {
   return b > 0 ? b : 0;
 }
 
+std::string BootBase::WriteRefusal() const {
+  if (PortLost()) return ": port lost";
+  const std::string why = m_port->WriteError();
+  return why.empty() ? ": the port refused the write" : ": the port refused the write (" + why + ")";
+}
+
 int BootBase::Fail(const std::string& detail) {
   m_failure = detail;
   return 0;

@@ -102,6 +102,10 @@ class BootBase {
   // none came.
   int WaitAnyByte(uint32_t waitMs, bool watchCancel);
 
+  // The cause of a write the port did not finish, after the command's name: the port
+  // lost, or what was sent and why the rest was not.
+  std::string WriteRefusal() const;
+
   // Records the cause of a failing step; returns 0, the step's result.
   int Fail(const std::string& detail);
   // The cause of a wait for `expected` after `what` that failed: the port lost, nothing

@@ -80,20 +80,22 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
     if (sent && length > 0) sent = m_port->Write(data, length) != 0;
     if (sent) sent = m_port->WriteByte(static_cast<uint8_t>(0x100 - sum)) != 0;
   }
-  if (!sent) return Fail(what + (PortLost() ? ": port lost" : ": the port refused the write"));
+  if (!sent) return Fail(what + WriteRefusal());
 
   // The reply: ACK alone, an error pair, or code + size + data + checksum.
   uint8_t seen[kDetailReplyBytes];
   int expected = 2;
   bool error = false;
   for (int count = 0; count < expected; ++count) {
-    const int b = WaitAnyByte(kReplyByteWaitMs, false);
+    // A cancel ends the wait at once; the job then ends cancelled.
+    const int b = WaitAnyByte(kReplyByteWaitMs, true);
     if (!b) {
       const int shown = count < kDetailReplyBytes ? count : kDetailReplyBytes;
+      const char* why = PortLost()    ? "port lost"
+                        : Cancelled() ? "cancelled"
+                                      : "no reply byte within 10 s";
       char text[64];
-      std::snprintf(text, sizeof text, ": %s after %s",
-                    PortLost() ? "port lost" : "no reply byte within 10 s",
-                    HexBytesText(seen, shown).c_str());
+      std::snprintf(text, sizeof text, ": %s after %s", why, HexBytesText(seen, shown).c_str());
       return Fail(what + text);
     }
     const uint8_t byte = static_cast<uint8_t>(b);

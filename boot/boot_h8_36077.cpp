@@ -41,9 +41,8 @@ int BootH8_36077::SendEchoed(const uint8_t* bytes, int count, const char* what, 
   if (count <= 0) return 1;
   char text[64];
   if (!m_port->Write(bytes, count)) {
-    std::snprintf(text, sizeof text, "%s %d: %s", what, first,
-                  PortLost() ? "port lost" : "the port refused the write");
-    return Fail(text);
+    std::snprintf(text, sizeof text, "%s %d", what, first);
+    return Fail(text + WriteRefusal());
   }
   for (int i = 0; i < count; ++i) {
     std::snprintf(text, sizeof text, "echo of %s %d", what, first + i);

@@ -60,13 +60,15 @@ BootH8_3069::CheckReply BootH8_3069::CheckCommand(const uint8_t* frame, int leng
   uint32_t dataBytes = 0;
   uint8_t sum = 0;
   for (uint32_t count = 0; count < expected; ++count) {
-    const int b = WaitAnyByte(kReplyByteWaitMs, false);
+    // A cancel ends the wait at once; the job then ends cancelled.
+    const int b = WaitAnyByte(kReplyByteWaitMs, true);
     const int shown = count < kShownReplyBytes ? static_cast<int>(count) : kShownReplyBytes;
     if (!b) {
+      const char* why = PortLost()    ? "port lost"
+                        : Cancelled() ? "cancelled"
+                                      : "no reply byte within 10 s";
       char text[64];
-      std::snprintf(text, sizeof text, ": %s after %s",
-                    PortLost() ? "port lost" : "no reply byte within 10 s",
-                    HexBytesText(seen, shown).c_str());
+      std::snprintf(text, sizeof text, ": %s after %s", why, HexBytesText(seen, shown).c_str());
       Fail(what + text);
       return CheckReply::Broken;
     }

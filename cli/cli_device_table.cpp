@@ -3,10 +3,8 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "cli/console.h"
-
 #include "flash/program_folder.h"
 
 namespace k470::cli {
@@ -15,15 +13,23 @@ bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
                         DeviceType (&table)[kDeviceTableSize], int* count) {
   *path = args.Has("--table") ? args.Value("--table")
                               : BinFilePath(ProgramFolder(), kDeviceTableFileName);
-  std::vector<std::string> badClock;
-  const int read = ReadDeviceTableFile(*path, table, count, &badClock);
-  for (const std::string& section : badClock) {
-    std::fprintf(stderr, "k470: %s\n", EscapeControls(TableClockMessage(section)).c_str());
+  std::string refusal;
+  const int read = ReadDeviceTableFile(*path, table, count, &refusal);
+  if (read == kTableRefused) {
+    std::fprintf(stderr, "k470: the device table cannot be read: %s\n%s\n",
+                 EscapeControls(*path).c_str(), EscapeControls(refusal).c_str());
+    return false;
   }
-  if (!read) {
+  if (read == kTableNameless) {
     std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
                  EscapeControls(*path).c_str());
     return false;
+  }
+  // Each type keeps its place; one that cannot be written is named here and refused by
+  // its write.
+  for (int i = 0; i < *count; ++i) {
+    const std::string fault = DeviceTypeFault(table[i]);
+    if (!fault.empty()) std::fprintf(stderr, "k470: %s\n", EscapeControls(fault).c_str());
   }
   return true;
 }

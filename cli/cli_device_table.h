@@ -10,9 +10,9 @@
 namespace k470::cli {
 
 // Reads the table that --table names (default bin/fw.dat below the program's folder) into
-// `table` and `count`, and sets `path` to the file read. Each type left out for its clock
-// is named on stderr. When a listed type has no Name it says so on stderr and returns
-// false.
+// `table` and `count`, and sets `path` to the file read. Each type that cannot be written
+// is named on stderr (it keeps its place). When the file is refused (not a regular file,
+// larger than 1 MiB) or a listed type has no Name it says so on stderr and returns false.
 bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
                         DeviceType (&table)[kDeviceTableSize], int* count);
 

@@ -18,12 +18,16 @@ constexpr const char* kUsage =
     "  program's folder; /usr/share/k470/fw.dat when installed in /usr/bin): index, name,\n"
     "  Id, clock in MHz, bit rate, ROM size in bytes and\n"
     "  what may be changed before a write (--clock, --bps of k470 flash); with --json one\n"
-    "  {\"event\":\"device\",...} a line. A type whose clock is 0 or above 655.35 MHz is\n"
-    "  left out and named on stderr. Writing an H8/36077 (Id 1) needs its write-control\n"
-    "  program bin/36077.mot from the board's maker.\n"
-    "  Exit status 0 listed, 1 no table or a type without Name.\n";
+    "  {\"event\":\"device\",...} a line. A type with a value outside its range (Id other\n"
+    "  than 0 or 1, RomSize outside 1 byte to 16 MiB; for Id 0 a bit rate other than the\n"
+    "  four or a clock of 0 or above 655.35 MHz) keeps its index, is named on stderr and\n"
+    "  cannot be written. Writing an H8/36077 (Id 1) needs its write-control program\n"
+    "  bin/36077.mot from the board's maker.\n"
+    "  Exit status 0 listed, 1 no table, a table that is not a regular file or is larger\n"
+    "  than 1 MiB, or a type without Name.\n";
 
-const char* Changeable(const DeviceType& t) {
+std::string Changeable(const DeviceType& t) {
+  if (const char* key = DeviceTypeFaultKey(t)) return std::string("cannot be written: ") + key;
   if (t.ClkSelect && t.BpsSelect) return "clock, bit rate";
   if (t.ClkSelect) return "clock";
   if (t.BpsSelect) return "bit rate";
@@ -53,7 +57,8 @@ int CmdDevices(int argc, char** argv) {
       const DeviceType& t = table[i];
       JsonLine("device").Number("index", i).Text("name", t.Name).Number("id", t.Id)
           .Number("clock_khz", t.Clk).Number("bps", t.Bps).Number("rom_size", t.RomSize)
-          .Number("clock_select", t.ClkSelect).Number("bps_select", t.BpsSelect).Emit();
+          .Number("clock_select", t.ClkSelect).Number("bps_select", t.BpsSelect)
+          .Text("fault", DeviceTypeFault(t)).Emit();
     }
     return kExitOk;
   }
@@ -63,7 +68,7 @@ int CmdDevices(int argc, char** argv) {
     const DeviceType& t = table[i];
     std::printf("%-5d  %-20s  %-2d  %9.3f  %6d  %8d  %s\n", i,
                 EscapeControls(t.Name).c_str(), static_cast<int>(t.Id), t.Clk / 1000.0,
-                static_cast<int>(t.Bps), static_cast<int>(t.RomSize), Changeable(t));
+                static_cast<int>(t.Bps), static_cast<int>(t.RomSize), Changeable(t).c_str());
   }
   return kExitOk;
 }

@@ -56,8 +56,9 @@ int FindDevice(const DeviceType* table, int count, const std::string& text) {
 }
 
 // The clock in kHz (truncated toward zero) of a text in MHz; false unless it is a plain
-// decimal number whose clock can be sent to the chip (ClockFitsField).
-bool ParseClockKhz(const std::string& text, int32_t* out) {
+// decimal number and, where the clock is sent to the chip (`sent`: the H8/3069), one that
+// the chip can be sent (ClockFitsField).
+bool ParseClockKhz(const std::string& text, bool sent, int32_t* out) {
   if (text.empty()) return false;
   for (char c : text) {
     if (!((c >= '0' && c <= '9') || c == '.')) return false;
@@ -68,7 +69,7 @@ bool ParseClockKhz(const std::string& text, int32_t* out) {
   constexpr double kFarAboveKhz = 1e9;
   if (*end != '\0' || !(khz < kFarAboveKhz)) return false;
   *out = static_cast<int32_t>(khz);
-  return ClockFitsField(*out);
+  return !sent || ClockFitsField(*out);
 }
 
 }  // namespace
@@ -105,7 +106,7 @@ int CmdFlash(int argc, char** argv) {
 
   if (args.Has("--clock")) {
     if (!device.ClkSelect) return UsageError(kUsage, "the clock of this device type is fixed");
-    if (!ParseClockKhz(args.Value("--clock"), &device.Clk)) {
+    if (!ParseClockKhz(args.Value("--clock"), device.Id == kDeviceIdH8_3069, &device.Clk)) {
       return UsageError(kUsage,
                         "--clock needs a clock in MHz from 0.01 to 655.35 (for example 19.6608)");
     }

@@ -5,6 +5,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/console.h"
+#include "jobs/cancel_slice.h"
 #include "jobs/job_target.h"
 #include "jobs/ticks.h"
 
@@ -30,7 +31,9 @@ JobWait WaitForJob(CThreadVl& job, uint32_t limitMs, void (*beforeStop)(void*), 
       job.StopAndWait();
       return JobWait::TimeUp;
     }
-    job.WaitDoneFor(kJobPollMs);
+    // Ctrl-C is a flag without a signal: looked at every cancel slice; the job's end
+    // ends the wait at once.
+    job.WaitDoneFor(kCancelSliceMs);
   }
   return JobWait::Ended;
 }

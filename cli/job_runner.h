@@ -8,10 +8,6 @@
 
 namespace k470::cli {
 
-// How often the wait for a job looks at Ctrl-C and its time limit; the job's end itself
-// ends the wait at once.
-constexpr uint32_t kJobPollMs = 20;
-
 enum class JobWait { Ended, Interrupted, TimeUp, OutputFailed };
 
 // True once a write to stdout or stderr has failed (a full disk, a closed pipe): the

@@ -1,4 +1,5 @@
-// Many boards at once: the boards' jobs run side by side; the wait looks at each in turn.
+// Many boards at once: the boards' jobs run side by side; the wait is for one signal that
+// the end of any of them raises.
 #include "cli/many_boards.h"
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include "cli/cli_args.h"
 #include "cli/console.h"
 #include "cli/job_runner.h"
+#include "jobs/cancel_slice.h"
+#include "jobs/job_end_signal.h"
 #include "jobs/ticks.h"
 
 namespace k470::cli {
@@ -53,6 +56,8 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
                     const BoardStart& start, const BoardAfter& after) {
   if (mode == ConsoleMode::Bar && !EnableTerminalSequences()) mode = ConsoleMode::Lines;
   BarBlock block(static_cast<int>(ports.size()), mode == ConsoleMode::Bar ? TerminalColumns() : 0);
+  // Declared before the boards: their jobs raise it until their threads are joined.
+  JobEndSignal anyEnded;
   std::vector<std::unique_ptr<Board>> boards;
   const uint32_t started = TickCountMs();
   auto secondsSince = [started] { return (TickCountMs() - started) / 1000.0; };
@@ -83,14 +88,16 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
       board.job.reset();
     } else if (!board.job) {
       board.status = kExitOk;
+    } else {
+      board.job->AlsoSignalEndTo(&anyEnded);
     }
     if (board.status != -1) board.seconds = secondsSince();
   }
 
   bool interrupted = false;
   bool outputFailed = false;
-  for (bool running = true; running;) {
-    running = false;
+  for (;;) {
+    bool running = false;
     if (!outputFailed && OutputFailed()) {
       outputFailed = true;
       for (auto& b : boards) {
@@ -105,13 +112,16 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
     }
     for (auto& b : boards) {
       if (b->status != -1) continue;
-      if (!b->job->IsDone() && !b->job->WaitDoneFor(kJobPollMs / ports.size() + 1)) {
+      if (!b->job->IsDone()) {
         running = true;
         continue;
       }
       b->seconds = secondsSince();
       b->status = ExitStatusFor(JobWait::Ended, b->target->Result());
     }
+    if (!running) break;
+    // Ctrl-C and a failed output are flags without a signal: looked at every cancel slice.
+    anyEnded.WaitFor(kCancelSliceMs);
   }
 
   for (auto& b : boards) {

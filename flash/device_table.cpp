@@ -1,5 +1,5 @@
-// The device table reader: pass 1 collects the section names listed under "Type", pass 2
-// reads each section.
+// The device table reader: the file is looked at first, then pass 1 collects the section
+// names listed under "Type" and pass 2 reads each section.
 #include "flash/device_table.h"
 
 #include <climits>
@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "flash/program_folder.h"
+#include "flash/table_file.h"
 #include "settings/iniacs.h"
 
 namespace k470 {
@@ -17,10 +18,17 @@ constexpr const char* kListSection = "Type";
 constexpr const char* kListKeyFormat = "Type%d";
 constexpr double kKhzPerMhz = 1000.0;
 
-// GetInt's "absent" (-1) counts as 0.
+// A decimal integer as the profile functions read it (leading number, else 0; a stored
+// -1 reads as absent, 0), but held to the int range instead of wrapping: 99999999999
+// stays far too large rather than turning into another plausible size.
 int32_t IntOrZero(iniacs& ini, const char* section, const char* key) {
-  const int32_t value = ini.GetInt(section, key);
-  return value == -1 ? 0 : value;
+  char text[kDeviceTableTextBytes];
+  if (!ini.GetString(section, key, text, sizeof text)) return 0;
+  const long long value = std::strtoll(text, nullptr, 10);
+  if (value == -1) return 0;
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(value);
 }
 
 // "20" → 20000, "19.6608" → 19660: MHz text to kHz, truncated toward zero. A text that
@@ -31,10 +39,29 @@ int32_t ClockKhz(const char* text) {
   return static_cast<int32_t>(khz);
 }
 
+// Empty when the file at `path` may be read (or is missing), else why not.
+std::string TableFileRefusal(const std::string& path) {
+  uint64_t bytes = 0;
+  std::string reason;
+  switch (LookAtTableFile(path, &bytes, &reason)) {
+    case TableFileKind::kMissing: return std::string();
+    case TableFileKind::kNotRegular: return "not a regular file";
+    case TableFileKind::kFailed: return reason;
+    case TableFileKind::kRegular: break;
+  }
+  return bytes > kDeviceTableMaxBytes ? "larger than 1 MiB" : std::string();
+}
+
 }  // namespace
 
 int ReadDeviceTableFile(const std::string& path, DeviceType table[kDeviceTableSize],
-                        int* count, std::vector<std::string>* badClock) {
+                        int* count, std::string* refusal) {
+  *count = 0;
+  const std::string refused = TableFileRefusal(path);
+  if (!refused.empty()) {
+    if (refusal != nullptr) *refusal = refused;
+    return kTableRefused;
+  }
   iniacs ini;
   ini.SetFile(path, 0);
   char text[kDeviceTableTextBytes];
@@ -47,15 +74,16 @@ int ReadDeviceTableFile(const std::string& path, DeviceType table[kDeviceTableSi
     if (ini.GetString(kListSection, key, text, sizeof text)) sections[listed++] = text;
   }
 
-  int kept = 0;
+  *count = listed;
   for (int i = 0; i < listed; ++i) {
     const char* section = sections[i].c_str();
     if (!ini.GetString(section, "Name", text, sizeof text)) {
-      for (int k = i; k < listed; ++k) table[kept + k - i].Name = sections[k];
-      *count = kept + listed - i;
-      return 0;
+      for (int k = i; k < listed; ++k) table[k].Name = sections[k];
+      return kTableNameless;
     }
-    DeviceType type;
+    DeviceType& type = table[i];
+    type = DeviceType();
+    type.Section = sections[i];
     type.Name = text;
     type.Id = IntOrZero(ini, section, "Id");
     type.Clk = ini.GetString(section, "Clk", text, sizeof text) ? ClockKhz(text) : 0;
@@ -63,26 +91,14 @@ int ReadDeviceTableFile(const std::string& path, DeviceType table[kDeviceTableSi
     type.Bps = IntOrZero(ini, section, "Bps");
     type.ClkSelect = IntOrZero(ini, section, "ClkSelect");
     type.BpsSelect = IntOrZero(ini, section, "BpsSelect");
-    if (!ClockFitsField(type.Clk)) {
-      if (badClock != nullptr) badClock->push_back(sections[i]);
-      continue;
-    }
-    table[kept++] = type;
   }
-  *count = kept;
-  return 1;
+  return kTableRead;
 }
 
 int ReadDeviceTable(const std::string& folder, DeviceType table[kDeviceTableSize],
-                    int* count, std::vector<std::string>* badClock) {
+                    int* count, std::string* refusal) {
   return ReadDeviceTableFile(BinFilePath(folder, kDeviceTableFileName), table, count,
-                             badClock);
-}
-
-std::string TableClockMessage(const std::string& section) {
-  char message[kDeviceTableTextBytes + 64];
-  std::snprintf(message, sizeof message, kTextTableClockFormat, section.c_str());
-  return message;
+                             refusal);
 }
 
 }  // namespace k470

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "boot/clock_field.h"  // ClockFitsField: the clocks a device type may have
+#include "boot/clock_field.h"  // ClockFitsField: the clocks an H8/3069 type may have
 
 namespace k470 {
 
@@ -19,12 +19,27 @@ constexpr int kDeviceRateCount = 4;
 
 struct DeviceType {
   int32_t Id = 0;          // chip driver, kDeviceId...
+  std::string Section;     // the device table's section it was read from
   std::string Name;        // shown in the device list and the settings dialog's title
   int32_t ClkSelect = 0;   // non-zero: the clock may be changed
   int32_t BpsSelect = 0;   // non-zero: the bit rate may be changed
-  int32_t Clk = 0;         // input clock in kHz; always ClockFitsField
+  int32_t Clk = 0;         // input clock in kHz
   int32_t Bps = 0;         // boot-mode bit rate in bit/s
   int32_t RomSize = 0;     // flash size in bytes: the size of the write image
 };
+
+// Said for a type that cannot be written: its section, then the key whose value is
+// outside its range.
+constexpr const char* kTextTableValueFormat = "デバイス定義 [%s] の%sが有効範囲外です。";
+
+// The key of `type` whose value is outside its range, or null when the type can be
+// written: Id 0 or 1; RomSize 1 byte to 16 MiB; and where the bit rate and the clock are
+// sent to the chip (Id 0, the H8/3069), Bps one of kDeviceRatesBps and a clock that the
+// new-bit-rate frame carries (ClockFitsField).
+const char* DeviceTypeFaultKey(const DeviceType& type);
+
+// kTextTableValueFormat for a type that cannot be written, naming its section and key;
+// empty when the type can be written.
+std::string DeviceTypeFault(const DeviceType& type);
 
 }  // namespace k470

@@ -9,6 +9,7 @@
 #include "boot/boot_h8_3069.h"
 #include "boot/boot_h8_36077.h"
 #include "flash/program_folder.h"
+#include "jobs/fill_text.h"
 #include "jobs/mot_file2bin.h"
 #include "serial/net_port.h"
 #include "serial/port_names.h"
@@ -36,6 +37,7 @@ int CThreadWrite::Start(const std::string& port, const std::string& fileName,
   m_clk = device.Clk;
   m_bps = device.Bps;
   m_romSize = device.RomSize;
+  m_deviceFault = DeviceTypeFault(device);
   m_programPath = programPath;
   return CThreadVl::Start();
 }
@@ -49,7 +51,7 @@ int CThreadWrite::Run() {
                             failure.detail.empty() ? nullptr : failure.detail.c_str());
     }
     result = JOB_FAILED;
-  } else if (m_cancel.load()) {
+  } else if (Cancelled()) {
     result = JOB_CANCELLED;
   } else if (m_target) {
     m_target->ShowMessage(kTextWriteDone, MessageIcon::Information);
@@ -64,21 +66,23 @@ void CThreadWrite::PostStatus(const char* text) {
 }
 
 CThreadWrite::Failure CThreadWrite::Write() {
+  // A type whose values cannot be written is refused before its port is opened.
+  if (!m_deviceFault.empty()) return {m_deviceFault, std::string()};
   const std::string folder = ProgramFolder();
   std::unique_ptr<BootBase> driver;
   std::string programPath;
   if (m_deviceId == kDeviceIdH8_3069) {
-    driver.reset(new BootH8_3069(&m_cancel));
+    driver.reset(new BootH8_3069(CancelFlag()));
   } else if (m_deviceId == kDeviceIdH8_36077) {
-    driver.reset(new BootH8_36077(&m_cancel));
+    driver.reset(new BootH8_36077(CancelFlag()));
     programPath = m_programPath.empty() ? BinFilePath(folder, kWriteProgramFileName)
                                         : m_programPath;
   } else {
     return {kTextBadDevice, std::string()};
   }
   // A step that fails while cancel is requested ends the job as cancelled, not failed.
-  auto failed = [this](int ok) { return !ok && !m_cancel.load(); };
-  auto cancelled = [this]() { return m_cancel.load() != 0; };
+  auto failed = [this](int ok) { return !ok && !Cancelled(); };
+  auto cancelled = [this]() { return Cancelled(); };
   const Failure none;
   // A failed step's message, with the driver's account of it below. A step that failed
   // because the port's device went away says so, naming the port.
@@ -92,9 +96,7 @@ CThreadWrite::Failure CThreadWrite::Write() {
   // The bit-rate match and the new bit rate change the line's rate: a port that only
   // carries bytes is refused before anything is sent.
   if (IsRawNetPortName(m_port)) {
-    char text[kPortMessageBytes];
-    std::snprintf(text, sizeof text, kTextRawPortFormat, m_port.c_str());
-    return {text, std::string()};
+    return {FillText(kTextRawPortFormat, {m_port}), std::string()};
   }
   // The write-control program is read before the port is opened: a file that cannot be
   // read fails the write before anything reaches the chip.
@@ -103,9 +105,7 @@ CThreadWrite::Failure CThreadWrite::Write() {
   }
   if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
     // Named as the user chose the port, with the system's reason below.
-    char text[kPortMessageBytes];
-    std::snprintf(text, sizeof text, kTextPortFormat, PortNameOf(m_port).c_str());
-    return {text, driver->PortOpenError()};
+    return {FillText(kTextPortFormat, {PortNameOf(m_port)}), driver->PortOpenError()};
   }
   if (cancelled()) return none;
 
@@ -119,7 +119,7 @@ CThreadWrite::Failure CThreadWrite::Write() {
   {
     MotFile2Bin reader;
     if (!reader.Start(m_fileName, image.data(), window, 0)) return {kTextBadFormat, ""};
-    reader.WaitDone(&m_cancel);
+    reader.WaitDone(CancelFlag());
     switch (reader.WaitResult(nullptr, &high)) {
       case MOT_OPEN_FAILED:
       case MOT_FORMAT_ERROR: return {kTextBadFormat, reader.FailureDetail()};

@@ -83,6 +83,7 @@ class CThreadWrite : public CThreadVl {
   int m_clk = 0;
   int m_bps = 0;
   int m_romSize = 0;
+  std::string m_deviceFault;  // why the type cannot be written; empty when it can
   std::string m_programPath;
   bool m_verify = true;
 };

@@ -22,7 +22,7 @@ CThreadWrite::Failure CThreadWrite::Verify(BootBase& driver, const uint8_t* imag
   std::string note;
   const int stands = driver.VerifyWrite(written, &report, &note);
   // Broken off by a cancel: the job ends cancelled, with no finding to report.
-  if (!stands && m_cancel.load()) return Failure();
+  if (!stands && Cancelled()) return Failure();
   if (m_target) {
     if (!note.empty()) m_target->PostNote(note.c_str());
     m_target->PostVerify(report);

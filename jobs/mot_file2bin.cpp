@@ -205,7 +205,7 @@ void MotFile2Bin::ReadFile() {
   unsigned long lineNumber = 0;
   bool lineStarts = true;
   while ((length = ReadPiece(file, piece)) > 0) {
-    if (m_cancel.load()) break;
+    if (Cancelled()) break;
     if (lineStarts) ++lineNumber;
     lineStarts = piece[length - 1] == '\n';
     ParsedRecord record;
@@ -240,7 +240,7 @@ void MotFile2Bin::ReadFile() {
   if (m_result == MOT_OK && !stored) {
     m_result = MOT_NO_DATA;
     m_reason = m_anyRecord ? DroppedNote() : "no data records";
-  } else if (m_result == MOT_OK && m_cancel.load()) {
+  } else if (m_result == MOT_OK && Cancelled()) {
     m_result = MOT_CANCELLED;
   }
 }

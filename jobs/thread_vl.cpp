@@ -1,53 +1,26 @@
-// CThreadVl: worker thread start, cancel and wait.
+// CThreadVl: worker thread start, cancel, the end signal and the join.
 #include "jobs/thread_vl.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <system_error>
-#include <thread>
 
+#include "jobs/cancel_slice.h"
+#include "jobs/job_end_signal.h"
 #include "jobs/timer_resolution.h"
 
 namespace k470 {
-namespace {
-
-// The end of every job is announced here. The mutex and the condition belong to no job,
-// so a body that has set its done flag touches its own object no more, even while it
-// wakes the waiters (who may destroy the object at once). They are never destroyed
-// either: a body may still be waking the waiters while the program ends (its owner saw
-// the flag and returned from main), and a condition destroyed under it would crash.
-std::mutex& DoneMutex() {
-  static std::mutex* mutex = new std::mutex;
-  return *mutex;
-}
-std::condition_variable& DoneChanged() {
-  static std::condition_variable* changed = new std::condition_variable;
-  return *changed;
-}
-
-// How often a wait for a job's end looks at its cancel flag.
-constexpr uint32_t kCancelLookMs = 20;
-
-}  // namespace
 
 CThreadVl::CThreadVl() = default;
 
 CThreadVl::~CThreadVl() {
-  // A running body still uses the object (and what it borrowed): wait for its end.
-  if (m_done.load() == 0) StopAndWait();
+  // A running body still uses the object (and what it borrowed): stop it; and the
+  // thread of an ended body may still be waking its waiters: let it go first.
+  if (m_done.load() == 0) m_cancel.store(1);
   JoinThread();
 }
 
 void CThreadVl::JoinThread() {
-  if (!m_thread.joinable()) return;
-  // A body that starts its own job again cannot wait for its own thread: that one ends
-  // on its own.
-  if (m_thread.get_id() == std::this_thread::get_id()) {
-    m_thread.detach();
-  } else {
-    m_thread.join();
-  }
+  if (m_thread.joinable()) m_thread.join();
 }
 
 void CThreadVl::ThreadEntry(CThreadVl* job) {
@@ -56,18 +29,20 @@ void CThreadVl::ThreadEntry(CThreadVl* job) {
     RaiseTimerResolution();
     job->Run();
   } catch (...) {
-    job->SetDone();
   }
+  if (job->m_done.load() == 0) job->SetDone();
 }
 
 int CThreadVl::Start(int /*priority*/) {
+  // A body cannot wait for its own thread.
+  if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id()) return 0;
   JoinThread();  // the last run's body has ended; its thread is on its way out
-  m_cancel = 0;
-  m_done = 0;
+  m_cancel.store(0);
+  m_done.store(0);
   try {
     m_thread = std::thread(&CThreadVl::ThreadEntry, this);
   } catch (const std::system_error&) {
-    m_done = 1;
+    m_done.store(1);
     return 0;
   }
   return 1;
@@ -78,27 +53,35 @@ void CThreadVl::SetDone() {
   // program may end (k470 returns from main), and a thread caught half-way through a
   // system call then can hold up the program's exit.
   RestoreTimerResolution();
-  std::lock_guard<std::mutex> lock(DoneMutex());
-  m_done.store(1);
-  DoneChanged().notify_all();
+  {
+    std::lock_guard<std::mutex> lock(m_doneMutex);
+    m_done.store(1);
+  }
+  m_doneChanged.notify_all();
+  // The owner joins this thread before the object or the signal goes away.
+  JobEndSignal* also = m_alsoSignal.load();
+  if (also != nullptr) also->Raise();
 }
 
 void CThreadVl::StopAndWait() {
-  m_cancel = 1;
-  std::unique_lock<std::mutex> lock(DoneMutex());
-  DoneChanged().wait(lock, [this] { return m_done.load() != 0; });
+  m_cancel.store(1);
+  JoinThread();
 }
 
 bool CThreadVl::WaitDone(const std::atomic<int>* cancel) {
-  while (!WaitDoneFor(kCancelLookMs)) {
-    if (cancel != nullptr && cancel->load() != 0) return false;
+  if (cancel == nullptr) {
+    JoinThread();
+    return true;
+  }
+  while (!WaitDoneFor(kCancelSliceMs)) {
+    if (cancel->load() != 0) return false;
   }
   return true;
 }
 
 bool CThreadVl::WaitDoneFor(uint32_t ms) {
-  std::unique_lock<std::mutex> lock(DoneMutex());
-  return DoneChanged().wait_for(lock, std::chrono::milliseconds(ms),
+  std::unique_lock<std::mutex> lock(m_doneMutex);
+  return m_doneChanged.wait_for(lock, std::chrono::milliseconds(ms),
                                 [this] { return m_done.load() != 0; });
 }
 

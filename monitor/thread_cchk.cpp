@@ -56,13 +56,13 @@ int CThreadCchk::Run() {
   m_state = -1;
   PromptLine line;
   uint32_t periodStart = TickCountMs();
-  while (!m_cancel.load()) {
+  while (!Cancelled()) {
     // Until the period's end, whatever the board sends goes into the line as it comes.
     const uint32_t elapsed = TickCountMs() - periodStart;
     if (elapsed < kDetectPeriodMs) {
       uint8_t received[kDetectReadBytes + 1];
       const int count = m_port->WaitRead(received, kDetectReadBytes, kDetectPeriodMs - elapsed,
-                                         &m_cancel);
+                                         CancelFlag());
       if (count == kReadPortLost) {
         // No board can answer on a port that has gone: say so once, and stop looking.
         if (m_state.load() != BOARD_NO_REPLY) m_target->PostBoardState(BOARD_NO_REPLY);

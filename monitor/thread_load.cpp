@@ -44,7 +44,7 @@ int CThreadLoad::ReadImage(uint32_t* low, uint32_t* high) {
   MotFile2Bin reader;
   int mot = MOT_OPEN_FAILED;
   if (reader.Start(m_fileName, m_image.data(), kRamSizeBytes, kRamBase)) {
-    reader.WaitDone(&m_cancel);
+    reader.WaitDone(CancelFlag());
     mot = reader.WaitResult(low, high);  // also stops a reading still in progress
   }
   // The failure names the file and says why, below the message.
@@ -84,7 +84,7 @@ int CThreadLoad::Load() {
   uint32_t high = 0;
   const int read = ReadImage(&low, &high);
   if (read != kImageReady) return read;
-  if (m_cancel.load()) return JOB_CANCELLED;
+  if (Cancelled()) return JOB_CANCELLED;
 
   m_port->Purge();  // drops the prompts left in the receive queue
   // Progress counts the bytes the board has acknowledged.
@@ -98,7 +98,7 @@ int CThreadLoad::Load() {
   LateAnswers late;
   const uint32_t chunks = static_cast<uint32_t>((progress.total + kChunkBytes - 1) / kChunkBytes);
   for (uint32_t address = low; address <= high;) {
-    if (m_cancel.load()) return JOB_CANCELLED;
+    if (Cancelled()) return JOB_CANCELLED;
     // Up to 1024 bytes a chunk; when exactly 1025 remain, they go as one chunk.
     const uint32_t n = (address + kChunkBytes < high) ? kChunkBytes : high - address + 1;
 
@@ -110,12 +110,19 @@ int CThreadLoad::Load() {
     char command[kLoadCommandBytes];
     std::snprintf(command, sizeof command, "L %X %d s\r", static_cast<unsigned>(address),
                   static_cast<int>(n));
-    // A failed write shows in the wait: a lost port at once, anything else as a board
-    // that does not acknowledge.
     const bool timed = late.Count() < kTimedChunks;
     if (timed) late.Begin();
-    if (m_port->WriteString(command)) {
-      m_port->Write(m_image.data() + (address - kRamBase), static_cast<int>(n));
+    // A lost port shows in the wait at once; a write that the port did not finish (a
+    // write time-out) fails the load with what was sent, as no acknowledgement can come.
+    const bool written =
+        m_port->WriteString(command) &&
+        m_port->Write(m_image.data() + (address - kRamBase), static_cast<int>(n));
+    if (!written && !m_port->Lost()) {
+      char where[32];
+      std::snprintf(where, sizeof where, "the chunk at %08X: ", static_cast<unsigned>(address));
+      m_target->ShowMessage(kMsgNoAck, MessageIcon::Error,
+                            (where + m_port->WriteError()).c_str());
+      return JOB_FAILED;
     }
     int answered = 0;
     switch (WaitForAck(&answered)) {
@@ -148,7 +155,7 @@ int CThreadLoad::Load() {
     progress.address = address;
     m_target->PostProgress(progress);
   }
-  return m_cancel.load() ? JOB_CANCELLED : JOB_SUCCEEDED;
+  return Cancelled() ? JOB_CANCELLED : JOB_SUCCEEDED;
 }
 
 CThreadLoad::AckWait CThreadLoad::WaitForAck(int* received) {
@@ -164,7 +171,7 @@ CThreadLoad::AckWait CThreadLoad::WaitForAck(int* received) {
       if (elapsed >= m_ackTimeoutMs) return AckWait::TimedOut;
       waitMs = m_ackTimeoutMs - elapsed;
     }
-    const int got = m_port->WaitReadByte(waitMs, &m_cancel);
+    const int got = m_port->WaitReadByte(waitMs, CancelFlag());
     if (got == kReadCancelled) return AckWait::Cancelled;
     if (got == kReadPortLost) return AckWait::PortLost;
     if (!(got & kByteArrived)) continue;

@@ -107,7 +107,7 @@ int CComPort::WaitRead(uint8_t* buffer, int n, uint32_t timeoutMs,
     // One last look without waiting once the time is up: a byte that came with the
     // time-out still counts.
     const int count =
-        ReadWithin(buffer, n, left < kWaitSliceMs ? static_cast<uint32_t>(left) : kWaitSliceMs);
+        ReadWithin(buffer, n, left < kCancelSliceMs ? static_cast<uint32_t>(left) : kCancelSliceMs);
     if (count == kReadPortLost) m_lost = true;
     if (count != 0) return count;
     if (left == 0) return kReadTimedOut;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "jobs/cancel_slice.h"  // a waiting read looks at its cancel flag this often
+
 namespace k470 {
 
 class NetLink;
@@ -23,9 +25,6 @@ constexpr int kReadCancelled = -2;   // the cancel flag was set
 
 // Why an open failed when the text the user typed names no device.
 constexpr const char* kTextNoSuchPort = "no such port";
-
-// A waiting read looks at its cancel flag at least this often.
-constexpr uint32_t kWaitSliceMs = 20;
 
 class CComPort {
  public:
@@ -84,10 +83,14 @@ class CComPort {
   // a device path as typed; empty before the first open.
   std::string Name() const { return m_name; }
 
-  // Writes and waits until the data has been handed to the line. Returns 1/0.
+  // Writes and waits until the data has been handed to the line. Returns 1/0; after a 0,
+  // WriteError() tells how many of the bytes were sent and why the rest were not.
   int Write(const uint8_t* buffer, int n);
   int WriteByte(uint8_t b);
   int WriteString(const char* s);
+  // Why the last write failed ("12 of 133 bytes sent within 2035 ms"); empty after a write
+  // that succeeded.
+  std::string WriteError() const { return m_writeError; }
 
   bool IsOpen() const { return m_handle != kClosed || m_net != nullptr; }
 
@@ -123,11 +126,15 @@ class CComPort {
   intptr_t m_handle = kClosed;
   // Records why an open failed and returns 0; the platform halves give the system's words.
   int OpenFailed(const std::string& reason);
+  // Records a write that sent `sent` of `asked` bytes (`error`: the system's code, 0 for
+  // a time-out) and whether the device has gone; returns 0.
+  int WriteFailed(int asked, uint32_t sent, unsigned long error);
 
   NetLink* m_net = nullptr;  // owned; the connection while a network port is open
   const std::atomic<int>* m_cancel = nullptr;
   std::string m_name;       // the port last chosen, for messages
   std::string m_openError;  // why the last open failed
+  std::string m_writeError;  // why the last write failed
   bool m_lost = false;
   // The driver's own flags while the port has changed them (low latency on POSIX),
   // given back at close; -1 when nothing was changed.

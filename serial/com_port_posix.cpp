@@ -243,6 +243,7 @@ int CComPort::ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs) {
 int CComPort::WriteDevice(const uint8_t* buffer, int n) {
   if (m_handle == kClosed || m_lost) return 0;
   int fd = FdOf(m_handle);
+  m_writeError.clear();
   int done = 0;
   while (done < n) {
     ssize_t count = write(fd, buffer + done, static_cast<size_t>(n - done));
@@ -252,8 +253,7 @@ int CComPort::WriteDevice(const uint8_t* buffer, int n) {
     }
     if (count < 0 && errno == EINTR) continue;
     if (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-      if (DeviceGone(errno)) m_lost = true;
-      return 0;
+      return WriteFailed(n, static_cast<uint32_t>(done), static_cast<unsigned long>(errno));
     }
     // The output queue is full: wait until the line takes more.
     pollfd waitFor{fd, POLLOUT, 0};
@@ -261,13 +261,22 @@ int CComPort::WriteDevice(const uint8_t* buffer, int n) {
     if (ready < 0 && errno == EINTR) continue;
     if (ready > 0 && (waitFor.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
       m_lost = true;
-      return 0;
+      return WriteFailed(n, static_cast<uint32_t>(done), static_cast<unsigned long>(EIO));
     }
-    if (ready <= 0) return 0;
+    if (ready <= 0) return WriteFailed(n, static_cast<uint32_t>(done), 0);
   }
   while (tcdrain(fd) != 0 && errno == EINTR) {
   }
   return 1;
+}
+
+int CComPort::WriteFailed(int asked, uint32_t sent, unsigned long error) {
+  if (error != 0 && DeviceGone(static_cast<int>(error))) m_lost = true;
+  m_writeError = std::to_string(sent) + " of " + std::to_string(asked) + " bytes sent";
+  m_writeError += error != 0 ? ": " + SystemErrorText(error)
+                             : "; the line took none for " +
+                                   std::to_string(kWriteStallTimeoutMs) + " ms";
+  return 0;
 }
 
 }  // namespace k470

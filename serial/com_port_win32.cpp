@@ -14,6 +14,7 @@
 
 #include "serial/system_error_text.h"
 #include "serial/com_port.h"
+#include "serial/line_time.h"
 #include "serial/port_names.h"
 
 namespace k470 {
@@ -23,10 +24,11 @@ namespace {
 // with the first byte or after the constant (one wait slice, shortened for the last).
 constexpr DWORD kReadIntervalTimeoutMs = 0;
 constexpr DWORD kReadTotalTimeoutMultiplierMs = 0;
-constexpr DWORD kReadTotalTimeoutConstantMs = kWaitSliceMs;
-// A write of n bytes may take up to 1000 + 1000 * n ms before it fails.
-constexpr DWORD kWriteTotalTimeoutMultiplierMs = 1000;
-constexpr DWORD kWriteTotalTimeoutConstantMs = 1000;
+constexpr DWORD kReadTotalTimeoutConstantMs = kCancelSliceMs;
+// A write may take the line time of its bytes and this much more before it fails, as a
+// write on POSIX that makes no progress for as long.
+constexpr DWORD kWriteSlackMs = 2000;
+constexpr DWORD kWriteTotalTimeoutMultiplierMs = 0;  // the line time goes into the constant
 
 HANDLE HandleOf(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -96,26 +98,33 @@ int CComPort::OpenDevice(const std::string& port) {
     m_handle = kClosed;
     return OpenFailed(SystemErrorText(GetLastError()));
   }
-  m_handle = reinterpret_cast<intptr_t>(handle);
-  m_lost = false;
-  m_openError.clear();
-
+  // Every call that sets the line is checked: a setting the driver refuses fails the open
+  // with the system's reason, and the handle is closed (the port is not open).
+  auto refused = [this, handle]() {
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    return OpenFailed(SystemErrorText(error));
+  };
   DCB dcb;
   std::memset(&dcb, 0, sizeof(dcb));
   dcb.DCBlength = sizeof(dcb);
-  GetCommState(handle, &dcb);
+  if (!GetCommState(handle, &dcb)) return refused();
   SetLine(&dcb, m_baud, m_byteSize, m_parity, m_stopBits);
-  SetCommState(handle, &dcb);
+  if (!SetCommState(handle, &dcb)) return refused();
 
-  // When the time-outs cannot be read the handle stays open until the next Close.
   COMMTIMEOUTS timeouts;
-  if (!GetCommTimeouts(handle, &timeouts)) return OpenFailed(SystemErrorText(GetLastError()));
+  if (!GetCommTimeouts(handle, &timeouts)) return refused();
   timeouts.ReadIntervalTimeout = kReadIntervalTimeoutMs;
   timeouts.ReadTotalTimeoutMultiplier = kReadTotalTimeoutMultiplierMs;
   timeouts.ReadTotalTimeoutConstant = kReadTotalTimeoutConstantMs;
   timeouts.WriteTotalTimeoutMultiplier = kWriteTotalTimeoutMultiplierMs;
-  timeouts.WriteTotalTimeoutConstant = kWriteTotalTimeoutConstantMs;
-  if (!SetCommTimeouts(handle, &timeouts)) return OpenFailed(SystemErrorText(GetLastError()));
+  timeouts.WriteTotalTimeoutConstant = kWriteSlackMs;
+  if (!SetCommTimeouts(handle, &timeouts)) return refused();
+
+  m_handle = reinterpret_cast<intptr_t>(handle);
+  m_lost = false;
+  m_openError.clear();
+  m_writeError.clear();
   return 1;
 }
 
@@ -163,7 +172,7 @@ int CComPort::ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs) {
     return count < 0 ? (m_lost ? kReadPortLost : 0) : count;
   }
   // The last slice of a wait may be shorter than the others.
-  const DWORD waitFor = waitMs < kWaitSliceMs ? waitMs : kWaitSliceMs;
+  const DWORD waitFor = waitMs < kCancelSliceMs ? waitMs : kCancelSliceMs;
   COMMTIMEOUTS timeouts{};
   const bool shortened = waitFor != kReadTotalTimeoutConstantMs &&
                          GetCommTimeouts(handle, &timeouts);
@@ -203,15 +212,39 @@ int CComPort::ReadWithinDevice(uint8_t* buffer, int n, uint32_t waitMs) {
 int CComPort::WriteDevice(const uint8_t* buffer, int n) {
   if (m_handle == kClosed || m_lost) return 0;
   HANDLE handle = HandleOf(m_handle);
+  m_writeError.clear();
+  // The time-out of this write: the line time of its bytes and the slack.
+  const DWORD limitMs = LineTimeMs(n, m_baud, m_byteSize, m_parity, m_stopBits) + kWriteSlackMs;
+  COMMTIMEOUTS timeouts{};
+  if (!GetCommTimeouts(handle, &timeouts)) return WriteFailed(n, 0, GetLastError());
+  if (timeouts.WriteTotalTimeoutConstant != limitMs) {
+    timeouts.WriteTotalTimeoutConstant = limitMs;
+    if (!SetCommTimeouts(handle, &timeouts)) return WriteFailed(n, 0, GetLastError());
+  }
   DWORD written = 0;
   if (!WriteFile(handle, buffer, static_cast<DWORD>(n), &written, nullptr)) {
-    const DWORD error = GetLastError();
-    DWORD waiting = 0;
-    if (!QueueStatus(handle, &waiting) || DeviceGone(error)) m_lost = true;
-    return 0;
+    return WriteFailed(n, written, GetLastError());
   }
+  // A write that timed out returns success with fewer bytes sent: that is a failure too.
+  if (written != static_cast<DWORD>(n)) return WriteFailed(n, written, ERROR_SUCCESS);
+  // Every byte was taken; a line that goes away while they drain shows at the next use,
+  // as on POSIX.
   FlushFileBuffers(handle);
   return 1;
+}
+
+int CComPort::WriteFailed(int asked, uint32_t sent, unsigned long error) {
+  DWORD waiting = 0;
+  if (!QueueStatus(HandleOf(m_handle), &waiting) || (error != 0 && DeviceGone(error))) {
+    m_lost = true;
+  }
+  m_writeError = std::to_string(sent) + " of " + std::to_string(asked) + " bytes sent";
+  m_writeError += error != 0 ? ": " + SystemErrorText(error)
+                             : " within " + std::to_string(LineTimeMs(asked, m_baud, m_byteSize,
+                                                                      m_parity, m_stopBits) +
+                                                           kWriteSlackMs) +
+                                   " ms";
+  return 0;
 }
 
 }  // namespace k470

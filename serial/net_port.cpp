@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "jobs/cancel_slice.h"
 #include "jobs/ticks.h"
 
 namespace k470 {
@@ -12,7 +13,6 @@ namespace {
 constexpr char kTelnetPrefix[] = "rfc2217://";
 constexpr char kRawPrefix[] = "socket://";
 constexpr long kLastTcpPort = 65535;
-constexpr uint32_t kPumpSliceMs = 20;
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
   size_t i = 0;
@@ -131,7 +131,7 @@ int NetLink::OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byt
       *error = kTextNegotiationFlood;
       return 0;
     }
-    if (!Pump(kPumpSliceMs)) {
+    if (!Pump(kCancelSliceMs)) {
       *error = kTextConnectionClosed;
       return 0;
     }
@@ -322,7 +322,7 @@ bool NetLink::AwaitAnswers(uint32_t commands) {
   const uint32_t start = TickCountMs();
   while ((m_answered & commands) != commands) {
     if (Cancelled() || TickCountMs() - start >= kAnswerTimeoutMs) return false;
-    if (!Pump(kPumpSliceMs)) return false;
+    if (!Pump(kCancelSliceMs)) return false;
   }
   return true;
 }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "jobs/cancel_slice.h"
 #include "jobs/ticks.h"
 #include "serial/system_error_text.h"
 #include "serial/com_port.h"
@@ -54,7 +55,7 @@ int ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs,
       const uint32_t elapsed = TickCountMs() - start;
       if (cancelled || elapsed >= timeoutMs) break;
       const uint32_t left = timeoutMs - elapsed;
-      ready = Poll(fd, POLLOUT, left < kWaitSliceMs ? left : kWaitSliceMs, &revents);
+      ready = Poll(fd, POLLOUT, left < kCancelSliceMs ? left : kCancelSliceMs, &revents);
       if (ready != 0) break;
     }
     int result = 0;

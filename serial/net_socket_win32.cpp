@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "jobs/cancel_slice.h"
 #include "jobs/ticks.h"
 #include "serial/system_error_text.h"
 #include "serial/com_port.h"
@@ -70,7 +71,7 @@ SOCKET ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs,
       const uint32_t elapsed = TickCountMs() - start;
       if (cancelled || elapsed >= timeoutMs) break;
       const uint32_t left = timeoutMs - elapsed;
-      ready = Select(s, true, left < kWaitSliceMs ? left : kWaitSliceMs);
+      ready = Select(s, true, left < kCancelSliceMs ? left : kCancelSliceMs);
       if (ready != 0) break;
     }
     if (ready != 1) {

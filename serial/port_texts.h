@@ -2,18 +2,16 @@
 // program's other messages: "COM3との通信が切れました。".
 #pragma once
 
-#include <cstdio>
 #include <string>
+
+#include "jobs/fill_text.h"
 
 namespace k470 {
 
 constexpr const char* kMsgPortLostFormat = "%sとの通信が切れました。";
-constexpr size_t kPortMessageBytes = 160;
 
 inline std::string PortLostMessage(const std::string& portName) {
-  char text[kPortMessageBytes];
-  std::snprintf(text, sizeof text, kMsgPortLostFormat, portName.c_str());
-  return text;
+  return FillText(kMsgPortLostFormat, {portName});
 }
 
 }  // namespace k470

@@ -47,7 +47,10 @@ BOOL CDlgFset::OnInitDialog() {
 }
 
 void CDlgFset::OnOK() {
-  if (m_record.ClkSelect != 0 && !ClockFitsField(FsetClockKhz(m_clock.GetValue()))) {
+  // The clock is sent only to an H8/3069 (in its new-bit-rate frame): only there must it
+  // fit.
+  if (m_record.ClkSelect != 0 && m_record.Id == kDeviceIdH8_3069 &&
+      !ClockFitsField(FsetClockKhz(m_clock.GetValue()))) {
     MessageBoxOverOwner(GetSafeHwnd(), kTextFsetClockRange, kMessageBoxTitle,
                         MB_OK | MB_ICONERROR);
     ::SetFocus(m_clock.GetSafeHwnd());

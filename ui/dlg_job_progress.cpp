@@ -76,8 +76,9 @@ void CDlgJobProgress::ShowProgress(const JobProgress& progress) {
 }
 
 void CDlgJobProgress::EndWhenDone(int code) {
-  // The end message is posted just before the job marks itself done: a short wait.
-  while (!Job().IsDone()) Sleep(1);
+  // The end message is posted just before the job marks itself done: the wait for its end
+  // signal (and its thread) is short.
+  Job().WaitDone(nullptr);
   DiscardPostedTexts(m_hWnd, m_progressMsg);
   EndDialog(code);
 }

@@ -37,17 +37,16 @@ void CFormFlashWrite::DoDataExchange() {
 
 int CFormFlashWrite::LoadDeviceTable(const std::string& folder) {
   int count = 0;
-  std::vector<std::string> badClock;
-  const int read = ReadDeviceTable(folder, m_devices, &count, &badClock);
-  for (const std::string& section : badClock) {
-    MessageBoxOverOwner(GetSafeHwnd(), TableClockMessage(section).c_str(), kMessageBoxTitle,
-                        MB_OK | MB_ICONERROR);
-  }
-  if (!read) {
-    // The records after a nameless type hold section names: none of them is offered.
+  std::string refusal;
+  const int read = ReadDeviceTable(folder, m_devices, &count, &refusal);
+  if (read != kTableRead) {
+    // The records after a nameless type hold section names: none of them is offered; a
+    // refused file (a folder, larger than 1 MiB) offers none either.
     m_deviceCount = 0;
     return 0;
   }
+  // Every type keeps its place, so the stored choice names the same type; one that
+  // cannot be written says why when its write is asked for.
   m_deviceCount = count < 0 ? 0 : (count > kDeviceTableSize ? kDeviceTableSize : count);
   for (int i = 0; i < m_deviceCount; ++i) m_deviceCombo.AddString(m_devices[i].Name.c_str());
   m_deviceCombo.SetCurSel(0);

@@ -9,7 +9,9 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -354,20 +356,65 @@ class Devices(unittest.TestCase):
         self.assertEqual(rows[2].split()[:6], ["1", "H8/36077", "1", "20.000", "57600", "57344"])
         self.assertTrue(rows[2].rstrip().endswith("-"))
 
-    def test_a_type_whose_clock_cannot_be_sent_is_left_out_and_named(self):
+    def test_every_type_keeps_its_place_and_one_that_cannot_be_written_is_refused(self):
+        # An H8/36077 type without Clk between two H8/3069 types, the first of which has a
+        # clock the chip cannot be sent: all three are listed at their places, index 2 is
+        # still the third, and the write of the first stops before anything is sent.
         folder = tempfile.mkdtemp()
         self.addCleanup(shutil.rmtree, folder)
         table = os.path.join(folder, "fw.dat")
         with open(table, "wb") as f:
-            f.write(b"[Type]\nType0=Big\nType1=Ok\n[Big]\nName=B\nClk=700\n"
-                    b"[Ok]\nName=O\nClk=20\n")
+            f.write(b"[Type]\nType0=Big\nType1=Small\nType2=Ok\n"
+                    b"[Big]\nName=B\nId=0\nClk=700\nBps=38400\nRomSize=524288\n"
+                    b"[Small]\nName=S\nId=1\nBps=57600\nRomSize=57344\nClkSelect=1\n"
+                    b"[Ok]\nName=O\nId=0\nClk=20\nBps=38400\nRomSize=524288\n")
         proc = subprocess.run(fc.tool_command(["devices", "--table", table]),
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
         self.assertEqual(proc.returncode, 0, proc.stderr)
         rows = proc.stdout.decode(fc.ENCODING).splitlines()
-        self.assertEqual([row.split()[1] for row in rows[1:]], ["O"])
-        self.assertIn("デバイス定義 [Big] のクロックが有効範囲外です。",
-                      proc.stderr.decode(fc.ENCODING))
+        self.assertEqual([row.split()[:2] for row in rows[1:]], [["0", "B"], ["1", "S"], ["2", "O"]])
+        self.assertTrue(rows[1].rstrip().endswith("cannot be written: Clk"), rows[1])
+        message = "デバイス定義 [Big] のClkが有効範囲外です。"
+        self.assertEqual(proc.stderr.decode(fc.ENCODING).strip(), "k470: " + message)
+
+        image = fc.write_image([(0, fc.random_bytes(256, 3))])
+        self.addCleanup(os.remove, image)
+        for device, expected in (("B", 1), ("2", 0)):
+            sim, port = fc.start_sim("h8-3069", "--no-pacing")
+            try:
+                status, err = fc.run_tool(["flash", "--port", port, "--table", table,
+                                           "--device", device, image])
+            finally:
+                result = sim.stop()
+            self.assertEqual(status, expected, err)
+            if expected == 1:
+                self.assertIn(message, err)
+                self.assertEqual(result.report["bytes_received"], 0)
+            else:
+                self.assertTrue(result.report["ended"], result.report)
+        # The H8/36077 is never sent its clock: any clock is taken (the port then fails).
+        status, err = fc.run_tool(["flash", "--port", "/nonexistent/tty", "--table", table,
+                                   "--device", "S", "--clock", "700", image])
+        self.assertEqual(status, 1, err)
+
+    def test_a_table_that_is_not_a_regular_file_is_refused(self):
+        # At once: neither a device that never ends nor a FIFO without a writer is read.
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        large = os.path.join(folder, "large.dat")
+        with open(large, "wb") as f:
+            f.write(b"[Type]\nType0=A\n[A]\nName=A\n" + b";" * (1024 * 1024))
+        cases = [("/dev/zero", "not a regular file"), (folder, "not a regular file"),
+                 (large, "larger than 1 MiB")]
+        if not fc.UNDER_WINE:
+            fifo = os.path.join(folder, "fifo.dat")
+            os.mkfifo(fifo)
+            cases.append((fifo, "not a regular file"))
+        for path, reason in cases:
+            with self.subTest(path=path):
+                status, err = fc.run_tool(["devices", "--table", path], timeout=60)
+                self.assertEqual(status, 1, err)
+                self.assertIn(reason, err)
 
     def test_a_missing_table_fails(self):
         proc = subprocess.run(fc.tool_command(["devices", "--table", "/nonexistent/fw.dat"]),
@@ -411,6 +458,41 @@ class Interrupt(unittest.TestCase):
                 self.assertLessEqual(len(blocks), 3)
                 self.assertEqual(blocks, seen[:len(blocks)])
                 self.assertGreaterEqual(len(blocks), 2)
+
+    def test_ctrl_c_while_the_chip_stops_answering_mid_block_ends_at_once(self):
+        # The chip answers nothing after 3000 bytes, inside the write of a block: the tool
+        # waits for a reply byte (10 s) until Ctrl-C, which ends that wait at once.
+        image = fc.write_image([(0, fc.random_bytes(8192, 9))])
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim("h8-3069", "--no-pacing", "--stop-after", "3000")
+        lines = []
+        try:
+            proc = subprocess.Popen(fc.tool_command(fc.flash_args(port, "H8/3069F", image)),
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.PIPE)
+            reader = threading.Thread(
+                target=lambda: lines.extend((time.monotonic(), raw) for raw in proc.stderr))
+            reader.start()
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline and not (
+                    any(b"writing" in raw for _, raw in lines)
+                    and time.monotonic() - lines[-1][0] > 1.0):
+                time.sleep(0.05)
+            asked = time.monotonic()
+            proc.send_signal(signal.SIGINT)
+            status = proc.wait(timeout=30)
+            took = time.monotonic() - asked
+            reader.join(timeout=30)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            result = sim.stop()
+        self.assertEqual(status, 130, b"".join(raw for _, raw in lines))
+        self.assertFalse(result.report["ended"])
+        # The reply wait is 10 s; a generous bound that only a wait ended by Ctrl-C meets.
+        self.assertLess(took, 5.0)
+        print("Ctrl-C to exit during a silent reply wait: %.3f s" % took, file=sys.stderr)
 
 
 if __name__ == "__main__":

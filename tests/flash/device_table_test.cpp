@@ -24,12 +24,12 @@ class DeviceTableTest : public ::testing::Test {
   }
   DeviceType table[kDeviceTableSize];
   int count = -1;
-  std::vector<std::string> badClock;
+  std::string refusal;
 };
 
 TEST_F(DeviceTableTest, MissingFileReadsAsAnEmptyTable) {
   EXPECT_EQ(
-      ReadDeviceTableFile(::testing::TempDir() + "no_such_fw.dat", table, &count, &badClock), 1);
+      ReadDeviceTableFile(::testing::TempDir() + "no_such_fw.dat", table, &count, &refusal), 1);
   EXPECT_EQ(count, 0);
 }
 
@@ -38,7 +38,7 @@ TEST_F(DeviceTableTest, ListedNumbersKeepTheirOrderAcrossGapsAndTypeNumbersStopA
       "[Type]\nType7=C\nType1=A\nType3=B\nType25=D\nType24=A\n"
       "[A]\nName=First\nId=1\nClk=20\n[B]\nName=Second\nClk=20\n[C]\nName=Third\nClk=20\n"
       "[D]\nName=Never\nClk=20\n");
-  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), 1);
   ASSERT_EQ(count, 4);
   EXPECT_EQ(table[0].Name, "First");
   EXPECT_EQ(table[1].Name, "Second");
@@ -56,7 +56,7 @@ TEST_F(DeviceTableTest, ValuesFollowTheTextAndNumberRules) {
       "[B]\nName=B\nClk=20\nId=-1\nRomSize=-1\n"
       "[C]\nName=C\nClk=12.288\n"
       "[D]\nName=D\nClk=0.01\nBps=high\n");
-  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), 1);
   ASSERT_EQ(count, 4);
   EXPECT_EQ(table[0].Name, "H8/3069");  // comment cut, trailing blank trimmed
   EXPECT_EQ(table[0].Clk, 19660);       // MHz to kHz, truncated
@@ -72,23 +72,61 @@ TEST_F(DeviceTableTest, ValuesFollowTheTextAndNumberRules) {
   EXPECT_EQ(table[2].Clk, 12288);
   EXPECT_EQ(table[3].Clk, 10);     // the smallest clock the chip can be sent
   EXPECT_EQ(table[3].Bps, 0);      // no number
-  EXPECT_TRUE(badClock.empty());
 }
 
-TEST_F(DeviceTableTest, ATypeWhoseClockCannotBeSentIsLeftOutAndNamed) {
-  // 700 MHz does not fit the 16 bits of 10 kHz; 0.005 MHz is a count of 0; no number
-  // and no Clk give 0. 655.35 MHz is the largest clock that fits.
+TEST_F(DeviceTableTest, EveryTypeKeepsItsPlaceAndOneOutsideTheRangesIsNamedByItsKey) {
+  // Each type's place is its place in the list, whatever its values, so a stored choice
+  // keeps naming the same type. The clock and the bit rate count only where they are
+  // sent (Id 0): an H8/36077 type without Clk or Bps can be written. 700 MHz does not
+  // fit the 16 bits of 10 kHz, 0.005 MHz is a count of 0; 655.35 MHz is the largest.
   const std::string path = WriteTable(
-      "[Type]\nType0=Big\nType1=Ok\nType2=Tiny\nType3=Fast\nType4=None\nType5=Top\n"
-      "[Big]\nName=B\nClk=700\n[Ok]\nName=O\nClk=20\n[Tiny]\nName=T\nClk=0.005\n"
-      "[Fast]\nName=F\nClk=fast\n[None]\nName=N\n[Top]\nName=P\nClk=655.35\n");
-  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
-  ASSERT_EQ(count, 2);
-  EXPECT_EQ(table[0].Name, "O");
-  EXPECT_EQ(table[1].Name, "P");
-  EXPECT_EQ(table[1].Clk, 655350);
-  EXPECT_EQ(badClock, (std::vector<std::string>{"Big", "Tiny", "Fast", "None"}));
-  EXPECT_EQ(TableClockMessage("Big"), "デバイス定義 [Big] のクロックが有効範囲外です。");
+      "[Type]\nType0=Ok\nType1=Big\nType2=NoClk\nType3=Tiny\nType4=Top\nType5=Huge\n"
+      "Type6=Seven\nType7=Rate\nType8=Wrap\n"
+      "[Ok]\nName=O\nClk=20\nBps=38400\nRomSize=524288\n"
+      "[Big]\nName=B\nClk=700\nBps=38400\nRomSize=524288\n"
+      "[NoClk]\nName=N\nId=1\nRomSize=57344\n"
+      "[Tiny]\nName=T\nClk=0.005\nBps=9600\nRomSize=1\n"
+      "[Top]\nName=P\nClk=655.35\nBps=57600\nRomSize=16777216\n"
+      "[Huge]\nName=H\nId=1\nRomSize=16777217\n"
+      "[Seven]\nName=S\nId=7\nClk=20\nBps=38400\nRomSize=1024\n"
+      "[Rate]\nName=R\nClk=20\nBps=115200\nRomSize=1024\n"
+      "[Wrap]\nName=W\nId=4294967297\nRomSize=99999999999\n");
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), kTableRead);
+  ASSERT_EQ(count, 9);
+  const char* names[] = {"O", "B", "N", "T", "P", "H", "S", "R", "W"};
+  const char* faults[] = {nullptr, "Clk", nullptr, "Clk", nullptr, "RomSize", "Id", "Bps",
+                          "Id"};
+  for (int i = 0; i < count; ++i) {
+    EXPECT_EQ(table[i].Name, names[i]);
+    const char* fault = DeviceTypeFaultKey(table[i]);
+    EXPECT_STREQ(fault, faults[i]) << names[i];
+  }
+  EXPECT_EQ(table[4].Clk, 655350);
+  // Values beyond the int range are held at its end, never wrapped into a plausible one.
+  EXPECT_EQ(table[8].Id, INT32_MAX);
+  EXPECT_EQ(table[8].RomSize, INT32_MAX);
+  EXPECT_EQ(DeviceTypeFault(table[1]), "デバイス定義 [Big] のClkが有効範囲外です。");
+  EXPECT_EQ(DeviceTypeFault(table[0]), "");
+  // The settings dialog may bring the value back into its range.
+  table[1].Clk = 20000;
+  EXPECT_EQ(DeviceTypeFault(table[1]), "");
+}
+
+TEST_F(DeviceTableTest, OnlyARegularFileOfAtMostOneMebibyteIsRead) {
+  const std::string folder = ::testing::TempDir() + "k470_table_folder";
+  std::filesystem::create_directories(folder);
+  EXPECT_EQ(ReadDeviceTableFile(folder, table, &count, &refusal), kTableRefused);
+  EXPECT_EQ(refusal, "not a regular file");
+  EXPECT_EQ(count, 0);
+  std::string big = "[Type]\nType0=A\n[A]\nName=A\nId=1\nRomSize=1\n";
+  big.resize(kDeviceTableMaxBytes, ';');
+  const std::string path = ::testing::TempDir() + "fw_big_test.dat";
+  std::ofstream(path, std::ios::binary) << big;
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), kTableRead);
+  EXPECT_EQ(count, 1);
+  std::ofstream(path, std::ios::binary | std::ios::app) << ";";
+  EXPECT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), kTableRefused);
+  EXPECT_EQ(refusal, "larger than 1 MiB");
 }
 
 TEST_F(DeviceTableTest, ANameInTheProgramsCodingKeepsTheKeysAfterIt) {
@@ -99,7 +137,7 @@ TEST_F(DeviceTableTest, ANameInTheProgramsCodingKeepsTheKeysAfterIt) {
                                : "\x83\x65\x83\x58\x83\x67";
   const std::string path = WriteTable("[Type]\nType0=" + name + "\n[" + name + "]\nName=" +
                                       name + "\nId=1\nClk=20\n");
-  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 1);
+  ASSERT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), 1);
   ASSERT_EQ(count, 1);
   EXPECT_EQ(table[0].Name, name);
   EXPECT_EQ(table[0].Id, kDeviceIdH8_36077);
@@ -109,7 +147,7 @@ TEST_F(DeviceTableTest, ASectionWithoutNameStopsTheReadingWithFailure) {
   const std::string path = WriteTable(
       "[Type]\nType0=A\nType1=B\nType2=C\n[A]\nName=First\nClk=20\n[B]\nId=1\n"
       "[C]\nName=Third\n");
-  EXPECT_EQ(ReadDeviceTableFile(path, table, &count, &badClock), 0);
+  EXPECT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), 0);
   EXPECT_EQ(count, 3);
   EXPECT_EQ(table[0].Name, "First");
   EXPECT_EQ(table[1].Name, "B");  // still the section name
@@ -117,7 +155,7 @@ TEST_F(DeviceTableTest, ASectionWithoutNameStopsTheReadingWithFailure) {
 }
 
 TEST_F(DeviceTableTest, TheShippedTableListsBothChips) {
-  ASSERT_EQ(ReadDeviceTableFile(K470_SHIPPED_TABLE, table, &count, &badClock), 1);
+  ASSERT_EQ(ReadDeviceTableFile(K470_SHIPPED_TABLE, table, &count, &refusal), 1);
   ASSERT_EQ(count, 2);
   EXPECT_EQ(table[0].Name, "H8/3069F");
   EXPECT_EQ(table[0].Id, kDeviceIdH8_3069);
@@ -138,11 +176,11 @@ TEST_F(DeviceTableTest, TheShippedTableListsBothChips) {
 TEST_F(DeviceTableTest, TheTableIsFoundInBinBelowTheFolder) {
   const std::string folder = ::testing::TempDir() + "k470_folder" + PathSeparator();
   std::remove(BinFilePath(folder, kDeviceTableFileName).c_str());
-  EXPECT_EQ(ReadDeviceTable(folder, table, &count, &badClock), 1);
+  EXPECT_EQ(ReadDeviceTable(folder, table, &count, &refusal), 1);
   EXPECT_EQ(count, 0);
   std::filesystem::create_directories(folder + "bin");
   std::ofstream(BinFilePath(folder, kDeviceTableFileName)) << "[Type]\nType0=X\n[X]\nName=Y\nClk=20\n";
-  EXPECT_EQ(ReadDeviceTable(folder, table, &count, &badClock), 1);
+  EXPECT_EQ(ReadDeviceTable(folder, table, &count, &refusal), 1);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(table[0].Name, "Y");
 }

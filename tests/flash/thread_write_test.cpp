@@ -208,11 +208,18 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
   const std::string good = WriteImage("good.mot", S3(0x80, Pattern(300, 3)));
   DeviceType badId = H8_3069();
   badId.Id = 2;
+  DeviceType bigClock = H8_3069();
+  bigClock.Section = "Big";
+  bigClock.Clk = 700000;
   const std::string noPort = kTextNoSuchPort;
   const std::string refused = "refused by the scripted line";
   auto refuseOpen = [](FakeChip&) { FakeLine::Instance().SetOpenFails(true); };
   std::vector<Case> cases = {
-      {"bad id", badId, kPort, good, "", nullptr, kTextBadDevice, ""},
+      // A type outside its ranges is refused before its port is opened.
+      {"bad id", badId, kPort, good, "", nullptr, "デバイス定義 [H8/3069F] のIdが有効範囲外です。",
+       ""},
+      {"clock too high", bigClock, kPort, good, "", nullptr,
+       "デバイス定義 [Big] のClkが有効範囲外です。", ""},
       // The port is named as the user chose it, the reason follows on a line of its own.
       {"port 0", H8_3069(), "0", good, "", nullptr, "0がオープンできません。", noPort},
       {"port com0", H8_3069(), "com0", good, "", nullptr, "com0がオープンできません。", noPort},
@@ -223,6 +230,12 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
       // A port that carries bytes only cannot follow the write's rate changes.
       {"raw network port", H8_3069(), "socket://127.0.0.1:1", good, "", nullptr,
        "socket://127.0.0.1:1ではビットレートを変更できません。rfc2217://で接続してください。", ""},
+      // A message keeps its end whatever the length of the port's name.
+      {"long raw network port", H8_3069(), "socket://" + std::string(200, 'h') + ".example:1",
+       good, "", nullptr,
+       "socket://" + std::string(200, 'h') +
+           ".example:1ではビットレートを変更できません。rfc2217://で接続してください。",
+       ""},
       {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat,
        "/nonexistent/x.mot: " + MissingReason("/nonexistent/x.mot")},
       {"bad record", H8_3069(), kPort, WriteImage("bad.mot", "S1030000FF\n"), "", nullptr,
@@ -271,6 +284,9 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     RunWrite(c.file, c.type, c.port, c.program.empty() ? K470_SIM_PROGRAM : c.program);
     const std::string shown = c.detail.empty() ? c.text : c.text + "\n" + c.detail;
     EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + shown}));
+    if (c.type.Id == badId.Id || c.type.Clk == bigClock.Clk) {
+      EXPECT_EQ(FakeLine::Instance().OpenCount(), 0);
+    }
     // Nothing reaches a line after its loss has been seen.
     if (c.lostAfter) {
       EXPECT_EQ(FakeLine::Instance().Written().size(), c.lostAfter);

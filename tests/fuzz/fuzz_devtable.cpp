@@ -23,9 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   DeviceType table[kDeviceTableSize];
   int count = -1;
-  std::vector<std::string> badClock;
-  const int complete = ReadDeviceTableFile(path, table, &count, &badClock);
-  FUZZ_CHECK(complete == 0 || complete == 1, "result neither 0 nor 1");
+  std::string refusal;
+  const int complete = ReadDeviceTableFile(path, table, &count, &refusal);
+  FUZZ_CHECK(complete == kTableNameless || complete == kTableRead ||
+                 (complete == kTableRefused && size > kDeviceTableMaxBytes),
+             "result neither read nor nameless");
   FUZZ_CHECK(count >= 0 && count <= kDeviceTableSize, "type count out of range");
   for (int i = 0; i < count; ++i) {
     const DeviceType& type = table[i];
@@ -37,7 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                which + "'s name is longer than the reader's text");
     FUZZ_CHECK(type.Name.find_first_of("\r\n") == std::string::npos,
                which + "'s name holds a line end");
-    if (complete == 1) FUZZ_CHECK(ClockFitsField(type.Clk), which + "'s clock does not fit");
+    // A type the write may take holds values its driver can send.
+    if (complete == kTableRead && DeviceTypeFaultKey(type) == nullptr) {
+      FUZZ_CHECK(type.Id == kDeviceIdH8_36077 || ClockFitsField(type.Clk),
+                 which + "'s clock does not fit");
+      FUZZ_CHECK(type.RomSize > 0, which + "'s ROM size is not positive");
+    }
   }
   return 0;
 }

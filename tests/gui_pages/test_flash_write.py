@@ -179,6 +179,33 @@ def close_settings(d, title, button):
     d.wait_gone(title, 5000)
 
 
+def case_cancel_while_the_chip_stops_answering(args):
+    # The chip answers nothing after 3000 bytes, inside a block: the write waits for a
+    # reply byte (10 s) until Cancel, which ends that wait at once.
+    s = h.Session(args)
+    path = s.file("stops.mot", h.srecords(0, h.pattern(0x2000, 9), kind=1))
+    s.write_ini(sections(path, 0))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--no-pacing", "--stop-after", "3000")
+        d.ok("click", MAIN, WRITE)
+        d.wait_window(DIALOG, 10000)
+        h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
+                     "the first block")
+        d.ok("sleep", 1500)  # long past the last answer
+        asked = time.monotonic()
+        d.ok("click", DIALOG, CANCEL)
+        d.wait_gone(DIALOG, 20000)
+        took = time.monotonic() - asked
+        assert d.no_box(BOX, 1000), "a cancelled write shows no message"
+        assert d.text(MAIN, STATUS) == "cancel flash write"
+        assert took < 5.0, "Cancel took %.2f s" % took
+        print("   the dialog gone %.2f s after Cancel" % took)
+    finally:
+        s.close()
+        s.cleanup()
+
+
 def case_settings_dialog(args):
     title = "H8/3069F 設定"
 
@@ -341,8 +368,46 @@ def case_settings_per_type(args):
         s.close()
         s.cleanup()
 
+def case_types_keep_their_places(args):
+    # An H8/36077 type without Clk between two H8/3069 types, the first with a clock the
+    # chip cannot be sent: all three are offered at their places, the stored choice 2 is
+    # still the third, the write of the first stops before anything is sent, and the
+    # H8/36077's clock (never sent) takes any value in the settings dialog.
+    table = device_table([
+        dict(Name="Big", Id=0, Clk=700, Bps=38400, RomSize=524288),
+        dict(Name="Small", Id=1, Bps=57600, RomSize=57344, ClkSelect=1),
+        dict(Name="Ok", Id=0, Clk=20, Bps=38400, RomSize=524288)])
+    os.makedirs(args.out, exist_ok=True)
+    table_path = os.path.join(args.out, "places_fw.dat")
+    with open(table_path, "w", newline="") as f:
+        f.write(table)
+    s = h.Session(args, {"fw.dat": table_path})
+    path = s.file("places.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
+    s.write_ini(sections(path, 2))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--no-pacing")
+        assert d.ok("combo-items", MAIN, DEVICE) == ["Big", "Small", "Ok"]
+        assert d.ok("combo-sel", MAIN, DEVICE) == ["2"]
+        d.ok("select-combo", MAIN, DEVICE, 0)
+        d.ok("sleep", 200)
+        d.ok("click", MAIN, WRITE)
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
+        assert boxes == ["デバイス定義 [T0] のClkが有効範囲外です。"], boxes
+        d.ok("select-combo", MAIN, DEVICE, 1)
+        h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
+        open_settings(d, "Small 設定")
+        d.ok("set-text", "Small 設定", CLOCK, "700")
+        close_settings(d, "Small 設定", 1)
+    finally:
+        s.close()
+        s.cleanup()
+    assert s.sim_result.report["bytes_received"] == 0
+
+
 if __name__ == "__main__":
     h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_refused_block_names_its_cause,
            case_block_the_chip_did_not_take,
-           case_cancel_during_blocks, case_settings_dialog, case_settings_per_type, case_update_mark,
-           case_no_device_selected])
+           case_cancel_during_blocks, case_cancel_while_the_chip_stops_answering,
+           case_settings_dialog, case_settings_per_type, case_update_mark,
+           case_no_device_selected, case_types_keep_their_places])

@@ -1,10 +1,13 @@
 // The job base: start, cancel, restart, and a destructor that waits for the body.
 #include "jobs/thread_vl.h"
 
+#include "jobs/job_end_signal.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace k470 {
@@ -23,7 +26,7 @@ class CountingJob : public CThreadVl {
   int Run() override {
     ++*m_runs;
     for (int i = 0; m_polls < 0 || i < m_polls; ++i) {
-      if (m_cancel.load()) {
+      if (Cancelled()) {
         ++cancelledRuns;
         break;
       }
@@ -48,10 +51,10 @@ TEST(ThreadVl, IdleJobStopsAtOnceAndNextStartIsNotCancelled) {
   CountingJob job(&runs, 5);
   EXPECT_EQ(job.IsDone(), 1);
   job.StopAndWait();  // idle: returns at once, leaves the cancel request set
-  EXPECT_EQ(job.m_cancel.load(), 1);
+  EXPECT_EQ(job.IsCancelRequested(), 1);
 
   ASSERT_EQ(job.Start(), 1);
-  EXPECT_EQ(job.m_cancel.load(), 0);
+  EXPECT_EQ(job.IsCancelRequested(), 0);
   while (!job.IsDone()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(runs.load(), 1);
   EXPECT_EQ(job.cancelledRuns.load(), 0);
@@ -93,6 +96,37 @@ TEST(ThreadVl, AJobThatEndsByItselfDuringStopAndWaitEndsNormally) {
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   job.StopAndWait();
   EXPECT_EQ(job.bodyEnded.load(), 1);
+}
+
+TEST(ThreadVl, TheEndOfAnyJobRaisesTheSharedSignal) {
+  JobEndSignal anyEnded;
+  std::atomic<int> runs{0};
+  CountingJob endless(&runs);
+  CountingJob brief(&runs, 3);
+  endless.AlsoSignalEndTo(&anyEnded);
+  brief.AlsoSignalEndTo(&anyEnded);
+  ASSERT_EQ(endless.Start(), 1);
+  ASSERT_EQ(brief.Start(), 1);
+  EXPECT_TRUE(anyEnded.WaitFor(10000));
+  EXPECT_EQ(brief.IsDone(), 1);
+  EXPECT_EQ(endless.IsDone(), 0);
+  endless.RequestCancel();
+  EXPECT_TRUE(anyEnded.WaitFor(10000));
+  EXPECT_TRUE(endless.WaitDone(nullptr));
+  EXPECT_EQ(endless.cancelledRuns.load(), 1);
+}
+
+TEST(ThreadVl, AJobDestroyedAsSoonAsItsEndIsSeenLeavesNothingRunning) {
+  // Each owner destroys its job the moment the end signal says so; the join keeps the
+  // body's thread from touching a destroyed object (a fault under the sanitizers).
+  for (int i = 0; i < 200; ++i) {
+    std::atomic<int> runs{0};
+    auto job = std::make_unique<CountingJob>(&runs, 0);
+    ASSERT_EQ(job->Start(), 1);
+    while (!job->WaitDoneFor(10000)) {
+    }
+    job.reset();
+  }
 }
 
 }  // namespace

@@ -385,6 +385,18 @@ TEST_F(PtyPort, LargeWritesWaitForTheFarEndToTakeThem) {
   EXPECT_TRUE(received == image) << "received " << received.size() << " of " << image.size();
 }
 
+TEST_F(PtyPort, AWriteTheLineStopsTakingFailsWithWhatWasSent) {
+  ASSERT_TRUE(Connect());
+  // Nobody reads the far end: the queues fill, and the write fails once no byte has left
+  // for the stall time, saying how many of its bytes went.
+  Bytes image(256 * 1024, 0x55);
+  EXPECT_EQ(m_port.Write(image.data(), static_cast<int>(image.size())), 0);
+  const std::string why = m_port.WriteError();
+  EXPECT_NE(why.find(" of 262144 bytes sent; the line took none for 2000 ms"),
+            std::string::npos) << why;
+  EXPECT_NE(why.rfind("0 of", 0), 0u) << "some bytes were sent: " << why;
+}
+
 // Milliseconds since `start`.
 long MsSince(Clock::time_point start) {
   return static_cast<long>(

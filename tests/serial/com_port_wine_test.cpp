@@ -195,6 +195,21 @@ TEST_F(WinePort, PurgeDropsWaitingInput) {
   EXPECT_EQ(FirstReadByte(m_port), 0x100 + 'a');
 }
 
+TEST_F(WinePort, ASettingTheDriverRefusesFailsTheOpenAndClosesTheHandle) {
+  struct BadCase {
+    int byteSize, parity, stopBits;
+  };
+  for (const BadCase& c : {BadCase{9, 0, 0}, BadCase{8, 5, 0}, BadCase{8, 0, 3}}) {
+    EXPECT_EQ(m_port.Reopen(m_name, 38400, c.byteSize, c.parity, c.stopBits), 0)
+        << c.byteSize << " " << c.parity << " " << c.stopBits;
+    EXPECT_FALSE(m_port.IsOpen());
+    EXPECT_NE(m_port.OpenError(), "");
+    // The handle was closed: the port opens again (it is opened for one user only).
+    CComPort other;
+    EXPECT_EQ(other.Reopen(m_name, 38400, 8, 0, 0), 1) << other.OpenError();
+  }
+}
+
 TEST_F(WinePort, ReopenAtAnotherRateReachesTheFarEnd) {
   const uint32_t rates[] = {9600, 19200, 57600, 115200, 38400};
   for (uint32_t rate : rates) {

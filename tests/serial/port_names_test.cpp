@@ -1,6 +1,8 @@
 // Port names: parsing what the user types or the registry holds, and what a port the
 // user chose opens and is called.
 #include "serial/port_names.h"
+#include "serial/line_time.h"
+#include "serial/port_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +95,21 @@ TEST(PortChoices, DevicePathsAreOpenedAndCalledAsTyped) {
     EXPECT_EQ(ResolvePortArgument(path).device, path);
     EXPECT_EQ(ResolvePortArgument(path).name, path);
   }
+}
+
+TEST(LineTime, CountsEveryBitOfEveryByteAndRoundsUp) {
+  EXPECT_EQ(LineTimeMs(96, 9600, 8, 0, 0), 100u);       // 10 bits a byte
+  EXPECT_EQ(LineTimeMs(133, 57600, 8, 0, 0), 24u);      // 23.09 ms, rounded up
+  EXPECT_EQ(LineTimeMs(100, 9600, 7, 2, 1), 110u);      // 1 + 7 + 1 + 1.5 bits
+  EXPECT_EQ(LineTimeMs(1, 38400, 8, 0, 2), 1u);
+  EXPECT_EQ(LineTimeMs(0, 38400, 8, 0, 0), 0u);
+}
+
+TEST(PortTexts, AMessageKeepsItsEndWhateverTheLengthOfThePortsName) {
+  const std::string name = "rfc2217://" + std::string(300, 'h') + ".example:4001";
+  EXPECT_EQ(PortLostMessage(name), name + "との通信が切れました。");
+  // A name that holds a conversion is taken as it is.
+  EXPECT_EQ(PortLostMessage("%s%d"), "%s%dとの通信が切れました。");
 }
 
 }  // namespace
