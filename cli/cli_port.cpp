@@ -2,12 +2,10 @@
 #include "cli/cli_port.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "cli/cli_args.h"
+#include "cli/board_runner.h"
 #include "cli/console.h"
-
-#include "cli/many_boards.h"
 #include "monitor/go_command.h"
 #include "jobs/job_target.h"
 #include "monitor/monitor_line.h"
@@ -71,13 +69,6 @@ bool SendGo(Board& board, uint32_t address) {
   board.target->ShowMessage("the go command could not be sent", MessageIcon::Error,
                             lost.empty() ? nullptr : lost.c_str());
   return false;
-}
-
-void NoteGoFailed(const CComPort& port) {
-  if (port.Lost()) {
-    std::fprintf(stderr, "k470: %s\n", EscapeControls(PortLostMessage(port.Name())).c_str());
-  }
-  std::fprintf(stderr, "k470: the go command could not be sent\n");
 }
 
 }  // namespace k470::cli

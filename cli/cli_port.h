@@ -32,10 +32,7 @@ int OpenFailedStatus();
 
 struct Board;
 
-// Sends the go command to a board of many; when that fails, shows why through its target.
+// Sends the go command to a board; when that fails, shows why through its target.
 bool SendGo(Board& board, uint32_t address);
-
-// Says on stderr that the go command could not be sent, and why when the port was lost.
-void NoteGoFailed(const CComPort& port);
 
 }  // namespace k470::cli
