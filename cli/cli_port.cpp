@@ -49,6 +49,20 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
   return true;
 }
 
+int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options,
+                   const char* usage, size_t files, ArgParser* args,
+                   std::vector<std::string>* ports) {
+  if (!args->Parse(argc, argv, options)) return UsageError(usage, args->Error());
+  if (args->HelpRequested()) return PrintUsage(usage);
+  if (files == 1 && args->Positionals().size() != 1) return UsageError(usage, "one FILE is needed");
+  if (files == 0 && !args->Positionals().empty()) {
+    return UsageError(usage, "unexpected argument: " + args->Positionals()[0]);
+  }
+  std::string problem;
+  if (!PortArguments(*args, ports, &problem)) return UsageError(usage, problem);
+  return kArgumentsGoOn;
+}
+
 int OpenFailedStatus() { return InterruptRequested() ? InterruptExitStatus() : kExitFailed; }
 
 bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {

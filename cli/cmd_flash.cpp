@@ -73,17 +73,13 @@ bool ParseClockKhz(const std::string& text, bool sent, int32_t* out) {
 
 int CmdFlash(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv,
-                  {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
-                   {"--table", true}, {"--program", true}, {"--json", false},
-                   {"--no-verify", false}})) {
-    return UsageError(kUsage, args.Error());
-  }
-  if (args.HelpRequested()) return PrintUsage(kUsage);
-  if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
   std::vector<std::string> ports;
-  std::string problem;
-  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
+  const int parsed = BoardArguments(
+      argc, argv,
+      {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
+       {"--table", true}, {"--program", true}, {"--json", false}, {"--no-verify", false}},
+      kUsage, 1, &args, &ports);
+  if (parsed != kArgumentsGoOn) return parsed;
   if (!args.Has("--device") || args.Value("--device").empty()) {
     return UsageError(kUsage, "--device is needed");
   }

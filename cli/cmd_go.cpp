@@ -18,14 +18,11 @@ constexpr const char* kUsage =
 
 int CmdGo(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv, {{"--port", true}, {"--address", true}, {"--json", false}})) {
-    return UsageError(kUsage, args.Error());
-  }
-  if (args.HelpRequested()) return PrintUsage(kUsage);
-  if (!args.Positionals().empty()) return UsageError(kUsage, "unexpected argument: " + args.Positionals()[0]);
   std::vector<std::string> ports;
-  std::string problem;
-  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
+  const int parsed =
+      BoardArguments(argc, argv, {{"--port", true}, {"--address", true}, {"--json", false}},
+                     kUsage, 0, &args, &ports);
+  if (parsed != kArgumentsGoOn) return parsed;
   uint32_t address = 0;
   if (!args.Has("--address") || !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");

@@ -35,16 +35,12 @@ constexpr uint32_t kMaxAckTimeoutS = 1000000;
 
 int CmdRamload(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv,
-                  {{"--port", true}, {"--address", true}, {"--go", false}, {"--timeout", true},
-                   {"--json", false}})) {
-    return UsageError(kUsage, args.Error());
-  }
-  if (args.HelpRequested()) return PrintUsage(kUsage);
-  if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
   std::vector<std::string> ports;
-  std::string problem;
-  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
+  const int parsed = BoardArguments(argc, argv,
+                                    {{"--port", true}, {"--address", true}, {"--go", false},
+                                     {"--timeout", true}, {"--json", false}},
+                                    kUsage, 1, &args, &ports);
+  if (parsed != kArgumentsGoOn) return parsed;
   uint32_t address = kDefaultStartAddress;
   if (args.Has("--address") && !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
