@@ -2,12 +2,10 @@
 #include "cli/cli_port.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "cli/cli_args.h"
+#include "cli/board_runner.h"
 #include "cli/console.h"
-
-#include "cli/many_boards.h"
 #include "monitor/go_command.h"
 #include "jobs/job_target.h"
 #include "monitor/monitor_line.h"
@@ -51,6 +49,20 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
   return true;
 }
 
+int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options,
+                   const char* usage, size_t files, ArgParser* args,
+                   std::vector<std::string>* ports) {
+  if (!args->Parse(argc, argv, options)) return UsageError(usage, args->Error());
+  if (args->HelpRequested()) return PrintUsage(usage);
+  if (files == 1 && args->Positionals().size() != 1) return UsageError(usage, "one FILE is needed");
+  if (files == 0 && !args->Positionals().empty()) {
+    return UsageError(usage, "unexpected argument: " + args->Positionals()[0]);
+  }
+  std::string problem;
+  if (!PortArguments(*args, ports, &problem)) return UsageError(usage, problem);
+  return kArgumentsGoOn;
+}
+
 int OpenFailedStatus() { return InterruptRequested() ? InterruptExitStatus() : kExitFailed; }
 
 bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
@@ -71,13 +83,6 @@ bool SendGo(Board& board, uint32_t address) {
   board.target->ShowMessage("the go command could not be sent", MessageIcon::Error,
                             lost.empty() ? nullptr : lost.c_str());
   return false;
-}
-
-void NoteGoFailed(const CComPort& port) {
-  if (port.Lost()) {
-    std::fprintf(stderr, "k470: %s\n", EscapeControls(PortLostMessage(port.Name())).c_str());
-  }
-  std::fprintf(stderr, "k470: the go command could not be sent\n");
 }
 
 }  // namespace k470::cli

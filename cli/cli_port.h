@@ -13,6 +13,7 @@ class JobTarget;
 namespace k470::cli {
 
 class ArgParser;
+struct OptionSpec;
 
 // The ports a command's --port options name: each option once or more, each value one
 // port or several separated by commas ("--port A --port B,C"); a value that names an
@@ -20,6 +21,14 @@ class ArgParser;
 // a piece is empty or a device is named twice, under any of its names (two jobs cannot
 // share a port).
 bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::string* problem);
+
+// A board command's arguments: the options, then --help, then `files` positionals (1: the
+// FILE, 0: none), then the ports. Returns kArgumentsGoOn when the command goes on, else
+// its exit status (the usage printed for --help, or a usage error).
+constexpr int kArgumentsGoOn = -1;
+int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options,
+                   const char* usage, size_t files, ArgParser* args,
+                   std::vector<std::string>* ports);
 
 // Opens the port at 38400 bit/s, 8N1 (the board monitor's line); Ctrl-C ends the open of
 // a network port at once. On failure shows through `target` a message naming the port as
@@ -32,10 +41,7 @@ int OpenFailedStatus();
 
 struct Board;
 
-// Sends the go command to a board of many; when that fails, shows why through its target.
+// Sends the go command to a board; when that fails, shows why through its target.
 bool SendGo(Board& board, uint32_t address);
-
-// Says on stderr that the go command could not be sent, and why when the port was lost.
-void NoteGoFailed(const CComPort& port);
 
 }  // namespace k470::cli

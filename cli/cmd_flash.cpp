@@ -10,15 +10,12 @@
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/console_target.h"
-#include "cli/job_runner.h"
-#include "cli/many_boards.h"
+#include "cli/board_runner.h"
 #include "cli/cli_port.h"
 #include "flash/device_table.h"
 #include "flash/program_folder.h"
 #include "flash/thread_write.h"
 #include "jobs/job_target.h"
-#include "jobs/ticks.h"
 
 namespace k470::cli {
 namespace {
@@ -76,17 +73,13 @@ bool ParseClockKhz(const std::string& text, bool sent, int32_t* out) {
 
 int CmdFlash(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv,
-                  {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
-                   {"--table", true}, {"--program", true}, {"--json", false},
-                   {"--no-verify", false}})) {
-    return UsageError(kUsage, args.Error());
-  }
-  if (args.HelpRequested()) return PrintUsage(kUsage);
-  if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
   std::vector<std::string> ports;
-  std::string problem;
-  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
+  const int parsed = BoardArguments(
+      argc, argv,
+      {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
+       {"--table", true}, {"--program", true}, {"--json", false}, {"--no-verify", false}},
+      kUsage, 1, &args, &ports);
+  if (parsed != kArgumentsGoOn) return parsed;
   if (!args.Has("--device") || args.Value("--device").empty()) {
     return UsageError(kUsage, "--device is needed");
   }
@@ -132,34 +125,19 @@ int CmdFlash(int argc, char** argv) {
 
   const bool verify = !args.Has("--no-verify");
 
-  if (ports.size() > 1) {
-    auto start = [&](Board& board) {
-      auto job = std::make_unique<CThreadWrite>();
-      job->SetVerify(verify);
-      if (!job->Start(board.port, file, device, board.target.get(), program)) {
-        board.target->ShowMessage("cannot start the write", MessageIcon::Error);
-        return false;
-      }
-      board.job = std::move(job);
-      return true;
-    };
-    return RunOnEveryBoard(ports, ConsoleModeFor(args.Has("--json")), start, nullptr);
-  }
-
-  ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  CThreadWrite job;
-  job.SetVerify(verify);
-  const uint32_t started = TickCountMs();
-  if (!job.Start(ports[0], file, device, &target, program)) {
-    target.Note("cannot start the write");
-    target.Finish(kExitFailed, 0);
-    return kExitFailed;
-  }
-  const JobWait wait = WaitForJob(job);
-  const int status = ExitStatusFor(wait, target.Result());
-  if (IsCancelledStatus(status)) target.Note("write cancelled");
-  target.Finish(status, (TickCountMs() - started) / 1000.0);
-  return status;
+  BoardWork work;
+  work.start = [&](Board& board) {
+    auto job = std::make_unique<CThreadWrite>();
+    job->SetVerify(verify);
+    if (!job->Start(board.port, file, device, board.target.get(), program)) {
+      board.target->ShowMessage("cannot start the write", MessageIcon::Error);
+      return false;
+    }
+    board.job = std::move(job);
+    return true;
+  };
+  work.cancelled = "write cancelled";
+  return RunBoards(ports, ConsoleModeFor(args.Has("--json")), work);
 }
 
 }  // namespace k470::cli

@@ -1,15 +1,11 @@
 // k470 go: sends the monitor's go command alone.
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/cli_args.h"
 #include "cli/cli_port.h"
 #include "cli/commands.h"
-#include "cli/console_target.h"
-#include "cli/many_boards.h"
-#include "monitor/go_command.h"
-#include "serial/com_port.h"
+#include "cli/board_runner.h"
 
 namespace k470::cli {
 namespace {
@@ -22,39 +18,21 @@ constexpr const char* kUsage =
 
 int CmdGo(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv, {{"--port", true}, {"--address", true}, {"--json", false}})) {
-    return UsageError(kUsage, args.Error());
-  }
-  if (args.HelpRequested()) return PrintUsage(kUsage);
-  if (!args.Positionals().empty()) return UsageError(kUsage, "unexpected argument: " + args.Positionals()[0]);
   std::vector<std::string> ports;
-  std::string problem;
-  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
+  const int parsed =
+      BoardArguments(argc, argv, {{"--port", true}, {"--address", true}, {"--json", false}},
+                     kUsage, 0, &args, &ports);
+  if (parsed != kArgumentsGoOn) return parsed;
   uint32_t address = 0;
   if (!args.Has("--address") || !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
   }
-  if (ports.size() > 1) {
-    auto start = [address](Board& board) {
-      return OpenPortArgument(board.port, &board.comPort, board.target.get()) &&
-             SendGo(board, address);
-    };
-    return RunOnEveryBoard(ports, ConsoleModeFor(args.Has("--json")), start, nullptr);
-  }
-  CComPort port;
-  ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  if (!OpenPortArgument(ports[0], &port, &target)) {
-    const int status = OpenFailedStatus();
-    target.Finish(status, 0);
-    return status;
-  }
-  if (!SendGoCommand(&port, address)) {
-    NoteGoFailed(port);
-    target.Finish(kExitFailed, 0);
-    return kExitFailed;
-  }
-  target.Finish(kExitOk, 0);
-  return kExitOk;
+  BoardWork work;
+  work.start = [address](Board& board) {
+    return OpenPortArgument(board.port, &board.comPort, board.target.get()) &&
+           SendGo(board, address);
+  };
+  return RunBoards(ports, ConsoleModeFor(args.Has("--json")), work);
 }
 
 }  // namespace k470::cli

@@ -9,14 +9,9 @@
 #include "cli/cli_port.h"
 #include "cli/commands.h"
 #include "cli/console.h"
-#include "cli/console_target.h"
-#include "cli/job_runner.h"
-#include "cli/many_boards.h"
+#include "cli/board_runner.h"
 #include "jobs/job_target.h"
-#include "jobs/ticks.h"
-#include "monitor/go_command.h"
 #include "monitor/thread_load.h"
-#include "serial/com_port.h"
 
 namespace k470::cli {
 namespace {
@@ -40,16 +35,12 @@ constexpr uint32_t kMaxAckTimeoutS = 1000000;
 
 int CmdRamload(int argc, char** argv) {
   ArgParser args;
-  if (!args.Parse(argc, argv,
-                  {{"--port", true}, {"--address", true}, {"--go", false}, {"--timeout", true},
-                   {"--json", false}})) {
-    return UsageError(kUsage, args.Error());
-  }
-  if (args.HelpRequested()) return PrintUsage(kUsage);
-  if (args.Positionals().size() != 1) return UsageError(kUsage, "one FILE is needed");
   std::vector<std::string> ports;
-  std::string problem;
-  if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
+  const int parsed = BoardArguments(argc, argv,
+                                    {{"--port", true}, {"--address", true}, {"--go", false},
+                                     {"--timeout", true}, {"--json", false}},
+                                    kUsage, 1, &args, &ports);
+  if (parsed != kArgumentsGoOn) return parsed;
   uint32_t address = kDefaultStartAddress;
   if (args.Has("--address") && !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
@@ -62,66 +53,36 @@ int CmdRamload(int argc, char** argv) {
 
   const std::string file = args.Positionals()[0];
   const bool go = args.Has("--go");
-  if (ports.size() > 1) {
-    auto start = [&](Board& board) {
-      if (!OpenPortArgument(board.port, &board.comPort, board.target.get())) return false;
-      auto job = std::make_unique<CThreadLoad>();
-      job->SetAckTimeout(timeoutS * 1000);
-      if (!job->Start(&board.comPort, file, address, board.target.get())) {
-        board.target->ShowMessage("cannot start the load", MessageIcon::Error);
-        return false;
-      }
-      board.job = std::move(job);
-      return true;
-    };
-    auto after = [&](Board& board) { return !go || SendGo(board, address); };
-    return RunOnEveryBoard(ports, ConsoleModeFor(args.Has("--json")), start, after);
-  }
-
-  CComPort port;
-  ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
-  if (!OpenPortArgument(ports[0], &port, &target)) {
-    const int status = OpenFailedStatus();
-    target.Finish(status, 0);
-    return status;
-  }
-  CThreadLoad job;
-  job.SetAckTimeout(timeoutS * 1000);
-  const uint32_t started = TickCountMs();
-  auto seconds = [started] { return (TickCountMs() - started) / 1000.0; };
-  if (!job.Start(&port, file, address, &target)) {
-    target.Note("cannot start the load");
-    target.Finish(kExitFailed, seconds());
-    return kExitFailed;
-  }
-  const JobWait wait = WaitForJob(job);
-  const int status = ExitStatusFor(wait, target.Result());
-  if (status != kExitOk) {
-    if (IsCancelledStatus(status)) target.Note("load cancelled");
-    target.Finish(status, seconds());
-    return status;
-  }
-  const uint32_t elapsedMs = TickCountMs() - started;
-  const JobProgress loaded = target.LastProgress();
-  char done[128];
-  std::snprintf(done, sizeof done, "loaded %u bytes (%08X - %08X) in %u.%03u s",
-                static_cast<unsigned>(loaded.done), static_cast<unsigned>(kRamBase),
-                static_cast<unsigned>(loaded.address - 1),
-                static_cast<unsigned>(elapsedMs / 1000), static_cast<unsigned>(elapsedMs % 1000));
-  target.Note(done);
-
-  if (go) {
-    if (!SendGoCommand(&port, address)) {
-      NoteGoFailed(port);
-      target.Finish(kExitFailed, seconds());
-      return kExitFailed;
+  BoardWork work;
+  work.start = [&](Board& board) {
+    if (!OpenPortArgument(board.port, &board.comPort, board.target.get())) return false;
+    auto job = std::make_unique<CThreadLoad>();
+    job->SetAckTimeout(timeoutS * 1000);
+    if (!job->Start(&board.comPort, file, address, board.target.get())) {
+      board.target->ShowMessage("cannot start the load", MessageIcon::Error);
+      return false;
     }
-    char go[32];
-    std::snprintf(go, sizeof go, "go %X", static_cast<unsigned>(address));
-    target.Note(go);
-  }
-  target.Finish(kExitOk, seconds());
-  return kExitOk;
+    board.job = std::move(job);
+    return true;
+  };
+  work.after = [&](Board& board) {
+    const JobProgress loaded = board.target->LastProgress();
+    char done[128];
+    std::snprintf(done, sizeof done, "loaded %u bytes (%08X - %08X) in %u.%03u s",
+                  static_cast<unsigned>(loaded.done), static_cast<unsigned>(kRamBase),
+                  static_cast<unsigned>(loaded.address - 1),
+                  static_cast<unsigned>(board.elapsedMs / 1000),
+                  static_cast<unsigned>(board.elapsedMs % 1000));
+    board.target->Note(done);
+    if (!go) return true;
+    if (!SendGo(board, address)) return false;
+    char started[32];
+    std::snprintf(started, sizeof started, "go %X", static_cast<unsigned>(address));
+    board.target->Note(started);
+    return true;
+  };
+  work.cancelled = "load cancelled";
+  return RunBoards(ports, ConsoleModeFor(args.Has("--json")), work);
 }
 
 }  // namespace k470::cli

@@ -16,7 +16,6 @@ import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-sys.path.insert(0, os.path.join(ROOT, "tests", "cli_ram"))
 import srec  # noqa: E402
 from sim import Sim  # noqa: E402
 

@@ -35,7 +35,6 @@ import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-sys.path.insert(0, os.path.join(ROOT, "tests", "cli_ram"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "cli_flash"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "cli_net"))
 import srec  # noqa: E402

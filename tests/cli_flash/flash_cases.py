@@ -17,6 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.abspath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, os.path.join(REPO, "tests", "support"))
 
+import srec  # noqa: E402
 from sim import Sim  # noqa: E402
 
 SIM_PROGRAM = os.path.join(REPO, "flash", "data", "sim-write-control.mot")
@@ -30,21 +31,11 @@ UNDER_WINE = os.environ.get("K470_WINE") == "1"
 ENCODING = "cp932" if UNDER_WINE else "utf-8"
 
 
-def s3_records(address, data, per_record=32):
-    lines = []
-    for i in range(0, len(data), per_record):
-        chunk = bytes(data[i:i + per_record])
-        a = address + i
-        body = bytes([len(chunk) + 5]) + a.to_bytes(4, "big") + chunk
-        lines.append("S3%s%02X" % (body.hex().upper(), 0xFF - (sum(body) & 0xFF)))
-    return lines
-
-
 def write_image(records, folder=None):
     """records: [(address, bytes)]; returns the path of a new .mot file."""
     lines = ["S00600004844521B"]
     for address, data in records:
-        lines += s3_records(address, data)
+        lines += srec.records(3, address, data)
     lines.append("S70500000000FA")
     fd, path = tempfile.mkstemp(suffix=".mot", dir=folder)
     with os.fdopen(fd, "w") as f:

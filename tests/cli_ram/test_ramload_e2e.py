@@ -143,12 +143,15 @@ class RamLoadEndToEnd(unittest.TestCase):
         os.mkdir(folder)
         empty = os.path.join(self.dir.name, "empty.mot")
         open(empty, "w").close()
+        with open(os.path.join(self.dir.name, "bad.mot"), "w") as f:
+            f.write(srec.s2_records([(srec.RAM_BASE, b"\x01")])[:-4] + "00\r\n")
         # The system's words: Windows has its own for a missing file.
         missing_reason = None if CONFIG.wine else "No such file or directory"
         self.sim, port = start_sim()
         for name, message, reason in (("none.mot", MSG_FILE_FORMAT, missing_reason),
                                       ("folder.mot", MSG_FILE_FORMAT, "not a regular file"),
-                                      ("empty.mot", MSG_DATA_OUT_OF_RANGE, "no data records")):
+                                      ("empty.mot", MSG_DATA_OUT_OF_RANGE, "no data records"),
+                                      ("bad.mot", MSG_FILE_FORMAT, "line 3: bad checksum")):
             with self.subTest(file=name):
                 path = wine_path(os.path.join(self.dir.name, name))
                 code, out, err = run_k470("ramload", "--port", port, path)

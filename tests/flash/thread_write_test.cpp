@@ -16,6 +16,7 @@
 #include "serial/com_port.h"
 #include "tests/flash/fake_chips.h"
 #include "tests/support/recording_target.h"
+#include "tests/support/srecords.h"
 
 namespace k470 {
 namespace {
@@ -30,32 +31,7 @@ constexpr int kEndWaitMs = 60000;
 
 // S3 records of up to 32 data bytes each.
 std::string S3(uint32_t address, const Bytes& data) {
-  if (data.size() > 32) {
-    std::string out;
-    for (size_t i = 0; i < data.size(); i += 32) {
-      const size_t n = std::min<size_t>(32, data.size() - i);
-      out += S3(address + static_cast<uint32_t>(i),
-                Bytes(data.begin() + static_cast<long>(i),
-                      data.begin() + static_cast<long>(i + n)));
-    }
-    return out;
-  }
-  std::vector<uint8_t> body = {static_cast<uint8_t>(data.size() + 5),
-                               static_cast<uint8_t>(address >> 24),
-                               static_cast<uint8_t>(address >> 16),
-                               static_cast<uint8_t>(address >> 8),
-                               static_cast<uint8_t>(address)};
-  body.insert(body.end(), data.begin(), data.end());
-  uint8_t sum = 0;
-  std::string line = "S3";
-  char hex[4];
-  for (uint8_t b : body) {
-    std::snprintf(hex, sizeof hex, "%02X", b);
-    line += hex;
-    sum = static_cast<uint8_t>(sum + b);
-  }
-  std::snprintf(hex, sizeof hex, "%02X", static_cast<uint8_t>(0xFF - sum));
-  return line + hex + "\n";
+  return test::SRecords(3, address, data, "\n");
 }
 
 Bytes Pattern(size_t n, uint8_t seed) {

@@ -24,6 +24,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/fake_line.h"
 #include "tests/support/recording_target.h"
+#include "tests/support/srecords.h"
 
 namespace {
 
@@ -100,26 +101,7 @@ void Detect(const std::vector<std::string>& replies) {
 
 // S2 records of 32 bytes for the image.
 std::string ImageText(const std::vector<uint8_t>& image) {
-  std::string text;
-  char cell[8];
-  for (size_t at = 0; at < image.size(); at += 32) {
-    const size_t n = std::min<size_t>(32, image.size() - at);
-    const uint32_t address = kRamBase + static_cast<uint32_t>(at);
-    unsigned sum = static_cast<unsigned>(n + 4) + (address >> 16 & 0xFF) + (address >> 8 & 0xFF) +
-                   (address & 0xFF);
-    std::snprintf(cell, sizeof cell, "S2%02X", static_cast<unsigned>(n + 4));
-    text += cell;
-    std::snprintf(cell, sizeof cell, "%06X", static_cast<unsigned>(address));
-    text += cell;
-    for (size_t i = 0; i < n; ++i) {
-      std::snprintf(cell, sizeof cell, "%02X", image[at + i]);
-      text += cell;
-      sum += image[at + i];
-    }
-    std::snprintf(cell, sizeof cell, "%02X\r\n", 0xFF - (sum & 0xFF));
-    text += cell;
-  }
-  return text + "S9030000FC\r\n";
+  return test::SRecords(2, kRamBase, image) + "S9030000FC\r\n";
 }
 
 const std::vector<uint8_t>& Image() {

@@ -7,9 +7,12 @@ targets' input form (a first byte that picks the driver or job, then replies, ea
 length byte and that many bytes).
 """
 import os
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+import srec  # noqa: E402
 
 
 def put(target, name, data):
@@ -27,10 +30,7 @@ def copy(target, name, path):
 
 
 def record(kind, address, data):
-    width = {1: 2, 2: 3, 3: 4}[kind]
-    body = bytes([width + len(data) + 1]) + address.to_bytes(width, "big") + bytes(data)
-    checksum = 0xFF - (sum(body) & 0xFF)
-    return "S%d%s%02X\r\n" % (kind, body.hex().upper(), checksum)
+    return srec.record(kind, address, data) + "\r\n"
 
 
 def replies(first, *parts):

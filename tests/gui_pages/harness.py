@@ -46,16 +46,9 @@ def wine_path(path):
 
 def srecords(base, data, kind=2, per_line=32):
     """Motorola S-records of `data` at `base`: S1 (16-bit) or S2 (24-bit) addresses."""
-    addr_bytes = {1: 2, 2: 3, 3: 4}[kind]
-    lines = ["S00600004844521B"]
-    for at in range(0, len(data), per_line):
-        chunk = data[at:at + per_line]
-        address = base + at
-        body = bytes([len(chunk) + addr_bytes + 1]) + address.to_bytes(addr_bytes, "big") + chunk
-        lines.append("S%d%s%02X" % (kind, body.hex().upper(), 0xFF - (sum(body) & 0xFF)))
-    end_kind = {1: 9, 2: 8, 3: 7}[kind]
-    body = bytes([addr_bytes + 1]) + base.to_bytes(addr_bytes, "big")
-    lines.append("S%d%s%02X" % (end_kind, body.hex().upper(), 0xFF - (sum(body) & 0xFF)))
+    import srec
+    lines = ["S00600004844521B"] + srec.records(kind, base, data, per_line)
+    lines.append(srec.record({1: 9, 2: 8, 3: 7}[kind], base, b""))
     return "\r\n".join(lines) + "\r\n"
 
 

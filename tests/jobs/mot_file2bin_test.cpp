@@ -9,34 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/srecords.h"
+
 namespace k470 {
 namespace {
 
-// Builds a record line with a correct checksum: type, address digits, data bytes.
-std::string Record(char type, uint32_t address, const std::vector<uint8_t>& data) {
-  int addressBytes = type == '1' ? 2 : type == '2' ? 3 : type == '3' ? 4 : 2;
-  unsigned count = static_cast<unsigned>(addressBytes + data.size() + 1);
-  unsigned sum = count;
-  char cell[16];
-  std::string line = "S";
-  line += type;
-  std::snprintf(cell, sizeof cell, "%02X", count);
-  line += cell;
-  for (int i = addressBytes - 1; i >= 0; --i) {
-    unsigned b = (address >> (8 * i)) & 0xFF;
-    sum += b;
-    std::snprintf(cell, sizeof cell, "%02X", b);
-    line += cell;
-  }
-  for (uint8_t b : data) {
-    sum += b;
-    std::snprintf(cell, sizeof cell, "%02X", b);
-    line += cell;
-  }
-  std::snprintf(cell, sizeof cell, "%02X", (0xFF - sum) & 0xFF);
-  line += cell;
-  return line;
-}
+using test::SRecord;
 
 std::vector<uint8_t> Bytes(size_t n, uint8_t first = 0) {
   std::vector<uint8_t> out(n);
@@ -84,9 +62,9 @@ class MotReader : public ::testing::Test {
 };
 
 TEST_F(MotReader, DataRecordsOfAllThreeTypesLandAtTheirAddresses) {
-  WriteFile(Record('0', 0, {'h', 'd', 'r'}) + "\n" + Record('1', 0x10, {1, 2}) + "\n" +
-            Record('2', 0x200004, {0xAA, 0xBB}) + "\r\n" + Record('3', 0x00200010, {1, 2, 3, 4}) +
-            "\n" + Record('7', 0x200000, {}) + "\n");
+  WriteFile(SRecord(0, 0, {'h', 'd', 'r'}) + "\n" + SRecord(1, 0x10, {1, 2}) + "\n" +
+            SRecord(2, 0x200004, {0xAA, 0xBB}) + "\r\n" + SRecord(3, 0x00200010, {1, 2, 3, 4}) +
+            "\n" + SRecord(7, 0x200000, {}) + "\n");
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_low, kBase);
   EXPECT_EQ(m_high, 0x200013u);
@@ -100,7 +78,7 @@ TEST_F(MotReader, DataRecordsOfAllThreeTypesLandAtTheirAddresses) {
 
 TEST_F(MotReader, ClipsRecordsAtBothEdgesOfTheWindow) {
   // 32 bytes from 0x1FFFF0: only the last 16 reach the window.
-  WriteFile(Record('2', 0x1FFFF0, Bytes(32)) + "\n");
+  WriteFile(SRecord(2, 0x1FFFF0, Bytes(32)) + "\n");
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_image[0], 16);
   EXPECT_EQ(m_image[15], 31);
@@ -109,13 +87,13 @@ TEST_F(MotReader, ClipsRecordsAtBothEdgesOfTheWindow) {
   EXPECT_EQ(m_note, "16 bytes outside 00200000-0023FFFF were not written (first at 001FFFF0)");
 
   // A record wholly above the window stores nothing but raises high to the window's end.
-  WriteFile(Record('2', 0x200000, {7}) + "\n" + Record('2', 0x300000, {1, 2}) + "\n");
+  WriteFile(SRecord(2, 0x200000, {7}) + "\n" + SRecord(2, 0x300000, {1, 2}) + "\n");
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_image[0], 7);
   EXPECT_EQ(m_high, kBase + kSize - 1);
 
   // A record straddling the top keeps its lower part.
-  WriteFile(Record('2', kBase + kSize - 2, {5, 6, 7, 8}) + "\n");
+  WriteFile(SRecord(2, kBase + kSize - 2, {5, 6, 7, 8}) + "\n");
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_image[kSize - 2], 5);
   EXPECT_EQ(m_image[kSize - 1], 6);
@@ -123,28 +101,28 @@ TEST_F(MotReader, ClipsRecordsAtBothEdgesOfTheWindow) {
   EXPECT_EQ(m_note, "2 bytes outside 00200000-0023FFFF were not written (first at 00240000)");
 
   // Nothing left out, nothing said.
-  WriteFile(Record('2', kBase, {1}) + "\n");
+  WriteFile(SRecord(2, kBase, {1}) + "\n");
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_note, "");
 }
 
 TEST_F(MotReader, ACarriageReturnAloneEndsALine) {
   // Every record is read, not only the first with the rest taken for one long line.
-  WriteFile(Record('2', kBase, {1}) + "\r" + Record('2', kBase + 1, {2}) + "\r\n" +
-            Record('2', kBase + 2, {3}) + "\r");
+  WriteFile(SRecord(2, kBase, {1}) + "\r" + SRecord(2, kBase + 1, {2}) + "\r\n" +
+            SRecord(2, kBase + 2, {3}) + "\r");
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_image[0], 1);
   EXPECT_EQ(m_image[1], 2);
   EXPECT_EQ(m_image[2], 3);
   EXPECT_EQ(m_high, kBase + 2);
   // Blanks after the checksum are no record's text.
-  WriteFile(Record('2', kBase, {7}) + " \t\n");
+  WriteFile(SRecord(2, kBase, {7}) + " \t\n");
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_image[0], 7);
 }
 
 TEST_F(MotReader, RecordsNearTheTopOfTheAddressSpaceDoNotWrapIntoTheWindow) {
-  WriteFile(Record('3', 0xFFFFFFF8, Bytes(16)) + "\n" + Record('3', 0x10, {9}) + "\n");
+  WriteFile(SRecord(3, 0xFFFFFFF8, Bytes(16)) + "\n" + SRecord(3, 0x10, {9}) + "\n");
   EXPECT_EQ(Read(0, 0x1000), MOT_OK);
   EXPECT_EQ(m_image[0], 0xFF);
   EXPECT_EQ(m_image[0x10], 9);
@@ -154,11 +132,11 @@ TEST_F(MotReader, NoDataInsideTheWindow) {
   WriteFile("");
   EXPECT_EQ(Read(), MOT_NO_DATA);
   EXPECT_EQ(m_detail, m_path + ": no data records");
-  WriteFile(Record('1', 0x1000, {1, 2, 3}) + "\n");  // S1 lies below 0x200000
+  WriteFile(SRecord(1, 0x1000, {1, 2, 3}) + "\n");  // S1 lies below 0x200000
   EXPECT_EQ(Read(), MOT_NO_DATA);
   EXPECT_EQ(m_detail,
             m_path + ": 3 bytes outside 00200000-0023FFFF were not written (first at 00001000)");
-  WriteFile(Record('0', 0, {'x'}) + "\n" + Record('9', 0, {}) + "\n");
+  WriteFile(SRecord(0, 0, {'x'}) + "\n" + SRecord(9, 0, {}) + "\n");
   EXPECT_EQ(Read(), MOT_NO_DATA);
 }
 
@@ -192,7 +170,7 @@ TEST_P(MotReaderFormat, IsAFormatError) {
   EXPECT_EQ(Read(), MOT_FORMAT_ERROR) << GetParam().name;
 }
 
-std::string Good() { return Record('2', 0x200000, {1, 2, 3}) + "\n"; }
+std::string Good() { return SRecord(2, 0x200000, {1, 2, 3}) + "\n"; }
 std::string Corrupt(std::string line) {
   line[line.size() - 1] = line[line.size() - 1] == '0' ? '1' : '0';
   return line + "\n";
@@ -205,17 +183,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"empty last line", Good() + "\n"},
         BadFile{"empty last line CRLF", Good() + "\r\n"},
         BadFile{"lower-case s", "s" + Good().substr(1)},
-        BadFile{"S0 checksum", Corrupt(Record('0', 0, {'a'})) + Good()},
-        BadFile{"S1 checksum", Corrupt(Record('1', 0x10, {1}))},
-        BadFile{"S2 checksum", Good() + Corrupt(Record('2', 0x200010, {1}))},
-        BadFile{"S3 checksum", Corrupt(Record('3', 0x200010, {1}))},
-        BadFile{"S5 checksum", Good() + Corrupt(Record('5', 1, {}))},
-        BadFile{"S9 checksum", Good() + Corrupt(Record('9', 0, {}))},
-        BadFile{"truncated record", Good() + Record('2', 0x200010, {1, 2, 3}).substr(0, 12)},
-        BadFile{"text after the checksum", Record('2', 0x200000, {1}) + "FF\n"},
+        BadFile{"S0 checksum", Corrupt(SRecord(0, 0, {'a'})) + Good()},
+        BadFile{"S1 checksum", Corrupt(SRecord(1, 0x10, {1}))},
+        BadFile{"S2 checksum", Good() + Corrupt(SRecord(2, 0x200010, {1}))},
+        BadFile{"S3 checksum", Corrupt(SRecord(3, 0x200010, {1}))},
+        BadFile{"S5 checksum", Good() + Corrupt(SRecord(5, 1, {}))},
+        BadFile{"S9 checksum", Good() + Corrupt(SRecord(9, 0, {}))},
+        BadFile{"truncated record", Good() + SRecord(2, 0x200010, {1, 2, 3}).substr(0, 12)},
+        BadFile{"text after the checksum", SRecord(2, 0x200000, {1}) + "FF\n"},
         BadFile{"two records on one line", Good().substr(0, Good().size() - 1) + Good()},
         BadFile{"line longer than the buffer",
-                Record('2', 0x200000, {1}) + std::string(1100, '0') + "\n"}),
+                SRecord(2, 0x200000, {1}) + std::string(1100, '0') + "\n"}),
     [](const ::testing::TestParamInfo<BadFile>& info) {
       std::string n = info.param.name;
       for (char& c : n)
@@ -224,10 +202,10 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(MotReader, LowerCaseDigitsAndALastLineWithoutLineEnd) {
-  std::string line = Record('1', 0x20, {0xAB, 0xCD});
+  std::string line = SRecord(1, 0x20, {0xAB, 0xCD});
   for (char& c : line)
     if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-  WriteFile(Record('2', 0x200000, {0x5A}) + "\n" + Record('2', 0x200001, {0xAB}));
+  WriteFile(SRecord(2, 0x200000, {0x5A}) + "\n" + SRecord(2, 0x200001, {0xAB}));
   EXPECT_EQ(Read(), MOT_OK);
   EXPECT_EQ(m_image[1], 0xAB);
   WriteFile(line);

@@ -1,43 +1,18 @@
-// S-record text for tests and the fake monitor's load command.
+// S-record files for tests and the fake monitor's load command.
 #include "tests/monitor/monitor_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-namespace k470::test {
+#include "tests/support/srecords.h"
 
-namespace {
-constexpr size_t kRecordDataBytes = 32;
-}
+namespace k470::test {
 
 std::string SRecordText(const std::vector<DataBlock>& blocks) {
   std::string out;
-  char cell[8];
-  for (const DataBlock& block : blocks) {
-    for (size_t at = 0; at < block.bytes.size(); at += kRecordDataBytes) {
-      const size_t n = std::min(kRecordDataBytes, block.bytes.size() - at);
-      const uint32_t address = block.address + static_cast<uint32_t>(at);
-      const unsigned count = static_cast<unsigned>(n + 4);  // address, data, checksum
-      unsigned sum = count + ((address >> 16) & 0xFF) + ((address >> 8) & 0xFF) + (address & 0xFF);
-      std::snprintf(cell, sizeof cell, "%02X", count);
-      out += "S2";
-      out += cell;
-      std::snprintf(cell, sizeof cell, "%06X", static_cast<unsigned>(address & 0xFFFFFF));
-      out += cell;
-      for (size_t i = 0; i < n; ++i) {
-        const uint8_t b = block.bytes[at + i];
-        sum += b;
-        std::snprintf(cell, sizeof cell, "%02X", b);
-        out += cell;
-      }
-      std::snprintf(cell, sizeof cell, "%02X", 0xFF - (sum & 0xFF));
-      out += cell;
-      out += "\r\n";
-    }
-  }
-  out += "S9030000FC\r\n";
-  return out;
+  for (const DataBlock& block : blocks) out += SRecords(2, block.address, block.bytes);
+  return out + "S9030000FC\r\n";
 }
 
 std::string WriteTempFile(const std::string& name, const std::string& text) {

@@ -1,6 +1,6 @@
-// Many boards at once: the boards' jobs run side by side; the wait is for one signal that
+// The board runner: the boards' jobs run side by side; the wait is for one signal that
 // the end of any of them raises.
-#include "cli/many_boards.h"
+#include "cli/board_runner.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,7 +9,6 @@
 #include "boot/boot_base.h"
 #include "cli/cli_args.h"
 #include "cli/console.h"
-#include "cli/job_runner.h"
 #include "jobs/cancel_slice.h"
 #include "jobs/job_end_signal.h"
 #include "jobs/ticks.h"
@@ -26,6 +25,8 @@ uint64_t BytesOf(const JobProgress& progress) {
   return progress.unit == ProgressUnit::Blocks ? progress.done * kBlockBytes : progress.done;
 }
 
+double Seconds(uint32_t ms) { return ms / 1000.0; }
+
 }  // namespace
 
 std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
@@ -39,7 +40,7 @@ std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
   for (const auto& b : boards) {
     // The port may be longer than the line: it goes in as it is, the numbers after it.
     std::snprintf(line, sizeof line, "  %-9s  %10llu  %8.2f  ", ResultWord(b->status),
-                  static_cast<unsigned long long>(b->bytes), b->seconds);
+                  static_cast<unsigned long long>(b->bytes), Seconds(b->elapsedMs));
     std::string port = EscapeControls(b->port);
     port.resize(std::max(port.size(), portWidth), ' ');
     std::string detail;
@@ -52,21 +53,24 @@ std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
   return table;
 }
 
-int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
-                    const BoardStart& start, const BoardAfter& after) {
-  if (mode == ConsoleMode::Bar && !EnableTerminalSequences()) mode = ConsoleMode::Lines;
-  BarBlock block(static_cast<int>(ports.size()), mode == ConsoleMode::Bar ? TerminalColumns() : 0);
+int RunBoards(const std::vector<std::string>& ports, ConsoleMode mode, const BoardWork& work) {
+  const bool many = ports.size() > 1;
+  if (many && mode == ConsoleMode::Bar && !EnableTerminalSequences()) mode = ConsoleMode::Lines;
+  // One board draws its own bar; many share a block of rows.
+  BarBlock block(many ? static_cast<int>(ports.size()) : 0,
+                 mode == ConsoleMode::Bar ? TerminalColumns() : 0);
   // Declared before the boards: their jobs raise it until their threads are joined.
   JobEndSignal anyEnded;
   std::vector<std::unique_ptr<Board>> boards;
   const uint32_t started = TickCountMs();
-  auto secondsSince = [started] { return (TickCountMs() - started) / 1000.0; };
   for (size_t i = 0; i < ports.size(); ++i) {
     auto board = std::make_unique<Board>();
     board->port = ports[i];
     board->target = std::make_unique<ConsoleTarget>(mode);
-    board->target->ForBoard(ports[i], mode == ConsoleMode::Bar ? &block : nullptr,
-                            static_cast<int>(i));
+    if (many) {
+      board->target->ForBoard(ports[i], mode == ConsoleMode::Bar ? &block : nullptr,
+                              static_cast<int>(i));
+    }
     boards.push_back(std::move(board));
   }
   // Every board starts (opens its port) at the same time: a port that is slow to open, a
@@ -75,8 +79,8 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
   {
     std::vector<std::thread> starting;
     for (size_t i = 0; i < boards.size(); ++i) {
-      starting.emplace_back([&start, &startedOk, &boards, i] {
-        startedOk[i] = start(*boards[i]) ? 1 : 0;
+      starting.emplace_back([&work, &startedOk, &boards, i] {
+        startedOk[i] = work.start(*boards[i]) ? 1 : 0;
       });
     }
     for (std::thread& t : starting) t.join();
@@ -91,33 +95,36 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
     } else {
       board.job->AlsoSignalEndTo(&anyEnded);
     }
-    if (board.status != -1) board.seconds = secondsSince();
+    if (board.status != -1) board.elapsedMs = TickCountMs() - started;
   }
 
   bool interrupted = false;
   bool outputFailed = false;
+  auto stopAll = [&boards](JobWait why) {
+    for (auto& b : boards) {
+      if (b->status != -1) continue;
+      b->stopped = why;
+      b->job->RequestCancel();
+    }
+  };
   for (;;) {
-    bool running = false;
     if (!outputFailed && OutputFailed()) {
       outputFailed = true;
-      for (auto& b : boards) {
-        if (b->status == -1) b->job->RequestCancel();
-      }
+      stopAll(JobWait::OutputFailed);
     }
     if (InterruptRequested() && !interrupted) {
       interrupted = true;
-      for (auto& b : boards) {
-        if (b->status == -1) b->job->RequestCancel();
-      }
+      stopAll(JobWait::Interrupted);
     }
+    bool running = false;
     for (auto& b : boards) {
       if (b->status != -1) continue;
       if (!b->job->IsDone()) {
         running = true;
         continue;
       }
-      b->seconds = secondsSince();
-      b->status = ExitStatusFor(JobWait::Ended, b->target->Result());
+      b->elapsedMs = TickCountMs() - started;
+      b->status = ExitStatusFor(b->stopped, b->target->Result());
     }
     if (!running) break;
     // Ctrl-C and a failed output are flags without a signal: looked at every cancel slice.
@@ -126,19 +133,23 @@ int RunOnEveryBoard(const std::vector<std::string>& ports, ConsoleMode mode,
 
   for (auto& b : boards) {
     b->bytes = BytesOf(b->target->LastProgress());
-    if (b->status == kExitOk && after && !after(*b)) b->status = kExitFailed;
+    if (b->job && work.cancelled && IsCancelledStatus(b->status)) b->target->Note(work.cancelled);
+    if (b->status == kExitOk && work.after && !work.after(*b)) b->status = kExitFailed;
   }
   block.Close();
 
   int status = kExitOk;
   for (auto& b : boards) {
     if (b->status != kExitOk && !IsCancelledStatus(status)) status = b->status;
-    if (mode == ConsoleMode::Json) b->target->Finish(b->status, b->seconds);
+    if (many && mode == ConsoleMode::Json) b->target->Finish(b->status, Seconds(b->elapsedMs));
   }
   if (interrupted) status = InterruptExitStatus();
   if (outputFailed) status = kExitFailed;
-  if (mode == ConsoleMode::Json) {
-    ConsoleTarget(mode).Finish(status, secondsSince());
+  const double seconds = Seconds(TickCountMs() - started);
+  if (!many) {
+    boards[0]->target->Finish(status, seconds);
+  } else if (mode == ConsoleMode::Json) {
+    ConsoleTarget(mode).Finish(status, seconds);
   } else {
     std::fputs(SummaryTable(boards).c_str(), stdout);
     std::fflush(stdout);
