@@ -2,7 +2,6 @@
 // image, so that a write the chip did not take as sent does not end as written.
 #include "boot/boot_base.h"
 #include "flash/thread_write.h"
-#include "serial/port_texts.h"
 
 namespace k470 {
 
@@ -20,17 +19,14 @@ CThreadWrite::Failure CThreadWrite::Verify(BootBase& driver, const uint8_t* imag
   written.flashBytes = m_romSize > 0 ? static_cast<uint32_t>(m_romSize) : 0;
   written.end = end;
   std::string note;
-  const int stands = driver.VerifyWrite(written, &report, &note);
+  const StepResult result = driver.VerifyWrite(written, &report, &note);
   // Broken off by a cancel: the job ends cancelled, with no finding to report.
-  if (!stands && Cancelled()) return Failure();
+  if (result == StepResult::Cancelled) return Failure();
   if (m_target) {
     if (!note.empty()) m_target->PostNote(note.c_str());
     m_target->PostVerify(report);
   }
-  if (stands) return Failure();
-  const std::string text =
-      driver.PortLost() ? PortLostMessage(driver.PortName()) : std::string(kTextWriteError);
-  return Failure{text, driver.FailureDetail()};
+  return StepFailure(driver, result, kTextWriteError);
 }
 
 }  // namespace k470
