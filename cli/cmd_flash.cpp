@@ -14,16 +14,19 @@
 #include "cli/job_runner.h"
 #include "cli/many_boards.h"
 #include "cli/cli_port.h"
+#include "boot/boot_base.h"
 #include "flash/device_table.h"
 #include "flash/program_folder.h"
 #include "flash/thread_write.h"
+#include "jobs/fill_text.h"
 #include "jobs/job_target.h"
 #include "jobs/ticks.h"
 
 namespace k470::cli {
 namespace {
 
-constexpr const char* kUsage =
+// The boot rates fill the "%s".
+constexpr const char* kUsageFormat =
     "usage: k470 flash --port P [--port P2 ...] --device NAME|INDEX [--clock MHZ] [--bps N]\n"
     "                  [--table FILE] [--program FILE] [--no-verify] [--json] FILE\n"
     "  Writes the S-record FILE into the flash of the H8 chip in boot mode on port P\n"
@@ -31,7 +34,7 @@ constexpr const char* kUsage =
     "  or P,P2,...) into every chip at once, with a summary. --device names a type of the device table (its name\n"
     "  or its index, see k470 devices); --table is that table (default bin/fw.dat below\n"
     "  the program's folder, or share/k470/fw.dat when installed). --clock (MHz) and --bps\n"
-    "  (9600, 19200, 38400 or 57600) change\n"
+    "  (%s) change\n"
     "  the type's clock and bit rate where the table allows it. --program is the H8/36077's\n"
     "  write-control program (default 36077.mot beside the table). After the write the\n"
     "  H8/3069 sums its flash and the sum is compared with the image's; when they differ\n"
@@ -75,6 +78,8 @@ bool ParseClockKhz(const std::string& text, bool sent, int32_t* out) {
 }  // namespace
 
 int CmdFlash(int argc, char** argv) {
+  const std::string usage = FillText(kUsageFormat, {BootRatesText(false)});
+  const char* const kUsage = usage.c_str();
   ArgParser args;
   if (!args.Parse(argc, argv,
                   {{"--port", true}, {"--device", true}, {"--clock", true}, {"--bps", true},
@@ -118,9 +123,9 @@ int CmdFlash(int argc, char** argv) {
     uint32_t rate = 0;
     bool allowed = false;
     if (ParseDecimal(args.Value("--bps"), &rate)) {
-      for (int32_t r : kDeviceRatesBps) allowed = allowed || rate == static_cast<uint32_t>(r);
+      for (uint32_t r : kBootRatesBps) allowed = allowed || rate == r;
     }
-    if (!allowed) return UsageError(kUsage, "--bps takes 9600, 19200, 38400 or 57600");
+    if (!allowed) return UsageError(kUsage, "--bps takes " + BootRatesText(false));
     device.Bps = static_cast<int32_t>(rate);
   }
 

@@ -10,8 +10,8 @@ namespace {
 constexpr int32_t kRomSizeMaxBytes = 16 * 1024 * 1024;
 
 bool IsDeviceRate(int32_t bps) {
-  for (int32_t rate : kDeviceRatesBps) {
-    if (bps == rate) return true;
+  for (uint32_t rate : kBootRatesBps) {
+    if (bps == static_cast<int32_t>(rate)) return true;
   }
   return false;
 }
