@@ -21,8 +21,7 @@ StepResult BootBase::OpenPort(const std::string& port, int clockKhz, int bps) {
   m_portChoice = port;
   m_clockKhz = clockKhz;
   m_bps = bps;
-  if (Reopen(kBootOpenBps)) return StepResult::Ok;
-  return Unfinished();
+  return Reopen(kBootOpenBps) ? StepResult::Ok : Unfinished();
 }
 
 int BootBase::Reopen(uint32_t bps) {
@@ -45,7 +44,8 @@ StepResult BootBase::Fail(const std::string& detail) {
   return Unfinished();
 }
 
-StepResult BootBase::FailWait(const std::string& what, int got, uint8_t expected, uint32_t waitMs) {
+StepResult BootBase::FailWait(const std::string& what, int got, uint8_t expected,
+                              uint32_t waitMs) {
   char text[96];
   if (PortLost()) {
     std::snprintf(text, sizeof text, ": port lost while waiting for %02X", expected);
@@ -65,18 +65,8 @@ bool BootBase::IsErased(const uint8_t* data) {
   return true;
 }
 
-std::string BootRatesText(bool fastestFirst) {
-  std::string text;
-  for (int i = 0; i < kBootRateCount; ++i) {
-    if (i > 0) text += i + 1 < kBootRateCount ? ", " : " or ";
-    text += std::to_string(kBootRatesBps[fastestFirst ? kBootRateCount - 1 - i : i]);
-  }
-  return text;
-}
-
 StepResult BootBase::MatchBitRate(int* matchedBps) {
-  const StepResult adjusted = AdjustBitRate(matchedBps);
-  if (adjusted != StepResult::Ok) return adjusted;
+  if (StepResult r = AdjustBitRate(matchedBps); r != StepResult::Ok) return r;
   m_late.Begin();
   if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
   const int b = WaitAnyByte(kMatchAnswerWaitMs, true);

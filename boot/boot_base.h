@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "boot/boot_rates.h"
 #include "boot/verify_image.h"
 #include "jobs/job_target.h"
 #include "jobs/late_answers.h"
@@ -22,23 +23,14 @@ constexpr int kBootStopBitsOne = 0;
 // The first open only proves the port can be had.
 constexpr uint32_t kBootOpenBps = 9600;
 
-// The bit rates of the boot mode, slowest first: a device type's writing may be changed
-// to each of them (the settings dialog's rate list, in its order, and k470 flash --bps).
-constexpr uint32_t kBootRatesBps[] = {9600, 19200, 38400, 57600};
-constexpr int kBootRateCount = static_cast<int>(sizeof kBootRatesBps / sizeof kBootRatesBps[0]);
-
-// The boot rates as a text: "9600, 19200, 38400 or 57600", or fastest first.
-std::string BootRatesText(bool fastestFirst);
-
 // Bit-rate adjustment: the host sends 0x00 bytes at each of the boot rates, fastest first,
 // until the chip's boot program answers a 0x00 at the same rate.
 constexpr uint8_t kAdjustByte = 0x00;         // sent, and the chip's answer on a match
 constexpr int kAdjustSendsPerRate = 30;       // 0x00 sends per rate, each with one read
 constexpr uint32_t kAdjustAnswerWaitMs = 500; // wait for a late answer after the sends
 
-// After the match the host sends 0x55; the chip answers with its own code. The answer
-// comes from the boot program at once; it is allowed as long as a reply byte of the
-// H8/3069's (10 s), and a cancel request ends the wait.
+// After the match the host sends 0x55; the chip answers with its own code at once, waited
+// for up to 10 s (a cancel request ends the wait).
 constexpr uint8_t kBootMatchConfirm = 0x55;
 constexpr uint32_t kMatchAnswerWaitMs = 10000;
 // 0x55 and its answer: the line time of that exchange, in bytes.
@@ -70,11 +62,12 @@ class BootBase {
   // The boot mode's automatic bit-rate adjustment, then 0x55 and the chip's answer. On
   // success the port stays open at the matched rate, stored through `matchedBps` if given.
   StepResult MatchBitRate(int* matchedBps);
-  virtual StepResult SelectDevice() = 0;
-  virtual StepResult TransferWriteProgram(const char* path) = 0;
+  // A chip whose boot program takes no write-control program or no device selection
+  // has nothing to do in these steps.
+  virtual StepResult SelectDevice() { return StepResult::Ok; }
+  virtual StepResult TransferWriteProgram(const char* /*path*/) { return StepResult::Ok; }
   // Reads the write-control program that TransferWriteProgram will send, so that a file
-  // that cannot be read fails the write before the port is opened. Chips that take no
-  // such program have nothing to read.
+  // that cannot be read fails the write before the port is opened.
   virtual StepResult ReadWriteProgram(const char* /*path*/) { return StepResult::Ok; }
   virtual StepResult PrepareWrite() = 0;
   // `data` holds the kBlockBytes image bytes at `address`.
@@ -119,9 +112,7 @@ class BootBase {
   std::string WriteRefusal() const;
 
   // A step that did not succeed: Cancelled while a cancel request is pending, else Failed.
-  StepResult Unfinished() const {
-    return Cancelled() ? StepResult::Cancelled : StepResult::Failed;
-  }
+  StepResult Unfinished() const { return Cancelled() ? StepResult::Cancelled : StepResult::Failed; }
   // Records the cause of a failing step; returns Unfinished().
   StepResult Fail(const std::string& detail);
   // The cause of a wait for `expected` after `what` that failed: the port lost, nothing
@@ -130,12 +121,14 @@ class BootBase {
 
  public:
   static bool IsErased(const uint8_t* data);
-
- private:
-  // The sends of 0x00 at each rate until one is answered; the port stays open at it.
-  StepResult AdjustBitRate(int* matchedBps);
+  // `value` into p[0..3], high byte first, as every address and length of a frame goes.
+  static void PutBigEndian(uint32_t value, uint8_t* p) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+  }
 
  protected:
+  // The sends of 0x00 at each rate until one is answered; the port stays open at it.
+  StepResult AdjustBitRate(int* matchedBps);
 
   CComPort* m_port;
   std::string m_portChoice;

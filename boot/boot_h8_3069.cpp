@@ -49,16 +49,11 @@ std::string BootH8_3069::CommandName(uint8_t command) {
 }
 
 std::string BootH8_3069::ReplyBrokeOff(const uint8_t* seen, int shown) const {
-  char text[64];
-  if (PortLost() || Cancelled()) {
-    std::snprintf(text, sizeof text, ": %s after %s", PortLost() ? "port lost" : "cancelled",
-                  HexBytesText(seen, shown).c_str());
-  } else {
-    std::snprintf(text, sizeof text, ": no reply byte within %u s after %s",
-                  static_cast<unsigned>(kReplyByteWaitMs / 1000),
-                  HexBytesText(seen, shown).c_str());
-  }
-  return text;
+  char timeout[40];
+  std::snprintf(timeout, sizeof timeout, "no reply byte within %u s",
+                static_cast<unsigned>(kReplyByteWaitMs / 1000));
+  const char* why = PortLost() ? "port lost" : Cancelled() ? "cancelled" : timeout;
+  return std::string(": ") + why + " after " + HexBytesText(seen, shown);
 }
 
 StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length,
@@ -160,8 +155,6 @@ StepResult BootH8_3069::SelectDevice() {
   return r;
 }
 
-StepResult BootH8_3069::TransferWriteProgram(const char* /*path*/) { return StepResult::Ok; }
-
 StepResult BootH8_3069::PrepareWrite() {
   uint8_t reply[kPrepareReplyBytes];
   return Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false);
@@ -170,10 +163,7 @@ StepResult BootH8_3069::PrepareWrite() {
 StepResult BootH8_3069::WriteBlock(const uint8_t* data, uint32_t address) {
   if (IsErased(data)) return StepResult::Ok;
   uint8_t frame[4 + kBlockBytes];
-  frame[0] = static_cast<uint8_t>(address >> 24);
-  frame[1] = static_cast<uint8_t>(address >> 16);
-  frame[2] = static_cast<uint8_t>(address >> 8);
-  frame[3] = static_cast<uint8_t>(address);
+  PutBigEndian(address, frame);
   std::memcpy(frame + 4, data, kBlockBytes);
   uint8_t reply[kBlockReplyBytes];
   char where[16];
@@ -182,10 +172,8 @@ StepResult BootH8_3069::WriteBlock(const uint8_t* data, uint32_t address) {
 }
 
 StepResult BootH8_3069::EndWrite() {
-  const uint8_t end[4] = {static_cast<uint8_t>(kEndAddress >> 24),
-                          static_cast<uint8_t>(kEndAddress >> 16),
-                          static_cast<uint8_t>(kEndAddress >> 8),
-                          static_cast<uint8_t>(kEndAddress)};
+  uint8_t end[4];
+  PutBigEndian(kEndAddress, end);
   uint8_t reply[kEndReplyBytes];
   return Command(kCmdProgram128, end, sizeof end, reply, sizeof reply, true, " (end)");
 }

@@ -65,7 +65,6 @@ class BootH8_3069 : public BootBase {
       : BootBase(cancel, h8_3069::kMatchAnswer3069) {}
 
   StepResult SelectDevice() override;
-  StepResult TransferWriteProgram(const char* path) override;
   StepResult PrepareWrite() override;
   StepResult WriteBlock(const uint8_t* data, uint32_t address) override;
   StepResult EndWrite() override;

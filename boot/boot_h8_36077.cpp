@@ -25,22 +25,6 @@ StepResult BootH8_36077::Expect(const std::string& what, uint8_t expected) {
   return FailWait(what, m_lastGot, expected, kWaitByteMs);
 }
 
-StepResult BootH8_36077::SendEchoed(const uint8_t* bytes, int count, const char* what,
-                                    int first) {
-  if (count <= 0) return StepResult::Ok;
-  char text[64];
-  if (!m_port->Write(bytes, count)) {
-    std::snprintf(text, sizeof text, "%s %d", what, first);
-    return Fail(text + WriteRefusal());
-  }
-  for (int i = 0; i < count; ++i) {
-    std::snprintf(text, sizeof text, "echo of %s %d", what, first + i);
-    const StepResult echoed = Expect(text, bytes[i]);
-    if (echoed != StepResult::Ok) return echoed;
-  }
-  return StepResult::Ok;
-}
-
 StepResult BootH8_36077::ReadWriteProgram(const char* path) {
   std::vector<uint8_t> image(kProgramBytes);
   uint32_t high = kProgramBase;
@@ -65,25 +49,24 @@ StepResult BootH8_36077::ReadWriteProgram(const char* path) {
 }
 
 StepResult BootH8_36077::TransferWriteProgram(const char* path) {
-  if (m_program.empty()) {
-    const StepResult read = ReadWriteProgram(path);
-    if (read != StepResult::Ok) return read;
-  }
-  const std::vector<uint8_t>& image = m_program;
-  const uint32_t high = m_programHigh;
+  const StepResult read = m_program.empty() ? ReadWriteProgram(path) : StepResult::Ok;
+  if (read != StepResult::Ok) return read;
   if (Cancelled()) return StepResult::Cancelled;
 
   // The count covers 0xF780 through the highest byte the file filled. Its echo is
   // awaited (and timed) before the program goes.
-  const uint32_t count = (high - kProgramBase + 1) & 0xFFFF;
+  const uint32_t count = (m_programHigh - kProgramBase + 1) & 0xFFFF;
   const uint8_t countBytes[2] = {static_cast<uint8_t>(count >> 8),
                                  static_cast<uint8_t>(count)};
   m_late.Begin();
-  StepResult r = SendEchoed(countBytes, 2, "count byte", 1);
-  if (r != StepResult::Ok) return r;
+  if (!m_port->Write(countBytes, 2)) return Fail("count byte 1" + WriteRefusal());
+  for (int i = 0; i < 2; ++i) {
+    const std::string what = "echo of count byte " + std::to_string(i + 1);
+    if (StepResult r = Expect(what, countBytes[i]); r != StepResult::Ok) return r;
+  }
   m_late.End(kCountExchangeBytes, m_port->m_baud);
-  r = SendProgram(image.data(), static_cast<int>(std::min(count, kProgramBytes)));
-  if (r != StepResult::Ok) return r;
+  const int programBytes = static_cast<int>(std::min(count, kProgramBytes));
+  if (StepResult r = SendProgram(m_program.data(), programBytes); r != StepResult::Ok) return r;
   if (Cancelled()) return StepResult::Cancelled;
   return Expect("the program's last byte", kProgramLoaded);
 }
@@ -106,8 +89,7 @@ StepResult BootH8_36077::SendProgram(const uint8_t* program, int count) {
     }
     std::snprintf(text, sizeof text, "echo of the program byte at offset %d (%04X)", checked,
                   static_cast<unsigned>(kProgramBase) + static_cast<unsigned>(checked));
-    const StepResult echoed = Expect(text, program[checked]);
-    if (echoed != StepResult::Ok) return echoed;
+    if (StepResult r = Expect(text, program[checked]); r != StepResult::Ok) return r;
   }
   return StepResult::Ok;
 }
@@ -121,8 +103,7 @@ StepResult BootH8_36077::PrepareWrite() {
   const uint8_t start = kCmdStart;
   m_late.Begin();
   if (!m_port->Write(&start, 1)) return Fail("\"S\" (start): port lost");
-  const StepResult started = Expect("\"S\" (start)", kReplyOk);
-  if (started != StepResult::Ok) return started;
+  if (StepResult r = Expect("\"S\" (start)", kReplyOk); r != StepResult::Ok) return r;
   m_late.End(kStartExchangeBytes, m_port->m_baud);
   return StepResult::Ok;
 }
@@ -133,10 +114,7 @@ StepResult BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address) {
 
   uint8_t frame[kBlockFrameBytes];
   frame[0] = kCmdBlock;
-  frame[1] = static_cast<uint8_t>(address >> 24);
-  frame[2] = static_cast<uint8_t>(address >> 16);
-  frame[3] = static_cast<uint8_t>(address >> 8);
-  frame[4] = static_cast<uint8_t>(address);
+  PutBigEndian(address, frame + 1);
   std::memcpy(frame + 5, data, kBlockBytes);
   uint16_t sum = 0;
   for (int i = 0; i < kBlockBytes; ++i) sum = static_cast<uint16_t>(sum + data[i]);
@@ -147,8 +125,7 @@ StepResult BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address) {
   if (!m_port->Write(frame, sizeof frame)) return Fail(std::string(what) + ": port lost");
 
   // 0x05 on receipt, a second 0x05 once the block is programmed.
-  const StepResult received = Expect(what, kReplyOk);
-  if (received != StepResult::Ok) return received;
+  if (StepResult r = Expect(what, kReplyOk); r != StepResult::Ok) return r;
   int result = 0;
   for (int i = 0; i < kSecondAckAttempts; ++i) {
     result = WaitByte(kReplyOk);

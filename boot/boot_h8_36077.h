@@ -51,7 +51,6 @@ class BootH8_36077 : public BootBase {
   explicit BootH8_36077(const std::atomic<int>* cancel)
       : BootBase(cancel, h8_36077::kMatchAnswer36077) {}
 
-  StepResult SelectDevice() override { return StepResult::Ok; }
   StepResult TransferWriteProgram(const char* path) override;
   StepResult ReadWriteProgram(const char* path) override;
   StepResult PrepareWrite() override;
@@ -64,9 +63,6 @@ class BootH8_36077 : public BootBase {
   // Waits up to 200 ms for one byte. Returns 1 if it is `expected`, else 0; afterwards
   // Waiting() tells a time-out, a cancel or a lost port (1) from a wrong byte (0).
   int WaitByte(uint8_t expected);
-  // Sends `count` bytes in one write, then waits for the echo of each. A failure's
-  // detail names `what` and the byte (`first` is the number of the first).
-  StepResult SendEchoed(const uint8_t* bytes, int count, const char* what = "byte", int first = 0);
   int Waiting() const { return m_waiting; }
 
  private:

@@ -22,10 +22,6 @@ uint32_t BigEndian(const uint8_t* p, int n) {
   return value;
 }
 
-void PutBigEndian(uint32_t value, uint8_t* p) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
-
 std::string SumText(uint32_t sum) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(sum));
@@ -138,8 +134,7 @@ StepResult BootH8_3069::VerifyWrite(const WrittenImage& image, VerifyReport* rep
   }
 
   report->readBack = true;
-  const StepResult read = ReadBack(image, report);
-  if (read != StepResult::Ok) return read;
+  if (StepResult r = ReadBack(image, report); r != StepResult::Ok) return r;
   // Every written block holds what was sent: the difference lies in the flash that the
   // write left erased, e.g. beyond a device type's flash size smaller than the chip's.
   report->result = VerifyResult::Verified;

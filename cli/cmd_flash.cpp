@@ -14,7 +14,7 @@
 #include "cli/job_runner.h"
 #include "cli/many_boards.h"
 #include "cli/cli_port.h"
-#include "boot/boot_base.h"
+#include "boot/boot_rates.h"
 #include "flash/device_table.h"
 #include "flash/program_folder.h"
 #include "flash/thread_write.h"
@@ -121,11 +121,9 @@ int CmdFlash(int argc, char** argv) {
       return UsageError(kUsage, "the bit rate of this device type is fixed");
     }
     uint32_t rate = 0;
-    bool allowed = false;
-    if (ParseDecimal(args.Value("--bps"), &rate)) {
-      for (uint32_t r : kBootRatesBps) allowed = allowed || rate == r;
+    if (!ParseDecimal(args.Value("--bps"), &rate) || BootRateIndex(rate) < 0) {
+      return UsageError(kUsage, "--bps takes " + BootRatesText(false));
     }
-    if (!allowed) return UsageError(kUsage, "--bps takes " + BootRatesText(false));
     device.Bps = static_cast<int32_t>(rate);
   }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "boot/boot_base.h"    // kBootRatesBps: the rates a type's writing may have
+#include "boot/boot_rates.h"   // kBootRatesBps: the rates a type's writing may have
 #include "boot/clock_field.h"  // ClockFitsField: the clocks an H8/3069 type may have
 
 namespace k470 {

@@ -1,8 +1,8 @@
-// CThreadWrite: the flash write job's body.
+// CThreadWrite: the flash write job's body, its steps in turn.
 #include "flash/thread_write.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -33,7 +33,7 @@ int CThreadWrite::Start(const std::string& port, const std::string& fileName,
   m_deviceId = device.Id;
   m_clk = device.Clk;
   m_bps = device.Bps;
-  m_romSize = device.RomSize;
+  m_flashBytes = device.RomSize > 0 ? static_cast<uint32_t>(device.RomSize) : 0;
   m_deviceFault = DeviceTypeFault(device);
   m_programPath = programPath;
   return CThreadVl::Start();
@@ -68,21 +68,19 @@ CThreadWrite::Failure CThreadWrite::Write() {
   std::string programPath;
   const std::unique_ptr<BootBase> driver = MakeDriver(&programPath);
   if (!driver) return {kTextBadDevice, std::string()};
-  if (Cancelled()) return Failure();
-  Failure failure = OpenDriver(*driver, programPath);
-  if (Stops(failure)) return failure;
   std::vector<uint8_t> image(kWriteImageBytes, kErasedByte);
   uint32_t high = 0;
-  failure = ReadImage(image.data(), &high);
-  if (Stops(failure)) return failure;
-  failure = PrepareChip(*driver, programPath);
-  if (Stops(failure)) return failure;
+  // Each part runs while no failure and no cancel request has ended the job.
+  Failure failure;
+  if (!Stops(failure)) failure = OpenDriver(*driver, programPath);
+  if (!Stops(failure)) failure = ReadImage(image.data(), &high);
+  if (!Stops(failure)) failure = PrepareChip(*driver, programPath);
   // Every block from 0 up to the one holding the highest data byte; high < 512 KiB, so
   // every block offered lies inside the image.
   const uint32_t end = (high + kBlockBytes) & kBlockMask;
-  failure = WriteBlocks(*driver, image.data(), end);
-  if (Stops(failure)) return failure;
-  return Verify(*driver, image.data(), end);
+  if (!Stops(failure)) failure = WriteBlocks(*driver, image.data(), end);
+  if (!Stops(failure)) failure = Verify(*driver, image.data(), end);
+  return failure;
 }
 
 std::unique_ptr<BootBase> CThreadWrite::MakeDriver(std::string* programPath) const {
@@ -116,8 +114,7 @@ CThreadWrite::Failure CThreadWrite::ReadImage(uint8_t* image, uint32_t* high) {
   // The image covers the whole chip up to 512 KiB; it is erased beyond the flash size
   // too, so a flash size that is not a multiple of 128 ends in a padded block.
   PostStatus(kTextReading);
-  uint32_t window = m_romSize > 0 ? static_cast<uint32_t>(m_romSize) : 0;
-  if (window > kWriteImageBytes) window = kWriteImageBytes;
+  const uint32_t window = std::min(m_flashBytes, kWriteImageBytes);
   MotFile2Bin reader;
   if (!reader.Start(m_fileName, image, window, 0)) return {kTextBadFormat, ""};
   reader.WaitDone(CancelFlag());
@@ -180,6 +177,28 @@ CThreadWrite::Failure CThreadWrite::WriteBlocks(BootBase& driver, const uint8_t*
   }
   if (Cancelled()) return Failure();
   return StepFailure(driver, driver.EndWrite(), kTextWriteError);
+}
+
+// The chip's own account of what it holds, compared with the image, so that a write the
+// chip did not take as sent does not end as written.
+CThreadWrite::Failure CThreadWrite::Verify(BootBase& driver, const uint8_t* image,
+                                           uint32_t end) {
+  VerifyReport report;
+  if (!m_verify) {
+    if (m_target) m_target->PostVerify(report);  // Skipped
+    return Failure();
+  }
+  PostStatus(kTextVerifying);
+  const WrittenImage written{image, kWriteImageBytes, m_flashBytes, end};
+  std::string note;
+  const StepResult result = driver.VerifyWrite(written, &report, &note);
+  // Broken off by a cancel: the job ends cancelled, with no finding to report.
+  if (result == StepResult::Cancelled) return Failure();
+  if (m_target) {
+    if (!note.empty()) m_target->PostNote(note.c_str());
+    m_target->PostVerify(report);
+  }
+  return StepFailure(driver, result, kTextWriteError);
 }
 
 CThreadWrite::Failure CThreadWrite::StepFailure(const BootBase& driver, StepResult result,

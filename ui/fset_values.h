@@ -15,9 +15,8 @@ constexpr double kKhzPerMhz = 1000.0;
 
 // The list index of a bit rate; 0 for a rate that is not in the list (and for 0).
 inline int FsetRateIndex(int32_t bps) {
-  for (int i = 0; i < kBootRateCount; ++i)
-    if (static_cast<int32_t>(kBootRatesBps[i]) == bps) return i;
-  return 0;
+  const int index = BootRateIndex(bps);
+  return index < 0 ? 0 : index;
 }
 
 // MHz as kHz, truncated toward zero (19.6608 gives 19660). A pasted "inf" or a huge

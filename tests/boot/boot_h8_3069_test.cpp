@@ -149,14 +149,18 @@ TEST_F(H8_3069Test, ReplyLengthsFollowTheFirstAndSecondByte) {
   FakeLine::Instance().Expect({kCmdClockModeInquiry}, HexBytes("30 04 01 02 03 04 C2"));
   FakeLine::Instance().Expect({kCmdMultiplierInquiry}, HexBytes("A2 11"));
   FakeLine::Instance().Expect({kCmdFrequencyInquiry}, {kReplyAck});
-  EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false), StepResult::Ok);
-  EXPECT_EQ(driver.Command(kCmdClockModeInquiry, nullptr, 0, reply, sizeof reply, false), StepResult::Ok);
+  EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Ok);
+  EXPECT_EQ(driver.Command(kCmdClockModeInquiry, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Ok);
   EXPECT_EQ(reply[6], 0xC2);
-  EXPECT_EQ(driver.Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false), StepResult::Failed);
+  EXPECT_EQ(driver.Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Failed);
   EXPECT_EQ(reply[0], 0xA2);
   EXPECT_EQ(reply[1], 0x11);
   EXPECT_EQ(driver.FailureDetail(), "0x22 (multiplication ratio inquiry) answered A2 11: checksum error");
-  EXPECT_EQ(driver.Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false), StepResult::Ok);
+  EXPECT_EQ(driver.Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Ok);
   EXPECT_EQ(reply[0], kReplyAck);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
 }

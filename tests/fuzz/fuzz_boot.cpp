@@ -101,7 +101,8 @@ const std::string& ProgramPath() {
 // One step: runs it, and while no cancel was requested, a success must be backed by the
 // acknowledgements expected so far. Returns whether the write goes on.
 bool Step(const char* name, const std::function<StepResult()>& step,
-          std::vector<Ack>& expected, const std::vector<Ack>& acks, const Replies& replies, const std::atomic<int>& cancel) {
+          std::vector<Ack>& expected, const std::vector<Ack>& acks, const Replies& replies,
+          const std::atomic<int>& cancel) {
   const StepResult result = step();
   FUZZ_CHECK(result != StepResult::Cancelled || cancel.load() != 0,
              std::string(name) + " ended cancelled without a cancel request");
