@@ -32,6 +32,7 @@ constexpr const char* kUsage =
     "  chunk (default 10; 0 waits for ever). With --json the job's reports are JSON\n"
     "  events on stdout. Exit status 0 loaded, 1 failed, 130 interrupted.\n";
 
+constexpr uint32_t kDefaultStartAddress = kRamBase;
 constexpr uint32_t kDefaultAckTimeoutS = 10;
 constexpr uint32_t kMaxAckTimeoutS = 1000000;
 
@@ -49,7 +50,7 @@ int CmdRamload(int argc, char** argv) {
   std::vector<std::string> ports;
   std::string problem;
   if (!PortArguments(args, &ports, &problem)) return UsageError(kUsage, problem);
-  uint32_t address = kRamBase;  // the default start
+  uint32_t address = kDefaultStartAddress;
   if (args.Has("--address") && !ParseHex(args.Value("--address"), &address)) {
     return UsageError(kUsage, "--address needs a hexadecimal address");
   }
