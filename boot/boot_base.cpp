@@ -7,7 +7,8 @@
 
 namespace k470 {
 
-BootBase::BootBase(const std::atomic<int>* cancel) : m_port(new CComPort), m_cancel(cancel) {
+BootBase::BootBase(const std::atomic<int>* cancel, uint8_t matchAnswer)
+    : m_port(new CComPort), m_cancel(cancel), m_matchAnswer(matchAnswer) {
   m_port->SetCancel(cancel);  // a cancel also ends a network port's open at once
 }
 
@@ -16,11 +17,11 @@ BootBase::~BootBase() {
   delete m_port;
 }
 
-int BootBase::OpenPort(const std::string& port, int clockKhz, int bps) {
+StepResult BootBase::OpenPort(const std::string& port, int clockKhz, int bps) {
   m_portChoice = port;
   m_clockKhz = clockKhz;
   m_bps = bps;
-  return Reopen(kBootOpenBps);
+  return Reopen(kBootOpenBps) ? StepResult::Ok : Unfinished();
 }
 
 int BootBase::Reopen(uint32_t bps) {
@@ -38,12 +39,13 @@ std::string BootBase::WriteRefusal() const {
   return why.empty() ? ": the port refused the write" : ": the port refused the write (" + why + ")";
 }
 
-int BootBase::Fail(const std::string& detail) {
+StepResult BootBase::Fail(const std::string& detail) {
   m_failure = detail;
-  return 0;
+  return Unfinished();
 }
 
-int BootBase::FailWait(const std::string& what, int got, uint8_t expected, uint32_t waitMs) {
+StepResult BootBase::FailWait(const std::string& what, int got, uint8_t expected,
+                              uint32_t waitMs) {
   char text[96];
   if (PortLost()) {
     std::snprintf(text, sizeof text, ": port lost while waiting for %02X", expected);
@@ -63,12 +65,25 @@ bool BootBase::IsErased(const uint8_t* data) {
   return true;
 }
 
-int BootBase::AdjustBitRate(int* matchedBps) {
+StepResult BootBase::MatchBitRate(int* matchedBps) {
+  if (StepResult r = AdjustBitRate(matchedBps); r != StepResult::Ok) return r;
+  m_late.Begin();
+  if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
+  const int b = WaitAnyByte(kMatchAnswerWaitMs, true);
+  if (b != kByteArrived + m_matchAnswer) {
+    return FailWait("0x55", b, m_matchAnswer, kMatchAnswerWaitMs);
+  }
+  m_late.End(kMatchExchangeBytes, m_port->m_baud);
+  return StepResult::Ok;
+}
+
+StepResult BootBase::AdjustBitRate(int* matchedBps) {
   m_failure.clear();
   if (Cancelled()) return Fail("cancelled");
   const int answer = 0x100 + kAdjustByte;
-  for (uint32_t rate : kAdjustRatesBps) {
-    if (Cancelled()) return 0;
+  for (int r = kBootRateCount - 1; r >= 0; --r) {
+    const uint32_t rate = kBootRatesBps[r];
+    if (Cancelled()) return StepResult::Cancelled;
     if (!Reopen(rate)) {
       if (PortLost()) return Fail("port lost during the bit-rate match");
       continue;  // counts as no answer at this rate
@@ -95,11 +110,11 @@ int BootBase::AdjustBitRate(int* matchedBps) {
     }
     if (matched) {
       if (matchedBps) *matchedBps = static_cast<int>(rate);
-      return 1;
+      return StepResult::Ok;
     }
     if (Cancelled()) return Fail("cancelled");
   }
-  return Fail("no 00 came back at 57600, 38400, 19200 or 9600 bit/s");
+  return Fail("no 00 came back at " + BootRatesText(true) + " bit/s");
 }
 
 }  // namespace k470

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "boot/boot_rates.h"
 #include "boot/verify_image.h"
 #include "jobs/job_target.h"
 #include "jobs/late_answers.h"
@@ -22,15 +23,16 @@ constexpr int kBootStopBitsOne = 0;
 // The first open only proves the port can be had.
 constexpr uint32_t kBootOpenBps = 9600;
 
-// Bit-rate adjustment: the host sends 0x00 bytes at each candidate rate until the chip's
-// boot program answers a 0x00 at the same rate.
-constexpr uint32_t kAdjustRatesBps[] = {57600, 38400, 19200, 9600};
+// Bit-rate adjustment: the host sends 0x00 bytes at each of the boot rates, fastest first,
+// until the chip's boot program answers a 0x00 at the same rate.
 constexpr uint8_t kAdjustByte = 0x00;         // sent, and the chip's answer on a match
 constexpr int kAdjustSendsPerRate = 30;       // 0x00 sends per rate, each with one read
 constexpr uint32_t kAdjustAnswerWaitMs = 500; // wait for a late answer after the sends
 
-// After the match the host sends 0x55; the chip answers with its own code.
+// After the match the host sends 0x55; the chip answers with its own code at once, waited
+// for up to 10 s (a cancel request ends the wait).
 constexpr uint8_t kBootMatchConfirm = 0x55;
+constexpr uint32_t kMatchAnswerWaitMs = 10000;
 // 0x55 and its answer: the line time of that exchange, in bytes.
 constexpr int kMatchExchangeBytes = 2;
 
@@ -38,43 +40,46 @@ constexpr int kMatchExchangeBytes = 2;
 constexpr int kBlockBytes = 128;
 constexpr uint8_t kErasedByte = 0xFF;
 
+// What a driver step came to. A step that a cancel request stopped, or that failed while
+// one was pending (the wait it cut short), is Cancelled; Failed leaves FailureDetail().
+enum class StepResult { Ok, Failed, Cancelled };
+
 class BootBase {
  public:
-  // `cancel` is the owning job's cancel flag; the driver only reads it.
-  explicit BootBase(const std::atomic<int>* cancel);
+  // `cancel` is the owning job's cancel flag; the driver only reads it. `matchAnswer` is
+  // the chip's answer to 0x55.
+  BootBase(const std::atomic<int>* cancel, uint8_t matchAnswer);
   virtual ~BootBase();
   BootBase(const BootBase&) = delete;
   BootBase& operator=(const BootBase&) = delete;
 
   // Stores the parameters (the port as the user chose it, clock in kHz, bit rate in
-  // bit/s) and opens the port at 9600 bit/s. Returns 1/0; PortOpenError() tells why.
-  virtual int OpenPort(const std::string& port, int clockKhz, int bps);
+  // bit/s) and opens the port at 9600 bit/s. PortOpenError() tells why it failed.
+  StepResult OpenPort(const std::string& port, int clockKhz, int bps);
 
-  // The chip-specific steps, in the order the job calls them: MatchBitRate,
-  // TransferWriteProgram, SelectDevice, PrepareWrite, WriteBlock..., EndWrite.
-  // Each returns non-zero for success.
-  virtual int MatchBitRate(int* matchedBps) = 0;
-  virtual int SelectDevice() = 0;
-  virtual int TransferWriteProgram(const char* path) = 0;
+  // The steps, in the order the job calls them: MatchBitRate, TransferWriteProgram,
+  // SelectDevice, PrepareWrite, WriteBlock..., EndWrite, VerifyWrite.
+  // The boot mode's automatic bit-rate adjustment, then 0x55 and the chip's answer. On
+  // success the port stays open at the matched rate, stored through `matchedBps` if given.
+  StepResult MatchBitRate(int* matchedBps);
+  // A chip whose boot program takes no write-control program or no device selection
+  // has nothing to do in these steps.
+  virtual StepResult SelectDevice() { return StepResult::Ok; }
+  virtual StepResult TransferWriteProgram(const char* /*path*/) { return StepResult::Ok; }
   // Reads the write-control program that TransferWriteProgram will send, so that a file
-  // that cannot be read fails the write before the port is opened. Chips that take no
-  // such program have nothing to read.
-  virtual int ReadWriteProgram(const char* /*path*/) { return 1; }
-  virtual int PrepareWrite() = 0;
-  // `data` holds the 128 image bytes at `address`; 128 is always stored through `step`.
-  virtual int WriteBlock(const uint8_t* data, uint32_t address, int* step) = 0;
-  virtual int EndWrite() = 0;
+  // that cannot be read fails the write before the port is opened.
+  virtual StepResult ReadWriteProgram(const char* /*path*/) { return StepResult::Ok; }
+  virtual StepResult PrepareWrite() = 0;
+  // `data` holds the kBlockBytes image bytes at `address`.
+  virtual StepResult WriteBlock(const uint8_t* data, uint32_t address) = 0;
+  virtual StepResult EndWrite() = 0;
 
-  // After EndWrite: whether the chip holds `image`. Fills `report`. Returns 1 when the
-  // write stands: verified, or no check could run (`note` says why, as it says why a
-  // verified write's sum differed); 0 when the chip holds something else or the check
-  // broke off (FailureDetail() names the place or the cause).
-  virtual int VerifyWrite(const WrittenImage& image, VerifyReport* report,
-                          std::string* note) = 0;
-
-  // The host side of the boot mode's automatic bit-rate adjustment. On success the port
-  // stays open at the matched rate, which is stored through `matchedBps` if given.
-  int AdjustBitRate(int* matchedBps);
+  // After EndWrite: whether the chip holds `image`. Fills `report`. Ok when the write
+  // stands: verified, or no check could run (`note` says why, as it says why a verified
+  // write's sum differed); Failed when the chip holds something else or the check broke
+  // off (FailureDetail() names the place or the cause).
+  virtual StepResult VerifyWrite(const WrittenImage& image, VerifyReport* report,
+                                 std::string* note) = 0;
 
   // True once the port's device has gone (an unplugged adapter): a step that failed then
   // failed for that reason, and nothing more is sent.
@@ -106,22 +111,31 @@ class BootBase {
   // lost, or what was sent and why the rest was not.
   std::string WriteRefusal() const;
 
-  // Records the cause of a failing step; returns 0, the step's result.
-  int Fail(const std::string& detail);
+  // A step that did not succeed: Cancelled while a cancel request is pending, else Failed.
+  StepResult Unfinished() const { return Cancelled() ? StepResult::Cancelled : StepResult::Failed; }
+  // Records the cause of a failing step; returns Unfinished().
+  StepResult Fail(const std::string& detail);
   // The cause of a wait for `expected` after `what` that failed: the port lost, nothing
   // within `waitMs`, or the byte that came instead (`got`, 0x100 + the byte, 0: none).
-  int FailWait(const std::string& what, int got, uint8_t expected, uint32_t waitMs);
+  StepResult FailWait(const std::string& what, int got, uint8_t expected, uint32_t waitMs);
 
  public:
   static bool IsErased(const uint8_t* data);
+  // `value` into p[0..3], high byte first, as every address and length of a frame goes.
+  static void PutBigEndian(uint32_t value, uint8_t* p) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+  }
 
  protected:
+  // The sends of 0x00 at each rate until one is answered; the port stays open at it.
+  StepResult AdjustBitRate(int* matchedBps);
 
   CComPort* m_port;
   std::string m_portChoice;
   int m_clockKhz = 0;
   int m_bps = 0;
   const std::atomic<int>* m_cancel;
+  const uint8_t m_matchAnswer;
   std::string m_failure;
   LateAnswers m_late;
 };

@@ -1,6 +1,7 @@
 // BootH8_3069: command framing, reply lengths and the write sequence of the H8/3069.
 #include "boot/boot_h8_3069.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -47,20 +48,16 @@ std::string BootH8_3069::CommandName(uint8_t command) {
   return text;
 }
 
-int BootH8_3069::MatchBitRate(int* matchedBps) {
-  if (!AdjustBitRate(matchedBps)) return 0;
-  m_late.Begin();
-  if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
-  const int b = WaitAnyByte(kMatchAnswerWait3069Ms, true);
-  if (b == kByteArrived + kMatchAnswer3069) {
-    m_late.End(kMatchExchangeBytes, m_port->m_baud);
-    return 1;
-  }
-  return FailWait("0x55", b, kMatchAnswer3069, kMatchAnswerWait3069Ms);
+std::string BootH8_3069::ReplyBrokeOff(const uint8_t* seen, int shown) const {
+  char timeout[40];
+  std::snprintf(timeout, sizeof timeout, "no reply byte within %u s",
+                static_cast<unsigned>(kReplyByteWaitMs / 1000));
+  const char* why = PortLost() ? "port lost" : Cancelled() ? "cancelled" : timeout;
+  return std::string(": ") + why + " after " + HexBytesText(seen, shown);
 }
 
-int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8_t* reply,
-                         int replySize, bool noSize, const char* where) {
+StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length,
+                                uint8_t* reply, int replySize, bool noSize, const char* where) {
   const std::string what = CommandName(command) + where;
   // The inquiries are answered from the chip's tables at once: their time is the line's.
   const bool timed = data == nullptr && command >= kCmdDeviceInquiry &&
@@ -89,15 +86,7 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
   for (int count = 0; count < expected; ++count) {
     // A cancel ends the wait at once; the job then ends cancelled.
     const int b = WaitAnyByte(kReplyByteWaitMs, true);
-    if (!b) {
-      const int shown = count < kDetailReplyBytes ? count : kDetailReplyBytes;
-      const char* why = PortLost()    ? "port lost"
-                        : Cancelled() ? "cancelled"
-                                      : "no reply byte within 10 s";
-      char text[64];
-      std::snprintf(text, sizeof text, ": %s after %s", why, HexBytesText(seen, shown).c_str());
-      return Fail(what + text);
-    }
+    if (!b) return Fail(what + ReplyBrokeOff(seen, std::min(count, kDetailReplyBytes)));
     const uint8_t byte = static_cast<uint8_t>(b);
     if (count < replySize) reply[count] = byte;  // the rest is read and dropped
     if (count < kDetailReplyBytes) seen[count] = byte;
@@ -113,12 +102,12 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
   }
   if (!error) {
     if (timed) m_late.End(1 + expected, m_port->m_baud);
-    return 1;
+    return StepResult::Ok;
   }
   return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));
 }
 
-int BootH8_3069::SelectDevice() {
+StepResult BootH8_3069::SelectDevice() {
   // A clock the 0x3F frame cannot carry fails the step before anything is sent.
   if (!ClockFitsField(m_clockKhz)) {
     char text[96];
@@ -128,17 +117,21 @@ int BootH8_3069::SelectDevice() {
     return Fail(text);
   }
   uint8_t reply[kSelectReplyBytes] = {};
-  if (!Command(kCmdDeviceInquiry, nullptr, 0, reply, sizeof reply, false)) return 0;
+  StepResult r = StepResult::Ok;
+  // Each exchange runs only while those before it went well.
+  auto exchange = [&](uint8_t command, const uint8_t* data, int length) {
+    if (r == StepResult::Ok) r = Command(command, data, length, reply, sizeof reply, false);
+  };
+  exchange(kCmdDeviceInquiry, nullptr, 0);
   uint8_t deviceCode[kDeviceCodeBytes];
   std::memcpy(deviceCode, reply + kDeviceCodeOffset, kDeviceCodeBytes);
-  if (!Command(kCmdDeviceSelect, deviceCode, kDeviceCodeBytes, reply, sizeof reply, false)) {
-    return 0;
-  }
-  if (!Command(kCmdClockModeInquiry, nullptr, 0, reply, sizeof reply, false)) return 0;
   const uint8_t mode = kClockMode0;
-  if (!Command(kCmdClockModeSelect, &mode, 1, reply, sizeof reply, false)) return 0;
-  if (!Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false)) return 0;
-  if (!Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false)) return 0;
+  exchange(kCmdDeviceSelect, deviceCode, kDeviceCodeBytes);
+  exchange(kCmdClockModeInquiry, nullptr, 0);
+  exchange(kCmdClockModeSelect, &mode, 1);
+  exchange(kCmdMultiplierInquiry, nullptr, 0);
+  exchange(kCmdFrequencyInquiry, nullptr, 0);
+  if (r != StepResult::Ok) return r;
 
   // New bit rate: rate / 100 and clock in units of 0.01 MHz, high bytes first.
   const unsigned rate = static_cast<unsigned>(m_bps) / 100u;
@@ -147,35 +140,30 @@ int BootH8_3069::SelectDevice() {
       static_cast<uint8_t>(rate >> 8), static_cast<uint8_t>(rate),
       static_cast<uint8_t>(clock >> 8), static_cast<uint8_t>(clock),
       kMultiplierCount, kMultiplierRatio};
-  const int rateAccepted = Command(kCmdNewBitRate, newRate, 6, reply, sizeof reply, false);
+  r = Command(kCmdNewBitRate, newRate, 6, reply, sizeof reply, false);
   // The chip may have switched even if its answer was lost: follow it in any case.
   const int reopened = Reopen(static_cast<uint32_t>(m_bps));
-  if (!rateAccepted) return 0;
+  if (r != StepResult::Ok) return r;
   if (!reopened) {
     char text[64];
     std::snprintf(text, sizeof text, "the port could not be opened again at %d bit/s", m_bps);
     return Fail(PortLost() ? std::string("port lost at the new bit rate") : text);
   }
 
-  if (!Command(kCmdBitRateConfirm, nullptr, 0, reply, sizeof reply, false)) return 0;
-  return Command(kCmdProgramEraseState, nullptr, 0, reply, sizeof reply, false);
+  exchange(kCmdBitRateConfirm, nullptr, 0);
+  exchange(kCmdProgramEraseState, nullptr, 0);
+  return r;
 }
 
-int BootH8_3069::TransferWriteProgram(const char* /*path*/) { return 1; }
-
-int BootH8_3069::PrepareWrite() {
+StepResult BootH8_3069::PrepareWrite() {
   uint8_t reply[kPrepareReplyBytes];
   return Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false);
 }
 
-int BootH8_3069::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
-  *step = kBlockBytes;
-  if (IsErased(data)) return 1;
+StepResult BootH8_3069::WriteBlock(const uint8_t* data, uint32_t address) {
+  if (IsErased(data)) return StepResult::Ok;
   uint8_t frame[4 + kBlockBytes];
-  frame[0] = static_cast<uint8_t>(address >> 24);
-  frame[1] = static_cast<uint8_t>(address >> 16);
-  frame[2] = static_cast<uint8_t>(address >> 8);
-  frame[3] = static_cast<uint8_t>(address);
+  PutBigEndian(address, frame);
   std::memcpy(frame + 4, data, kBlockBytes);
   uint8_t reply[kBlockReplyBytes];
   char where[16];
@@ -183,11 +171,9 @@ int BootH8_3069::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
   return Command(kCmdProgram128, frame, sizeof frame, reply, sizeof reply, true, where);
 }
 
-int BootH8_3069::EndWrite() {
-  const uint8_t end[4] = {static_cast<uint8_t>(kEndAddress >> 24),
-                          static_cast<uint8_t>(kEndAddress >> 16),
-                          static_cast<uint8_t>(kEndAddress >> 8),
-                          static_cast<uint8_t>(kEndAddress)};
+StepResult BootH8_3069::EndWrite() {
+  uint8_t end[4];
+  PutBigEndian(kEndAddress, end);
   uint8_t reply[kEndReplyBytes];
   return Command(kCmdProgram128, end, sizeof end, reply, sizeof reply, true, " (end)");
 }

@@ -48,9 +48,6 @@ constexpr uint32_t kEndAddress = 0xFFFFFFFF;  // 0x50 with this address ends pro
 
 // Each byte of a reply is waited for up to this long.
 constexpr uint32_t kReplyByteWaitMs = 10000;
-// The answer to 0x55 is waited for as long as a reply byte; a cancel request ends the
-// wait.
-constexpr uint32_t kMatchAnswerWait3069Ms = 10000;
 
 // Reply areas of the steps, in bytes.
 constexpr int kSelectReplyBytes = 256;
@@ -64,23 +61,23 @@ constexpr int kDeviceCodeBytes = 4;
 
 class BootH8_3069 : public BootBase {
  public:
-  explicit BootH8_3069(const std::atomic<int>* cancel) : BootBase(cancel) {}
+  explicit BootH8_3069(const std::atomic<int>* cancel)
+      : BootBase(cancel, h8_3069::kMatchAnswer3069) {}
 
-  int MatchBitRate(int* matchedBps) override;
-  int SelectDevice() override;
-  int TransferWriteProgram(const char* path) override;
-  int PrepareWrite() override;
-  int WriteBlock(const uint8_t* data, uint32_t address, int* step) override;
-  int EndWrite() override;
+  StepResult SelectDevice() override;
+  StepResult PrepareWrite() override;
+  StepResult WriteBlock(const uint8_t* data, uint32_t address) override;
+  StepResult EndWrite() override;
   // 0x4B, and after a different sum 0x52 over the written blocks (verify_h8_3069.cpp).
-  int VerifyWrite(const WrittenImage& image, VerifyReport* report, std::string* note) override;
+  StepResult VerifyWrite(const WrittenImage& image, VerifyReport* report,
+                         std::string* note) override;
 
   // Sends one command (with `data`: size byte unless `noSize`, data, checksum) and reads
   // its reply into `reply` (`replySize` bytes; bytes beyond are read and dropped).
-  // Returns 1 unless the reply was an error or a reply byte did not come in time; then
+  // Ok unless the reply was an error or a reply byte did not come in time; then
   // FailureDetail() names the command (with `where`, e.g. " at 00001000"), what came
   // back and the error's meaning.
-  int Command(uint8_t command, const uint8_t* data, int length, uint8_t* reply,
+  StepResult Command(uint8_t command, const uint8_t* data, int length, uint8_t* reply,
               int replySize, bool noSize, const char* where = "");
 
   // "0x3F (new bit rate)".
@@ -96,9 +93,12 @@ class BootH8_3069 : public BootBase {
   // FailureDetail().
   CheckReply CheckCommand(const uint8_t* frame, int length, uint8_t code, int sizeBytes,
                           uint8_t* data, uint32_t capacity, uint32_t* received);
-  // Reads the blocks below image.end that hold data back and compares them; 1 when all
+  // Why a reply broke off after the `shown` bytes in `seen`: ": no reply byte within 10 s
+  // after 06 12" (or the port lost, or cancelled).
+  std::string ReplyBrokeOff(const uint8_t* seen, int shown) const;
+  // Reads the blocks below image.end that hold data back and compares them; Ok when all
   // are equal. The first difference fills `report`.
-  int ReadBack(const WrittenImage& image, VerifyReport* report);
+  StepResult ReadBack(const WrittenImage& image, VerifyReport* report);
 };
 
 }  // namespace k470

@@ -12,18 +12,6 @@ namespace k470 {
 
 using namespace h8_36077;
 
-int BootH8_36077::MatchBitRate(int* matchedBps) {
-  if (!AdjustBitRate(matchedBps)) return 0;
-  m_late.Begin();
-  if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
-  const int b = WaitAnyByte(kMatchAnswerWait36077Ms, true);
-  if (b == kByteArrived + kMatchAnswer36077) {
-    m_late.End(kMatchExchangeBytes, m_port->m_baud);
-    return 1;
-  }
-  return FailWait("0x55", b, kMatchAnswer36077, kMatchAnswerWait36077Ms);
-}
-
 int BootH8_36077::WaitByte(uint8_t expected) {
   m_waiting = 1;
   m_lastGot = WaitAnyByte(kWaitByteMs, true);
@@ -32,26 +20,12 @@ int BootH8_36077::WaitByte(uint8_t expected) {
   return (m_lastGot & 0xFF) == expected ? 1 : 0;
 }
 
-int BootH8_36077::Expect(const std::string& what, uint8_t expected) {
-  if (WaitByte(expected)) return 1;
+StepResult BootH8_36077::Expect(const std::string& what, uint8_t expected) {
+  if (WaitByte(expected)) return StepResult::Ok;
   return FailWait(what, m_lastGot, expected, kWaitByteMs);
 }
 
-int BootH8_36077::SendEchoed(const uint8_t* bytes, int count, const char* what, int first) {
-  if (count <= 0) return 1;
-  char text[64];
-  if (!m_port->Write(bytes, count)) {
-    std::snprintf(text, sizeof text, "%s %d", what, first);
-    return Fail(text + WriteRefusal());
-  }
-  for (int i = 0; i < count; ++i) {
-    std::snprintf(text, sizeof text, "echo of %s %d", what, first + i);
-    if (!Expect(text, bytes[i])) return 0;
-  }
-  return 1;
-}
-
-int BootH8_36077::ReadWriteProgram(const char* path) {
+StepResult BootH8_36077::ReadWriteProgram(const char* path) {
   std::vector<uint8_t> image(kProgramBytes);
   uint32_t high = kProgramBase;
   MotFile2Bin reader;
@@ -71,37 +45,40 @@ int BootH8_36077::ReadWriteProgram(const char* path) {
   }
   m_program.swap(image);
   m_programHigh = high;
-  return 1;
+  return StepResult::Ok;
 }
 
-int BootH8_36077::TransferWriteProgram(const char* path) {
-  if (m_program.empty() && !ReadWriteProgram(path)) return 0;
-  const std::vector<uint8_t>& image = m_program;
-  const uint32_t high = m_programHigh;
-  if (Cancelled()) return 1;
+StepResult BootH8_36077::TransferWriteProgram(const char* path) {
+  const StepResult read = m_program.empty() ? ReadWriteProgram(path) : StepResult::Ok;
+  if (read != StepResult::Ok) return read;
+  if (Cancelled()) return StepResult::Cancelled;
 
   // The count covers 0xF780 through the highest byte the file filled. Its echo is
   // awaited (and timed) before the program goes.
-  const uint32_t count = (high - kProgramBase + 1) & 0xFFFF;
+  const uint32_t count = (m_programHigh - kProgramBase + 1) & 0xFFFF;
   const uint8_t countBytes[2] = {static_cast<uint8_t>(count >> 8),
                                  static_cast<uint8_t>(count)};
   m_late.Begin();
-  if (!SendEchoed(countBytes, 2, "count byte", 1)) return 0;
+  if (!m_port->Write(countBytes, 2)) return Fail("count byte 1" + WriteRefusal());
+  for (int i = 0; i < 2; ++i) {
+    const std::string what = "echo of count byte " + std::to_string(i + 1);
+    if (StepResult r = Expect(what, countBytes[i]); r != StepResult::Ok) return r;
+  }
   m_late.End(kCountExchangeBytes, m_port->m_baud);
-  const int sent = SendProgram(image.data(), static_cast<int>(std::min(count, kProgramBytes)));
-  if (sent == 0) return 0;
-  if (sent < 0 || Cancelled()) return 1;
+  const int programBytes = static_cast<int>(std::min(count, kProgramBytes));
+  if (StepResult r = SendProgram(m_program.data(), programBytes); r != StepResult::Ok) return r;
+  if (Cancelled()) return StepResult::Cancelled;
   return Expect("the program's last byte", kProgramLoaded);
 }
 
-int BootH8_36077::SendProgram(const uint8_t* program, int count) {
+StepResult BootH8_36077::SendProgram(const uint8_t* program, int count) {
   char text[80];
   int sent = 0;
   for (int checked = 0; checked < count; ++checked) {
     // The next run goes while the echoes of the one before come back, so that the line
     // never waits for a round trip; at most two runs are unechoed.
     if (sent < count && sent - checked <= kProgramRunBytes) {
-      if (Cancelled()) return -1;
+      if (Cancelled()) return StepResult::Cancelled;
       const int run = std::min(kProgramRunBytes, count - sent);
       if (!m_port->Write(program + sent, run)) {
         std::snprintf(text, sizeof text, "the program bytes from offset %d: %s", sent,
@@ -112,34 +89,32 @@ int BootH8_36077::SendProgram(const uint8_t* program, int count) {
     }
     std::snprintf(text, sizeof text, "echo of the program byte at offset %d (%04X)", checked,
                   static_cast<unsigned>(kProgramBase) + static_cast<unsigned>(checked));
-    if (!Expect(text, program[checked])) return 0;
+    if (StepResult r = Expect(text, program[checked]); r != StepResult::Ok) return r;
   }
-  return 1;
+  return StepResult::Ok;
 }
 
-int BootH8_36077::PrepareWrite() {
+StepResult BootH8_36077::PrepareWrite() {
   if (!Reopen(kWriteProgramBps)) {
-    return Fail(PortLost() ? "port lost" : "the port could not be opened at 57600 bit/s");
+    return Fail(PortLost() ? "port lost"
+                           : "the port could not be opened at " +
+                                 std::to_string(kWriteProgramBps) + " bit/s");
   }
   const uint8_t start = kCmdStart;
   m_late.Begin();
   if (!m_port->Write(&start, 1)) return Fail("\"S\" (start): port lost");
-  if (!Expect("\"S\" (start)", kReplyOk)) return 0;
+  if (StepResult r = Expect("\"S\" (start)", kReplyOk); r != StepResult::Ok) return r;
   m_late.End(kStartExchangeBytes, m_port->m_baud);
-  return 1;
+  return StepResult::Ok;
 }
 
-int BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
-  *step = kBlockBytes;
-  if (IsErased(data)) return 1;
-  if (Cancelled()) return 1;
+StepResult BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address) {
+  if (IsErased(data)) return StepResult::Ok;
+  if (Cancelled()) return StepResult::Cancelled;
 
   uint8_t frame[kBlockFrameBytes];
   frame[0] = kCmdBlock;
-  frame[1] = static_cast<uint8_t>(address >> 24);
-  frame[2] = static_cast<uint8_t>(address >> 16);
-  frame[3] = static_cast<uint8_t>(address >> 8);
-  frame[4] = static_cast<uint8_t>(address);
+  PutBigEndian(address, frame + 1);
   std::memcpy(frame + 5, data, kBlockBytes);
   uint16_t sum = 0;
   for (int i = 0; i < kBlockBytes; ++i) sum = static_cast<uint16_t>(sum + data[i]);
@@ -150,13 +125,13 @@ int BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
   if (!m_port->Write(frame, sizeof frame)) return Fail(std::string(what) + ": port lost");
 
   // 0x05 on receipt, a second 0x05 once the block is programmed.
-  if (!Expect(what, kReplyOk)) return 0;
+  if (StepResult r = Expect(what, kReplyOk); r != StepResult::Ok) return r;
   int result = 0;
   for (int i = 0; i < kSecondAckAttempts; ++i) {
     result = WaitByte(kReplyOk);
     if (result || !m_waiting || Cancelled() || PortLost()) break;
   }
-  if (result) return 1;
+  if (result) return StepResult::Ok;
   if (!m_waiting || PortLost()) return FailWait(std::string(what) + ", programmed", m_lastGot,
                                                 kReplyOk, kWaitByteMs);
   std::snprintf(what + std::strlen(what), sizeof what - std::strlen(what),
@@ -164,7 +139,7 @@ int BootH8_36077::WriteBlock(const uint8_t* data, uint32_t address, int* step) {
   return Fail(what);
 }
 
-int BootH8_36077::EndWrite() {
+StepResult BootH8_36077::EndWrite() {
   const uint8_t end = kCmdEnd;
   if (!m_port->Write(&end, 1)) return Fail("\"E\" (end): port lost");
   return Expect("\"E\" (end)", kReplyOk);

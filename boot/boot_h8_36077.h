@@ -27,14 +27,12 @@ constexpr uint8_t kReplyOk = 0x05;            // the write-control program's ans
 constexpr uint32_t kProgramBase = 0xF780;
 constexpr uint32_t kProgramBytes = 0x770;
 
-// The write-control program speaks at this rate, whatever rate the match found.
-constexpr uint32_t kWriteProgramBps = 57600;
+// The write-control program speaks at this rate, whatever rate the match found: the
+// fastest boot rate.
+constexpr uint32_t kWriteProgramBps = kBootRatesBps[kBootRateCount - 1];
 
 constexpr uint32_t kWaitByteMs = 200;       // longest wait for one expected byte
 constexpr int kSecondAckAttempts = 200;     // waits for a block's second 0x05
-// The answer to 0x55 comes from the boot program at once; allow it the same 10 s as the
-// H8/3069's replies. A cancel request ends the wait.
-constexpr uint32_t kMatchAnswerWait36077Ms = 10000;
 
 constexpr int kBlockFrameBytes = 1 + 4 + kBlockBytes + 2;  // 135
 
@@ -50,33 +48,29 @@ constexpr int kStartExchangeBytes = 2;
 
 class BootH8_36077 : public BootBase {
  public:
-  explicit BootH8_36077(const std::atomic<int>* cancel) : BootBase(cancel) {}
+  explicit BootH8_36077(const std::atomic<int>* cancel)
+      : BootBase(cancel, h8_36077::kMatchAnswer36077) {}
 
-  int MatchBitRate(int* matchedBps) override;
-  int SelectDevice() override { return 1; }
-  int TransferWriteProgram(const char* path) override;
-  int ReadWriteProgram(const char* path) override;
-  int PrepareWrite() override;
-  int WriteBlock(const uint8_t* data, uint32_t address, int* step) override;
-  int EndWrite() override;
+  StepResult TransferWriteProgram(const char* path) override;
+  StepResult ReadWriteProgram(const char* path) override;
+  StepResult PrepareWrite() override;
+  StepResult WriteBlock(const uint8_t* data, uint32_t address) override;
+  StepResult EndWrite() override;
   // The write-control program has no read-back: never verified (verify_h8_36077.cpp).
-  int VerifyWrite(const WrittenImage& image, VerifyReport* report, std::string* note) override;
+  StepResult VerifyWrite(const WrittenImage& image, VerifyReport* report,
+                         std::string* note) override;
 
   // Waits up to 200 ms for one byte. Returns 1 if it is `expected`, else 0; afterwards
   // Waiting() tells a time-out, a cancel or a lost port (1) from a wrong byte (0).
   int WaitByte(uint8_t expected);
-  // Sends `count` bytes in one write, then waits for the echo of each. Returns 1/0; a
-  // failure's detail names `what` and the byte (`first` is the number of the first).
-  int SendEchoed(const uint8_t* bytes, int count, const char* what = "byte", int first = 0);
   int Waiting() const { return m_waiting; }
 
  private:
   // Sends the program's `count` bytes in runs ahead of their echoes and checks every
   // echo in order against the byte sent; a wrong or missing echo fails at that byte.
-  // Returns 1, 0 on a failure, -1 when a cancel stopped the sending.
-  int SendProgram(const uint8_t* program, int count);
+  StepResult SendProgram(const uint8_t* program, int count);
   // WaitByte for the answer to `what`, recording the failure's cause.
-  int Expect(const std::string& what, uint8_t expected);
+  StepResult Expect(const std::string& what, uint8_t expected);
 
   int m_waiting = 0;
   int m_lastGot = 0;  // what the last WaitByte read: 0x100 + the byte, or 0

@@ -22,10 +22,6 @@ uint32_t BigEndian(const uint8_t* p, int n) {
   return value;
 }
 
-void PutBigEndian(uint32_t value, uint8_t* p) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
-
 std::string SumText(uint32_t sum) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(sum));
@@ -64,12 +60,7 @@ BootH8_3069::CheckReply BootH8_3069::CheckCommand(const uint8_t* frame, int leng
     const int b = WaitAnyByte(kReplyByteWaitMs, true);
     const int shown = count < kShownReplyBytes ? static_cast<int>(count) : kShownReplyBytes;
     if (!b) {
-      const char* why = PortLost()    ? "port lost"
-                        : Cancelled() ? "cancelled"
-                                      : "no reply byte within 10 s";
-      char text[64];
-      std::snprintf(text, sizeof text, ": %s after %s", why, HexBytesText(seen, shown).c_str());
-      Fail(what + text);
+      Fail(what + ReplyBrokeOff(seen, shown));
       return CheckReply::Broken;
     }
     const uint8_t byte = static_cast<uint8_t>(b);
@@ -110,8 +101,8 @@ BootH8_3069::CheckReply BootH8_3069::CheckCommand(const uint8_t* frame, int leng
   return CheckReply::Data;
 }
 
-int BootH8_3069::VerifyWrite(const WrittenImage& image, VerifyReport* report,
-                             std::string* note) {
+StepResult BootH8_3069::VerifyWrite(const WrittenImage& image, VerifyReport* report,
+                                    std::string* note) {
   *report = VerifyReport();
   report->result = VerifyResult::Failed;
   report->imageSum = ImageSum(image);
@@ -120,13 +111,13 @@ int BootH8_3069::VerifyWrite(const WrittenImage& image, VerifyReport* report,
   uint32_t received = 0;
   switch (CheckCommand(request, 1, kRspUserSum, 1, sum, sizeof sum, &received)) {
     case CheckReply::Broken:
-      return 0;
+      return Unfinished();
     case CheckReply::ErrorPair:
       // A boot program without the check: the write stands as acknowledged.
       report->result = VerifyResult::Unavailable;
       *note = "not verified: " + FailureDetail();
       m_failure.clear();
-      return 1;
+      return StepResult::Ok;
     case CheckReply::Data:
       break;
   }
@@ -139,21 +130,21 @@ int BootH8_3069::VerifyWrite(const WrittenImage& image, VerifyReport* report,
   report->chipSum = BigEndian(sum, kSumBytes);
   if (report->chipSum == report->imageSum) {
     report->result = VerifyResult::Verified;
-    return 1;
+    return StepResult::Ok;
   }
 
   report->readBack = true;
-  if (!ReadBack(image, report)) return 0;
+  if (StepResult r = ReadBack(image, report); r != StepResult::Ok) return r;
   // Every written block holds what was sent: the difference lies in the flash that the
   // write left erased, e.g. beyond a device type's flash size smaller than the chip's.
   report->result = VerifyResult::Verified;
   *note = "verify: the chip's sum " + SumText(report->chipSum) + " differs from the image's " +
           SumText(report->imageSum) +
           ", but every written block reads back as sent: the difference lies outside them";
-  return 1;
+  return StepResult::Ok;
 }
 
-int BootH8_3069::ReadBack(const WrittenImage& image, VerifyReport* report) {
+StepResult BootH8_3069::ReadBack(const WrittenImage& image, VerifyReport* report) {
   // Blocks that WriteBlock sent: those below the end that hold data.
   auto written = [&image](uint32_t a) {
     return a + kBlockBytes <= image.bytes && !IsErased(image.data + a);
@@ -183,7 +174,7 @@ int BootH8_3069::ReadBack(const WrittenImage& image, VerifyReport* report) {
                   " differs from the image's " + SumText(report->imageSum) + "; " +
                   FailureDetail());
     }
-    if (reply != CheckReply::Data) return 0;
+    if (reply != CheckReply::Data) return Unfinished();
     if (received != length) {
       char text[96];
       std::snprintf(text, sizeof text, " at %08X: %u bytes for %u asked",
@@ -205,7 +196,7 @@ int BootH8_3069::ReadBack(const WrittenImage& image, VerifyReport* report) {
     }
     address += length;
   }
-  return 1;
+  return StepResult::Ok;
 }
 
 }  // namespace k470

@@ -3,15 +3,15 @@
 
 namespace k470 {
 
-int BootH8_36077::VerifyWrite(const WrittenImage& image, VerifyReport* report,
-                              std::string* note) {
+StepResult BootH8_36077::VerifyWrite(const WrittenImage& image, VerifyReport* report,
+                                     std::string* note) {
   *report = VerifyReport();
   report->result = VerifyResult::Unavailable;
   report->imageSum = ImageSum(image);
   // The board maker's write-control program knows "S", "A" and "E" only: nothing reads
   // the flash back or sums it.
   *note = "not verified: the H8/36077's write-control program has no sum check or read-back";
-  return 1;
+  return StepResult::Ok;
 }
 
 }  // namespace k470

@@ -12,15 +12,18 @@
 #include "cli/console.h"
 #include "cli/board_runner.h"
 #include "cli/cli_port.h"
+#include "boot/boot_rates.h"
 #include "flash/device_table.h"
 #include "flash/program_folder.h"
 #include "flash/thread_write.h"
+#include "jobs/fill_text.h"
 #include "jobs/job_target.h"
 
 namespace k470::cli {
 namespace {
 
-constexpr const char* kUsage =
+// The boot rates fill the "%s".
+constexpr const char* kUsageFormat =
     "usage: k470 flash --port P [--port P2 ...] --device NAME|INDEX [--clock MHZ] [--bps N]\n"
     "                  [--table FILE] [--program FILE] [--no-verify] [--json] FILE\n"
     "  Writes the S-record FILE into the flash of the H8 chip in boot mode on port P\n"
@@ -28,7 +31,7 @@ constexpr const char* kUsage =
     "  or P,P2,...) into every chip at once, with a summary. --device names a type of the device table (its name\n"
     "  or its index, see k470 devices); --table is that table (default bin/fw.dat below\n"
     "  the program's folder, or share/k470/fw.dat when installed). --clock (MHz) and --bps\n"
-    "  (9600, 19200, 38400 or 57600) change\n"
+    "  (%s) change\n"
     "  the type's clock and bit rate where the table allows it. --program is the H8/36077's\n"
     "  write-control program (default 36077.mot beside the table). After the write the\n"
     "  H8/3069 sums its flash and the sum is compared with the image's; when they differ\n"
@@ -72,6 +75,8 @@ bool ParseClockKhz(const std::string& text, bool sent, int32_t* out) {
 }  // namespace
 
 int CmdFlash(int argc, char** argv) {
+  const std::string usage = FillText(kUsageFormat, {BootRatesText(false)});
+  const char* const kUsage = usage.c_str();
   ArgParser args;
   std::vector<std::string> ports;
   const int parsed = BoardArguments(
@@ -109,11 +114,9 @@ int CmdFlash(int argc, char** argv) {
       return UsageError(kUsage, "the bit rate of this device type is fixed");
     }
     uint32_t rate = 0;
-    bool allowed = false;
-    if (ParseDecimal(args.Value("--bps"), &rate)) {
-      for (int32_t r : kDeviceRatesBps) allowed = allowed || rate == static_cast<uint32_t>(r);
+    if (!ParseDecimal(args.Value("--bps"), &rate) || BootRateIndex(rate) < 0) {
+      return UsageError(kUsage, "--bps takes " + BootRatesText(false));
     }
-    if (!allowed) return UsageError(kUsage, "--bps takes 9600, 19200, 38400 or 57600");
     device.Bps = static_cast<int32_t>(rate);
   }
 

@@ -27,7 +27,7 @@ constexpr const char* kUsage =
     "  chunk (default 10; 0 waits for ever). With --json the job's reports are JSON\n"
     "  events on stdout. Exit status 0 loaded, 1 failed, 130 interrupted.\n";
 
-constexpr uint32_t kDefaultStartAddress = 0x200000;
+constexpr uint32_t kDefaultStartAddress = kRamBase;
 constexpr uint32_t kDefaultAckTimeoutS = 10;
 constexpr uint32_t kMaxAckTimeoutS = 1000000;
 

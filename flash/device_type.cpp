@@ -9,20 +9,13 @@ namespace {
 
 constexpr int32_t kRomSizeMaxBytes = 16 * 1024 * 1024;
 
-bool IsDeviceRate(int32_t bps) {
-  for (int32_t rate : kDeviceRatesBps) {
-    if (bps == rate) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 const char* DeviceTypeFaultKey(const DeviceType& type) {
   if (type.Id != kDeviceIdH8_3069 && type.Id != kDeviceIdH8_36077) return "Id";
   if (type.RomSize < 1 || type.RomSize > kRomSizeMaxBytes) return "RomSize";
   if (type.Id == kDeviceIdH8_3069) {
-    if (!IsDeviceRate(type.Bps)) return "Bps";
+    if (BootRateIndex(type.Bps) < 0) return "Bps";
     if (!ClockFitsField(type.Clk)) return "Clk";
   }
   return nullptr;

@@ -5,17 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "boot/boot_rates.h"   // kBootRatesBps: the rates a type's writing may have
 #include "boot/clock_field.h"  // ClockFitsField: the clocks an H8/3069 type may have
 
 namespace k470 {
 
 constexpr int kDeviceIdH8_3069 = 0;   // BootH8_3069
 constexpr int kDeviceIdH8_36077 = 1;  // BootH8_36077
-
-// The bit rates a device type's writing may be changed to (the settings dialog's rate
-// list, in its order, and k470 flash --bps).
-constexpr int32_t kDeviceRatesBps[] = {9600, 19200, 38400, 57600};
-constexpr int kDeviceRateCount = 4;
 
 struct DeviceType {
   int32_t Id = 0;          // chip driver, kDeviceId...
@@ -34,7 +30,7 @@ constexpr const char* kTextTableValueFormat = "デバイス定義 [%s] の%sが�
 
 // The key of `type` whose value is outside its range, or null when the type can be
 // written: Id 0 or 1; RomSize 1 byte to 16 MiB; and where the bit rate and the clock are
-// sent to the chip (Id 0, the H8/3069), Bps one of kDeviceRatesBps and a clock that the
+// sent to the chip (Id 0, the H8/3069), Bps one of kBootRatesBps and a clock that the
 // new-bit-rate frame carries (ClockFitsField).
 const char* DeviceTypeFaultKey(const DeviceType& type);
 

@@ -1,8 +1,8 @@
-// CThreadWrite: the flash write job's body.
+// CThreadWrite: the flash write job's body, its steps in turn.
 #include "flash/thread_write.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -31,12 +31,9 @@ int CThreadWrite::Start(const std::string& port, const std::string& fileName,
   m_fileName = fileName;
   m_target = target;
   m_deviceId = device.Id;
-  m_deviceName = device.Name;
-  m_clkSelect = device.ClkSelect;
-  m_bpsSelect = device.BpsSelect;
   m_clk = device.Clk;
   m_bps = device.Bps;
-  m_romSize = device.RomSize;
+  m_flashBytes = device.RomSize > 0 ? static_cast<uint32_t>(device.RomSize) : 0;
   m_deviceFault = DeviceTypeFault(device);
   m_programPath = programPath;
   return CThreadVl::Start();
@@ -68,31 +65,34 @@ void CThreadWrite::PostStatus(const char* text) {
 CThreadWrite::Failure CThreadWrite::Write() {
   // A type whose values cannot be written is refused before its port is opened.
   if (!m_deviceFault.empty()) return {m_deviceFault, std::string()};
-  const std::string folder = ProgramFolder();
-  std::unique_ptr<BootBase> driver;
   std::string programPath;
-  if (m_deviceId == kDeviceIdH8_3069) {
-    driver.reset(new BootH8_3069(CancelFlag()));
-  } else if (m_deviceId == kDeviceIdH8_36077) {
-    driver.reset(new BootH8_36077(CancelFlag()));
-    programPath = m_programPath.empty() ? BinFilePath(folder, kWriteProgramFileName)
-                                        : m_programPath;
-  } else {
-    return {kTextBadDevice, std::string()};
-  }
-  // A step that fails while cancel is requested ends the job as cancelled, not failed.
-  auto failed = [this](int ok) { return !ok && !Cancelled(); };
-  auto cancelled = [this]() { return Cancelled(); };
-  const Failure none;
-  // A failed step's message, with the driver's account of it below. A step that failed
-  // because the port's device went away says so, naming the port.
-  auto failure = [&driver](const char* text) {
-    const std::string shown =
-        driver->PortLost() ? PortLostMessage(driver->PortName()) : std::string(text);
-    return Failure{shown, driver->FailureDetail()};
-  };
+  const std::unique_ptr<BootBase> driver = MakeDriver(&programPath);
+  if (!driver) return {kTextBadDevice, std::string()};
+  std::vector<uint8_t> image(kWriteImageBytes, kErasedByte);
+  uint32_t high = 0;
+  // Each part runs while no failure and no cancel request has ended the job.
+  Failure failure;
+  if (!Stops(failure)) failure = OpenDriver(*driver, programPath);
+  if (!Stops(failure)) failure = ReadImage(image.data(), &high);
+  if (!Stops(failure)) failure = PrepareChip(*driver, programPath);
+  // Every block from 0 up to the one holding the highest data byte; high < 512 KiB, so
+  // every block offered lies inside the image.
+  const uint32_t end = (high + kBlockBytes) & kBlockMask;
+  if (!Stops(failure)) failure = WriteBlocks(*driver, image.data(), end);
+  if (!Stops(failure)) failure = Verify(*driver, image.data(), end);
+  return failure;
+}
 
-  if (cancelled()) return none;
+std::unique_ptr<BootBase> CThreadWrite::MakeDriver(std::string* programPath) const {
+  if (m_deviceId == kDeviceIdH8_3069) return std::make_unique<BootH8_3069>(CancelFlag());
+  if (m_deviceId != kDeviceIdH8_36077) return nullptr;
+  *programPath = m_programPath.empty() ? BinFilePath(ProgramFolder(), kWriteProgramFileName)
+                                       : m_programPath;
+  return std::make_unique<BootH8_36077>(CancelFlag());
+}
+
+CThreadWrite::Failure CThreadWrite::OpenDriver(BootBase& driver,
+                                               const std::string& programPath) {
   // The bit-rate match and the new bit rate change the line's rate: a port that only
   // carries bytes is refused before anything is sent.
   if (IsRawNetPortName(m_port)) {
@@ -100,91 +100,113 @@ CThreadWrite::Failure CThreadWrite::Write() {
   }
   // The write-control program is read before the port is opened: a file that cannot be
   // read fails the write before anything reaches the chip.
-  if (failed(driver->ReadWriteProgram(programPath.c_str()))) {
-    return {kTextTransferFailed, driver->FailureDetail()};
-  }
-  if (failed(driver->OpenPort(m_port, m_clk, m_bps))) {
+  const Failure failure = StepFailure(driver, driver.ReadWriteProgram(programPath.c_str()),
+                                      kTextTransferFailed);
+  if (Stops(failure)) return failure;
+  if (driver.OpenPort(m_port, m_clk, m_bps) == StepResult::Failed) {
     // Named as the user chose the port, with the system's reason below.
-    return {FillText(kTextPortFormat, {PortNameOf(m_port)}), driver->PortOpenError()};
+    return {FillText(kTextPortFormat, {PortNameOf(m_port)}), driver.PortOpenError()};
   }
-  if (cancelled()) return none;
+  return Failure();
+}
 
+CThreadWrite::Failure CThreadWrite::ReadImage(uint8_t* image, uint32_t* high) {
   // The image covers the whole chip up to 512 KiB; it is erased beyond the flash size
   // too, so a flash size that is not a multiple of 128 ends in a padded block.
   PostStatus(kTextReading);
-  std::vector<uint8_t> image(kWriteImageBytes, kErasedByte);
-  uint32_t window = m_romSize > 0 ? static_cast<uint32_t>(m_romSize) : 0;
-  if (window > kWriteImageBytes) window = kWriteImageBytes;
-  uint32_t high = 0;
-  {
-    MotFile2Bin reader;
-    if (!reader.Start(m_fileName, image.data(), window, 0)) return {kTextBadFormat, ""};
-    reader.WaitDone(CancelFlag());
-    switch (reader.WaitResult(nullptr, &high)) {
-      case MOT_OPEN_FAILED:
-      case MOT_FORMAT_ERROR: return {kTextBadFormat, reader.FailureDetail()};
-      case MOT_NO_DATA: return {kTextOutOfRange, reader.FailureDetail()};
-      case MOT_OK:
-        // Bytes beyond the chip's flash are said once, not failed.
-        if (reader.DroppedBytes() != 0 && m_target) {
-          m_target->PostNote(reader.DroppedNote().c_str());
-        }
-        break;
-      default: break;
-    }
+  const uint32_t window = std::min(m_flashBytes, kWriteImageBytes);
+  MotFile2Bin reader;
+  if (!reader.Start(m_fileName, image, window, 0)) return {kTextBadFormat, ""};
+  reader.WaitDone(CancelFlag());
+  switch (reader.WaitResult(nullptr, high)) {
+    case MOT_OPEN_FAILED:
+    case MOT_FORMAT_ERROR: return {kTextBadFormat, reader.FailureDetail()};
+    case MOT_NO_DATA: return {kTextOutOfRange, reader.FailureDetail()};
+    case MOT_OK:
+      // Bytes beyond the chip's flash are said once, not failed.
+      if (reader.DroppedBytes() != 0 && m_target) {
+        m_target->PostNote(reader.DroppedNote().c_str());
+      }
+      break;
+    default: break;
   }
+  return Failure();
+}
 
-  if (cancelled()) return none;
+CThreadWrite::Failure CThreadWrite::PrepareChip(BootBase& driver,
+                                                const std::string& programPath) {
   PostStatus(kTextMatching);
-  if (failed(driver->MatchBitRate(nullptr))) return failure(kTextMatchFailed);
-
-  if (cancelled()) return none;
+  Failure failure = StepFailure(driver, driver.MatchBitRate(nullptr), kTextMatchFailed);
+  if (Stops(failure)) return failure;
   PostStatus(kTextTransfer);
-  if (failed(driver->TransferWriteProgram(programPath.c_str()))) {
-    return failure(kTextTransferFailed);
-  }
-
-  if (cancelled()) return none;
+  failure = StepFailure(driver, driver.TransferWriteProgram(programPath.c_str()),
+                        kTextTransferFailed);
+  if (Stops(failure)) return failure;
   PostStatus(kTextPreparing);
-  if (failed(driver->SelectDevice())) return failure(kTextWriteError);
-  if (cancelled()) return none;
-  if (failed(driver->PrepareWrite())) return failure(kTextWriteError);
+  failure = StepFailure(driver, driver.SelectDevice(), kTextWriteError);
+  if (Stops(failure)) return failure;
+  return StepFailure(driver, driver.PrepareWrite(), kTextWriteError);
+}
 
-  // Every block from 0 up to the one holding the highest data byte; high < 512 KiB, so
-  // every block offered lies inside the image. Progress counts the blocks with data, each
-  // once the chip has answered it.
-  const uint32_t end = (high + kBlockBytes) & kBlockMask;
+CThreadWrite::Failure CThreadWrite::WriteBlocks(BootBase& driver, const uint8_t* image,
+                                                uint32_t end) {
+  // Progress counts the blocks with data, each once the chip has answered it.
   JobProgress progress;
   progress.unit = ProgressUnit::Blocks;
   for (uint32_t a = 0; a < end; a += kBlockBytes) {
-    if (!BootBase::IsErased(image.data() + a)) ++progress.total;
+    if (!BootBase::IsErased(image + a)) ++progress.total;
   }
   if (m_target) m_target->PostProgress(progress);
   // Each block waits for the chip's answer: a slow adapter's delay, seen on the
   // exchanges so far, is paid once a block.
-  const std::string note = LateAnswerNote(driver->Late(), static_cast<uint32_t>(progress.total),
+  const std::string note = LateAnswerNote(driver.Late(), static_cast<uint32_t>(progress.total),
                                           kLateJobName);
   if (!note.empty() && m_target) m_target->PostNote(note.c_str());
-  uint32_t address = 0;
-  while (!cancelled() && address < end) {
+  for (uint32_t address = 0; address < end && !Cancelled(); address += kBlockBytes) {
     char text[32];
     std::snprintf(text, sizeof text, kTextWritingFormat, static_cast<unsigned long>(address));
     PostStatus(text);
-    const bool written = !BootBase::IsErased(image.data() + address);
-    int step = kBlockBytes;
-    if (failed(driver->WriteBlock(image.data() + address, address, &step))) {
-      return failure(kTextWriteError);
-    }
-    address += step > 0 ? static_cast<uint32_t>(step) : kBlockBytes;
-    if (written && !cancelled()) {
+    const Failure failure =
+        StepFailure(driver, driver.WriteBlock(image + address, address), kTextWriteError);
+    if (Stops(failure)) return failure;
+    if (!BootBase::IsErased(image + address)) {
       ++progress.done;
-      progress.address = address;
+      progress.address = address + kBlockBytes;
       if (m_target) m_target->PostProgress(progress);
     }
   }
-  if (cancelled()) return none;
-  if (failed(driver->EndWrite())) return failure(kTextWriteError);
-  return Verify(*driver, image.data(), end);
+  if (Cancelled()) return Failure();
+  return StepFailure(driver, driver.EndWrite(), kTextWriteError);
+}
+
+// The chip's own account of what it holds, compared with the image, so that a write the
+// chip did not take as sent does not end as written.
+CThreadWrite::Failure CThreadWrite::Verify(BootBase& driver, const uint8_t* image,
+                                           uint32_t end) {
+  VerifyReport report;
+  if (!m_verify) {
+    if (m_target) m_target->PostVerify(report);  // Skipped
+    return Failure();
+  }
+  PostStatus(kTextVerifying);
+  const WrittenImage written{image, kWriteImageBytes, m_flashBytes, end};
+  std::string note;
+  const StepResult result = driver.VerifyWrite(written, &report, &note);
+  // Broken off by a cancel: the job ends cancelled, with no finding to report.
+  if (result == StepResult::Cancelled) return Failure();
+  if (m_target) {
+    if (!note.empty()) m_target->PostNote(note.c_str());
+    m_target->PostVerify(report);
+  }
+  return StepFailure(driver, result, kTextWriteError);
+}
+
+CThreadWrite::Failure CThreadWrite::StepFailure(const BootBase& driver, StepResult result,
+                                                const char* text) {
+  if (result != StepResult::Failed) return Failure();
+  const std::string shown =
+      driver.PortLost() ? PortLostMessage(driver.PortName()) : std::string(text);
+  return Failure{shown, driver.FailureDetail()};
 }
 
 }  // namespace k470

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "flash/device_type.h"
@@ -14,6 +15,7 @@
 namespace k470 {
 
 class BootBase;
+enum class StepResult;
 
 // The write image: the largest flash the job can write.
 constexpr uint32_t kWriteImageBytes = 0x80000;  // 512 KiB
@@ -66,23 +68,35 @@ class CThreadWrite : public CThreadVl {
     std::string text;    // empty: no failure
     std::string detail;
   };
-  // Runs the steps; returns the failure, or none on success or cancel.
+  // Runs the steps in turn; returns the failure, or none on success or cancel.
   Failure Write();
-  void PostStatus(const char* text);
-  // The check after the end frame (thread_write_verify.cpp): reports its result and
-  // returns the failure when the chip does not hold the image.
+  // The device type's chip driver (null: unknown type) and the H8/36077's program path.
+  std::unique_ptr<BootBase> MakeDriver(std::string* programPath) const;
+  // Before anything reaches the chip: the refusal of a port that cannot change its rate,
+  // the write-control program read, the port opened.
+  Failure OpenDriver(BootBase& driver, const std::string& programPath);
+  // The file into `image`; its highest address with data through `high`.
+  Failure ReadImage(uint8_t* image, uint32_t* high);
+  // The bit-rate match, the write-control program, the device selection and preparation.
+  Failure PrepareChip(BootBase& driver, const std::string& programPath);
+  // Every block below `end` with the progress in blocks with data, then the end frame.
+  Failure WriteBlocks(BootBase& driver, const uint8_t* image, uint32_t end);
+  // The check after the end frame: reports its result.
   Failure Verify(BootBase& driver, const uint8_t* image, uint32_t end);
+  // A step's failure under `text` with the driver's account below (a port whose device
+  // went away is named instead); none when it went well or was cancelled.
+  static Failure StepFailure(const BootBase& driver, StepResult result, const char* text);
+  // Whether the job ends here: a failure, or a cancel request.
+  bool Stops(const Failure& failure) const { return !failure.text.empty() || Cancelled(); }
+  void PostStatus(const char* text);
 
   JobTarget* m_target = nullptr;
   std::string m_port;
   std::string m_fileName;
   int m_deviceId = 0;
-  std::string m_deviceName;
-  int m_clkSelect = 0;
-  int m_bpsSelect = 0;
   int m_clk = 0;
   int m_bps = 0;
-  int m_romSize = 0;
+  uint32_t m_flashBytes = 0;  // the device type's flash size
   std::string m_deviceFault;  // why the type cannot be written; empty when it can
   std::string m_programPath;
   bool m_verify = true;

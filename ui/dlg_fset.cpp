@@ -16,8 +16,8 @@ int CDlgFset::RunForDevice(DeviceType& device) {
   const int result = static_cast<int>(DoModal());
   if (result != IDOK) return result;
   if (m_record.ClkSelect != 0) m_record.Clk = FsetClockKhz(m_clock.GetValue());
-  if (m_record.BpsSelect != 0 && m_rateIndex >= 0 && m_rateIndex < kDeviceRateCount)
-    m_record.Bps = kDeviceRatesBps[m_rateIndex];
+  if (m_record.BpsSelect != 0 && m_rateIndex >= 0 && m_rateIndex < kBootRateCount)
+    m_record.Bps = static_cast<int32_t>(kBootRatesBps[m_rateIndex]);
   device = m_record;
   return IDOK;
 }

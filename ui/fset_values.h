@@ -10,14 +10,13 @@
 
 namespace k470 {
 
-// The rate list's items are the device types' rates (kDeviceRatesBps), in that order.
+// The rate list's items are the boot rates (kBootRatesBps), in that order.
 constexpr double kKhzPerMhz = 1000.0;
 
 // The list index of a bit rate; 0 for a rate that is not in the list (and for 0).
 inline int FsetRateIndex(int32_t bps) {
-  for (int i = 0; i < kDeviceRateCount; ++i)
-    if (kDeviceRatesBps[i] == bps) return i;
-  return 0;
+  const int index = BootRateIndex(bps);
+  return index < 0 ? 0 : index;
 }
 
 // MHz as kHz, truncated toward zero (19.6608 gives 19660). A pasted "inf" or a huge

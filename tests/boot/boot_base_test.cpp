@@ -44,10 +44,10 @@ FakeLine::Responder OneRateChip(uint32_t rate, uint8_t confirm, Bytes noise = {}
 TEST_F(AdjustTest, ChipAnsweringOnlyAt38400IsMatchedThereAfterAFullPassAt57600) {
   FakeLine::Instance().SetResponder(OneRateChip(38400, kMatchAnswer3069));
   BootH8_3069 driver(&cancel);
-  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
+  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
   const uint32_t start = test::ClockNow();
   int rate = 0;
-  ASSERT_EQ(driver.MatchBitRate(&rate), 1);
+  ASSERT_EQ(driver.MatchBitRate(&rate), StepResult::Ok);
   EXPECT_EQ(rate, 38400);
   EXPECT_GE(test::ClockNow() - start, kAdjustAnswerWaitMs);  // the late-answer wait ran
   EXPECT_EQ(FakeLine::Instance().OpenedRates(), (std::vector<uint32_t>{9600, 57600, 38400}));
@@ -60,9 +60,9 @@ TEST_F(AdjustTest, ChipAnsweringOnlyAt38400IsMatchedThereAfterAFullPassAt57600) 
 TEST_F(AdjustTest, NoiseAtWrongRatesIsSwallowedAndDoesNotCountAsAMatch) {
   FakeLine::Instance().SetResponder(OneRateChip(19200, kMatchAnswer36077, {0x80, 0xFE}));
   BootH8_36077 driver(&cancel);
-  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 57600), 1);
+  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 57600), StepResult::Ok);
   int rate = 0;
-  ASSERT_EQ(driver.MatchBitRate(&rate), 1);
+  ASSERT_EQ(driver.MatchBitRate(&rate), StepResult::Ok);
   EXPECT_EQ(rate, 19200);
   auto sent = test::WrittenByRate(FakeLine::Instance().Transcript());
   EXPECT_EQ(sent[57600].size(), static_cast<size_t>(kAdjustSendsPerRate));
@@ -72,12 +72,12 @@ TEST_F(AdjustTest, NoiseAtWrongRatesIsSwallowedAndDoesNotCountAsAMatch) {
 TEST_F(AdjustTest, NoAnswerAtAnyRateFailsAfterFourPasses) {
   BootH8_3069 driver(&cancel);
   FakeLine::Instance().SetResponder([](const Bytes&, uint32_t) { return Bytes{}; });
-  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
+  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
   const uint32_t start = test::ClockNow();
-  EXPECT_EQ(driver.MatchBitRate(nullptr), 0);
+  EXPECT_EQ(driver.MatchBitRate(nullptr), StepResult::Failed);
   EXPECT_GE(test::ClockNow() - start, 4 * kAdjustAnswerWaitMs);
   auto sent = test::WrittenByRate(FakeLine::Instance().Transcript());
-  for (uint32_t rate : kAdjustRatesBps) {
+  for (uint32_t rate : kBootRatesBps) {
     EXPECT_EQ(sent[rate], Bytes(kAdjustSendsPerRate, 0x00)) << rate;
   }
 }
@@ -89,16 +89,16 @@ TEST_F(AdjustTest, CancelStopsTheCurrentRateAndTriesNoOther) {
     return Bytes{};
   });
   BootH8_3069 driver(&cancel);
-  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
-  EXPECT_EQ(driver.MatchBitRate(nullptr), 0);
+  ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
+  EXPECT_EQ(driver.MatchBitRate(nullptr), StepResult::Cancelled);
   EXPECT_EQ(writes, 5);
   EXPECT_EQ(FakeLine::Instance().OpenedRates(), (std::vector<uint32_t>{9600, 57600}));
 
   // Already cancelled: nothing is sent at all.
   FakeLine::Instance().Reset();
   BootH8_36077 second(&cancel);
-  ASSERT_EQ(second.OpenPort(test::kTestPort, 20000, 57600), 1);
-  EXPECT_EQ(second.MatchBitRate(nullptr), 0);
+  ASSERT_EQ(second.OpenPort(test::kTestPort, 20000, 57600), StepResult::Ok);
+  EXPECT_EQ(second.MatchBitRate(nullptr), StepResult::Cancelled);
   EXPECT_TRUE(FakeLine::Instance().Written().empty());
 }
 
@@ -107,8 +107,8 @@ TEST_F(AdjustTest, TheAnswerTo55MustBeTheChipsCodeAndIsNotWaitedForForever) {
   FakeLine::Instance().SetResponder(OneRateChip(57600, 0xAA));
   {
     BootH8_3069 driver(&cancel);
-    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
-    EXPECT_EQ(driver.MatchBitRate(nullptr), 0);
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
+    EXPECT_EQ(driver.MatchBitRate(nullptr), StepResult::Failed);
     EXPECT_EQ(driver.FailureDetail(), "0x55 answered AA instead of E6");
   }
   // Silence after 0x55: the wait ends after its bound.
@@ -117,12 +117,12 @@ TEST_F(AdjustTest, TheAnswerTo55MustBeTheChipsCodeAndIsNotWaitedForForever) {
   FakeLine::Instance().Expect({kBootMatchConfirm});
   {
     BootH8_36077 driver(&cancel);
-    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 57600), 1);
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 57600), StepResult::Ok);
     const uint32_t start = test::ClockNow();
-    EXPECT_EQ(driver.MatchBitRate(nullptr), 0);
+    EXPECT_EQ(driver.MatchBitRate(nullptr), StepResult::Failed);
     const uint32_t waited = test::ClockNow() - start;
-    EXPECT_GE(waited, kMatchAnswerWait36077Ms);
-    EXPECT_LT(waited, kMatchAnswerWait36077Ms + 1000);
+    EXPECT_GE(waited, kMatchAnswerWaitMs);
+    EXPECT_LT(waited, kMatchAnswerWaitMs + 1000);
     EXPECT_EQ(driver.FailureDetail(), "0x55: no AA within 10000 ms");
   }
   // Cancel during that wait ends it early.
@@ -134,9 +134,9 @@ TEST_F(AdjustTest, TheAnswerTo55MustBeTheChipsCodeAndIsNotWaitedForForever) {
   });
   {
     BootH8_3069 driver(&cancel);
-    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
     const uint32_t start = test::ClockNow();
-    EXPECT_EQ(driver.MatchBitRate(nullptr), 0);
+    EXPECT_EQ(driver.MatchBitRate(nullptr), StepResult::Cancelled);
     EXPECT_LT(test::ClockNow() - start, 100u);
   }
 }
@@ -144,7 +144,7 @@ TEST_F(AdjustTest, TheAnswerTo55MustBeTheChipsCodeAndIsNotWaitedForForever) {
 TEST_F(AdjustTest, OpenPortFailsOnAMissingPortAndTheDriverStaysDestroyable) {
   FakeLine::Instance().SetOpenFails(true);
   BootH8_3069 driver(&cancel);
-  EXPECT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 0);
+  EXPECT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Failed);
   // The port keeps its name as chosen and why it could not be opened.
   EXPECT_EQ(driver.PortName(), "COM3");
   EXPECT_NE(driver.PortOpenError(), "");
@@ -154,8 +154,8 @@ TEST_F(AdjustTest, DestroyingTheDriverClosesThePort) {
   FakeLine::Instance().SetResponder(OneRateChip(57600, kMatchAnswer3069));
   {
     BootH8_3069 driver(&cancel);
-    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
-    ASSERT_EQ(driver.MatchBitRate(nullptr), 1);
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
+    ASSERT_EQ(driver.MatchBitRate(nullptr), StepResult::Ok);
     EXPECT_TRUE(FakeLine::Instance().IsOpen());
   }
   EXPECT_FALSE(FakeLine::Instance().IsOpen());

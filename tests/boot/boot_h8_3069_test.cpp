@@ -32,7 +32,7 @@ class H8_3069Test : public ::testing::Test {
  protected:
   void SetUp() override {
     FakeLine::Instance().Reset();
-    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
   }
   void TearDown() override { FakeLine::Instance().Reset(); }
   std::atomic<int> cancel{0};
@@ -41,7 +41,7 @@ class H8_3069Test : public ::testing::Test {
 
 TEST_F(H8_3069Test, SelectionSequenceMatchesTheGoldenTranscriptAndSwitchesRate) {
   ASSERT_TRUE(test::ScriptTranscript("h8_3069_select.txt"));
-  EXPECT_EQ(driver.SelectDevice(), 1);
+  EXPECT_EQ(driver.SelectDevice(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
   // The confirmation and 0x40 go out at the rate named in the 0x3F frame.
   auto sent = test::WrittenByRate(FakeLine::Instance().Transcript());
@@ -51,7 +51,7 @@ TEST_F(H8_3069Test, SelectionSequenceMatchesTheGoldenTranscriptAndSwitchesRate) 
 
 TEST_F(H8_3069Test, NewBitRateFrameCarriesRateAndClockOfTheDevice) {
   BootH8_3069 other(&cancel);
-  ASSERT_EQ(other.OpenPort(test::kTestPort, 19660, 57600), 1);
+  ASSERT_EQ(other.OpenPort(test::kTestPort, 19660, 57600), StepResult::Ok);
   // The device code comes from reply bytes 4..7; 576 = 0x0240, 1966 = 0x07AE.
   FakeLine::Instance().Expect({kCmdDeviceInquiry}, HexBytes("30 06 01 04 11 22 33 44 00"));
   FakeLine::Instance().Expect(Framed("10 04 11 22 33 44"), {kReplyAck});
@@ -62,7 +62,7 @@ TEST_F(H8_3069Test, NewBitRateFrameCarriesRateAndClockOfTheDevice) {
   FakeLine::Instance().Expect(Framed("3F 06 02 40 07 AE 01 01"), {kReplyAck});
   FakeLine::Instance().Expect({kCmdBitRateConfirm}, {kReplyAck});
   FakeLine::Instance().Expect({kCmdProgramEraseState}, {kReplyAck});
-  EXPECT_EQ(other.SelectDevice(), 1);
+  EXPECT_EQ(other.SelectDevice(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
   EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 57600u);
 }
@@ -73,8 +73,8 @@ TEST_F(H8_3069Test, AClockTheFrameCannotCarryFailsTheSelectionWithNothingSent) {
     SCOPED_TRACE(clockKhz);
     FakeLine::Instance().Reset();
     BootH8_3069 other(&cancel);
-    ASSERT_EQ(other.OpenPort(test::kTestPort, clockKhz, 38400), 1);
-    EXPECT_EQ(other.SelectDevice(), 0);
+    ASSERT_EQ(other.OpenPort(test::kTestPort, clockKhz, 38400), StepResult::Ok);
+    EXPECT_EQ(other.SelectDevice(), StepResult::Failed);
     EXPECT_TRUE(FakeLine::Instance().Written().empty());
     EXPECT_EQ(other.FailureDetail(),
               "a clock of " + std::to_string(clockKhz) +
@@ -91,7 +91,7 @@ TEST_F(H8_3069Test, RefusedNewBitRateStillReopensAtThatRateAndSendsNoConfirmatio
   FakeLine::Instance().Expect({kCmdFrequencyInquiry}, HexBytes("33 01 01 CB"));
   FakeLine::Instance().Expect(HexBytes("3F 06 01 80 07 D0 01 01 61"), HexBytes("BF 24"));
   const int opensBefore = FakeLine::Instance().OpenCount();
-  EXPECT_EQ(driver.SelectDevice(), 0);
+  EXPECT_EQ(driver.SelectDevice(), StepResult::Failed);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
   EXPECT_EQ(FakeLine::Instance().OpenCount(), opensBefore + 1);
   EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 38400u);
@@ -103,7 +103,7 @@ TEST_F(H8_3069Test, ErrorRepliesNameTheCommandWhatCameBackAndTheCodesMeaning) {
   struct Case {
     Bytes request;
     const char* reply;
-    std::function<int()> step;
+    std::function<StepResult()> step;
     const char* detail;
   };
   const uint8_t newRate[6] = {0x01, 0x80, 0x07, 0xD0, 0x01, 0x01};
@@ -122,11 +122,7 @@ TEST_F(H8_3069Test, ErrorRepliesNameTheCommandWhatCameBackAndTheCodesMeaning) {
        "0x40 (programming/erasure state) answered C0 51: erasure error"},
       {HexBytes("43"), "C3 54", [&] { return driver.PrepareWrite(); },
        "0x43 (user flash programming selection) answered C3 54: selection processing error"},
-      {blockFrame, "D0 53",
-       [&] {
-         int step = 0;
-         return driver.WriteBlock(block, 0x1000, &step);
-       },
+      {blockFrame, "D0 53", [&] { return driver.WriteBlock(block, 0x1000); },
        "0x50 (128-byte programming) at 00001000 answered D0 53: programming error"},
       {HexBytes("50 FF FF FF FF B4"), "D0 5E", [&] { return driver.EndWrite(); },
        "0x50 (128-byte programming) (end) answered D0 5E: unknown error code 0x5E"},
@@ -137,9 +133,9 @@ TEST_F(H8_3069Test, ErrorRepliesNameTheCommandWhatCameBackAndTheCodesMeaning) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.detail);
     FakeLine::Instance().Reset();
-    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), 1);
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
     FakeLine::Instance().Expect(c.request, HexBytes(c.reply));
-    EXPECT_EQ(c.step(), 0);
+    EXPECT_EQ(c.step(), StepResult::Failed);
     EXPECT_EQ(FakeLine::Instance().Problems(), "");
     EXPECT_EQ(driver.FailureDetail(), c.detail);
   }
@@ -153,14 +149,18 @@ TEST_F(H8_3069Test, ReplyLengthsFollowTheFirstAndSecondByte) {
   FakeLine::Instance().Expect({kCmdClockModeInquiry}, HexBytes("30 04 01 02 03 04 C2"));
   FakeLine::Instance().Expect({kCmdMultiplierInquiry}, HexBytes("A2 11"));
   FakeLine::Instance().Expect({kCmdFrequencyInquiry}, {kReplyAck});
-  EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false), 1);
-  EXPECT_EQ(driver.Command(kCmdClockModeInquiry, nullptr, 0, reply, sizeof reply, false), 1);
+  EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Ok);
+  EXPECT_EQ(driver.Command(kCmdClockModeInquiry, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Ok);
   EXPECT_EQ(reply[6], 0xC2);
-  EXPECT_EQ(driver.Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false), 0);
+  EXPECT_EQ(driver.Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Failed);
   EXPECT_EQ(reply[0], 0xA2);
   EXPECT_EQ(reply[1], 0x11);
   EXPECT_EQ(driver.FailureDetail(), "0x22 (multiplication ratio inquiry) answered A2 11: checksum error");
-  EXPECT_EQ(driver.Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false), 1);
+  EXPECT_EQ(driver.Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false),
+            StepResult::Ok);
   EXPECT_EQ(reply[0], kReplyAck);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
 }
@@ -176,17 +176,17 @@ TEST_F(H8_3069Test, AReplyLongerThanItsAreaIsReadButNotStoredPastTheArea) {
   } mem;
   std::memset(mem.guard, 0x11, sizeof mem.guard);
   EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, mem.area, sizeof mem.area, false),
-            1);
+            StepResult::Ok);
   for (uint8_t g : mem.guard) ASSERT_EQ(g, 0x11);
   // All of it was consumed: the next command sees only its own reply.
   FakeLine::Instance().Expect({kCmdUserFlashSelect}, {kReplyAck});
-  EXPECT_EQ(driver.PrepareWrite(), 1);
+  EXPECT_EQ(driver.PrepareWrite(), StepResult::Ok);
 }
 
 TEST_F(H8_3069Test, AChipThatStopsMidReplyFailsTheCommandTenSecondsAfterItsLastByte) {
   FakeLine::Instance().Expect({kCmdUserFlashSelect}, HexBytes("30 04 01"));
   const uint32_t start = test::ClockNow();
-  EXPECT_EQ(driver.PrepareWrite(), 0);
+  EXPECT_EQ(driver.PrepareWrite(), StepResult::Failed);
   const uint32_t waited = test::ClockNow() - start;
   EXPECT_GE(waited, kReplyByteWaitMs);
   EXPECT_LT(waited, kReplyByteWaitMs + 100);
@@ -196,20 +196,16 @@ TEST_F(H8_3069Test, WriteSequenceMatchesTheGoldenTranscript) {
   ASSERT_TRUE(test::ScriptTranscript("h8_3069_write.txt"));
   uint8_t block[kBlockBytes];
   for (int i = 0; i < kBlockBytes; ++i) block[i] = static_cast<uint8_t>(i);
-  int step = 0;
-  EXPECT_EQ(driver.PrepareWrite(), 1);
-  EXPECT_EQ(driver.WriteBlock(block, 0x100, &step), 1);
-  EXPECT_EQ(step, kBlockBytes);
-  EXPECT_EQ(driver.EndWrite(), 1);
+  EXPECT_EQ(driver.PrepareWrite(), StepResult::Ok);
+  EXPECT_EQ(driver.WriteBlock(block, 0x100), StepResult::Ok);
+  EXPECT_EQ(driver.EndWrite(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
 }
 
 TEST_F(H8_3069Test, ErasedBlocksAreSkippedAndAnErrorReplyFailsTheBlock) {
   uint8_t block[kBlockBytes];
   std::memset(block, 0xFF, sizeof block);
-  int step = 0;
-  EXPECT_EQ(driver.WriteBlock(block, 0, &step), 1);
-  EXPECT_EQ(step, kBlockBytes);
+  EXPECT_EQ(driver.WriteBlock(block, 0), StepResult::Ok);
   EXPECT_TRUE(FakeLine::Instance().Written().empty());
 
   block[127] = 0x00;
@@ -221,17 +217,15 @@ TEST_F(H8_3069Test, ErasedBlocksAreSkippedAndAnErrorReplyFailsTheBlock) {
   for (uint8_t b : frame) sum = static_cast<uint8_t>(sum + b);
   frame.push_back(static_cast<uint8_t>(0x100 - sum));
   FakeLine::Instance().Expect(frame, HexBytes("D0 51"));
-  step = 0;
-  EXPECT_EQ(driver.WriteBlock(block, 0x80, &step), 0);
-  EXPECT_EQ(step, kBlockBytes);
+  EXPECT_EQ(driver.WriteBlock(block, 0x80), StepResult::Failed);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
 }
 
 TEST_F(H8_3069Test, EndFrameIsAlwaysTheSameSixBytes) {
   FakeLine::Instance().Expect(HexBytes("50 FF FF FF FF B4"), {kReplyAck});
-  EXPECT_EQ(driver.EndWrite(), 1);
+  EXPECT_EQ(driver.EndWrite(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
-  EXPECT_EQ(driver.TransferWriteProgram(""), 1);  // nothing to transfer for this chip
+  EXPECT_EQ(driver.TransferWriteProgram(""), StepResult::Ok);  // nothing to transfer for this chip
   EXPECT_EQ(FakeLine::Instance().Written().size(), 6u);
 }
 

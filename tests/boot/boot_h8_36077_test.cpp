@@ -53,7 +53,7 @@ class H8_36077Test : public ::testing::Test {
  protected:
   void SetUp() override {
     FakeLine::Instance().Reset();
-    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 57600), 1);
+    ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 57600), StepResult::Ok);
   }
   void TearDown() override { FakeLine::Instance().Reset(); }
   std::atomic<int> cancel{0};
@@ -62,7 +62,7 @@ class H8_36077Test : public ::testing::Test {
 
 TEST_F(H8_36077Test, ProgramEndingAtF8FFIsSentAsCount0180And384EchoedBytes) {
   FakeLine::Instance().SetResponder(LoaderChip());
-  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), 1);
+  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), StepResult::Ok);
   const Bytes written = FakeLine::Instance().Written();
   ASSERT_EQ(written.size(), 2u + 0x180u);
   EXPECT_EQ(written[0], 0x01);
@@ -79,7 +79,7 @@ TEST_F(H8_36077Test, RecordsOutsideTheProgramAreaAreNotSent) {
                                          "S104F77F4144\n"
                                          "S104FEF043CA\n");
   FakeLine::Instance().SetResponder(LoaderChip());
-  EXPECT_EQ(driver.TransferWriteProgram(path.c_str()), 1);
+  EXPECT_EQ(driver.TransferWriteProgram(path.c_str()), StepResult::Ok);
   // A record above the area raises the highest address to 0xFEEF: the whole area goes.
   EXPECT_EQ(FakeLine::Instance().Written().size(), 2u + kProgramBytes);
   EXPECT_EQ(FakeLine::Instance().Written()[2], 0x42);
@@ -88,7 +88,7 @@ TEST_F(H8_36077Test, RecordsOutsideTheProgramAreaAreNotSent) {
 
 TEST_F(H8_36077Test, AWrongEchoStopsTheTransferAtThatByte) {
   FakeLine::Instance().SetResponder(LoaderChip(2 + 10));
-  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), 0);
+  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), StepResult::Failed);
   // Both runs were on the line before the wrong echo was read.
   EXPECT_EQ(FakeLine::Instance().Written().size(), 2u + 0x180u);
   EXPECT_EQ(driver.Waiting(), 0);  // a wrong byte, not a time-out
@@ -98,7 +98,7 @@ TEST_F(H8_36077Test, AWrongEchoStopsTheTransferAtThatByte) {
 
 TEST_F(H8_36077Test, TheProgramGoesAheadOfItsEchoesAndFailsAtTheWrongOne) {
   ASSERT_TRUE(test::ScriptTranscript("h8_36077_program_wrong_echo.txt"));
-  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), 0);
+  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), StepResult::Failed);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
   EXPECT_EQ(driver.Waiting(), 0);
   EXPECT_EQ(driver.FailureDetail(),
@@ -106,12 +106,12 @@ TEST_F(H8_36077Test, TheProgramGoesAheadOfItsEchoesAndFailsAtTheWrongOne) {
 }
 
 TEST_F(H8_36077Test, AMissingOrUnreadableProgramSendsNothing) {
-  EXPECT_EQ(driver.TransferWriteProgram("/nonexistent/36077.mot"), 0);
+  EXPECT_EQ(driver.TransferWriteProgram("/nonexistent/36077.mot"), StepResult::Failed);
   std::string reason;  // the system's words for a missing file
   OpenRegularFile("/nonexistent/36077.mot", &reason);
   EXPECT_EQ(driver.FailureDetail(), "write-control program /nonexistent/36077.mot: " + reason);
   const std::string bad = WriteTempFile("bad.mot", "S104F78042C4\n");
-  EXPECT_EQ(driver.TransferWriteProgram(bad.c_str()), 0);
+  EXPECT_EQ(driver.TransferWriteProgram(bad.c_str()), StepResult::Failed);
   EXPECT_EQ(driver.FailureDetail(), "write-control program " + bad + ": line 1: bad checksum");
   EXPECT_TRUE(FakeLine::Instance().Written().empty());
 }
@@ -120,7 +120,7 @@ TEST_F(H8_36077Test, MissingFinalAaFailsAfterTheByteWait) {
   auto echo = [](const Bytes& w, uint32_t) { return w; };
   FakeLine::Instance().SetResponder(echo);
   const uint32_t start = test::ClockNow();
-  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), 0);
+  EXPECT_EQ(driver.TransferWriteProgram(K470_SIM_PROGRAM), StepResult::Failed);
   EXPECT_EQ(driver.Waiting(), 1);
   EXPECT_GE(test::ClockNow() - start, kWaitByteMs);
 }
@@ -129,12 +129,10 @@ TEST_F(H8_36077Test, WriteSequenceMatchesTheGoldenTranscriptAt57600) {
   ASSERT_TRUE(test::ScriptTranscript("h8_36077_write.txt"));
   uint8_t block[kBlockBytes];
   for (int i = 0; i < kBlockBytes; ++i) block[i] = static_cast<uint8_t>(i * 7 + 3);
-  int step = 0;
-  EXPECT_EQ(driver.PrepareWrite(), 1);
+  EXPECT_EQ(driver.PrepareWrite(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), kWriteProgramBps);
-  EXPECT_EQ(driver.WriteBlock(block, 4096, &step), 1);
-  EXPECT_EQ(step, kBlockBytes);
-  EXPECT_EQ(driver.EndWrite(), 1);
+  EXPECT_EQ(driver.WriteBlock(block, 4096), StepResult::Ok);
+  EXPECT_EQ(driver.EndWrite(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
   const Bytes written = FakeLine::Instance().Written();
   EXPECT_EQ(Bytes(written.begin() + 1, written.begin() + 6), HexBytes("41 00 00 10 00"));
@@ -143,9 +141,7 @@ TEST_F(H8_36077Test, WriteSequenceMatchesTheGoldenTranscriptAt57600) {
 TEST_F(H8_36077Test, ErasedBlocksAreSkipped) {
   uint8_t block[kBlockBytes];
   std::memset(block, 0xFF, sizeof block);
-  int step = 0;
-  EXPECT_EQ(driver.WriteBlock(block, 0, &step), 1);
-  EXPECT_EQ(step, kBlockBytes);
+  EXPECT_EQ(driver.WriteBlock(block, 0), StepResult::Ok);
   EXPECT_TRUE(FakeLine::Instance().Written().empty());
 }
 
@@ -155,9 +151,7 @@ TEST_F(H8_36077Test, ASecondAckThatNeverComesFailsAfter200Waits) {
     return w.size() == kBlockFrameBytes ? Bytes{kReplyOk} : Bytes{};
   });
   const uint32_t start = test::ClockNow();
-  int step = 0;
-  EXPECT_EQ(driver.WriteBlock(block, 0, &step), 0);
-  EXPECT_EQ(step, kBlockBytes);
+  EXPECT_EQ(driver.WriteBlock(block, 0), StepResult::Failed);
   const uint32_t waited = test::ClockNow() - start;
   EXPECT_GE(waited, kSecondAckAttempts * kWaitByteMs);
   EXPECT_LT(waited, kSecondAckAttempts * (kWaitByteMs + kCancelSliceMs) + 1000);
@@ -165,10 +159,9 @@ TEST_F(H8_36077Test, ASecondAckThatNeverComesFailsAfter200Waits) {
 
 TEST_F(H8_36077Test, AWrongByteOrACancelDuringTheSecondWaitFailsAtOnce) {
   uint8_t block[kBlockBytes] = {};
-  int step = 0;
   FakeLine::Instance().SetResponder([](const Bytes&, uint32_t) { return HexBytes("05 15"); });
   uint32_t start = test::ClockNow();
-  EXPECT_EQ(driver.WriteBlock(block, 0, &step), 0);
+  EXPECT_EQ(driver.WriteBlock(block, 0), StepResult::Failed);
   EXPECT_LT(test::ClockNow() - start, kWaitByteMs);
 
   FakeLine::Instance().SetResponder([&](const Bytes&, uint32_t) {
@@ -176,11 +169,11 @@ TEST_F(H8_36077Test, AWrongByteOrACancelDuringTheSecondWaitFailsAtOnce) {
     return Bytes{kReplyOk};
   });
   start = test::ClockNow();
-  EXPECT_EQ(driver.WriteBlock(block, 0, &step), 0);
+  EXPECT_EQ(driver.WriteBlock(block, 0), StepResult::Cancelled);
   EXPECT_LT(test::ClockNow() - start, kWaitByteMs);
   // Once cancelled, a block is not sent at all.
   const size_t sent = FakeLine::Instance().Written().size();
-  EXPECT_EQ(driver.WriteBlock(block, 128, &step), 1);
+  EXPECT_EQ(driver.WriteBlock(block, 128), StepResult::Cancelled);
   EXPECT_EQ(FakeLine::Instance().Written().size(), sent);
 }
 
@@ -196,20 +189,20 @@ TEST_F(H8_36077Test, WritingRunsAt57600EvenAfterAMatchAt9600) {
     return {};
   });
   int rate = 0;
-  ASSERT_EQ(driver.MatchBitRate(&rate), 1);
+  ASSERT_EQ(driver.MatchBitRate(&rate), StepResult::Ok);
   EXPECT_EQ(rate, 9600);
-  EXPECT_EQ(driver.SelectDevice(), 1);
-  EXPECT_EQ(driver.PrepareWrite(), 1);
+  EXPECT_EQ(driver.SelectDevice(), StepResult::Ok);
+  EXPECT_EQ(driver.PrepareWrite(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), kWriteProgramBps);
 }
 
 TEST_F(H8_36077Test, NoAnswerToStartOrEndFailsAfter200Ms) {
   FakeLine::Instance().SetResponder([](const Bytes&, uint32_t) { return Bytes{}; });
   uint32_t start = test::ClockNow();
-  EXPECT_EQ(driver.PrepareWrite(), 0);
+  EXPECT_EQ(driver.PrepareWrite(), StepResult::Failed);
   EXPECT_GE(test::ClockNow() - start, kWaitByteMs);
   start = test::ClockNow();
-  EXPECT_EQ(driver.EndWrite(), 0);
+  EXPECT_EQ(driver.EndWrite(), StepResult::Failed);
   EXPECT_GE(test::ClockNow() - start, kWaitByteMs);
   EXPECT_LT(test::ClockNow() - start, kWaitByteMs + 100);
 }

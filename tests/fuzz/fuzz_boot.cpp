@@ -100,11 +100,14 @@ const std::string& ProgramPath() {
 
 // One step: runs it, and while no cancel was requested, a success must be backed by the
 // acknowledgements expected so far. Returns whether the write goes on.
-bool Step(const char* name, const std::function<int()>& step, std::vector<Ack>& expected,
-          const std::vector<Ack>& acks, const Replies& replies, const std::atomic<int>& cancel) {
-  const int ok = step();
+bool Step(const char* name, const std::function<StepResult()>& step,
+          std::vector<Ack>& expected, const std::vector<Ack>& acks, const Replies& replies,
+          const std::atomic<int>& cancel) {
+  const StepResult result = step();
+  FUZZ_CHECK(result != StepResult::Cancelled || cancel.load() != 0,
+             std::string(name) + " ended cancelled without a cancel request");
   if (cancel.load() != 0) return false;  // the owner ends the write as cancelled
-  if (!ok) return false;
+  if (result != StepResult::Ok) return false;
   expected.insert(expected.end(), acks.begin(), acks.end());
   FUZZ_CHECK(replies.Hold(expected),
              std::string(name) + " succeeded without the acknowledgements");
@@ -114,7 +117,6 @@ bool Step(const char* name, const std::function<int()>& step, std::vector<Ack>& 
 void Run3069(BootH8_3069& d, const uint8_t* block, const Replies& r, const std::atomic<int>& c) {
   std::vector<Ack> expected;
   const std::vector<Ack> ack = {NoError};
-  int step = 0;
   if (!Step("MatchBitRate", [&] { return d.MatchBitRate(nullptr); }, expected,
             {Byte(kAdjustByte), Byte(kMatchAnswer3069)}, r, c))
     return;
@@ -123,12 +125,11 @@ void Run3069(BootH8_3069& d, const uint8_t* block, const Replies& r, const std::
             std::vector<Ack>(9, NoError), r, c))
     return;
   if (!Step("PrepareWrite", [&] { return d.PrepareWrite(); }, expected, ack, r, c)) return;
-  if (!Step("WriteBlock", [&] { return d.WriteBlock(block, kDataBlockAddress, &step); },
+  if (!Step("WriteBlock", [&] { return d.WriteBlock(block, kDataBlockAddress); },
             expected, ack, r, c))
     return;
-  FUZZ_CHECK(step == kBlockBytes, "block step is not 128");
   if (!Step("WriteBlock erased", [&] { return d.WriteBlock(block + kBlockBytes,
-                                                           kErasedBlockAddress, &step); },
+                                                           kErasedBlockAddress); },
             expected, {}, r, c))
     return;
   if (!Step("EndWrite", [&] { return d.EndWrite(); }, expected, ack, r, c)) return;
@@ -143,8 +144,8 @@ void Run3069(BootH8_3069& d, const uint8_t* block, const Replies& r, const std::
   written.end = kErasedBlockAddress + kBlockBytes;
   VerifyReport report;
   std::string note;
-  const int stands = d.VerifyWrite(written, &report, &note);
-  if (c.load() != 0 || !stands || report.result != VerifyResult::Verified) return;
+  const StepResult stands = d.VerifyWrite(written, &report, &note);
+  if (c.load() != 0 || stands != StepResult::Ok || report.result != VerifyResult::Verified) return;
   expected.push_back(Byte(kRspUserSum));
   if (report.readBack) expected.push_back(Byte(kCmdMemoryRead));
   FUZZ_CHECK(r.Hold(expected), "VerifyWrite verified without the sum's response");
@@ -153,7 +154,6 @@ void Run3069(BootH8_3069& d, const uint8_t* block, const Replies& r, const std::
 void Run36077(BootH8_36077& d, const uint8_t* block, const Replies& r,
               const std::atomic<int>& c) {
   std::vector<Ack> expected;
-  int step = 0;
   if (!Step("MatchBitRate", [&] { return d.MatchBitRate(nullptr); }, expected,
             {Byte(kAdjustByte), Byte(kMatchAnswer36077)}, r, c))
     return;
@@ -165,11 +165,11 @@ void Run36077(BootH8_36077& d, const uint8_t* block, const Replies& r,
     return;
   if (!Step("PrepareWrite", [&] { return d.PrepareWrite(); }, expected, {Byte(kReplyOk)}, r, c))
     return;
-  if (!Step("WriteBlock", [&] { return d.WriteBlock(block, kDataBlockAddress, &step); },
+  if (!Step("WriteBlock", [&] { return d.WriteBlock(block, kDataBlockAddress); },
             expected, {Byte(kReplyOk), Byte(kReplyOk)}, r, c))
     return;
   if (!Step("WriteBlock erased", [&] { return d.WriteBlock(block + kBlockBytes,
-                                                           kErasedBlockAddress, &step); },
+                                                           kErasedBlockAddress); },
             expected, {}, r, c))
     return;
   Step("EndWrite", [&] { return d.EndWrite(); }, expected, {Byte(kReplyOk)}, r, c);
@@ -198,7 +198,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     driver = std::make_unique<BootH8_3069>(&cancel);
   }
-  FUZZ_CHECK(driver->OpenPort(kPort, kClockKhz, static_cast<int>(bps)) == 1, "port did not open");
+  FUZZ_CHECK(driver->OpenPort(kPort, kClockKhz, static_cast<int>(bps)) == StepResult::Ok,
+             "port did not open");
   if (h8_36077) {
     Run36077(static_cast<BootH8_36077&>(*driver), blocks, replies, cancel);
   } else {
