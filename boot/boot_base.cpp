@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470 {
 

@@ -15,10 +15,10 @@
 #include "cli/many_boards.h"
 #include "cli/cli_port.h"
 #include "flash/device_table.h"
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 #include "flash/thread_write.h"
 #include "jobs/job_target.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470::cli {
 namespace {

@@ -13,7 +13,7 @@
 #include "cli/job_runner.h"
 #include "cli/many_boards.h"
 #include "jobs/job_target.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "monitor/go_command.h"
 #include "monitor/thread_load.h"
 #include "serial/com_port.h"

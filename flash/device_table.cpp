@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 #include "flash/table_file.h"
 #include "settings/iniacs.h"
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "jobs/open_file.h"
-#include "jobs/ticks.h"
+#include "base/open_file.h"
+#include "base/ticks.h"
 
 namespace k470 {
 

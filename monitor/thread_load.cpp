@@ -7,7 +7,7 @@
 #include "jobs/job_target.h"
 #include "jobs/late_answers.h"
 #include "jobs/mot_file2bin.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
 #include "serial/port_texts.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "serial/net_port.h"
 
 namespace k470 {

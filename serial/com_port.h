@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "jobs/cancel_slice.h"  // a waiting read looks at its cancel flag this often
+#include "base/cancel_slice.h"  // a waiting read looks at its cancel flag this often
 
 namespace k470 {
 

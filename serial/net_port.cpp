@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "jobs/cancel_slice.h"
-#include "jobs/ticks.h"
+#include "base/cancel_slice.h"
+#include "base/ticks.h"
 
 namespace k470 {
 namespace {

@@ -1,17 +1,30 @@
-// The program folder on Windows: the folder part of GetModuleFileNameA's path.
+// The program's path and folder on Windows: GetModuleFileNameA's path and its folder part.
 #include <windows.h>
 
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 
 namespace k470 {
 
 namespace {
 constexpr DWORD kModulePathBytes = 260;
+
+// The executable's path into `path`; its length, kModulePathBytes or more when cut short.
+DWORD ModulePath(char (&path)[kModulePathBytes]) {
+  const DWORD length = GetModuleFileNameA(nullptr, path, kModulePathBytes);
+  path[kModulePathBytes - 1] = '\0';
+  return length;
+}
+}  // namespace
+
+std::string ProgramPath() {
+  char path[kModulePathBytes] = {};
+  ModulePath(path);
+  return std::string(path);
 }
 
 std::string ProgramFolder() {
   char path[kModulePathBytes] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, kModulePathBytes);
+  const DWORD length = ModulePath(path);
   if (length == 0 || length >= kModulePathBytes) return std::string();
   std::string full(path, length);
   const size_t slash = full.find_last_of('\\');
