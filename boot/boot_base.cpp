@@ -24,7 +24,7 @@ int BootBase::OpenPort(const std::string& port, int clockKhz, int bps) {
 }
 
 int BootBase::Reopen(uint32_t bps) {
-  return m_port->Reopen(m_portChoice, bps, kBootByteSize, kBootParityNone, kBootStopBitsOne);
+  return m_port->Reopen(m_portChoice, kBootLine.AtRate(bps));
 }
 
 int BootBase::WaitAnyByte(uint32_t waitMs, bool watchCancel) {

@@ -53,7 +53,7 @@ int BootH8_3069::MatchBitRate(int* matchedBps) {
   if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
   const int b = WaitAnyByte(kMatchAnswerWait3069Ms, true);
   if (b == kByteArrived + kMatchAnswer3069) {
-    m_late.End(kMatchExchangeBytes, m_port->m_baud);
+    m_late.End(kMatchExchangeBytes, m_port->Line().baud);
     return 1;
   }
   return FailWait("0x55", b, kMatchAnswer3069, kMatchAnswerWait3069Ms);
@@ -112,7 +112,7 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
     }
   }
   if (!error) {
-    if (timed) m_late.End(1 + expected, m_port->m_baud);
+    if (timed) m_late.End(1 + expected, m_port->Line().baud);
     return 1;
   }
   return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));

@@ -18,7 +18,7 @@ int BootH8_36077::MatchBitRate(int* matchedBps) {
   if (!m_port->WriteByte(kBootMatchConfirm)) return Fail("0x55: port lost");
   const int b = WaitAnyByte(kMatchAnswerWait36077Ms, true);
   if (b == kByteArrived + kMatchAnswer36077) {
-    m_late.End(kMatchExchangeBytes, m_port->m_baud);
+    m_late.End(kMatchExchangeBytes, m_port->Line().baud);
     return 1;
   }
   return FailWait("0x55", b, kMatchAnswer36077, kMatchAnswerWait36077Ms);
@@ -87,7 +87,7 @@ int BootH8_36077::TransferWriteProgram(const char* path) {
                                  static_cast<uint8_t>(count)};
   m_late.Begin();
   if (!SendEchoed(countBytes, 2, "count byte", 1)) return 0;
-  m_late.End(kCountExchangeBytes, m_port->m_baud);
+  m_late.End(kCountExchangeBytes, m_port->Line().baud);
   const int sent = SendProgram(image.data(), static_cast<int>(std::min(count, kProgramBytes)));
   if (sent == 0) return 0;
   if (sent < 0 || Cancelled()) return 1;
@@ -125,7 +125,7 @@ int BootH8_36077::PrepareWrite() {
   m_late.Begin();
   if (!m_port->Write(&start, 1)) return Fail("\"S\" (start): port lost");
   if (!Expect("\"S\" (start)", kReplyOk)) return 0;
-  m_late.End(kStartExchangeBytes, m_port->m_baud);
+  m_late.End(kStartExchangeBytes, m_port->Line().baud);
   return 1;
 }
 

@@ -143,7 +143,7 @@ int CThreadLoad::Load() {
       }
     }
     if (timed) {
-      late.End(static_cast<int>(std::strlen(command) + n) + answered, m_port->m_baud);
+      late.End(static_cast<int>(std::strlen(command) + n) + answered, m_port->Line().baud);
       // Named once, when the last answer to be timed has come.
       if (late.Count() == kTimedChunks || address + n > high) {
         const std::string note = LateAnswerNote(late, chunks, kLateJobName);

@@ -26,16 +26,6 @@ constexpr int kWriteStallTimeoutMs = 2000;
 // Why a device that opened is still no port.
 constexpr const char* kTextNotATerminal = "not a terminal";
 
-// Line setting codes kept in the port (the Win32 DCB codes).
-constexpr int kParityNone = 0;
-constexpr int kParityOdd = 1;
-constexpr int kParityEven = 2;
-constexpr int kParityMark = 3;
-constexpr int kParitySpace = 4;
-constexpr int kStopBitsOne = 0;
-constexpr int kStopBitsOneAndHalf = 1;
-constexpr int kStopBitsTwo = 2;
-
 struct RateCode {
   uint32_t bitsPerSecond;
   speed_t code;
@@ -63,46 +53,48 @@ bool RateToCode(uint32_t bitsPerSecond, speed_t* code) {
   return false;
 }
 
-bool ByteSizeToFlag(int byteSize, tcflag_t* flag) {
-  switch (byteSize) {
-    case 5: *flag = CS5; return true;
-    case 6: *flag = CS6; return true;
-    case 7: *flag = CS7; return true;
-    case 8: *flag = CS8; return true;
-    default: return false;
+bool DataBitsToFlag(DataBits dataBits, tcflag_t* flag) {
+  switch (dataBits) {
+    case DataBits::kFive: *flag = CS5; return true;
+    case DataBits::kSix: *flag = CS6; return true;
+    case DataBits::kSeven: *flag = CS7; return true;
+    case DataBits::kEight: *flag = CS8; return true;
   }
+  return false;
 }
 
-bool ParityToFlags(int parity, tcflag_t* flags) {
+bool ParityToFlags(Parity parity, tcflag_t* flags) {
   switch (parity) {
-    case kParityNone: *flags = 0; return true;
-    case kParityOdd: *flags = PARENB | PARODD; return true;
-    case kParityEven: *flags = PARENB; return true;
+    case Parity::kNone: *flags = 0; return true;
+    case Parity::kOdd: *flags = PARENB | PARODD; return true;
+    case Parity::kEven: *flags = PARENB; return true;
 #ifdef CMSPAR
-    case kParityMark: *flags = PARENB | PARODD | CMSPAR; return true;
-    case kParitySpace: *flags = PARENB | CMSPAR; return true;
-#endif
+    case Parity::kMark: *flags = PARENB | PARODD | CMSPAR; return true;
+    case Parity::kSpace: *flags = PARENB | CMSPAR; return true;
+#else
     default: return false;
+#endif
   }
+  return false;
 }
 
-bool StopBitsToFlags(int stopBits, tcflag_t* flags) {
+bool StopBitsToFlags(StopBits stopBits, tcflag_t* flags) {
   switch (stopBits) {
-    case kStopBitsOne: *flags = 0; return true;
+    case StopBits::kOne: *flags = 0; return true;
     // One and a half stop bits exist only with 5 data bits, where CSTOPB gives them.
-    case kStopBitsOneAndHalf:
-    case kStopBitsTwo: *flags = CSTOPB; return true;
-    default: return false;
+    case StopBits::kOneAndHalf:
+    case StopBits::kTwo: *flags = CSTOPB; return true;
   }
+  return false;
 }
 
 // Puts the line into raw mode with the given settings; false with errno set for a
 // setting the line cannot take (EINVAL) or a line that refused them.
-bool ConfigureLine(int fd, uint32_t baud, int byteSize, int parity, int stopBits) {
+bool ConfigureLine(int fd, const LineSettings& line) {
   speed_t speed;
   tcflag_t sizeFlag, parityFlags, stopFlags;
-  if (!RateToCode(baud, &speed) || !ByteSizeToFlag(byteSize, &sizeFlag) ||
-      !ParityToFlags(parity, &parityFlags) || !StopBitsToFlags(stopBits, &stopFlags)) {
+  if (!RateToCode(line.baud, &speed) || !DataBitsToFlag(line.dataBits, &sizeFlag) ||
+      !ParityToFlags(line.parity, &parityFlags) || !StopBitsToFlags(line.stopBits, &stopFlags)) {
     errno = EINVAL;
     return false;
   }
@@ -165,7 +157,7 @@ int CComPort::OpenDevice(const std::string& port) {
     error = errno == EWOULDBLOCK ? EBUSY : errno;
   } else if (ioctl(fd, TIOCEXCL) != 0) {
     error = errno;
-  } else if (!ConfigureLine(fd, m_baud, m_byteSize, m_parity, m_stopBits)) {
+  } else if (!ConfigureLine(fd, m_line)) {
     error = errno;
   }
   if (error != 0) {

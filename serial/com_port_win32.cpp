@@ -61,12 +61,37 @@ bool DeviceGone(DWORD error) {
   }
 }
 
-// The line settings of the port, and no flow control of any kind.
-void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
-  dcb->BaudRate = baud;
-  dcb->ByteSize = static_cast<BYTE>(byteSize);
-  dcb->Parity = static_cast<BYTE>(parity);
-  dcb->StopBits = static_cast<BYTE>(stopBits);
+// The DCB's codes of a parity and a number of stop bits; false for a value no line takes.
+bool DcbParity(Parity parity, BYTE* code) {
+  switch (parity) {
+    case Parity::kNone: *code = NOPARITY; return true;
+    case Parity::kOdd: *code = ODDPARITY; return true;
+    case Parity::kEven: *code = EVENPARITY; return true;
+    case Parity::kMark: *code = MARKPARITY; return true;
+    case Parity::kSpace: *code = SPACEPARITY; return true;
+  }
+  return false;
+}
+
+bool DcbStopBits(StopBits stopBits, BYTE* code) {
+  switch (stopBits) {
+    case StopBits::kOne: *code = ONESTOPBIT; return true;
+    case StopBits::kOneAndHalf: *code = ONE5STOPBITS; return true;
+    case StopBits::kTwo: *code = TWOSTOPBITS; return true;
+  }
+  return false;
+}
+
+// The line settings of the port, and no flow control of any kind; false for a setting no
+// line takes.
+bool SetLine(DCB* dcb, const LineSettings& line) {
+  const BYTE dataBits = static_cast<BYTE>(line.dataBits);
+  if (dataBits < static_cast<BYTE>(DataBits::kFive) || dataBits > static_cast<BYTE>(DataBits::kEight) ||
+      !DcbParity(line.parity, &dcb->Parity) || !DcbStopBits(line.stopBits, &dcb->StopBits)) {
+    return false;
+  }
+  dcb->BaudRate = line.baud;
+  dcb->ByteSize = dataBits;
   // No parity check, no hardware handshake, DTR and RTS held off (boards wire them to
   // reset and boot-mode pins).
   dcb->fParity = FALSE;
@@ -82,6 +107,7 @@ void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
   dcb->fInX = FALSE;
   dcb->fNull = FALSE;
   dcb->fErrorChar = FALSE;
+  return true;
 }
 
 }  // namespace
@@ -109,7 +135,10 @@ int CComPort::OpenDevice(const std::string& port) {
   std::memset(&dcb, 0, sizeof(dcb));
   dcb.DCBlength = sizeof(dcb);
   if (!GetCommState(handle, &dcb)) return refused();
-  SetLine(&dcb, m_baud, m_byteSize, m_parity, m_stopBits);
+  if (!SetLine(&dcb, m_line)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return refused();
+  }
   if (!SetCommState(handle, &dcb)) return refused();
 
   COMMTIMEOUTS timeouts;
@@ -214,7 +243,7 @@ int CComPort::WriteDevice(const uint8_t* buffer, int n) {
   HANDLE handle = HandleOf(m_handle);
   m_writeError.clear();
   // The time-out of this write: the line time of its bytes and the slack.
-  const DWORD limitMs = LineTimeMs(n, m_baud, m_byteSize, m_parity, m_stopBits) + kWriteSlackMs;
+  const DWORD limitMs = LineTimeMs(n, m_line) + kWriteSlackMs;
   COMMTIMEOUTS timeouts{};
   if (!GetCommTimeouts(handle, &timeouts)) return WriteFailed(n, 0, GetLastError());
   if (timeouts.WriteTotalTimeoutConstant != limitMs) {
@@ -240,10 +269,8 @@ int CComPort::WriteFailed(int asked, uint32_t sent, unsigned long error) {
   }
   m_writeError = std::to_string(sent) + " of " + std::to_string(asked) + " bytes sent";
   m_writeError += error != 0 ? ": " + SystemErrorText(error)
-                             : " within " + std::to_string(LineTimeMs(asked, m_baud, m_byteSize,
-                                                                      m_parity, m_stopBits) +
-                                                           kWriteSlackMs) +
-                                   " ms";
+                             : " within " + std::to_string(LineTimeMs(asked, m_line) +
+                                                           kWriteSlackMs) + " ms";
   return 0;
 }
 
