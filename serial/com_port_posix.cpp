@@ -53,48 +53,25 @@ bool RateToCode(uint32_t bitsPerSecond, speed_t* code) {
   return false;
 }
 
-bool DataBitsToFlag(DataBits dataBits, tcflag_t* flag) {
-  switch (dataBits) {
-    case DataBits::kFive: *flag = CS5; return true;
-    case DataBits::kSix: *flag = CS6; return true;
-    case DataBits::kSeven: *flag = CS7; return true;
-    case DataBits::kEight: *flag = CS8; return true;
-  }
-  return false;
-}
-
-bool ParityToFlags(Parity parity, tcflag_t* flags) {
-  switch (parity) {
-    case Parity::kNone: *flags = 0; return true;
-    case Parity::kOdd: *flags = PARENB | PARODD; return true;
-    case Parity::kEven: *flags = PARENB; return true;
+// The termios flags, in the order of the settings' lists. Mark and space parity exist
+// only where the system has CMSPAR; one and a half stop bits exist only with 5 data bits,
+// where CSTOPB gives them.
+constexpr tcflag_t kSizeFlags[] = {CS5, CS6, CS7, CS8};
+constexpr tcflag_t kParityFlags[] = {0, PARENB | PARODD, PARENB,
 #ifdef CMSPAR
-    case Parity::kMark: *flags = PARENB | PARODD | CMSPAR; return true;
-    case Parity::kSpace: *flags = PARENB | CMSPAR; return true;
-#else
-    default: return false;
+                                     PARENB | PARODD | CMSPAR, PARENB | CMSPAR
 #endif
-  }
-  return false;
-}
-
-bool StopBitsToFlags(StopBits stopBits, tcflag_t* flags) {
-  switch (stopBits) {
-    case StopBits::kOne: *flags = 0; return true;
-    // One and a half stop bits exist only with 5 data bits, where CSTOPB gives them.
-    case StopBits::kOneAndHalf:
-    case StopBits::kTwo: *flags = CSTOPB; return true;
-  }
-  return false;
-}
+};
+constexpr tcflag_t kStopFlags[] = {0, CSTOPB, CSTOPB};
 
 // Puts the line into raw mode with the given settings; false with errno set for a
 // setting the line cannot take (EINVAL) or a line that refused them.
 bool ConfigureLine(int fd, const LineSettings& line) {
   speed_t speed;
   tcflag_t sizeFlag, parityFlags, stopFlags;
-  if (!RateToCode(line.baud, &speed) || !DataBitsToFlag(line.dataBits, &sizeFlag) ||
-      !ParityToFlags(line.parity, &parityFlags) || !StopBitsToFlags(line.stopBits, &stopFlags)) {
+  if (!RateToCode(line.baud, &speed) || !CodeOf(line.dataBits, kSizeFlags, &sizeFlag) ||
+      !CodeOf(line.parity, kParityFlags, &parityFlags) ||
+      !CodeOf(line.stopBits, kStopFlags, &stopFlags)) {
     errno = EINVAL;
     return false;
   }

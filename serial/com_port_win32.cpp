@@ -61,37 +61,20 @@ bool DeviceGone(DWORD error) {
   }
 }
 
-// The DCB's codes of a parity and a number of stop bits; false for a value no line takes.
-bool DcbParity(Parity parity, BYTE* code) {
-  switch (parity) {
-    case Parity::kNone: *code = NOPARITY; return true;
-    case Parity::kOdd: *code = ODDPARITY; return true;
-    case Parity::kEven: *code = EVENPARITY; return true;
-    case Parity::kMark: *code = MARKPARITY; return true;
-    case Parity::kSpace: *code = SPACEPARITY; return true;
-  }
-  return false;
-}
-
-bool DcbStopBits(StopBits stopBits, BYTE* code) {
-  switch (stopBits) {
-    case StopBits::kOne: *code = ONESTOPBIT; return true;
-    case StopBits::kOneAndHalf: *code = ONE5STOPBITS; return true;
-    case StopBits::kTwo: *code = TWOSTOPBITS; return true;
-  }
-  return false;
-}
+// The DCB's codes, in the order of the settings' lists.
+constexpr BYTE kDcbByteSizes[] = {5, 6, 7, 8};
+constexpr BYTE kDcbParities[] = {NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY};
+constexpr BYTE kDcbStopBits[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
 
 // The line settings of the port, and no flow control of any kind; false for a setting no
 // line takes.
-bool SetLine(DCB* dcb, const LineSettings& line) {
-  const BYTE dataBits = static_cast<BYTE>(line.dataBits);
-  if (dataBits < static_cast<BYTE>(DataBits::kFive) || dataBits > static_cast<BYTE>(DataBits::kEight) ||
-      !DcbParity(line.parity, &dcb->Parity) || !DcbStopBits(line.stopBits, &dcb->StopBits)) {
+bool SetDcb(DCB* dcb, const LineSettings& line) {
+  if (!CodeOf(line.dataBits, kDcbByteSizes, &dcb->ByteSize) ||
+      !CodeOf(line.parity, kDcbParities, &dcb->Parity) ||
+      !CodeOf(line.stopBits, kDcbStopBits, &dcb->StopBits)) {
     return false;
   }
   dcb->BaudRate = line.baud;
-  dcb->ByteSize = dataBits;
   // No parity check, no hardware handshake, DTR and RTS held off (boards wire them to
   // reset and boot-mode pins).
   dcb->fParity = FALSE;
@@ -135,7 +118,7 @@ int CComPort::OpenDevice(const std::string& port) {
   std::memset(&dcb, 0, sizeof(dcb));
   dcb.DCBlength = sizeof(dcb);
   if (!GetCommState(handle, &dcb)) return refused();
-  if (!SetLine(&dcb, m_line)) {
+  if (!SetDcb(&dcb, m_line)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return refused();
   }

@@ -3,6 +3,7 @@
 // a value outside the names below is a setting no line takes, and the open fails.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace k470 {
@@ -22,5 +23,22 @@ struct LineSettings {
     return LineSettings{rate, dataBits, parity, stopBits};
   }
 };
+
+// A setting's place in its list: the data bits from 5, parity and stop bits as named.
+constexpr size_t PlaceOf(DataBits dataBits) {
+  return static_cast<size_t>(dataBits) - static_cast<size_t>(DataBits::kFive);
+}
+constexpr size_t PlaceOf(Parity parity) { return static_cast<size_t>(parity); }
+constexpr size_t PlaceOf(StopBits stopBits) { return static_cast<size_t>(stopBits); }
+
+// A port kind's code for a setting, from its table in the order of the setting's list;
+// false for a setting past the table's end (one that kind of line does not take).
+template <typename Setting, typename Code, size_t N>
+constexpr bool CodeOf(Setting setting, const Code (&codes)[N], Code* code) {
+  const size_t place = PlaceOf(setting);
+  if (place >= N) return false;
+  *code = codes[place];
+  return true;
+}
 
 }  // namespace k470

@@ -4,26 +4,10 @@
 namespace k470::rfc2217 {
 namespace {
 
-// The wire values of a parity and a number of stop bits; false for a value no line takes.
-bool ParityValue(Parity parity, uint8_t* value) {
-  switch (parity) {
-    case Parity::kNone: *value = 1; return true;
-    case Parity::kOdd: *value = 2; return true;
-    case Parity::kEven: *value = 3; return true;
-    case Parity::kMark: *value = 4; return true;
-    case Parity::kSpace: *value = 5; return true;
-  }
-  return false;
-}
-
-bool StopsizeValue(StopBits stopBits, uint8_t* value) {
-  switch (stopBits) {
-    case StopBits::kOne: *value = 1; return true;
-    case StopBits::kTwo: *value = 2; return true;
-    case StopBits::kOneAndHalf: *value = 3; return true;
-  }
-  return false;
-}
+// The wire values, in the order of the settings' lists.
+constexpr uint8_t kDatasizeValues[] = {5, 6, 7, 8};
+constexpr uint8_t kParityValues[] = {1, 2, 3, 4, 5};
+constexpr uint8_t kStopsizeValues[] = {1, 3, 2};
 
 }  // namespace
 
@@ -52,13 +36,13 @@ void AppendCommand(uint8_t command, const uint8_t* value, int n, std::vector<uin
 
 bool AppendLineSettings(const LineSettings& line, std::vector<uint8_t>* out) {
   const uint32_t baud = line.baud;
-  const uint8_t size = static_cast<uint8_t>(line.dataBits);
+  uint8_t size = 0;
   uint8_t parity = 0;
   uint8_t stopsize = 0;
   // A rate of 0 asks the server for its current rate instead of setting one.
-  if (baud == 0 || size < static_cast<uint8_t>(DataBits::kFive) ||
-      size > static_cast<uint8_t>(DataBits::kEight) || !ParityValue(line.parity, &parity) ||
-      !StopsizeValue(line.stopBits, &stopsize)) {
+  if (baud == 0 || !CodeOf(line.dataBits, kDatasizeValues, &size) ||
+      !CodeOf(line.parity, kParityValues, &parity) ||
+      !CodeOf(line.stopBits, kStopsizeValues, &stopsize)) {
     return false;
   }
   const uint8_t rate[4] = {static_cast<uint8_t>(baud >> 24), static_cast<uint8_t>(baud >> 16),
