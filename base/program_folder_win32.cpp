@@ -8,25 +8,25 @@ namespace k470 {
 namespace {
 constexpr DWORD kModulePathBytes = 260;
 
-// The executable's path into `path`; its length, kModulePathBytes or more when cut short.
-DWORD ModulePath(char (&path)[kModulePathBytes]) {
+// The executable's path, cut to kModulePathBytes - 1 bytes; `*whole`: it was found uncut.
+std::string ModulePath(bool* whole) {
+  char path[kModulePathBytes] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, kModulePathBytes);
   path[kModulePathBytes - 1] = '\0';
-  return length;
+  *whole = length != 0 && length < kModulePathBytes;
+  return std::string(path);
 }
 }  // namespace
 
 std::string ProgramPath() {
-  char path[kModulePathBytes] = {};
-  ModulePath(path);
-  return std::string(path);
+  bool whole = false;
+  return ModulePath(&whole);
 }
 
 std::string ProgramFolder() {
-  char path[kModulePathBytes] = {};
-  const DWORD length = ModulePath(path);
-  if (length == 0 || length >= kModulePathBytes) return std::string();
-  std::string full(path, length);
+  bool whole = false;
+  const std::string full = ModulePath(&whole);
+  if (!whole) return std::string();
   const size_t slash = full.find_last_of('\\');
   return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
 }

@@ -66,12 +66,13 @@ constexpr BYTE kDcbByteSizes[] = {5, 6, 7, 8};
 constexpr BYTE kDcbParities[] = {NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY};
 constexpr BYTE kDcbStopBits[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
 
-// The line settings of the port, and no flow control of any kind; false for a setting no
-// line takes.
+// The line settings of the port, and no flow control of any kind; false, with the last
+// error set, for a setting no line takes.
 bool SetDcb(DCB* dcb, const LineSettings& line) {
   if (!CodeOf(line.dataBits, kDcbByteSizes, &dcb->ByteSize) ||
       !CodeOf(line.parity, kDcbParities, &dcb->Parity) ||
       !CodeOf(line.stopBits, kDcbStopBits, &dcb->StopBits)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
   dcb->BaudRate = line.baud;
@@ -118,11 +119,7 @@ int CComPort::OpenDevice(const std::string& port) {
   std::memset(&dcb, 0, sizeof(dcb));
   dcb.DCBlength = sizeof(dcb);
   if (!GetCommState(handle, &dcb)) return refused();
-  if (!SetDcb(&dcb, m_line)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return refused();
-  }
-  if (!SetCommState(handle, &dcb)) return refused();
+  if (!SetDcb(&dcb, m_line) || !SetCommState(handle, &dcb)) return refused();
 
   COMMTIMEOUTS timeouts;
   if (!GetCommTimeouts(handle, &timeouts)) return refused();

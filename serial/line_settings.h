@@ -19,25 +19,20 @@ struct LineSettings {
   StopBits stopBits = StopBits::kOne;
 
   // The same frame at another rate.
-  constexpr LineSettings AtRate(uint32_t rate) const {
-    return LineSettings{rate, dataBits, parity, stopBits};
-  }
+  constexpr LineSettings AtRate(uint32_t rate) const { return {rate, dataBits, parity, stopBits}; }
 };
 
-// A setting's place in its list: the data bits from 5, parity and stop bits as named.
-constexpr size_t PlaceOf(DataBits dataBits) {
-  return static_cast<size_t>(dataBits) - static_cast<size_t>(DataBits::kFive);
-}
+// A setting's place in its list (the data bits from 5), and a port kind's code for it
+// from a table in that order; false for a place past the table's end (a setting that kind
+// of line does not take).
+constexpr size_t PlaceOf(DataBits dataBits) { return static_cast<size_t>(dataBits) - 5u; }
 constexpr size_t PlaceOf(Parity parity) { return static_cast<size_t>(parity); }
 constexpr size_t PlaceOf(StopBits stopBits) { return static_cast<size_t>(stopBits); }
 
-// A port kind's code for a setting, from its table in the order of the setting's list;
-// false for a setting past the table's end (one that kind of line does not take).
 template <typename Setting, typename Code, size_t N>
 constexpr bool CodeOf(Setting setting, const Code (&codes)[N], Code* code) {
-  const size_t place = PlaceOf(setting);
-  if (place >= N) return false;
-  *code = codes[place];
+  if (PlaceOf(setting) >= N) return false;
+  *code = codes[PlaceOf(setting)];
   return true;
 }
 
