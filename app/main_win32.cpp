@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/k470loader.h"
-#include "jobs/std_descriptors.h"
+#include "base/std_descriptors.h"
 
 namespace {
 k470::CK470Loader theApp;

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470 {
 
@@ -25,7 +25,7 @@ StepResult BootBase::OpenPort(const std::string& port, int clockKhz, int bps) {
 }
 
 int BootBase::Reopen(uint32_t bps) {
-  return m_port->Reopen(m_portChoice, bps, kBootByteSize, kBootParityNone, kBootStopBitsOne);
+  return m_port->Reopen(m_portChoice, kBootLine.AtRate(bps));
 }
 
 int BootBase::WaitAnyByte(uint32_t waitMs, bool watchCancel) {
@@ -73,7 +73,7 @@ StepResult BootBase::MatchBitRate(int* matchedBps) {
   if (b != kByteArrived + m_matchAnswer) {
     return FailWait("0x55", b, m_matchAnswer, kMatchAnswerWaitMs);
   }
-  m_late.End(kMatchExchangeBytes, m_port->m_baud);
+  m_late.End(kMatchExchangeBytes, m_port->Line().baud);
   return StepResult::Ok;
 }
 

@@ -15,13 +15,11 @@
 
 namespace k470 {
 
-// Every boot-mode line setting is 8 data bits, no parity, 1 stop bit (CComPort codes).
-constexpr int kBootByteSize = 8;
-constexpr int kBootParityNone = 0;
-constexpr int kBootStopBitsOne = 0;
-
 // The first open only proves the port can be had.
 constexpr uint32_t kBootOpenBps = 9600;
+
+// Every boot-mode line is 8 data bits, no parity, 1 stop bit, at the rate of the moment.
+constexpr LineSettings kBootLine{kBootOpenBps, DataBits::kEight, Parity::kNone, StopBits::kOne};
 
 // Bit-rate adjustment: the host sends 0x00 bytes at each of the boot rates, fastest first,
 // until the chip's boot program answers a 0x00 at the same rate.

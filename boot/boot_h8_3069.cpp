@@ -101,7 +101,7 @@ StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length
     }
   }
   if (!error) {
-    if (timed) m_late.End(1 + expected, m_port->m_baud);
+    if (timed) m_late.End(1 + expected, m_port->Line().baud);
     return StepResult::Ok;
   }
   return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));

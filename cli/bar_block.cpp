@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "cli/console.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470::cli {
 

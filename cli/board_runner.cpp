@@ -9,9 +9,10 @@
 #include "boot/boot_base.h"
 #include "cli/cli_args.h"
 #include "cli/console.h"
-#include "jobs/cancel_slice.h"
+#include "cli/job_runner.h"
+#include "base/cancel_slice.h"
 #include "jobs/job_end_signal.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470::cli {
 namespace {

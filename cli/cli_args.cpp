@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/numbers.h"
 #include "cli/console.h"
 
 namespace k470::cli {
@@ -76,18 +77,9 @@ bool ParseHex(const std::string& text, uint32_t* out) {
   if (digits == 0 || digits > 8) return false;
   uint32_t value = 0;
   for (; at < text.size(); ++at) {
-    const char c = text[at];
-    uint32_t d;
-    if (c >= '0' && c <= '9') {
-      d = static_cast<uint32_t>(c - '0');
-    } else if (c >= 'A' && c <= 'F') {
-      d = static_cast<uint32_t>(c - 'A' + 10);
-    } else if (c >= 'a' && c <= 'f') {
-      d = static_cast<uint32_t>(c - 'a' + 10);
-    } else {
-      return false;
-    }
-    value = value * 16 + d;
+    const int d = HexDigit(text[at]);
+    if (d < 0) return false;
+    value = value * 16 + static_cast<uint32_t>(d);
   }
   *out = value;
   return true;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/console.h"
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 
 namespace k470::cli {
 

@@ -67,8 +67,7 @@ int OpenFailedStatus() { return InterruptRequested() ? InterruptExitStatus() : k
 
 bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
   port->SetCancel(InterruptFlag());  // Ctrl-C ends a network port's connect at once
-  if (port->Reopen(argument, kMonitorBaud, kMonitorByteSize, kMonitorParityNone,
-                   kMonitorOneStopBit)) {
+  if (port->Reopen(argument, kMonitorLine)) {
     return true;
   }
   if (InterruptRequested()) return false;  // cancelled, no failure of the port

@@ -8,7 +8,7 @@
 #include "cli/console.h"
 #include "cli/console_target.h"
 #include "cli/job_runner.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "monitor/thread_cchk.h"
 #include "serial/com_port.h"
 #include "serial/port_texts.h"

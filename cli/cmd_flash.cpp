@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/numbers.h"
 #include "cli/cli_args.h"
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
@@ -14,9 +15,9 @@
 #include "cli/cli_port.h"
 #include "boot/boot_rates.h"
 #include "flash/device_table.h"
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 #include "flash/thread_write.h"
-#include "jobs/fill_text.h"
+#include "base/fill_text.h"
 #include "jobs/job_target.h"
 
 namespace k470::cli {
@@ -41,8 +42,6 @@ constexpr const char* kUsageFormat =
     "  Exit status 0 written, 1 failed (also a write that the check finds different),\n"
     "  2 usage error, 130 interrupted.\n";
 
-constexpr double kKhzPerMhz = 1000.0;
-
 // The type named `text`: a name of the table first, then an index.
 int FindDevice(const DeviceType* table, int count, const std::string& text) {
   for (int i = 0; i < count; ++i) {
@@ -64,11 +63,10 @@ bool ParseClockKhz(const std::string& text, bool sent, int32_t* out) {
     if (!((c >= '0' && c <= '9') || c == '.')) return false;
   }
   char* end = nullptr;
-  const double khz = std::strtod(text.c_str(), &end) * kKhzPerMhz;
-  // Above the field's range in any case; keeps the conversion to int32_t defined.
-  constexpr double kFarAboveKhz = 1e9;
-  if (*end != '\0' || !(khz < kFarAboveKhz)) return false;
-  *out = static_cast<int32_t>(khz);
+  const double mhz = std::strtod(text.c_str(), &end);
+  // Above the field's range in any case.
+  constexpr int32_t kFarAboveKhz = 1000000000;
+  if (*end != '\0' || !MhzToKhz(mhz, out) || *out >= kFarAboveKhz) return false;
   return !sent || ClockFitsField(*out);
 }
 

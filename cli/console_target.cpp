@@ -6,7 +6,7 @@
 #include "cli/cli_args.h"
 #include "cli/console.h"
 #include "cli/json_line.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "monitor/board_state.h"
 
 namespace k470::cli {

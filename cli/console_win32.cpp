@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/mbcs.h"
 #include "cli/cli_args.h"
 #include "cli/console.h"
 
@@ -29,9 +30,6 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 constexpr UINT kProgramCodePage = 932;
 constexpr DWORD kPipeBytes = 4096;
 constexpr DWORD kDrainWaitMs = 2000;  // at exit, for the last texts to reach the console
-
-// True for the first byte of a two-byte character of code page 932.
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // stderr on a console: fd 2 becomes a pipe whose far end a thread reads, converting the
 // bytes from code page 932 and writing them with WriteConsoleW. A character cut in two by
@@ -102,7 +100,7 @@ class ConsoleWriter {
       bytes.insert(bytes.end(), chunk, chunk + got);
       size_t whole = 0;
       while (whole < bytes.size()) {
-        const bool lead = IsLeadByte(static_cast<unsigned char>(bytes[whole]));
+        const bool lead = IsMbcsLead(static_cast<unsigned char>(bytes[whole]));
         if (lead && whole + 1 == bytes.size()) break;  // the second byte is still to come
         whole += lead ? 2 : 1;
       }
@@ -160,7 +158,7 @@ std::string EscapeControls(const std::string& text) {
   char escaped[8];
   for (size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (IsLeadByte(c) && i + 1 < text.size()) {
+    if (IsMbcsLead(c) && i + 1 < text.size()) {
       out += text[i];
       out += text[++i];
     } else if (c < 0x20 || c == kDelete) {
@@ -187,7 +185,7 @@ std::string CutToColumns(const std::string& text, int columns) {
   size_t at = 0;
   int used = 0;
   while (at < text.size()) {
-    const size_t length = IsLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+    const size_t length = IsMbcsLead(static_cast<unsigned char>(text[at])) ? 2 : 1;
     if (used + static_cast<int>(length) > columns || at + length > text.size()) break;
     used += static_cast<int>(length);
     at += length;

@@ -5,9 +5,9 @@
 
 #include "cli/cli_args.h"
 #include "cli/console.h"
-#include "jobs/cancel_slice.h"
+#include "base/cancel_slice.h"
 #include "jobs/job_target.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470::cli {
 

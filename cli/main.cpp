@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/job_runner.h"
-#include "jobs/std_descriptors.h"
+#include "base/std_descriptors.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 # The Debian package of the native build: `cmake --build --preset native --target package`
 # (or cpack in build/native) makes k470_<version>_amd64.deb. The programs go to /usr/bin;
 # their data (the device table, the simulator's write-control test image) to
-# /usr/share/k470, where an installed k470 looks for them (flash/program_folder_posix.cpp).
+# /usr/share/k470, where an installed k470 looks for them (base/program_folder_posix.cpp).
 # Included at the end of the root CMakeLists.txt, after every target is known.
 set(K470_PRODUCT_VERSION ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}0)
 set(K470_DOC_DIR share/doc/k470)

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "flash/program_folder.h"
+#include "base/numbers.h"
+#include "base/program_folder.h"
 #include "flash/table_file.h"
 #include "settings/iniacs.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr const char* kListSection = "Type";
 constexpr const char* kListKeyFormat = "Type%d";
-constexpr double kKhzPerMhz = 1000.0;
 
 // A decimal integer as the profile functions read it (leading number, else 0; a stored
 // -1 reads as absent, 0), but held to the int range instead of wrapping: 99999999999
@@ -25,7 +25,7 @@ int32_t IntOrZero(iniacs& ini, const char* section, const char* key) {
   char text[kDeviceTableTextBytes];
   if (!ini.GetString(section, key, text, sizeof text)) return 0;
   const long long value = std::strtoll(text, nullptr, 10);
-  if (value == -1) return 0;
+  if (value == kIniAbsent) return 0;
   if (value > INT32_MAX) return INT32_MAX;
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<int32_t>(value);
@@ -34,9 +34,9 @@ int32_t IntOrZero(iniacs& ini, const char* section, const char* key) {
 // "20" → 20000, "19.6608" → 19660: MHz text to kHz, truncated toward zero. A text that
 // is no number, or a value outside the int range, gives 0.
 int32_t ClockKhz(const char* text) {
-  const double khz = std::strtod(text, nullptr) * kKhzPerMhz;
-  if (!(khz > static_cast<double>(INT_MIN) && khz < static_cast<double>(INT_MAX))) return 0;
-  return static_cast<int32_t>(khz);
+  int32_t khz = 0;
+  MhzToKhz(std::strtod(text, nullptr), &khz);
+  return khz;
 }
 
 // Empty when the file at `path` may be read (or is missing), else why not.

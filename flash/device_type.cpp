@@ -1,7 +1,7 @@
 // DeviceType: the ranges a type's values must keep to be written.
 #include "flash/device_type.h"
 
-#include "jobs/fill_text.h"
+#include "base/fill_text.h"
 
 namespace k470 {
 

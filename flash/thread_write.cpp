@@ -8,8 +8,8 @@
 
 #include "boot/boot_h8_3069.h"
 #include "boot/boot_h8_36077.h"
-#include "flash/program_folder.h"
-#include "jobs/fill_text.h"
+#include "base/program_folder.h"
+#include "base/fill_text.h"
 #include "jobs/mot_file2bin.h"
 #include "serial/net_port.h"
 #include "serial/port_names.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470 {
 

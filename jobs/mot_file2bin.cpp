@@ -5,19 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "jobs/open_file.h"
-#include "jobs/ticks.h"
+#include "base/numbers.h"
+#include "base/open_file.h"
+#include "base/ticks.h"
 
 namespace k470 {
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // Reads one piece of a line: up to kLineBufferBytes - 1 characters, ending after a line
 // end (kept, as LF). A CR alone ends a line too: a file from a system that ends its lines

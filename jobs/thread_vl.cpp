@@ -4,9 +4,9 @@
 #include <chrono>
 #include <system_error>
 
-#include "jobs/cancel_slice.h"
+#include "base/cancel_slice.h"
 #include "jobs/job_end_signal.h"
-#include "jobs/timer_resolution.h"
+#include "base/timer_resolution.h"
 
 namespace k470 {
 

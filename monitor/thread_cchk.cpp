@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "jobs/job_target.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "serial/com_port.h"
 
 namespace k470 {

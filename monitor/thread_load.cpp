@@ -7,7 +7,7 @@
 #include "jobs/job_target.h"
 #include "jobs/late_answers.h"
 #include "jobs/mot_file2bin.h"
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
 #include "serial/port_texts.h"
@@ -143,7 +143,7 @@ int CThreadLoad::Load() {
       }
     }
     if (timed) {
-      late.End(static_cast<int>(std::strlen(command) + n) + answered, m_port->m_baud);
+      late.End(static_cast<int>(std::strlen(command) + n) + answered, m_port->Line().baud);
       // Named once, when the last answer to be timed has come.
       if (late.Count() == kTimedChunks || address + n > high) {
         const std::string note = LateAnswerNote(late, chunks, kLateJobName);

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "serial/net_port.h"
 
 namespace k470 {
@@ -21,7 +21,7 @@ int CComPort::OpenNet(const std::string& port) {
   std::string error;
   // The same address again: the connection stays, only the line changes.
   if (m_net != nullptr && port == m_name && !m_lost) {
-    if (!m_net->SetLine(m_baud, m_byteSize, m_parity, m_stopBits, &error)) {
+    if (!m_net->SetLine(m_line, &error)) {
       if (m_net->Ended()) m_lost = true;
       return OpenFailed(error);
     }
@@ -32,7 +32,7 @@ int CComPort::OpenNet(const std::string& port) {
   m_name = port;
   NetLink* link = new NetLink;
   link->SetCancel(m_cancel);
-  if (!link->Open(address, m_baud, m_byteSize, m_parity, m_stopBits, &error)) {
+  if (!link->Open(address, m_line, &error)) {
     delete link;
     return OpenFailed(error);
   }
@@ -42,14 +42,10 @@ int CComPort::OpenNet(const std::string& port) {
   return 1;
 }
 
-int CComPort::Reopen(const std::string& port, uint32_t baud, int byteSize, int parity,
-                     int stopBits) {
+int CComPort::Reopen(const std::string& port, const LineSettings& line) {
   const bool keep = m_net != nullptr && port == m_name;
   if (!keep) Close();
-  m_baud = baud;
-  m_byteSize = byteSize;
-  m_parity = parity;
-  m_stopBits = stopBits;
+  m_line = line;
   return Open(port);
 }
 

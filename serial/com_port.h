@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "jobs/cancel_slice.h"  // a waiting read looks at its cancel flag this often
+#include "base/cancel_slice.h"  // a waiting read looks at its cancel flag this often
+#include "serial/line_settings.h"
 
 namespace k470 {
 
@@ -47,7 +48,11 @@ class CComPort {
   // Closes the port, stores the settings and opens `port` again. Returns 1/0. An
   // rfc2217:// port open on the same address keeps its connection and sends the new
   // settings over it.
-  int Reopen(const std::string& port, uint32_t baud, int byteSize, int parity, int stopBits);
+  int Reopen(const std::string& port, const LineSettings& line);
+
+  // The line settings the next open uses (and the open port has).
+  const LineSettings& Line() const { return m_line; }
+  void SetLine(const LineSettings& line) { m_line = line; }
 
   // Why the last open failed, in the system's words ("No such file or directory",
   // "Device or resource busy"); empty after an open that succeeded.
@@ -98,12 +103,6 @@ class CComPort {
   // descriptor + 1 elsewhere; 0 when the port is closed or is a network port.
   intptr_t PlatformHandle() const { return m_handle; }
 
-  // Line settings (Win32 codes: parity 0 none; stop bits 0 one).
-  uint32_t m_baud = 38400;
-  int m_byteSize = 8;
-  int m_parity = 0;
-  int m_stopBits = 0;
-
  private:
   // Waits up to `waitMs` (at most one slice) for the first byte and reads what has come:
   // the count, 0 when nothing came, kReadPortLost when the device has gone.
@@ -130,6 +129,7 @@ class CComPort {
   // a time-out) and whether the device has gone; returns 0.
   int WriteFailed(int asked, uint32_t sent, unsigned long error);
 
+  LineSettings m_line;
   NetLink* m_net = nullptr;  // owned; the connection while a network port is open
   const std::atomic<int>* m_cancel = nullptr;
   std::string m_name;       // the port last chosen, for messages

@@ -26,16 +26,6 @@ constexpr int kWriteStallTimeoutMs = 2000;
 // Why a device that opened is still no port.
 constexpr const char* kTextNotATerminal = "not a terminal";
 
-// Line setting codes kept in the port (the Win32 DCB codes).
-constexpr int kParityNone = 0;
-constexpr int kParityOdd = 1;
-constexpr int kParityEven = 2;
-constexpr int kParityMark = 3;
-constexpr int kParitySpace = 4;
-constexpr int kStopBitsOne = 0;
-constexpr int kStopBitsOneAndHalf = 1;
-constexpr int kStopBitsTwo = 2;
-
 struct RateCode {
   uint32_t bitsPerSecond;
   speed_t code;
@@ -63,46 +53,25 @@ bool RateToCode(uint32_t bitsPerSecond, speed_t* code) {
   return false;
 }
 
-bool ByteSizeToFlag(int byteSize, tcflag_t* flag) {
-  switch (byteSize) {
-    case 5: *flag = CS5; return true;
-    case 6: *flag = CS6; return true;
-    case 7: *flag = CS7; return true;
-    case 8: *flag = CS8; return true;
-    default: return false;
-  }
-}
-
-bool ParityToFlags(int parity, tcflag_t* flags) {
-  switch (parity) {
-    case kParityNone: *flags = 0; return true;
-    case kParityOdd: *flags = PARENB | PARODD; return true;
-    case kParityEven: *flags = PARENB; return true;
+// The termios flags, in the order of the settings' lists. Mark and space parity exist
+// only where the system has CMSPAR; one and a half stop bits exist only with 5 data bits,
+// where CSTOPB gives them.
+constexpr tcflag_t kSizeFlags[] = {CS5, CS6, CS7, CS8};
+constexpr tcflag_t kParityFlags[] = {0, PARENB | PARODD, PARENB,
 #ifdef CMSPAR
-    case kParityMark: *flags = PARENB | PARODD | CMSPAR; return true;
-    case kParitySpace: *flags = PARENB | CMSPAR; return true;
+                                     PARENB | PARODD | CMSPAR, PARENB | CMSPAR
 #endif
-    default: return false;
-  }
-}
-
-bool StopBitsToFlags(int stopBits, tcflag_t* flags) {
-  switch (stopBits) {
-    case kStopBitsOne: *flags = 0; return true;
-    // One and a half stop bits exist only with 5 data bits, where CSTOPB gives them.
-    case kStopBitsOneAndHalf:
-    case kStopBitsTwo: *flags = CSTOPB; return true;
-    default: return false;
-  }
-}
+};
+constexpr tcflag_t kStopFlags[] = {0, CSTOPB, CSTOPB};
 
 // Puts the line into raw mode with the given settings; false with errno set for a
 // setting the line cannot take (EINVAL) or a line that refused them.
-bool ConfigureLine(int fd, uint32_t baud, int byteSize, int parity, int stopBits) {
+bool ConfigureLine(int fd, const LineSettings& line) {
   speed_t speed;
   tcflag_t sizeFlag, parityFlags, stopFlags;
-  if (!RateToCode(baud, &speed) || !ByteSizeToFlag(byteSize, &sizeFlag) ||
-      !ParityToFlags(parity, &parityFlags) || !StopBitsToFlags(stopBits, &stopFlags)) {
+  if (!RateToCode(line.baud, &speed) || !CodeOf(line.dataBits, kSizeFlags, &sizeFlag) ||
+      !CodeOf(line.parity, kParityFlags, &parityFlags) ||
+      !CodeOf(line.stopBits, kStopFlags, &stopFlags)) {
     errno = EINVAL;
     return false;
   }
@@ -165,7 +134,7 @@ int CComPort::OpenDevice(const std::string& port) {
     error = errno == EWOULDBLOCK ? EBUSY : errno;
   } else if (ioctl(fd, TIOCEXCL) != 0) {
     error = errno;
-  } else if (!ConfigureLine(fd, m_baud, m_byteSize, m_parity, m_stopBits)) {
+  } else if (!ConfigureLine(fd, m_line)) {
     error = errno;
   }
   if (error != 0) {

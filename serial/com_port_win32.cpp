@@ -61,12 +61,21 @@ bool DeviceGone(DWORD error) {
   }
 }
 
-// The line settings of the port, and no flow control of any kind.
-void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
-  dcb->BaudRate = baud;
-  dcb->ByteSize = static_cast<BYTE>(byteSize);
-  dcb->Parity = static_cast<BYTE>(parity);
-  dcb->StopBits = static_cast<BYTE>(stopBits);
+// The DCB's codes, in the order of the settings' lists.
+constexpr BYTE kDcbByteSizes[] = {5, 6, 7, 8};
+constexpr BYTE kDcbParities[] = {NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY};
+constexpr BYTE kDcbStopBits[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
+
+// The line settings of the port, and no flow control of any kind; false, with the last
+// error set, for a setting no line takes.
+bool SetDcb(DCB* dcb, const LineSettings& line) {
+  if (!CodeOf(line.dataBits, kDcbByteSizes, &dcb->ByteSize) ||
+      !CodeOf(line.parity, kDcbParities, &dcb->Parity) ||
+      !CodeOf(line.stopBits, kDcbStopBits, &dcb->StopBits)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  dcb->BaudRate = line.baud;
   // No parity check, no hardware handshake, DTR and RTS held off (boards wire them to
   // reset and boot-mode pins).
   dcb->fParity = FALSE;
@@ -82,6 +91,7 @@ void SetLine(DCB* dcb, uint32_t baud, int byteSize, int parity, int stopBits) {
   dcb->fInX = FALSE;
   dcb->fNull = FALSE;
   dcb->fErrorChar = FALSE;
+  return true;
 }
 
 }  // namespace
@@ -109,8 +119,7 @@ int CComPort::OpenDevice(const std::string& port) {
   std::memset(&dcb, 0, sizeof(dcb));
   dcb.DCBlength = sizeof(dcb);
   if (!GetCommState(handle, &dcb)) return refused();
-  SetLine(&dcb, m_baud, m_byteSize, m_parity, m_stopBits);
-  if (!SetCommState(handle, &dcb)) return refused();
+  if (!SetDcb(&dcb, m_line) || !SetCommState(handle, &dcb)) return refused();
 
   COMMTIMEOUTS timeouts;
   if (!GetCommTimeouts(handle, &timeouts)) return refused();
@@ -214,7 +223,7 @@ int CComPort::WriteDevice(const uint8_t* buffer, int n) {
   HANDLE handle = HandleOf(m_handle);
   m_writeError.clear();
   // The time-out of this write: the line time of its bytes and the slack.
-  const DWORD limitMs = LineTimeMs(n, m_baud, m_byteSize, m_parity, m_stopBits) + kWriteSlackMs;
+  const DWORD limitMs = LineTimeMs(n, m_line) + kWriteSlackMs;
   COMMTIMEOUTS timeouts{};
   if (!GetCommTimeouts(handle, &timeouts)) return WriteFailed(n, 0, GetLastError());
   if (timeouts.WriteTotalTimeoutConstant != limitMs) {
@@ -240,10 +249,8 @@ int CComPort::WriteFailed(int asked, uint32_t sent, unsigned long error) {
   }
   m_writeError = std::to_string(sent) + " of " + std::to_string(asked) + " bytes sent";
   m_writeError += error != 0 ? ": " + SystemErrorText(error)
-                             : " within " + std::to_string(LineTimeMs(asked, m_baud, m_byteSize,
-                                                                      m_parity, m_stopBits) +
-                                                           kWriteSlackMs) +
-                                   " ms";
+                             : " within " + std::to_string(LineTimeMs(asked, m_line) +
+                                                           kWriteSlackMs) + " ms";
   return 0;
 }
 

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "jobs/cancel_slice.h"
-#include "jobs/ticks.h"
+#include "base/cancel_slice.h"
+#include "base/ticks.h"
 
 namespace k470 {
 namespace {
@@ -89,19 +89,18 @@ bool ParseNetAddress(const std::string& text, NetAddress* address) {
 
 NetLink::~NetLink() { NetClose(m_socket); }
 
-int NetLink::Open(const NetAddress& address, uint32_t baud, int byteSize, int parity,
-                  int stopBits, std::string* error) {
+int NetLink::Open(const NetAddress& address, const LineSettings& line, std::string* error) {
   const NetSocket socket =
       NetConnect(address.host, address.service, kConnectTimeoutMs, m_cancel, error);
   if (socket == kNoSocket) {
     if (Cancelled()) *error = kTextOpenCancelled;
     return 0;
   }
-  return OpenConnected(socket, address.telnet, baud, byteSize, parity, stopBits, error);
+  return OpenConnected(socket, address.telnet, line, error);
 }
 
-int NetLink::OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byteSize,
-                           int parity, int stopBits, std::string* error) {
+int NetLink::OpenConnected(NetSocket socket, bool telnet, const LineSettings& line,
+                           std::string* error) {
   m_socket = socket;
   m_telnet = telnet;
   if (!m_telnet) return 1;
@@ -152,13 +151,13 @@ int NetLink::OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byt
     *error = kTextConnectionClosed;
     return 0;
   }
-  return SetLine(baud, byteSize, parity, stopBits, error);
+  return SetLine(line, error);
 }
 
-int NetLink::SetLine(uint32_t baud, int byteSize, int parity, int stopBits, std::string* error) {
+int NetLink::SetLine(const LineSettings& line, std::string* error) {
   if (!m_telnet) return 1;
   std::vector<uint8_t> settings;
-  if (!rfc2217::AppendLineSettings(baud, byteSize, parity, stopBits, &settings)) {
+  if (!rfc2217::AppendLineSettings(line, &settings)) {
     *error = kTextBadLineSettings;
     return 0;
   }

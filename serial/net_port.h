@@ -56,17 +56,15 @@ class NetLink {
   // Connects (within kConnectTimeoutMs) and, over telnet, agrees on the COM port option
   // (within kAnswerTimeoutMs and kNegotiationLimitBytes, whatever the server sends) and
   // sets the line. Returns 1/0; `*error` tells why it failed.
-  int Open(const NetAddress& address, uint32_t baud, int byteSize, int parity, int stopBits,
-           std::string* error);
+  int Open(const NetAddress& address, const LineSettings& line, std::string* error);
 
   // Open's steps after the connect, on a socket connected by other means (the link owns
   // it from now on): over telnet the agreement and the line settings.
-  int OpenConnected(NetSocket socket, bool telnet, uint32_t baud, int byteSize, int parity,
-                    int stopBits, std::string* error);
+  int OpenConnected(NetSocket socket, bool telnet, const LineSettings& line, std::string* error);
 
   // Sets the line of an open telnet connection and waits for the server's answers; a raw
   // connection takes any setting. Returns 1/0 with the reason in `*error`.
-  int SetLine(uint32_t baud, int byteSize, int parity, int stopBits, std::string* error);
+  int SetLine(const LineSettings& line, std::string* error);
 
   // Discards what has been received; over telnet the server also empties its receive
   // buffer, and what arrives before its answer is discarded with it.

@@ -10,8 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "jobs/cancel_slice.h"
-#include "jobs/ticks.h"
+#include "base/cancel_slice.h"
+#include "base/ticks.h"
 #include "serial/system_error_text.h"
 #include "serial/com_port.h"
 #include "serial/net_socket.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "jobs/cancel_slice.h"
-#include "jobs/ticks.h"
+#include "base/cancel_slice.h"
+#include "base/ticks.h"
 #include "serial/system_error_text.h"
 #include "serial/com_port.h"
 #include "serial/net_socket.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "jobs/fill_text.h"
+#include "base/fill_text.h"
 
 namespace k470 {
 

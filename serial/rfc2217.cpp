@@ -4,12 +4,10 @@
 namespace k470::rfc2217 {
 namespace {
 
-// The wire values of the port's parity codes (none, odd, even, mark, space) and stop-bit
-// codes (one, one and a half, two).
+// The wire values, in the order of the settings' lists.
+constexpr uint8_t kDatasizeValues[] = {5, 6, 7, 8};
 constexpr uint8_t kParityValues[] = {1, 2, 3, 4, 5};
 constexpr uint8_t kStopsizeValues[] = {1, 3, 2};
-constexpr int kFirstByteSize = 5;
-constexpr int kLastByteSize = 8;
 
 }  // namespace
 
@@ -36,21 +34,23 @@ void AppendCommand(uint8_t command, const uint8_t* value, int n, std::vector<uin
   out->push_back(kSe);
 }
 
-bool AppendLineSettings(uint32_t baud, int byteSize, int parity, int stopBits,
-                        std::vector<uint8_t>* out) {
+bool AppendLineSettings(const LineSettings& line, std::vector<uint8_t>* out) {
+  const uint32_t baud = line.baud;
+  uint8_t size = 0;
+  uint8_t parity = 0;
+  uint8_t stopsize = 0;
   // A rate of 0 asks the server for its current rate instead of setting one.
-  if (baud == 0 || byteSize < kFirstByteSize || byteSize > kLastByteSize || parity < 0 ||
-      parity >= static_cast<int>(sizeof kParityValues) || stopBits < 0 ||
-      stopBits >= static_cast<int>(sizeof kStopsizeValues)) {
+  if (baud == 0 || !CodeOf(line.dataBits, kDatasizeValues, &size) ||
+      !CodeOf(line.parity, kParityValues, &parity) ||
+      !CodeOf(line.stopBits, kStopsizeValues, &stopsize)) {
     return false;
   }
   const uint8_t rate[4] = {static_cast<uint8_t>(baud >> 24), static_cast<uint8_t>(baud >> 16),
                            static_cast<uint8_t>(baud >> 8), static_cast<uint8_t>(baud)};
-  const uint8_t size = static_cast<uint8_t>(byteSize);
   AppendCommand(kSetBaudrate, rate, 4, out);
   AppendCommand(kSetDatasize, &size, 1, out);
-  AppendCommand(kSetParity, &kParityValues[parity], 1, out);
-  AppendCommand(kSetStopsize, &kStopsizeValues[stopBits], 1, out);
+  AppendCommand(kSetParity, &parity, 1, out);
+  AppendCommand(kSetStopsize, &stopsize, 1, out);
   return true;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "serial/line_settings.h"
+
 namespace k470::rfc2217 {
 
 // Telnet commands and the options the client speaks.
@@ -46,11 +48,9 @@ void AppendOption(uint8_t verb, uint8_t option, std::vector<uint8_t>* out);
 // Appends IAC SB COM-PORT-OPTION command value IAC SE, 0xFF in the value doubled.
 void AppendCommand(uint8_t command, const uint8_t* value, int n, std::vector<uint8_t>* out);
 
-// Appends SET-BAUDRATE, SET-DATASIZE, SET-PARITY and SET-STOPSIZE for line settings in
-// the port's codes (parity 0 none .. 4 space; stop bits 0 one, 1 one and a half, 2 two).
+// Appends SET-BAUDRATE, SET-DATASIZE, SET-PARITY and SET-STOPSIZE for the line settings.
 // False, with nothing appended, for a setting that has no value on the wire.
-bool AppendLineSettings(uint32_t baud, int byteSize, int parity, int stopBits,
-                        std::vector<uint8_t>* out);
+bool AppendLineSettings(const LineSettings& line, std::vector<uint8_t>* out);
 
 // What one byte of the server's stream completed.
 enum class Event {

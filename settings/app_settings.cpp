@@ -14,13 +14,6 @@ constexpr const char* kSectionRamLoad = "RamLoad";
 constexpr const char* kSectionOption = "Option";
 constexpr int kDirectMode = 0;
 constexpr int kRewriteMode = 1;
-constexpr int kAbsent = -1;  // what GetInt answers for an absent entry
-
-int32_t IntOr(iniacs* ini, const char* section, const char* key, int32_t absent) {
-  int32_t v = ini->GetInt(section, key);
-  return v == kAbsent ? absent : v;
-}
-
 std::string HistoryKey(int number) {
   char key[16];
   std::snprintf(key, sizeof key, "name%d", number);
@@ -52,13 +45,13 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
   ini.SetFile(iniPath, kDirectMode);
   char text[kSettingTextBytes];
 
-  settings->com = IntOr(&ini, kSectionSystem, "Com", 1);
-  settings->mode = IntOr(&ini, kSectionSystem, "Mode", 0);
+  settings->com = ini.GetInt(kSectionSystem, "Com", 1);
+  settings->mode = ini.GetInt(kSectionSystem, "Mode", 0);
   if (settings->mode != 0 && settings->mode != 1) settings->mode = 0;
   settings->help = ini.GetString(kSectionSystem, "Help", text, sizeof text) && text[0] != '\0'
                        ? text
                        : kDefaultHelpPath;
-  settings->cpuSel = IntOr(&ini, kSectionSystem, "CpuSel", 0);
+  settings->cpuSel = ini.GetInt(kSectionSystem, "CpuSel", 0);
 
   LoadHistory(&ini, kSectionFlashWrite, flashWrite);
   LoadHistory(&ini, kSectionRamLoad, ramLoad);
@@ -72,13 +65,13 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
   }
 
   OptionSettings& o = settings->options;
-  o.fwriteUpdateCheck = IntOr(&ini, kSectionOption, "FwriteUpdateCheck", 0);
-  o.rloadUpdateCheck = IntOr(&ini, kSectionOption, "RloadUpdateCheck", 0);
-  o.autoLoad = IntOr(&ini, kSectionOption, "AutoLoad", 0);
-  o.autoGo = IntOr(&ini, kSectionOption, "AutoGo", 0);
+  o.fwriteUpdateCheck = ini.GetInt(kSectionOption, "FwriteUpdateCheck", 0);
+  o.rloadUpdateCheck = ini.GetInt(kSectionOption, "RloadUpdateCheck", 0);
+  o.autoLoad = ini.GetInt(kSectionOption, "AutoLoad", 0);
+  o.autoGo = ini.GetInt(kSectionOption, "AutoGo", 0);
   // Written as "AutoDisConnect"; the reader ignores letter case.
-  o.autoDisConnect = IntOr(&ini, kSectionOption, "AutoDisconnect", 0);
-  o.runApp = IntOr(&ini, kSectionOption, "RunApp", 0);
+  o.autoDisConnect = ini.GetInt(kSectionOption, "AutoDisconnect", 0);
+  o.runApp = ini.GetInt(kSectionOption, "RunApp", 0);
   o.runAppName = ini.GetString(kSectionOption, "RunAppName", text, sizeof text) ? text : "";
 }
 

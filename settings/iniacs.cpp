@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/numbers.h"
 #include "settings/profile.h"
 
 namespace k470 {
@@ -12,13 +13,6 @@ namespace {
 
 // GetHex reads the value through a buffer of this many bytes (at most 15 characters).
 constexpr int kHexBufferBytes = 16;
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 bool StartsWith(const std::string& line, const std::string& prefix) {
   return line.compare(0, prefix.size(), prefix) == 0;
@@ -40,7 +34,12 @@ void iniacs::SetFile(const char* path, int rewrite) {
 }
 
 int32_t iniacs::GetInt(const char* section, const char* key) {
-  return ProfileGetInt(section, key, -1, m_path.c_str());
+  return ProfileGetInt(section, key, kIniAbsent, m_path.c_str());
+}
+
+int32_t iniacs::GetInt(const char* section, const char* key, int32_t absent) {
+  const int32_t value = GetInt(section, key);
+  return value == kIniAbsent ? absent : value;
 }
 
 uint32_t iniacs::GetHex(const char* section, const char* key) {

@@ -10,6 +10,9 @@
 
 namespace k470 {
 
+// What an integer read gives for an entry that is not there.
+constexpr int32_t kIniAbsent = -1;
+
 class iniacs {
  public:
   iniacs() = default;
@@ -20,8 +23,10 @@ class iniacs {
   void SetFile(const std::string& path, int rewrite);
   void SetFile(const char* path, int rewrite);
 
-  // -1 when the entry is absent (a stored -1 reads the same).
+  // kIniAbsent when the entry is absent (a stored -1 reads the same).
   int32_t GetInt(const char* section, const char* key);
+  // The entry's value, or `absent` when GetInt finds none.
+  int32_t GetInt(const char* section, const char* key, int32_t absent);
   // 0 when absent or not plain hexadecimal digits.
   uint32_t GetHex(const char* section, const char* key);
   // The value with its ";" comment cut and trailing blanks (ASCII and full-width)

@@ -3,7 +3,7 @@
 // code page 932's first bytes.
 #include "settings/name_bytes.h"
 
-#include "settings/mbcs.h"
+#include "base/mbcs.h"
 
 namespace k470 {
 

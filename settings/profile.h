@@ -3,7 +3,7 @@
 // the portable reader and writer of profile_reader.h (profile_posix.cpp).
 #pragma once
 
-#include "settings/mbcs.h"
+#include "base/mbcs.h"
 
 namespace k470 {
 

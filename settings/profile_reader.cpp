@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "settings/mbcs.h"
+#include "base/mbcs.h"
 
 namespace k470 {
 namespace {

@@ -24,7 +24,7 @@
 
 #include <string>
 
-#include "settings/mbcs.h"
+#include "base/mbcs.h"
 
 namespace k470 {
 

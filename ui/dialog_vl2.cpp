@@ -1,8 +1,8 @@
 // CDialogVl2: the window position, restored at initialisation and stored at destruction.
 #include "ui/dialog_vl2.h"
 
+#include "base/program_folder.h"
 #include "settings/iniacs.h"
-#include "ui/program_path.h"
 #include "ui/shell_rules.h"
 
 namespace k470 {

@@ -4,12 +4,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 #include "ui/dlg_about.h"
 #include "ui/dlg_option.h"
 #include "ui/file_dialogs.h"
 #include "ui/ini_location.h"
-#include "ui/program_path.h"
 #include "ui/resource.h"
 #include "ui/wide_text.h"
 

@@ -91,9 +91,7 @@ void CFormRamLoad::OnConnect() {
   if (m_loading) return;
   if (!m_connected) {
     // A port that is absent or busy leaves the page as it is, without a message.
-    if (!m_port.Reopen(m_com->GetSelectedPortName(), kMonitorBaud, kMonitorByteSize,
-                       kMonitorParityNone, kMonitorOneStopBit))
-      return;
+    if (!m_port.Reopen(m_com->GetSelectedPortName(), kMonitorLine)) return;
     m_connected = 1;
     m_connect.SetWindowText(kTextDisconnect);
     if (m_tab) m_tab->EnableWindow(false);

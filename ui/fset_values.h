@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/numbers.h"
 #include "flash/device_type.h"
 
 namespace k470 {
 
 // The rate list's items are the boot rates (kBootRatesBps), in that order.
-constexpr double kKhzPerMhz = 1000.0;
 
 // The list index of a bit rate; 0 for a rate that is not in the list (and for 0).
 inline int FsetRateIndex(int32_t bps) {
@@ -22,13 +22,9 @@ inline int FsetRateIndex(int32_t bps) {
 // MHz as kHz, truncated toward zero (19.6608 gives 19660). A pasted "inf" or a huge
 // number is held at the ends of the 32-bit range; "nan" gives 0.
 inline int32_t FsetClockKhz(double mhz) {
-  const double khz = std::trunc(mhz * kKhzPerMhz);
-  if (std::isnan(khz)) return 0;
-  if (khz >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-    return std::numeric_limits<int32_t>::max();
-  if (khz <= static_cast<double>(std::numeric_limits<int32_t>::min()))
-    return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(khz);
+  int32_t khz = 0;
+  if (MhzToKhz(mhz, &khz) || std::isnan(mhz)) return khz;
+  return mhz > 0 ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int32_t>::min();
 }
 
 }  // namespace k470

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "boot/boot_h8_36077.h"
-#include "jobs/open_file.h"
+#include "base/open_file.h"
 #include "tests/boot/boot_test_util.h"
 #include "tests/boot/transcript.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "flash/device_table.h"
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 #include "settings/profile.h"
 
 namespace k470 {

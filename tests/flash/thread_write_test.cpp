@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "flash/thread_write.h"
-#include "jobs/open_file.h"
+#include "base/open_file.h"
 #include "serial/com_port.h"
 #include "tests/flash/fake_chips.h"
 #include "tests/support/recording_target.h"

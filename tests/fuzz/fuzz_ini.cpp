@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "settings/iniacs.h"
-#include "settings/mbcs.h"
+#include "base/mbcs.h"
 #include "settings/profile_reader.h"
 #include "tests/fuzz/fuzz_check.h"
 

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     NetLink link;  // owns ends[0] from the open on
     std::string error;
-    const int opened = link.OpenConnected(ends[0], telnet, 38400, 8, 0, 0, &error);
+    const int opened = link.OpenConnected(ends[0], telnet, LineSettings{}, &error);
     FUZZ_CHECK(opened == 1 || !error.empty(), "an open that failed gives no reason");
     size_t received = 0;
     uint8_t buffer[kReadBytes + 1];

@@ -1,6 +1,6 @@
 // The S-record reader: records, checksums, clipping to the window, line pieces.
 #include "jobs/mot_file2bin.h"
-#include "jobs/open_file.h"
+#include "base/open_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The standard descriptors at start: a closed one is opened on the null device, so that
 // the next file opened cannot take its number (and the program's own output with it).
-#include "jobs/std_descriptors.h"
+#include "base/std_descriptors.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "jobs/open_file.h"
+#include "base/open_file.h"
 
 namespace k470 {
 namespace {

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <thread>
 
-#include "jobs/open_file.h"
+#include "base/open_file.h"
 #include "monitor/go_command.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"

@@ -23,6 +23,7 @@
 
 #include "serial/com_port.h"
 #include "serial/low_latency.h"
+#include "tests/support/line_of.h"
 
 namespace k470 {
 namespace {
@@ -173,7 +174,9 @@ class PtyPort : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_far.Ready()) << "no pseudo-terminal"; }
   void TearDown() override { m_port.Close(); }
-  bool Connect(uint32_t baud = 38400) { return m_port.Reopen(Slave(), baud, 8, 0, 0) == 1; }
+  bool Connect(uint32_t baud = 38400) {
+    return m_port.Reopen(Slave(), LineSettings{}.AtRate(baud)) == 1;
+  }
   const std::string& Slave() const { return m_far.SlavePath(); }
 
   PtyFarEnd m_far;
@@ -274,10 +277,10 @@ TEST_F(PtyPort, LineSettingsReachTheFarEnd) {
   }
   // Other frame formats open too. A pseudo-terminal always reports 8 bits without
   // parity, so only the stop bits and the parity sense show at its far end.
-  ASSERT_EQ(m_port.Reopen(Slave(), 9600, 7, 2, 2), 1);
+  ASSERT_EQ(m_port.Reopen(Slave(), LineOf(9600, 7, 2, 2)), 1);
   termios line = m_far.Line();
   EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(CSTOPB));
-  ASSERT_EQ(m_port.Reopen(Slave(), 9600, 8, 1, 0), 1);
+  ASSERT_EQ(m_port.Reopen(Slave(), LineOf(9600, 8, 1, 0)), 1);
   line = m_far.Line();
   EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(PARODD));
 }
@@ -290,7 +293,7 @@ TEST_F(PtyPort, SettingsTheLineCannotTakeFailTheOpen) {
   const BadCase cases[] = {{12345, 8, 0, 0}, {0, 8, 0, 0}, {38400, 9, 0, 0},
                            {38400, 4, 0, 0}, {38400, 8, 5, 0}, {38400, 8, 0, 3}};
   for (const BadCase& c : cases) {
-    EXPECT_EQ(m_port.Reopen(Slave(), c.baud, c.byteSize, c.parity, c.stopBits), 0)
+    EXPECT_EQ(m_port.Reopen(Slave(), LineOf(c.baud, c.byteSize, c.parity, c.stopBits)), 0)
         << c.baud << " " << c.byteSize << " " << c.parity << " " << c.stopBits;
     EXPECT_FALSE(m_port.IsOpen());
     EXPECT_EQ(m_port.OpenError(), std::strerror(EINVAL));
@@ -355,7 +358,7 @@ TEST_F(PtyPort, ClosedAndRefusedPortsDoNothing) {
   EXPECT_EQ(m_port.OpenError(), "not a terminal");
   // A failed reopen leaves the port closed.
   ASSERT_TRUE(Connect());
-  EXPECT_EQ(m_port.Reopen("/nonexistent/k470-line", 38400, 8, 0, 0), 0);
+  EXPECT_EQ(m_port.Reopen("/nonexistent/k470-line", LineOf(38400, 8, 0, 0)), 0);
   EXPECT_FALSE(m_port.IsOpen());
 }
 

@@ -13,6 +13,7 @@
 
 #include "serial/com_port.h"
 #include "serial/port_names.h"
+#include "tests/support/line_of.h"
 
 namespace k470 {
 namespace {
@@ -90,7 +91,7 @@ class WinePort : public ::testing::Test {
   void SetUp() override {
     m_name = TestPort();
     ASSERT_NE(m_name, "") << "K470_TEST_PORT names no port: run through pty_far_end";
-    ASSERT_EQ(m_port.Reopen(m_name, 38400, 8, 0, 0), 1) << m_name << ": " << m_port.OpenError();
+    ASSERT_EQ(m_port.Reopen(m_name, LineSettings{}), 1) << m_name << ": " << m_port.OpenError();
   }
   bool Command(const std::string& line) { return m_port.WriteString((line + "\n").c_str()); }
 
@@ -134,7 +135,7 @@ TEST_F(WinePort, SoftwareFlowControlLeftOnTheLineIsSwitchedOff) {
   for (uint32_t rate : {9600u, 38400u}) {
     ASSERT_TRUE(Command("SOFTFLOW"));
     ASSERT_EQ(ReadLine(m_port), "SOFTFLOW");
-    ASSERT_EQ(m_port.Reopen(m_name, rate, 8, 0, 0), 1);
+    ASSERT_EQ(m_port.Reopen(m_name, LineOf(rate, 8, 0, 0)), 1);
     DCB dcb;
     ZeroMemory(&dcb, sizeof(dcb));
     dcb.DCBlength = sizeof(dcb);
@@ -200,24 +201,25 @@ TEST_F(WinePort, ASettingTheDriverRefusesFailsTheOpenAndClosesTheHandle) {
     int byteSize, parity, stopBits;
   };
   for (const BadCase& c : {BadCase{9, 0, 0}, BadCase{8, 5, 0}, BadCase{8, 0, 3}}) {
-    EXPECT_EQ(m_port.Reopen(m_name, 38400, c.byteSize, c.parity, c.stopBits), 0)
+    EXPECT_EQ(m_port.Reopen(m_name, LineOf(38400, c.byteSize, c.parity, c.stopBits)), 0)
         << c.byteSize << " " << c.parity << " " << c.stopBits;
     EXPECT_FALSE(m_port.IsOpen());
     EXPECT_NE(m_port.OpenError(), "");
     // The handle was closed: the port opens again (it is opened for one user only).
     CComPort other;
-    EXPECT_EQ(other.Reopen(m_name, 38400, 8, 0, 0), 1) << other.OpenError();
+    EXPECT_EQ(other.Reopen(m_name, LineOf(38400, 8, 0, 0)), 1) << other.OpenError();
   }
 }
 
 TEST_F(WinePort, ReopenAtAnotherRateReachesTheFarEnd) {
   const uint32_t rates[] = {9600, 19200, 57600, 115200, 38400};
   for (uint32_t rate : rates) {
-    ASSERT_EQ(m_port.Reopen(m_name, rate, 8, 0, 0), 1) << rate;
+    ASSERT_EQ(m_port.Reopen(m_name, LineOf(rate, 8, 0, 0)), 1) << rate;
     ASSERT_TRUE(Command("LINE"));
     EXPECT_EQ(ReadLine(m_port), "LINE " + std::to_string(rate) + " 0 0 0 0 0");
   }
-  ASSERT_EQ(m_port.Reopen(m_name, 9600, 8, ODDPARITY, TWOSTOPBITS), 1);
+  ASSERT_EQ(
+      m_port.Reopen(m_name, LineSettings{9600, DataBits::kEight, Parity::kOdd, StopBits::kTwo}), 1);
   ASSERT_TRUE(Command("LINE"));
   EXPECT_EQ(ReadLine(m_port), "LINE 9600 0 0 0 1 1");
 }
@@ -306,11 +308,11 @@ TEST_F(WinePort, ClosedAndRefusedPortsDoNothing) {
   EXPECT_EQ(reason.find("system error"), std::string::npos) << reason;
   EXPECT_EQ(std::strchr(".\r\n ", reason.back()), nullptr) << reason;
   // A failed reopen leaves the port closed.
-  EXPECT_EQ(m_port.Reopen(absent, 38400, 8, 0, 0), 0);
+  EXPECT_EQ(m_port.Reopen(absent, LineOf(38400, 8, 0, 0)), 0);
   EXPECT_FALSE(m_port.IsOpen());
   // The same port by its device path opens and keeps the path as its name.
   const std::string path = "\\\\.\\" + m_name;
-  ASSERT_EQ(m_port.Reopen(path, 38400, 8, 0, 0), 1) << m_port.OpenError();
+  ASSERT_EQ(m_port.Reopen(path, LineOf(38400, 8, 0, 0)), 1) << m_port.OpenError();
   EXPECT_EQ(m_port.Name(), path);
   EXPECT_EQ(m_port.OpenError(), "");
 }

@@ -20,6 +20,7 @@
 #include "serial/com_port.h"
 #include "serial/net_port.h"
 #include "serial/rfc2217.h"
+#include "tests/support/line_of.h"
 
 namespace k470 {
 namespace {
@@ -40,7 +41,7 @@ Bytes Command(uint8_t command, Bytes value) {
 
 Bytes Settings(uint32_t baud) {
   Bytes out;
-  AppendLineSettings(baud, 8, 0, 0, &out);
+  AppendLineSettings(LineOf(baud, 8, 0, 0), &out);
   return out;
 }
 
@@ -207,7 +208,7 @@ TEST(NetPort, Rfc2217SetsTheLineOnEveryOpenOverOneConnection) {
       false);
   {
     CComPort port;
-    port.m_baud = 9600;
+    port.SetLine(LineSettings{}.AtRate(9600));
     ASSERT_EQ(port.Open(server.Url("rfc2217")), 1) << port.OpenError();
     EXPECT_TRUE(port.IsOpen());
     EXPECT_EQ(port.Name(), server.Url("rfc2217"));
@@ -220,7 +221,7 @@ TEST(NetPort, Rfc2217SetsTheLineOnEveryOpenOverOneConnection) {
       got += count;
     }
     EXPECT_EQ(Bytes(buffer, buffer + 3), (Bytes{0x41, 0xFF, 0x42}));
-    ASSERT_EQ(port.Reopen(server.Url("rfc2217"), 38400, 8, 0, 0), 1) << port.OpenError();
+    ASSERT_EQ(port.Reopen(server.Url("rfc2217"), LineOf(38400, 8, 0, 0)), 1) << port.OpenError();
     // What came before the server's answer to the purge is gone, what came after stays.
     port.Purge();
     EXPECT_EQ(port.WaitReadByte(kReadWaitMs, nullptr), kByteArrived + 0x55);

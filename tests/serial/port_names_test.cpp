@@ -3,6 +3,7 @@
 #include "serial/port_names.h"
 #include "serial/line_time.h"
 #include "serial/port_texts.h"
+#include "tests/support/line_of.h"
 
 #include <gtest/gtest.h>
 
@@ -98,11 +99,11 @@ TEST(PortChoices, DevicePathsAreOpenedAndCalledAsTyped) {
 }
 
 TEST(LineTime, CountsEveryBitOfEveryByteAndRoundsUp) {
-  EXPECT_EQ(LineTimeMs(96, 9600, 8, 0, 0), 100u);       // 10 bits a byte
-  EXPECT_EQ(LineTimeMs(133, 57600, 8, 0, 0), 24u);      // 23.09 ms, rounded up
-  EXPECT_EQ(LineTimeMs(100, 9600, 7, 2, 1), 110u);      // 1 + 7 + 1 + 1.5 bits
-  EXPECT_EQ(LineTimeMs(1, 38400, 8, 0, 2), 1u);
-  EXPECT_EQ(LineTimeMs(0, 38400, 8, 0, 0), 0u);
+  EXPECT_EQ(LineTimeMs(96, LineOf(9600, 8, 0, 0)), 100u);       // 10 bits a byte
+  EXPECT_EQ(LineTimeMs(133, LineOf(57600, 8, 0, 0)), 24u);      // 23.09 ms, rounded up
+  EXPECT_EQ(LineTimeMs(100, LineOf(9600, 7, 2, 1)), 110u);      // 1 + 7 + 1 + 1.5 bits
+  EXPECT_EQ(LineTimeMs(1, LineOf(38400, 8, 0, 2)), 1u);
+  EXPECT_EQ(LineTimeMs(0, LineOf(38400, 8, 0, 0)), 0u);
 }
 
 TEST(PortTexts, AMessageKeepsItsEndWhateverTheLengthOfThePortsName) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "serial/net_port.h"
+#include "tests/support/line_of.h"
 
 namespace k470 {
 namespace {
@@ -59,7 +60,7 @@ TEST(Rfc2217, LineSettingsBecomeTheFourSetCommands) {
     SCOPED_TRACE(testing::Message() << c.baud << " " << c.byteSize << " " << c.parity << " "
                                     << c.stopBits);
     Bytes out;
-    EXPECT_EQ(AppendLineSettings(c.baud, c.byteSize, c.parity, c.stopBits, &out),
+    EXPECT_EQ(AppendLineSettings(LineOf(c.baud, c.byteSize, c.parity, c.stopBits), &out),
               !c.expected.empty());
     EXPECT_EQ(out, c.expected);
   }

@@ -15,7 +15,7 @@ constexpr const char* kTextScriptedRefusal = "refused by the scripted line";
 int CComPort::OpenDevice(const std::string& port) {
   if (ParsePortName(port) == 0 && !IsDevicePath(port)) return OpenFailed(kTextNoSuchPort);
   m_name = PortNameOf(port);
-  if (!FakeLine::Instance().OnOpen(m_baud)) return OpenFailed(kTextScriptedRefusal);
+  if (!FakeLine::Instance().OnOpen(m_line.baud)) return OpenFailed(kTextScriptedRefusal);
   m_handle = 1;
   m_lost = false;
   m_openError.clear();

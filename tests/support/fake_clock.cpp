@@ -1,11 +1,11 @@
-// Virtual clock for unit tests (replaces jobs/ticks_std.cpp).
+// Virtual clock for unit tests (replaces base/ticks_std.cpp).
 #include "tests/support/fake_clock.h"
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 namespace k470 {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "tests/support/fake_clock.h"
 
 namespace k470::test {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "jobs/timer_resolution.h"
+#include "base/timer_resolution.h"
 
 namespace k470 {
 namespace {

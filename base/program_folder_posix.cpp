@@ -1,4 +1,4 @@
-// The program folder natively: the folder part of /proc/self/exe. Installed, the program
+// The program's path and folder natively: /proc/self/exe and its folder part. Installed, the program
 // lies in <prefix>/bin/ and its data in <prefix>/share/k470/; in a build the data lie in
 // bin/ beside the program.
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 
 #include <climits>
 
-#include "flash/program_folder.h"
+#include "base/program_folder.h"
 
 namespace k470 {
 
@@ -33,11 +33,14 @@ std::string InstalledDataFolder(const std::string& folder) {
 
 }  // namespace
 
-std::string ProgramFolder() {
+std::string ProgramPath() {
   char path[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return std::string();
-  std::string full(path, static_cast<size_t>(length));
+  return length <= 0 ? std::string() : std::string(path, static_cast<size_t>(length));
+}
+
+std::string ProgramFolder() {
+  const std::string full = ProgramPath();
   const size_t slash = full.find_last_of('/');
   return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
 }

@@ -1,6 +1,6 @@
 // OpenRegularFile on POSIX systems: opened without waiting (O_NONBLOCK, so that a FIFO
 // without a writer does not block), then looked at with fstat before it is read.
-#include "jobs/open_file.h"
+#include "base/open_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

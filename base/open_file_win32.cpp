@@ -1,6 +1,6 @@
 // OpenRegularFile on Windows: a folder does not open at all; a name that opens a device
 // (CON, NUL, COM1, a pipe) is refused by its file type before it is read.
-#include "jobs/open_file.h"
+#include "base/open_file.h"
 
 #include <io.h>
 #include <windows.h>

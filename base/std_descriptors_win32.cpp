@@ -1,6 +1,6 @@
 // OpenClosedStdDescriptors on Windows: the C runtime's descriptors 0, 1 and 2 onto NUL,
 // with the process's standard handles to match.
-#include "jobs/std_descriptors.h"
+#include "base/std_descriptors.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,5 +1,5 @@
 // The real clock: the standard library's steady clock and thread sleep.
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 
 #include <chrono>
 #include <thread>

@@ -1,4 +1,4 @@
-// The program's folder and the files the program expects below it (bin/fw.dat,
+// The program's path and folder, and the files the program expects below it (bin/fw.dat,
 // bin/36077.mot). The platform half (program_folder_win32.cpp / _posix.cpp) knows how to
 // find the executable and which path separator the platform uses.
 #pragma once
@@ -6,6 +6,10 @@
 #include <string>
 
 namespace k470 {
+
+// The running executable's full path, as the system gives it (on Windows at most 259
+// bytes): the INI file beside the program and the main window's INI path are made from it.
+std::string ProgramPath();
 
 // The folder of the running executable, ending with the platform's separator; empty when
 // it cannot be found.

@@ -1,5 +1,5 @@
 // The system's timer already sleeps as long as asked: nothing to raise.
-#include "jobs/timer_resolution.h"
+#include "base/timer_resolution.h"
 
 namespace k470 {
 

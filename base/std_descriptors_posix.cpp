@@ -1,5 +1,5 @@
 // OpenClosedStdDescriptors on POSIX systems: descriptors 0, 1 and 2 onto /dev/null.
-#include "jobs/std_descriptors.h"
+#include "base/std_descriptors.h"
 
 #include <fcntl.h>
 #include <unistd.h>
