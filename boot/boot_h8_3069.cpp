@@ -79,12 +79,13 @@ int BootH8_3069::Command(uint8_t command, const uint8_t* data, int length, uint8
   for (int count = 0; count < expected; ++count) {
     const int b = WaitAnyByte(kReplyByteWaitMs, false);
     if (!b) {
+      // Without any byte there is nothing to name after the reason.
+      if (count == 0) {
+        return Fail(what + (PortLost() ? ": port lost before any reply" : ": no reply within 10 s"));
+      }
       const int shown = count < kDetailReplyBytes ? count : kDetailReplyBytes;
-      char text[64];
-      std::snprintf(text, sizeof text, ": %s after %s",
-                    PortLost() ? "port lost" : "no reply byte within 10 s",
-                    HexBytesText(seen, shown).c_str());
-      return Fail(what + text);
+      return Fail(what + (PortLost() ? ": port lost after " : ": no reply byte within 10 s after ") +
+                  HexBytesText(seen, shown));
     }
     const uint8_t byte = static_cast<uint8_t>(b);
     if (count < replySize) reply[count] = byte;  // the rest is read and dropped
