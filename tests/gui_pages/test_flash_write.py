@@ -11,6 +11,7 @@ from harness import BOX, MAIN, STATUS
 
 MARK = 1005
 WRITE, DEVICE, SETTINGS = 1010, 1021, 1022
+PORT = 1001
 DIALOG = "FLASH WRITE"
 CANCEL = 1019
 CLOCK, RATE = 1013, 1023
@@ -112,6 +113,7 @@ def case_cancel_during_blocks(args):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
         expect_centred_over(d, DIALOG, MAIN)
+        assert not d.enabled(MAIN, PORT), "the port box stays while the write runs"
         h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
                      "the first block")
         # A screenshot holds the display for a moment: taken here, where no text is
@@ -127,6 +129,7 @@ def case_cancel_during_blocks(args):
         d.wait_gone(DIALOG, 20000)
         assert d.no_box(BOX, 1000), "a cancelled write shows no message"
         assert d.text(MAIN, STATUS) == "cancel flash write"
+        assert d.enabled(MAIN, PORT), "the port box after the write"
     finally:
         s.close()
         s.cleanup()
