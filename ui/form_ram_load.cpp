@@ -125,7 +125,7 @@ void CFormRamLoad::Disconnect() {
   m_connect.SetWindowText(kTextConnect);
   if (m_tab) m_tab->EnableWindow(true);
   LockPortBox(false);
-  SetStatus(DisconnectedStatus(name));
+  if (!m_autoGoing) SetStatus(DisconnectedStatus(name));
 }
 
 void CFormRamLoad::LockPortBox(bool locked) {
@@ -186,9 +186,13 @@ void CFormRamLoad::OnLoad() {
   if (result != kProgressSucceeded) return;
   m_updateMark.Set(false);
   if (m_options && m_options->autoGo) {
+    // The load's outcome stays in view, with the automatic disconnect that follows; only
+    // what goes wrong on the way (a lost port, an application that does not start)
+    // replaces it.
+    if (m_options->autoDisConnect) SetStatus(said + kTextAndDisconnected);
+    m_autoGoing = true;
     OnGo();
-    // The load's outcome stays in view; an automatic disconnect adds itself to it.
-    if (!m_port.Lost()) SetStatus(m_connected ? said : said + kTextAndDisconnected);
+    m_autoGoing = false;
     BeginAutoGoPause();
   }
 }

@@ -74,6 +74,7 @@ class CFormRamLoad : public CDialogVl {
   int m_connected = 0;
   bool m_loading = false;  // a RAM LOAD dialog is up
   bool m_pausing = false;  // the pause after an automatic go runs
+  bool m_autoGoing = false;  // the go after a load: the load's status line stays
   UpdateMark m_updateMark;
   // Declared in this order so that the detector is stopped (its destructor) before the
   // target it reports to and the port it uses go away.
