@@ -70,11 +70,16 @@ class Session:
             with open(self.ini, "wb") as f:
                 f.write(ini)
         self.proc = None
+        ui.wait_wineserver_gone()
         self.driver = ui.UiDriver(args.uidriver)
 
     def start(self):
         self.proc = ui.start_windows_program(os.path.join(self.app, "K470Loader.exe"))
-        self.driver.wait_window(TITLE, 30000)
+        status, _ = self.driver.run("wait-window", TITLE, 30000, timeout=40)
+        if status != ui.EXIT_OK:
+            raise AssertionError("no main window after 30 s; the program %s; windows: %r" % (
+                "still runs" if self.proc.poll() is None else "ended with %s" % self.proc.poll(),
+                self.driver.run("list-windows")[1]))
         return self.driver
 
     def helper(self, *cmd):
@@ -106,6 +111,8 @@ class Session:
         if self.proc is not None:
             ui.stop_program(self.proc)
         self.driver.close()
+        # The next case starts on a Wine of its own, not on one still ending this one.
+        ui.stop_wineserver()
         shutil.rmtree(self.dir, ignore_errors=True)
 
 

@@ -95,6 +95,7 @@ class Session:
         return path
 
     def start(self):
+        ui.wait_wineserver_gone()
         self.proc = ui.start_windows_program(os.path.join(self.dist, "K470Loader.exe"))
         self.d = ui.UiDriver(self.args.driver)
         self.d.wait_window(MAIN, 60000)
@@ -138,6 +139,8 @@ class Session:
                 ui.stop_program(self.proc)
             if self.sim is not None:
                 self.sim_result = self.sim.stop()
+            # The next session starts on a Wine of its own, not on one still ending this one.
+            ui.stop_wineserver()
         if problems:
             raise AssertionError("; ".join(problems))
 
