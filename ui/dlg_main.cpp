@@ -125,6 +125,12 @@ INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (wp == SIZE_RESTORED || wp == SIZE_MAXIMIZED) PostMessageW(m_hWnd, WM_RAISE_MODAL_POPUP, 0, 0);
       break;
+    case WM_ACTIVATE:
+      // Activated while a modal dialog holds it disabled (its task bar button): the
+      // dialog, not this window, belongs in front.
+      if (LOWORD(wp) != WA_INACTIVE && !::IsWindowEnabled(m_hWnd))
+        PostMessageW(m_hWnd, WM_RAISE_MODAL_POPUP, 0, 0);
+      break;
     case WM_RAISE_MODAL_POPUP:
       RaiseModalPopup();
       return TRUE;

@@ -36,12 +36,6 @@ def expect_centred_over(d, title, owner):
     assert abs(dx) <= 2 and (abs(dy) <= 2 or inner[1] == 0), (title, inner, owner, outer)
 
 
-def in_front_of(d, title, other):
-    """True when the window `title` is above `other` (the list runs from the top down)."""
-    titles = [line.split("\t")[3] for line in d.ok("list-windows")]
-    return title in titles and other in titles and titles.index(title) < titles.index(other)
-
-
 def write_once(args, sim_args, image, cpu_sel, extra_bin=None, options=(), before=None,
                shot=None):
     """One session: Flash Write pressed once; returns (texts, box, status line, sim result)."""
@@ -130,11 +124,6 @@ def case_cancel_during_blocks(args):
         d.ok("key", DIALOG, "ESCAPE")
         d.ok("sleep", 1500)
         assert d.text(DIALOG, 1002).startswith("writing "), "the keys ended the write"
-        # Minimised and restored meanwhile: the dialog is in front of the main window again.
-        d.ok("show", MAIN, 6)
-        d.ok("sleep", 500)
-        d.ok("show", MAIN, 9)
-        h.wait_until(lambda: in_front_of(d, DIALOG, MAIN), 5, "the dialog in front")
         d.ok("click", DIALOG, CANCEL)
         d.ok("click", DIALOG, CANCEL)  # twice is the same as once
         d.wait_gone(DIALOG, 20000)

@@ -357,17 +357,6 @@ int Menu(const std::vector<std::wstring>& a) {
   return kExitOk;
 }
 
-// Minimises (6) or restores (9) a window as its task bar button would, whatever its state.
-int Show(const std::vector<std::wstring>& a) {
-  HWND top;
-  int rc = Locate(a[0], L"", &top, nullptr);
-  if (rc) return rc;
-  long long how = 0;
-  if (!ParseInt(a[1], &how)) return kExitUsage;
-  ShowWindowAsync(top, static_cast<int>(how));
-  return kExitOk;
-}
-
 int Close(const std::vector<std::wstring>& a) {
   HWND top;
   int rc = Locate(a[0], L"", &top, nullptr);
@@ -637,7 +626,6 @@ void Usage() {
       "  select-combo <window> <id> <n>  combo-items <window> <id>   combo-sel <window> <id>\n"
       "  is-enabled <window> <id>        is-visible <window> <id>    get-check <window> <id>\n"
       "  key <window> <VK|RETURN|ESCAPE|DOWN|...|CTRL+SHIFT+TAB>   close <window>\n"
-      "  show <window> <6 minimise|9 restore>\n"
       "  list-windows [<window>]         rect <window> [<id>]        pixel <window> <id>\n"
       "  dismiss-box <title> <ms>        box-text <title> <ms>\n"
       "  watch-text <window> <id> <ms> [<box title>]   every text while the window lasts\n"
@@ -665,7 +653,7 @@ int Run(const std::vector<std::wstring>& args) {
       {L"is-visible", 2, 2},  {L"get-check", 2, 2},    {L"key", 2, 2},
       {L"close", 1, 1},       {L"list-windows", 0, 1}, {L"rect", 1, 2},
       {L"pixel", 2, 2},       {L"dismiss-box", 2, 2},  {L"box-text", 2, 2},
-      {L"watch-text", 3, 4},  {L"sleep", 1, 1},        {L"show", 2, 2}};
+      {L"watch-text", 3, 4},  {L"sleep", 1, 1}};
   const Command* found = nullptr;
   for (const Command& c : kCommands)
     if (cmd == c.name) found = &c;
@@ -692,7 +680,6 @@ int Run(const std::vector<std::wstring>& args) {
   if (cmd == L"get-check") return GetCheck(a);
   if (cmd == L"key") return Key(a);
   if (cmd == L"close") return Close(a);
-  if (cmd == L"show") return Show(a);
   if (cmd == L"list-windows") return ListWindows(a);
   if (cmd == L"rect") return Rect(a);
   if (cmd == L"watch-text") return WatchText(a);
