@@ -49,9 +49,16 @@ std::string BootH8_3069::CommandName(uint8_t command) {
 }
 
 std::string BootH8_3069::ReplyBrokeOff(const uint8_t* seen, int shown) const {
+  const unsigned seconds = static_cast<unsigned>(kReplyByteWaitMs / 1000);
   char timeout[40];
-  std::snprintf(timeout, sizeof timeout, "no reply byte within %u s",
-                static_cast<unsigned>(kReplyByteWaitMs / 1000));
+  // Without any byte there is nothing to name after the reason.
+  if (shown == 0) {
+    std::snprintf(timeout, sizeof timeout, "no reply within %u s", seconds);
+    const char* why = PortLost() ? "port lost before any reply"
+                      : Cancelled() ? "cancelled before any reply" : timeout;
+    return std::string(": ") + why;
+  }
+  std::snprintf(timeout, sizeof timeout, "no reply byte within %u s", seconds);
   const char* why = PortLost() ? "port lost" : Cancelled() ? "cancelled" : timeout;
   return std::string(": ") + why + " after " + HexBytesText(seen, shown);
 }

@@ -63,4 +63,13 @@ std::string ProgressMeter::Line() const {
   return line + tail;
 }
 
+std::string ProgressMeter::LineAt(uint32_t nowMs, const char* who) const {
+  const uint32_t quietMs = nowMs - m_lastMs;
+  if (!m_started || m_last.done >= m_last.total || quietMs < kLateAnswerMs) return Line();
+  char tail[kLineBytes];
+  std::snprintf(tail, sizeof tail, " ・ waiting for %s: %u s", who,
+                static_cast<unsigned>(quietMs / 1000));
+  return Size(DoneBytes()) + " of " + Size(TotalBytes()) + tail;
+}
+
 }  // namespace k470

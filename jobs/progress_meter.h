@@ -12,12 +12,16 @@
 namespace k470 {
 
 constexpr uint32_t kBytesPerBlock = 128;
+// A report this late after the last one means the target is not answering.
+constexpr uint32_t kLateAnswerMs = 2000;
 
 class ProgressMeter {
  public:
   // Takes a report, made at `nowMs` (a tick count).
   void Update(const JobProgress& progress, uint32_t nowMs);
 
+  // The last report taken.
+  const JobProgress& Last() const { return m_last; }
   uint64_t DoneBytes() const { return Bytes(m_last.done); }
   uint64_t TotalBytes() const { return Bytes(m_last.total); }
   // Whole percent done, 0..100.
@@ -27,6 +31,10 @@ class ProgressMeter {
   // "12.0 KiB of 256 KiB ・ 3.2 KiB/s ・ 0:41 left" (the dots are the
 // Japanese middle dot, which the system's code page holds); the rate and the time left once known.
   std::string Line() const;
+  // Line() while reports keep coming; once the next one is kLateAnswerMs overdue at
+  // `nowMs`, "19 KiB of 64 KiB ・ waiting for <who>: 12 s" instead, so that a stalled
+  // target does not look as if data still flowed at the last rate.
+  std::string LineAt(uint32_t nowMs, const char* who) const;
 
   // "12.0 KiB", "256 KiB", "1.5 MiB", "900 B".
   static std::string Size(uint64_t bytes);

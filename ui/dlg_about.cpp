@@ -9,8 +9,8 @@
 namespace k470 {
 namespace {
 constexpr const char* kLinkFace = "ＭＳ ゴシック";
-constexpr int kLinkFontWidth = 6;
-constexpr int kLinkFontHeight = 12;
+constexpr int kLinkFontWidthDefault = 0;    // the face's own width for the height
+constexpr int kLinkFontHeightFallback = 12;  // without a dialog font to take it from
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 }  // namespace
 
@@ -30,7 +30,14 @@ void CDlgAbout::DoDataExchange() {
 
 void CDlgAbout::SetUpLink(CStaticCursor& link, const char* text) {
   link.SetHoverCursor(IDC_HAND);
-  link.SetFontFace(kLinkFace, kLinkFontWidth, kLinkFontHeight, 1);
+  // The links are as large as the dialog's other texts, whatever the screen's resolution.
+  int height = kLinkFontHeightFallback;
+  LOGFONTW dialogFont = {};
+  HFONT font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+  if (font != nullptr && GetObjectW(font, sizeof dialogFont, &dialogFont) != 0 &&
+      dialogFont.lfHeight != 0)
+    height = dialogFont.lfHeight;
+  link.SetFontFace(kLinkFace, kLinkFontWidthDefault, height, 1);
   link.SetTextColor(kLinkColour, 1);
   link.SetUnderline(1, 1);
   link.SetWindowText(text);

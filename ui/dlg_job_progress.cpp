@@ -8,6 +8,8 @@
 namespace k470 {
 namespace {
 constexpr int kBarSteps = 1000;  // the bar's range: tenths of a percent
+constexpr UINT_PTR kWaitingTimerId = 1;
+constexpr UINT kWaitingTickMs = 500;  // how often a silent target's wait is counted on
 }  // namespace
 
 CDlgJobProgress::CDlgJobProgress(UINT templateId, UINT progressMsg, CWnd* parent)
@@ -23,6 +25,7 @@ BOOL CDlgJobProgress::OnInitDialog() {
   CDialogVl::OnInitDialog();
   m_bar.SendMessage(PBM_SETRANGE32, 0, kBarSteps);
   m_target.SetWindow(m_hWnd);
+  if (m_waitingFor != nullptr) SetTimer(m_hWnd, kWaitingTimerId, kWaitingTickMs, nullptr);
   if (!StartJob(&m_target)) {
     // No thread for the job: nothing will report, so the dialog ends as failed.
     EndDialog(kProgressFailed);
@@ -40,6 +43,10 @@ INT_PTR CDlgJobProgress::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       const int code = ProgressResultFor(lp);
       if (code >= 0) EndWhenDone(code);
     }
+    return TRUE;
+  }
+  if (msg == WM_TIMER && wp == kWaitingTimerId) {
+    RefreshWaiting();
     return TRUE;
   }
   return CDialogVl::DialogProc(msg, wp, lp);
@@ -67,12 +74,31 @@ void CDlgJobProgress::OnCancel() {
   Job().RequestCancel();
 }
 
+bool CDlgJobProgress::Reports(JobProgress* first, JobProgress* last) const {
+  if (!m_reported) return false;
+  if (first != nullptr) *first = m_firstReport;
+  if (last != nullptr) *last = m_meter.Last();
+  return true;
+}
+
 void CDlgJobProgress::ShowProgress(const JobProgress& progress) {
+  if (!m_reported) m_firstReport = progress;
+  m_reported = true;
   m_meter.Update(progress, GetTickCount());
   const uint64_t done = progress.done > progress.total ? progress.total : progress.done;
   const WPARAM position = progress.total ? static_cast<WPARAM>(done * kBarSteps / progress.total) : 0;
   m_bar.SendMessage(PBM_SETPOS, position);
-  m_progressLine.SetWindowText(m_meter.Line());
+  RefreshWaiting();
+}
+
+void CDlgJobProgress::RefreshWaiting() {
+  if (!m_reported) return;
+  const std::string line =
+      m_waitingFor != nullptr ? m_meter.LineAt(GetTickCount(), m_waitingFor) : m_meter.Line();
+  // Only a change is drawn: the timer would otherwise make the line flicker.
+  if (line == m_shownLine) return;
+  m_shownLine = line;
+  m_progressLine.SetWindowText(line);
 }
 
 void CDlgJobProgress::EndWhenDone(int code) {

@@ -2,9 +2,11 @@
 // opens, shows the job's status texts, passes Cancel on to the job and ends with the job's
 // result (kProgressSucceeded, kProgressCancelled, kProgressFailed) when the end message
 // comes. Below the status a bar and a line show how much the target has acknowledged,
-// the rate and the time left. Enter and Escape do nothing: the dialog ends only with its
-// job.
+// the rate and the time left, or, for a dialog that names its target, how long the
+// target has been silent. Enter and Escape do nothing: the dialog ends only with its job.
 #pragma once
+
+#include <string>
 
 #include "jobs/progress_meter.h"
 #include "jobs/thread_vl.h"
@@ -19,10 +21,17 @@ class CDlgJobProgress : public CDialogVl {
   // progressMsg is the message the job posts its statuses and its end result with.
   CDlgJobProgress(UINT templateId, UINT progressMsg, CWnd* parent);
 
+  // The job's first and last progress report (the first one names where the data begins
+  // and how much there is); false when none came.
+  bool Reports(JobProgress* first, JobProgress* last) const;
+
  protected:
   // Starts the job, reporting to target; false when it could not start.
   virtual bool StartJob(JobTarget* target) = 0;
   virtual CThreadVl& Job() = 0;
+  // The progress line says "waiting for <who>" once the target's answer is late
+  // (kLateAnswerMs); set before the dialog opens. `who` is a constant text.
+  void ShowWaitingFor(const char* who) { m_waitingFor = who; }
 
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void DoDataExchange() override;
@@ -39,7 +48,13 @@ class CDlgJobProgress : public CDialogVl {
   CStatic m_statusText;
   CWnd m_bar;
   CStatic m_progressLine;
+  void RefreshWaiting();
+
   ProgressMeter m_meter;
+  const char* m_waitingFor = nullptr;
+  bool m_reported = false;
+  JobProgress m_firstReport;
+  std::string m_shownLine;
   Win32JobTarget m_target;  // outlives the derived dialog's job, which reports through it
 };
 

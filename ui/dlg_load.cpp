@@ -11,7 +11,11 @@ CDlgLoad::CDlgLoad(CComPort* port, FileHistory* history, CEditDword* address, CW
     : CDlgJobProgress(IDD_DLG_LOAD, WM_LOAD_PROGRESS, parent),
       m_port(port),
       m_history(history),
-      m_address(address) {}
+      m_address(address) {
+  // The board answers each chunk within a fraction of a second; a load that waits longer
+  // says so instead of showing a rate that no longer holds.
+  ShowWaitingFor("the board");
+}
 
 bool CDlgLoad::StartJob(JobTarget* target) {
   return m_job.Start(m_port, m_history->Newest(), m_address->GetValue(),

@@ -23,6 +23,19 @@ constexpr int kPageWidthLessPx = 10;
 constexpr int kPageHeightLessPx = 35;
 constexpr int kPreferredPort = 1;
 constexpr int kUsePortRegistry = 1;
+constexpr int kPageCount = 2;
+// Posted to itself once a restore has finished: the owned popups are shown again by then.
+constexpr UINT WM_RAISE_MODAL_POPUP = WM_APP + 1;
+
+// +1 (next page), -1 (the page before) or 0 (no page key) for a key pressed with the
+// given modifiers.
+int PageStepForKey(WPARAM key, bool control, bool shift) {
+  if (!control) return 0;
+  if (key == VK_TAB) return shift ? -1 : 1;
+  if (key == VK_NEXT) return 1;
+  if (key == VK_PRIOR) return -1;
+  return 0;
+}
 }  // namespace
 
 CDlgMain::CDlgMain(CWnd* parent)
@@ -70,7 +83,7 @@ BOOL CDlgMain::OnInitDialog() {
   OnTabChange();
 
   m_com.Fill(kPreferredPort);
-  m_formFlashWrite.DeviceCombo().SetCurSel(m_settings.cpuSel);
+  m_formFlashWrite.SelectDevice(m_settings.cpuSel);
   return TRUE;
 }
 
@@ -107,6 +120,18 @@ INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wp));
+      return TRUE;
+    case WM_SIZE:
+      if (wp == SIZE_RESTORED || wp == SIZE_MAXIMIZED) PostMessageW(m_hWnd, WM_RAISE_MODAL_POPUP, 0, 0);
+      break;
+    case WM_ACTIVATE:
+      // Activated while a modal dialog holds it disabled (its task bar button): the
+      // dialog, not this window, belongs in front.
+      if (LOWORD(wp) != WA_INACTIVE && !::IsWindowEnabled(m_hWnd))
+        PostMessageW(m_hWnd, WM_RAISE_MODAL_POPUP, 0, 0);
+      break;
+    case WM_RAISE_MODAL_POPUP:
+      RaiseModalPopup();
       return TRUE;
     default:
       break;
@@ -156,6 +181,34 @@ void CDlgMain::OnTabChange() {
     m_formRamLoad.EnableUpdateCheck(m_settings.options.rloadUpdateCheck);
     m_formRamLoad.SetFocus();
   }
+}
+
+BOOL CDlgMain::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && (msg->hwnd == m_hWnd || IsChild(m_hWnd, msg->hwnd))) {
+    const int step =
+        PageStepForKey(msg->wParam, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0);
+    if (step != 0) {
+      SwitchPage(step);
+      return TRUE;
+    }
+  }
+  return CDialogVl2::PreTranslateMessage(msg);
+}
+
+void CDlgMain::SwitchPage(int step) {
+  // The tabs are disabled while the RAM load page is connected: the page stays.
+  if (!m_tab.IsWindowEnabled()) return;
+  const int current = m_tab.GetCurSel();
+  const int next = ((current < 0 ? 0 : current) + step + kPageCount) % kPageCount;
+  m_tab.SetCurSel(next);
+  OnTabChange();
+}
+
+void CDlgMain::RaiseModalPopup() {
+  HWND popup = GetLastActivePopup(m_hWnd);
+  if (popup == nullptr || popup == m_hWnd || !IsWindowVisible(popup)) return;
+  SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetForegroundWindow(popup);
 }
 
 void CDlgMain::OnFileOpen() {

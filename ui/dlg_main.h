@@ -30,6 +30,9 @@ class CDlgMain : public CDialogVl2 {
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
+  // Ctrl+Tab and Ctrl+PgDn show the next page, Ctrl+Shift+Tab and Ctrl+PgUp the one
+  // before, wherever the keyboard is in the window, when the tabs can be changed.
+  BOOL PreTranslateMessage(MSG* msg) override;
 
  private:
   void LoadSettings();
@@ -37,6 +40,9 @@ class CDlgMain : public CDialogVl2 {
   void TakeCpuSel();
 
   void OnTabChange();
+  void SwitchPage(int step);
+  // A job's progress dialog back in front of the main window when it is restored.
+  void RaiseModalPopup();
   void OnFileOpen();
   void OnExit();
   void OnOption();

@@ -49,8 +49,13 @@ int CFormFlashWrite::LoadDeviceTable(const std::string& folder) {
   // cannot be written says why when its write is asked for.
   m_deviceCount = count < 0 ? 0 : (count > kDeviceTableSize ? kDeviceTableSize : count);
   for (int i = 0; i < m_deviceCount; ++i) m_deviceCombo.AddString(m_devices[i].Name.c_str());
-  m_deviceCombo.SetCurSel(0);
+  SelectDevice(0);
   return 1;
+}
+
+void CFormFlashWrite::SelectDevice(int index) {
+  m_deviceCombo.SetCurSel(index);
+  OnDeviceChanged();
 }
 
 DeviceType* CFormFlashWrite::SelectedDevice() {
@@ -90,7 +95,12 @@ void CFormFlashWrite::OnFlashWrite() {
   m_updateMark.StopTimer();
   if (m_status) m_status->SetWindowText(kTextNowWriting);
   CDlgWrite dialog(m_com, &m_files.History(), device, nullptr);
-  switch (dialog.DoModal()) {
+  // The port box names the port the write uses: it cannot change meanwhile.
+  const bool portBoxEnabled = m_com != nullptr && m_com->IsWindowEnabled();
+  if (portBoxEnabled) m_com->EnableWindow(false);
+  const INT_PTR result = dialog.DoModal();
+  if (portBoxEnabled) m_com->EnableWindow(true);
+  switch (result) {
     case kProgressSucceeded:
       if (m_status) m_status->SetWindowText(kTextEnded);
       m_updateMark.Set(false);

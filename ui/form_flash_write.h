@@ -40,6 +40,10 @@ class CFormFlashWrite : public CDialogVl {
   // selected.
   DeviceType* SelectedDevice();
 
+  // Selects entry `index` of the device list (none for an index outside it) and enables
+  // the settings button as that type allows, as a choice in the list does.
+  void SelectDevice(int index);
+
  protected:
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void DoDataExchange() override;

@@ -5,8 +5,10 @@
 
 #include "monitor/board_state.h"
 #include "monitor/go_command.h"
+#include "serial/port_names.h"
 #include "serial/port_texts.h"
 #include "ui/dlg_load.h"
+#include "ui/ram_load_status.h"
 #include "ui/resource.h"
 #include "ui/run_application.h"
 #include "settings/app_settings.h"
@@ -17,6 +19,7 @@ namespace {
 constexpr const char* kTextConnect = "接続(&C)";
 constexpr const char* kTextDisconnect = "切断(&C)";
 constexpr const char* kTextNowLoading = "Now Loading";
+constexpr const char* kTextAndDisconnected = ", disconnected";
 constexpr int kAddressRadix = 16;  // the start address is typed in hexadecimal
 }  // namespace
 
@@ -52,6 +55,7 @@ INT_PTR CFormRamLoad::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_TIMER:
       if (m_updateMark.IsTimer(wp)) m_updateMark.OnTimer();
+      if (wp == kAutoGoPauseTimerId) EndAutoGoPause();
       break;
     case WM_SHOWWINDOW:
       // Hidden (another tab): the detector stops; the port stays open and connected.
@@ -88,13 +92,20 @@ bool CFormRamLoad::OnCommand(int id, int code, HWND) {
 }
 
 void CFormRamLoad::OnConnect() {
-  if (m_loading) return;
+  if (m_loading || m_pausing) return;
   if (!m_connected) {
-    // A port that is absent or busy leaves the page as it is, without a message.
-    if (!m_port.Reopen(m_com->GetSelectedPortName(), kMonitorLine)) return;
+    // A port that is absent or busy leaves the page disconnected; the status line says
+    // which port and why, in place of whatever it showed before.
+    const std::string chosen = m_com->GetSelectedPortName();
+    if (!m_port.Reopen(chosen, kMonitorLine)) {
+      SetStatus(ConnectFailedStatus(PortNameOf(chosen), m_port.OpenError()));
+      return;
+    }
     m_connected = 1;
     m_connect.SetWindowText(kTextDisconnect);
     if (m_tab) m_tab->EnableWindow(false);
+    LockPortBox(true);
+    SetStatus(ConnectedStatus(m_port.Name()));
     m_target.SetWindow(m_hWnd);
     m_detector.Start(&m_port, &m_target);
   } else {
@@ -104,17 +115,29 @@ void CFormRamLoad::OnConnect() {
 
 void CFormRamLoad::Disconnect() {
   m_detector.StopAndWait();
+  const std::string name = m_port.Name();
   m_port.Close();
   m_connected = 0;
   EnableLoadGo(false);
   m_connect.SetWindowText(kTextConnect);
   if (m_tab) m_tab->EnableWindow(true);
+  LockPortBox(false);
+  if (!m_autoGoing) SetStatus(DisconnectedStatus(name));
+}
+
+void CFormRamLoad::LockPortBox(bool locked) {
+  if (m_com != nullptr && m_com->m_hWnd != nullptr) m_com->EnableWindow(!locked);
+}
+
+void CFormRamLoad::SetStatus(const std::string& text) {
+  if (m_status) m_status->SetWindowText(text);
 }
 
 void CFormRamLoad::DisconnectIfLost() {
   if (!m_connected || !m_port.Lost()) return;
+  const std::string name = m_port.Name();
   Disconnect();
-  if (m_status) m_status->SetWindowText(PortLostMessage(m_port.Name()).c_str());
+  SetStatus(PortLostMessage(name));
 }
 
 void CFormRamLoad::OnBoardState(int state) {
@@ -126,7 +149,7 @@ void CFormRamLoad::OnBoardState(int state) {
     return;
   }
   if (state < BOARD_NO_REPLY || state > BOARD_OTHER) return;
-  if (m_status) m_status->SetWindowText(BoardStateText(state));
+  SetStatus(BoardStateText(state));
   EnableLoadGo(IsFamilyBoard(state));
 }
 
@@ -139,26 +162,52 @@ void CFormRamLoad::EnableLoadGo(bool on) {
 void CFormRamLoad::OnLoad() {
   // One load at a time: a report handled while the RAM LOAD dialog is up must not start
   // a second job on the same port.
-  if (m_loading || !m_connected) return;
+  if (m_loading || m_pausing || !m_connected) return;
   m_detector.StopAndWait();
-  if (m_status) m_status->SetWindowText(kTextNowLoading);
+  SetStatus(kTextNowLoading);
   m_loading = true;
   CDlgLoad dialog(&m_port, &m_files.History(), &m_address, nullptr);
   const INT_PTR result = dialog.DoModal();
   m_loading = false;
-  if (m_status) m_status->SetWindowText("");
-  // A load that lost its port has shown its message; the page lets the port go.
-  DisconnectIfLost();
+  JobProgress first;
+  JobProgress last;
+  const bool reported = dialog.Reports(&first, &last);
+  const std::string said = LoadResultStatus(static_cast<int>(result), reported, first, last);
+  SetStatus(said);
+  // A load that lost its port has shown its message; the page lets the port go and the
+  // status line says so.
+  if (m_connected && m_port.Lost()) {
+    DisconnectIfLost();
+    return;
+  }
   if (result != kProgressSucceeded) return;
   m_updateMark.Set(false);
   if (m_options && m_options->autoGo) {
+    // The load's outcome stays in view, with the automatic disconnect that follows; only
+    // what goes wrong on the way (a lost port, an application that does not start)
+    // replaces it.
+    if (m_options->autoDisConnect) SetStatus(said + kTextAndDisconnected);
+    m_autoGoing = true;
     OnGo();
-    Sleep(kPauseAfterAutoGoMs);
+    m_autoGoing = false;
+    BeginAutoGoPause();
   }
 }
 
+void CFormRamLoad::BeginAutoGoPause() {
+  m_pausing = true;
+  m_connect.EnableWindow(false);
+  if (SetTimer(m_hWnd, kAutoGoPauseTimerId, kPauseAfterAutoGoMs, nullptr) == 0) EndAutoGoPause();
+}
+
+void CFormRamLoad::EndAutoGoPause() {
+  KillTimer(m_hWnd, kAutoGoPauseTimerId);
+  m_pausing = false;
+  m_connect.EnableWindow(true);
+}
+
 void CFormRamLoad::OnGo() {
-  if (m_loading || !m_connected) return;
+  if (m_loading || m_pausing || !m_connected) return;
   m_detector.StopAndWait();
   if (!SendGoCommand(&m_port, m_address.GetValue()) && m_port.Lost()) {
     DisconnectIfLost();

@@ -19,7 +19,8 @@ namespace k470 {
 struct OptionSettings;
 
 constexpr UINT_PTR kRamLoadTimerId = 1;       // the update check's timer
-constexpr DWORD kPauseAfterAutoGoMs = 1000;   // after an automatic go
+constexpr UINT_PTR kAutoGoPauseTimerId = 3;   // ends the pause after an automatic go
+constexpr UINT kPauseAfterAutoGoMs = 1000;    // after an automatic go
 
 class CFormRamLoad : public CDialogVl {
  public:
@@ -53,6 +54,13 @@ class CFormRamLoad : public CDialogVl {
   void DisconnectIfLost();
   void EnableLoadGo(bool on);
   void StartApplication();
+  // Connected, or a job runs: the port box is the port in use and cannot be changed.
+  void LockPortBox(bool locked);
+  void SetStatus(const std::string& text);
+  // The pause after an automatic go: the page takes no Connect, Load or Go until its
+  // timer ends it; the window keeps answering meanwhile.
+  void BeginAutoGoPause();
+  void EndAutoGoPause();
 
   CFileSelector m_files;  // before the update mark, which watches its history
   CEditDword m_address;
@@ -65,6 +73,8 @@ class CFormRamLoad : public CDialogVl {
   OptionSettings* m_options;
   int m_connected = 0;
   bool m_loading = false;  // a RAM LOAD dialog is up
+  bool m_pausing = false;  // the pause after an automatic go runs
+  bool m_autoGoing = false;  // the go after a load: the load's status line stays
   UpdateMark m_updateMark;
   // Declared in this order so that the detector is stopped (its destructor) before the
   // target it reports to and the port it uses go away.

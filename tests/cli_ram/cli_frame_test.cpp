@@ -139,5 +139,26 @@ TEST(CliProgress, TheBarShowsPercentSizesRateAndTimeLeft) {
   }
 }
 
+// A target that stops answering: once the next report is 2 s late the line says so and
+// no longer shows the last rate and time left; the next report brings them back.
+TEST(ProgressLine, ALateAnswerShowsTheWaitInsteadOfTheRate) {
+  ProgressMeter meter;
+  JobProgress p;
+  p.unit = ProgressUnit::Bytes;
+  p.total = 65536;
+  meter.Update(p, 0);
+  p.done = 19456;
+  meter.Update(p, 5000);
+  const std::string flowing = meter.Line();
+  EXPECT_EQ(meter.LineAt(6999, "the board"), flowing);
+  EXPECT_EQ(meter.LineAt(17000, "the board"), "19 KiB of 64 KiB ・ waiting for the board: 12 s");
+  p.done = 20480;
+  meter.Update(p, 17100);
+  EXPECT_EQ(meter.LineAt(17200, "the board"), meter.Line());
+  p.done = 65536;
+  meter.Update(p, 20000);
+  EXPECT_EQ(meter.LineAt(30000, "the board"), meter.Line());
+}
+
 }  // namespace
 }  // namespace k470::cli

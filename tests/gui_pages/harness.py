@@ -94,6 +94,7 @@ class Session:
         return path
 
     def start(self):
+        ui.wait_wineserver_gone()
         self.proc = ui.start_windows_program(os.path.join(self.dist, "K470Loader.exe"))
         self.d = ui.UiDriver(self.args.driver)
         self.d.wait_window(MAIN, 60000)
@@ -144,6 +145,8 @@ class Session:
             if self.sim is not None:
                 self.sim_result = self.sim.stop()
                 self.sim = None
+            # The next session starts on a Wine of its own, not on one still ending this one.
+            ui.stop_wineserver()
         if problems:
             raise AssertionError("; ".join(problems))
 
@@ -195,6 +198,10 @@ def run(cases):
     session. Stops the Wine server at the end, whatever happened."""
     args = arguments()
     failed = []
+    # K470_PAGE_CASES="name,name" runs only those cases (while working on one of them).
+    only = [n for n in os.environ.get("K470_PAGE_CASES", "").split(",") if n]
+    if only:
+        cases = [c for c in cases if c.__name__ in only]
     try:
         for case in cases:
             print("== " + case.__name__, flush=True)

@@ -12,6 +12,7 @@ from harness import BOX, MAIN, STATUS
 
 MARK = 1005
 WRITE, DEVICE, SETTINGS = 1010, 1021, 1022
+PORT = 1001
 DIALOG = "FLASH WRITE"
 CANCEL = 1019
 CLOCK, RATE = 1013, 1023
@@ -154,6 +155,7 @@ def case_cancel_during_blocks(args):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
         expect_centred_over(d, DIALOG, MAIN)
+        assert not d.enabled(MAIN, PORT), "the port box stays while the write runs"
         h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
                      "the first block")
         # A screenshot holds the display for a moment: taken here, where no text is
@@ -169,6 +171,7 @@ def case_cancel_during_blocks(args):
         d.wait_gone(DIALOG, 20000)
         assert d.no_box(BOX, 1000), "a cancelled write shows no message"
         assert d.text(MAIN, STATUS) == "cancel flash write"
+        assert d.enabled(MAIN, PORT), "the port box after the write"
     finally:
         s.close()
         s.cleanup()
@@ -217,8 +220,8 @@ def case_settings_dialog(args):
     title = "H8/3069F 設定"
 
     def change_settings(s, d):
-        # The button follows the device list from its first change on.
-        assert not d.enabled(MAIN, SETTINGS)
+        # The button follows the selected type from the start (H8/3069F has choices).
+        assert d.enabled(MAIN, SETTINGS), "H8/3069F allows changes"
         d.ok("select-combo", MAIN, DEVICE, 1)
         d.ok("sleep", 200)
         assert not d.enabled(MAIN, SETTINGS), "H8/36077 allows no changes"

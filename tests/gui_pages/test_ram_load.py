@@ -18,6 +18,7 @@ TAB = 1000
 PORT = 1001
 DIALOG = "RAM LOAD"
 CANCEL = 1019
+PROGRESS_LINE = 1029
 OPTIONS = "K470Loader Option"
 AUTO_LOAD, AUTO_GO, AUTO_DISCONNECT, RUN_APP, APP_NAME = 1012, 1015, 1017, 1016, 1013
 GREEN = "00FF00"
@@ -44,9 +45,14 @@ def case_connect_load_go(args):
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, CONNECT, "切断(&C)", 5000)
         assert not d.enabled(MAIN, TAB), "the tabs stay while connected"
+        assert not d.enabled(MAIN, PORT), "the port box stays while connected"
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         assert d.enabled(MAIN, LOAD) and d.enabled(MAIN, GO)
         s.shot("ram_load_page_connected")
+        # Nor does the keyboard change the page while connected.
+        d.ok("key", MAIN, "CTRL+TAB")
+        d.ok("sleep", 500)
+        assert d.ok("is-visible", MAIN, ADDRESS)[0] == "1", "the page changed while connected"
 
         d.ok("click", MAIN, LOAD)
         d.wait_text(MAIN, STATUS, "Now Loading", 10000)
@@ -58,7 +64,8 @@ def case_connect_load_go(args):
         ranges = [t for t in texts if re.fullmatch(r"[0-9A-F]{8} - [0-9A-F]{8}", t)]
         assert ranges and ranges[0].startswith("00200000 - "), texts
         assert len(ranges) >= 3, texts
-        d.wait_text(MAIN, STATUS, "", 5000)
+        d.wait_text(MAIN, STATUS, "loaded 6000 bytes at 00200000 - 0020176F", 5000)
+        s.shot("ram_load_loaded")
         assert h.ui.EXIT_NOT_FOUND == d.run("box-text", h.BOX, 300)[0]
 
         d.ok("click", MAIN, GO)
@@ -67,7 +74,8 @@ def case_connect_load_go(args):
         assert d.text(MAIN, CONNECT) == "切断(&C)"
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
-        assert d.enabled(MAIN, TAB)
+        d.wait_text(MAIN, STATUS, "disconnected from COM1", 5000)
+        assert d.enabled(MAIN, TAB) and d.enabled(MAIN, PORT)
         assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
     finally:
         s.close()
@@ -128,7 +136,18 @@ def case_automatic_steps(args):
         d.ok("click", MAIN, CONNECT)
         texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX)
         assert boxes == [], boxes
-        # Go, the 1 s pause and the disconnect follow by themselves.
+        # Go, the 1 s pause and the disconnect follow by themselves. The pause is the
+        # page's own timer: the window keeps answering, with Connect held off until the
+        # pause is over.
+        seen = []
+        for _ in range(40):
+            seen.append(d.enabled(MAIN, CONNECT))
+            if not seen[-1] and d.text(MAIN, CONNECT) == "接続(&C)":
+                break
+            d.ok("sleep", 50)
+        assert False in seen, "no pause after the automatic go: %r" % seen
+        h.wait_until(lambda: d.enabled(MAIN, CONNECT), 5, "the end of the pause")
+        d.wait_text(MAIN, STATUS, "loaded 2000 bytes at 00200000 - 002007CF, disconnected", 5000)
         d.wait_text(MAIN, CONNECT, "接続(&C)", 10000)
         assert d.enabled(MAIN, TAB)
         assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
@@ -196,7 +215,7 @@ def case_failed_and_cancelled_loads_do_not_go(args):
         # The message, and below it why no file could be read.
         assert [b.split("\n")[0] for b in boxes] == ["ファイルのフォーマットが不正です。"], boxes
         assert len(boxes[0].split("\n")) == 2, boxes
-        d.wait_text(MAIN, STATUS, "", 5000)
+        d.wait_text(MAIN, STATUS, "error ram load", 5000)
         assert d.text(MAIN, CONNECT) == "切断(&C)"
     finally:
         s.close()
@@ -219,12 +238,45 @@ def case_failed_and_cancelled_loads_do_not_go(args):
         d.ok("key", DIALOG, "ESCAPE")
         d.ok("sleep", 1000)
         d.wait_window(DIALOG, 0)
+        # No chunk is acknowledged: the line counts the wait, never a rate.
+        h.wait_until(lambda: re.fullmatch(r"0 B of 2\.9 KiB ・ waiting for the board: [2-9] s",
+                                          d.text(DIALOG, PROGRESS_LINE)), 10, "the wait")
         d.ok("click", DIALOG, CANCEL)
         # The cancel ends the wait for "end!" at once: the dialog may be gone before a
         # watch of it could begin, so wait for it to go and look for a box afterwards.
         d.wait_gone(DIALOG, 10000)
         assert h.ui.EXIT_NOT_FOUND == d.run("box-text", h.BOX, 300)[0]
-        d.wait_text(MAIN, STATUS, "", 5000)
+        d.wait_text(MAIN, STATUS, "cancel ram load", 5000)
+    finally:
+        s.close()
+        s.cleanup()
+    assert s.sim_result.report["go"] == [], s.sim_result.report["go"]
+
+
+def case_a_board_that_stops_answering_is_shown_waiting(args):
+    # The board stops answering in the fifth chunk: the line keeps what was acknowledged
+    # and counts the wait instead of a rate; closing the dialog (Alt+F4) cancels, and the
+    # status line says so.
+    s = h.Session(args)
+    image = s.file("stops.mot", h.srecords(0x200000, IMAGE))
+    s.write_ini(sections(image))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--stop-after", "4200")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, LOAD)
+        d.wait_window(DIALOG, 10000)
+        waiting = r"4 KiB of 5\.9 KiB ・ waiting for the board: (\d+) s"
+        h.wait_until(lambda: re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE)), 15,
+                     "the wait for the board")
+        h.wait_until(lambda: int(re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE))
+                                 .group(1)) >= 4, 10, "the wait counted on")
+        s.shot("ram_load_waiting_for_board")
+        d.ok("close", DIALOG)
+        d.wait_gone(DIALOG, 10000)
+        d.wait_text(MAIN, STATUS, "cancel ram load", 5000)
+        assert d.text(MAIN, CONNECT) == "切断(&C)"
     finally:
         s.close()
         s.cleanup()
@@ -259,8 +311,9 @@ def case_a_lost_port_ends_the_load_and_disconnects(args):
 
 def case_typed_port_name(args):
     # The port box is editable: the name typed in is the port opened, not the list entry
-    # still selected under it. COM9 is absent (connecting leaves the page as it was); "1"
-    # with blanks around it is COM1, where the board answers.
+    # still selected under it. COM9 is absent (connecting leaves the page disconnected and
+    # the status line says why); "1" with blanks around it is COM1, where the board
+    # answers; nothing listens at socket://127.0.0.1:9.
     s = h.Session(args)
     image = s.file("typed.mot", h.srecords(0x200000, IMAGE[:1024]))
     s.write_ini(sections(image))
@@ -272,11 +325,23 @@ def case_typed_port_name(args):
         d.ok("click", MAIN, CONNECT)
         d.ok("sleep", 1000)
         assert d.text(MAIN, CONNECT) == "接続(&C)", "connected to a port not typed"
+        failed = re.compile(r"(.+)がオープンできません。 (\S.*)")
+        said = failed.fullmatch(d.text(MAIN, STATUS))
+        assert said and said.group(1) == "COM9", d.text(MAIN, STATUS)
+        s.shot("ram_load_connect_failed")
         d.ok("set-text", MAIN, PORT, " 1 ")
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        d.wait_text(MAIN, STATUS, "disconnected from COM1", 5000)
+        d.ok("set-text", MAIN, PORT, "socket://127.0.0.1:9")
+        d.ok("click", MAIN, CONNECT)
+        h.wait_until(lambda: failed.fullmatch(d.text(MAIN, STATUS)), 10, "the failed connect")
+        said = failed.fullmatch(d.text(MAIN, STATUS))
+        assert said.group(1) == "socket://127.0.0.1:9", said.group(0)
+        print("   reasons: %s" % said.group(2))
+        assert d.text(MAIN, CONNECT) == "接続(&C)"
     finally:
         s.close()
         s.cleanup()
@@ -352,4 +417,5 @@ if __name__ == "__main__":
     h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
            case_failed_and_cancelled_loads_do_not_go,
            case_typed_port_name, case_file_names_in_the_system_code_page,
-           case_a_lost_port_ends_the_load_and_disconnects])
+           case_a_lost_port_ends_the_load_and_disconnects,
+           case_a_board_that_stops_answering_is_shown_waiting])

@@ -374,11 +374,52 @@ int KeyCode(const std::wstring& name) {
   static const Named kNames[] = {{L"RETURN", VK_RETURN}, {L"ENTER", VK_RETURN},
                                  {L"ESCAPE", VK_ESCAPE}, {L"TAB", VK_TAB},
                                  {L"DOWN", VK_DOWN},     {L"UP", VK_UP},
-                                 {L"SPACE", VK_SPACE}};
+                                 {L"SPACE", VK_SPACE},   {L"NEXT", VK_NEXT},
+                                 {L"PRIOR", VK_PRIOR}};
   for (const Named& n : kNames)
     if (_wcsicmp(n.name, name.c_str()) == 0) return n.vk;
   long long value = 0;
   return ParseInt(name, &value) ? static_cast<int>(value) : -1;
+}
+
+// A key with modifiers ("CTRL+SHIFT+TAB") is typed as a user would: the window is brought
+// to the front and the keys go in as input, so that the program sees the modifiers held.
+int KeyWithModifiers(HWND top, const std::wstring& name) {
+  std::vector<int> held;
+  std::wstring rest = name;
+  for (;;) {
+    const size_t plus = rest.find(L'+');
+    if (plus == std::wstring::npos) break;
+    const std::wstring modifier = rest.substr(0, plus);
+    if (_wcsicmp(modifier.c_str(), L"CTRL") == 0) {
+      held.push_back(VK_CONTROL);
+    } else if (_wcsicmp(modifier.c_str(), L"SHIFT") == 0) {
+      held.push_back(VK_SHIFT);
+    } else {
+      return kExitUsage;
+    }
+    rest = rest.substr(plus + 1);
+  }
+  const int vk = KeyCode(rest);
+  if (vk < 0) return kExitUsage;
+  SetForegroundWindow(top);
+  std::vector<INPUT> inputs;
+  auto add = [&inputs](int key, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = static_cast<WORD>(key);
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  for (int key : held) add(key, false);
+  add(vk, false);
+  add(vk, true);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) add(*it, true);
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+    return kExitRefused;
+  Print(L"typed into " + Hex(GetForegroundWindow()));
+  return kExitOk;
 }
 
 // A key goes to the window that has the keyboard focus in the target's thread.
@@ -386,6 +427,7 @@ int Key(const std::vector<std::wstring>& a) {
   HWND top;
   int rc = Locate(a[0], L"", &top, nullptr);
   if (rc) return rc;
+  if (a[1].find(L'+') != std::wstring::npos) return KeyWithModifiers(top, a[1]);
   int vk = KeyCode(a[1]);
   if (vk < 0) return kExitUsage;
   GUITHREADINFO info{};
@@ -583,7 +625,7 @@ void Usage() {
       "  click <window> <id>             menu <window> <command id>\n"
       "  select-combo <window> <id> <n>  combo-items <window> <id>   combo-sel <window> <id>\n"
       "  is-enabled <window> <id>        is-visible <window> <id>    get-check <window> <id>\n"
-      "  key <window> <VK|RETURN|ESCAPE|DOWN|...>   close <window>\n"
+      "  key <window> <VK|RETURN|ESCAPE|DOWN|...|CTRL+SHIFT+TAB>   close <window>\n"
       "  list-windows [<window>]         rect <window> [<id>]        pixel <window> <id>\n"
       "  dismiss-box <title> <ms>        box-text <title> <ms>\n"
       "  watch-text <window> <id> <ms> [<box title>]   every text while the window lasts\n"
