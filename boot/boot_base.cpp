@@ -1,5 +1,6 @@
 // BootBase: port ownership, the first open and the bit-rate adjustment.
 #include "boot/boot_base.h"
+#include "serial/line_time.h"
 
 #include <cstdio>
 
@@ -73,7 +74,7 @@ StepResult BootBase::MatchBitRate(int* matchedBps) {
   if (b != kByteArrived + m_matchAnswer) {
     return FailWait("0x55", b, m_matchAnswer, kMatchAnswerWaitMs);
   }
-  m_late.End(kMatchExchangeBytes, m_port->Line().baud);
+  m_late.End(LineTimeMs(kMatchExchangeBytes, m_port->Line()));
   return StepResult::Ok;
 }
 

@@ -7,6 +7,7 @@
 
 #include "boot/boot_errors.h"
 #include "boot/clock_field.h"
+#include "serial/line_time.h"
 
 namespace k470 {
 
@@ -108,7 +109,7 @@ StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length
     }
   }
   if (!error) {
-    if (timed) m_late.End(1 + expected, m_port->Line().baud);
+    if (timed) m_late.End(LineTimeMs(1 + expected, m_port->Line()));
     return StepResult::Ok;
   }
   return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "jobs/mot_file2bin.h"
+#include "serial/line_time.h"
 
 namespace k470 {
 
@@ -64,7 +65,7 @@ StepResult BootH8_36077::TransferWriteProgram(const char* path) {
     const std::string what = "echo of count byte " + std::to_string(i + 1);
     if (StepResult r = Expect(what, countBytes[i]); r != StepResult::Ok) return r;
   }
-  m_late.End(kCountExchangeBytes, m_port->Line().baud);
+  m_late.End(LineTimeMs(kCountExchangeBytes, m_port->Line()));
   const int programBytes = static_cast<int>(std::min(count, kProgramBytes));
   if (StepResult r = SendProgram(m_program.data(), programBytes); r != StepResult::Ok) return r;
   if (Cancelled()) return StepResult::Cancelled;
@@ -104,7 +105,7 @@ StepResult BootH8_36077::PrepareWrite() {
   m_late.Begin();
   if (!m_port->Write(&start, 1)) return Fail("\"S\" (start): port lost");
   if (StepResult r = Expect("\"S\" (start)", kReplyOk); r != StepResult::Ok) return r;
-  m_late.End(kStartExchangeBytes, m_port->Line().baud);
+  m_late.End(LineTimeMs(kStartExchangeBytes, m_port->Line()));
   return StepResult::Ok;
 }
 

@@ -9,18 +9,16 @@
 namespace k470 {
 
 namespace {
-constexpr uint64_t kBitsPerByte = 10;  // start, 8 data, stop
 constexpr uint32_t kWholeSecondsFromS = 10;  // costs from 10 s on are given in whole seconds
 constexpr size_t kNoteBytes = 320;
 }  // namespace
 
 void LateAnswers::Begin() { m_start = TickCountMs(); }
 
-void LateAnswers::End(int lineBytes, uint32_t bps) {
-  if (m_count >= kLateAnswerSamples || bps == 0 || lineBytes < 0) return;
+void LateAnswers::End(uint32_t lineMs) {
+  if (m_count >= kLateAnswerSamples) return;
   const uint32_t elapsedMs = TickCountMs() - m_start;
-  const uint64_t lineMs = uint64_t{static_cast<uint32_t>(lineBytes)} * kBitsPerByte * 1000 / bps;
-  m_samplesMs[m_count++] = elapsedMs > lineMs ? static_cast<uint32_t>(elapsedMs - lineMs) : 0;
+  m_samplesMs[m_count++] = elapsedMs > lineMs ? elapsedMs - lineMs : 0;
 }
 
 uint32_t LateAnswers::MedianMs() const {

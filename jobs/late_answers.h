@@ -17,10 +17,10 @@ class LateAnswers {
  public:
   // Call before the request's first byte is written.
   void Begin();
-  // Call when the answer's last byte has arrived: `lineBytes` byte times at `bps` had
-  // to pass on the line between the two (the request's and the answer's bytes that do
-  // not overlap).
-  void End(int lineBytes, uint32_t bps);
+  // Call when the answer's last byte has arrived: `lineMs` had to pass on the line
+  // between the two (the line time of the request's and the answer's bytes that do not
+  // overlap, LineTimeMs).
+  void End(uint32_t lineMs);
 
   int Count() const { return m_count; }
   // The median lateness (the lower middle of an even count), 0 without samples.

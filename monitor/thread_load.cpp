@@ -10,6 +10,7 @@
 #include "base/ticks.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
+#include "serial/line_time.h"
 #include "serial/port_texts.h"
 
 namespace k470 {
@@ -143,7 +144,8 @@ int CThreadLoad::Load() {
       }
     }
     if (timed) {
-      late.End(static_cast<int>(std::strlen(command) + n) + answered, m_port->Line().baud);
+      const int lineBytes = static_cast<int>(std::strlen(command) + n) + answered;
+      late.End(LineTimeMs(lineBytes, m_port->Line()));
       // Named once, when the last answer to be timed has come.
       if (late.Count() == kTimedChunks || address + n > high) {
         const std::string note = LateAnswerNote(late, chunks, kLateJobName);

@@ -8,11 +8,11 @@
 namespace k470 {
 namespace {
 
-// One exchange of `lineBytes` at 57600 bit/s (0.17 ms a byte) that took `tookMs`.
-void Exchange(LateAnswers& late, uint32_t tookMs, int lineBytes = 2) {
+// One exchange of two bytes at 57600 bit/s (under 1 ms of line time) that took `tookMs`.
+void Exchange(LateAnswers& late, uint32_t tookMs) {
   late.Begin();
   test::AdvanceClock(tookMs);
-  late.End(lineBytes, 57600);
+  late.End(0);
 }
 
 TEST(LateAnswers, OnlyAMedianAboveFourMsIsNamedWithItsCostAndTheFix) {
@@ -28,7 +28,7 @@ TEST(LateAnswers, OnlyAMedianAboveFourMsIsNamedWithItsCostAndTheFix) {
   LateAnswers load;
   load.Begin();
   test::AdvanceClock(273);
-  load.End(1035, 38400);
+  load.End(269);
   EXPECT_EQ(load.MedianMs(), 4u);
   EXPECT_FALSE(load.Late());
 
