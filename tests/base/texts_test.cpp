@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/language.h"
+#include "base/texts.h"
+
+namespace k470 {
+namespace {
+
+// The golden list's escapes back to bytes (only \r and \n occur).
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'r' || text[i + 1] == 'n')) {
+      out += text[++i] == 'r' ? '\r' : '\n';
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+size_t CountFormats(const std::string& text) {
+  size_t n = 0;
+  for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1)) ++n;
+  return n;
+}
+
+TEST(Texts, JapaneseAreTheGoldenListAndEnglishAreAsciiWithTheSameSlots) {
+  std::ifstream golden(K470_TEXTS_GOLDEN);
+  ASSERT_TRUE(golden) << K470_TEXTS_GOLDEN;
+  std::vector<std::pair<std::string, std::string>> rows;
+  for (std::string line; std::getline(golden, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t tab = line.find('\t');
+    ASSERT_NE(tab, std::string::npos) << line;
+    rows.emplace_back(line.substr(0, tab), Unescape(line.substr(tab + 1)));
+  }
+  ASSERT_EQ(rows.size(), static_cast<size_t>(TextId::kCount));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const TextEntry& entry = TextEntryOf(static_cast<TextId>(i));
+    SCOPED_TRACE(entry.name);
+    EXPECT_EQ(rows[i].first, entry.name);
+    EXPECT_EQ(rows[i].second, entry.japanese);
+    const std::string english = entry.english;
+    for (char c : english) {
+      EXPECT_TRUE((c >= 0x20 && c < 0x7F) || c == '\r' || c == '\n') << english;
+    }
+    // Every slot is a "%s", as many in one text as in the other.
+    const std::string japanese = entry.japanese;
+    EXPECT_EQ(CountFormats(japanese), CountFormats(english));
+    size_t slots = 0;
+    for (size_t at = english.find("%s"); at != std::string::npos; at = english.find("%s", at + 2)) {
+      ++slots;
+    }
+    EXPECT_EQ(slots, CountFormats(english));
+  }
+}
+
+TEST(Texts, TheLanguageIsSetOnceForEveryLayer) {
+  EXPECT_STREQ(Text(TextId::kWriteError), "書き込みエラー");  // Japanese until it is set
+  SetLanguage(Language::kEnglish);
+  EXPECT_STREQ(Text(TextId::kWriteError), "Write error");
+  SetLanguage(Language::kJapanese);
+}
+
+TEST(Texts, TheOverrideThenTheFirstLocaleVariableSetDecide) {
+  struct Row {
+    const char* override;
+    const char* lcAll;
+    const char* lcMessages;
+    const char* lang;
+    Language want;
+  } rows[] = {
+      {nullptr, nullptr, nullptr, "ja_JP.UTF-8", Language::kJapanese},
+      {nullptr, nullptr, nullptr, "C.UTF-8", Language::kEnglish},
+      {nullptr, nullptr, nullptr, nullptr, Language::kEnglish},
+      {nullptr, "C", nullptr, "ja_JP.UTF-8", Language::kEnglish},          // LC_ALL first
+      {nullptr, "", "ja_JP.eucJP", "en_US.UTF-8", Language::kJapanese},    // empty is unset
+      {"en", nullptr, nullptr, "ja_JP.UTF-8", Language::kEnglish},
+      {"ja", "en_GB.UTF-8", nullptr, nullptr, Language::kJapanese},
+      {"fr", nullptr, nullptr, "ja_JP.UTF-8", Language::kJapanese},        // unknown: ignored
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ChooseLanguage(row.override, LocaleLanguage(row.lcAll, row.lcMessages, row.lang)),
+              row.want)
+        << (row.override ? row.override : "-") << " " << (row.lang ? row.lang : "-");
+  }
+}
+
+}  // namespace
+}  // namespace k470
