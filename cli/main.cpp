@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/job_runner.h"
+#include "base/language.h"
 #include "base/std_descriptors.h"
 
 namespace {
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
   // Before anything is opened: no port may take the number of a closed stdout.
   k470::OpenClosedStdDescriptors();
   InstallInterruptHandler();
+  // The job messages in the user's language, before any job's thread runs.
+  k470::SetLanguage(k470::LanguageOfUser());
   if (argc < 2) {
     PrintToolUsage(stderr);
     return WithOutputChecked(kExitUsage);

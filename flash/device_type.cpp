@@ -2,6 +2,7 @@
 #include "flash/device_type.h"
 
 #include "base/fill_text.h"
+#include "base/texts.h"
 
 namespace k470 {
 
@@ -24,7 +25,7 @@ const char* DeviceTypeFaultKey(const DeviceType& type) {
 std::string DeviceTypeFault(const DeviceType& type) {
   const char* key = DeviceTypeFaultKey(type);
   if (key == nullptr) return std::string();
-  return FillText(kTextTableValueFormat,
+  return FillText(Text(TextId::kTableValueOutOfRange),
                   {type.Section.empty() ? type.Name : type.Section, key});
 }
 

@@ -24,18 +24,14 @@ struct DeviceType {
   int32_t RomSize = 0;     // flash size in bytes: the size of the write image
 };
 
-// Said for a type that cannot be written: its section, then the key whose value is
-// outside its range.
-constexpr const char* kTextTableValueFormat = "デバイス定義 [%s] の%sが有効範囲外です。";
-
 // The key of `type` whose value is outside its range, or null when the type can be
 // written: Id 0 or 1; RomSize 1 byte to 16 MiB; and where the bit rate and the clock are
 // sent to the chip (Id 0, the H8/3069), Bps one of kBootRatesBps and a clock that the
 // new-bit-rate frame carries (ClockFitsField).
 const char* DeviceTypeFaultKey(const DeviceType& type);
 
-// kTextTableValueFormat for a type that cannot be written, naming its section and key;
-// empty when the type can be written.
+// The message for a type that cannot be written (kTableValueOutOfRange: its section, then
+// the key whose value is outside its range); empty when the type can be written.
 std::string DeviceTypeFault(const DeviceType& type);
 
 }  // namespace k470

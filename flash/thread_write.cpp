@@ -10,6 +10,7 @@
 #include "boot/boot_h8_36077.h"
 #include "base/program_folder.h"
 #include "base/fill_text.h"
+#include "base/texts.h"
 #include "jobs/mot_file2bin.h"
 #include "serial/net_port.h"
 #include "serial/port_names.h"
@@ -51,7 +52,7 @@ int CThreadWrite::Run() {
   } else if (Cancelled()) {
     result = JOB_CANCELLED;
   } else if (m_target) {
-    m_target->ShowMessage(kTextWriteDone, MessageIcon::Information);
+    m_target->ShowMessage(Text(TextId::kWriteDone), MessageIcon::Information);
   }
   if (m_target) m_target->PostEnded(result);
   SetDone();
@@ -67,7 +68,7 @@ CThreadWrite::Failure CThreadWrite::Write() {
   if (!m_deviceFault.empty()) return {m_deviceFault, std::string()};
   std::string programPath;
   const std::unique_ptr<BootBase> driver = MakeDriver(&programPath);
-  if (!driver) return {kTextBadDevice, std::string()};
+  if (!driver) return {Text(TextId::kBadDevice), std::string()};
   std::vector<uint8_t> image(kWriteImageBytes, kErasedByte);
   uint32_t high = 0;
   // Each part runs while no failure and no cancel request has ended the job.
@@ -96,16 +97,16 @@ CThreadWrite::Failure CThreadWrite::OpenDriver(BootBase& driver,
   // The bit-rate match and the new bit rate change the line's rate: a port that only
   // carries bytes is refused before anything is sent.
   if (IsRawNetPortName(m_port)) {
-    return {FillText(kTextRawPortFormat, {m_port}), std::string()};
+    return {FillText(Text(TextId::kNoBitRateChange), {m_port}), std::string()};
   }
   // The write-control program is read before the port is opened: a file that cannot be
   // read fails the write before anything reaches the chip.
   const Failure failure = StepFailure(driver, driver.ReadWriteProgram(programPath.c_str()),
-                                      kTextTransferFailed);
+                                      Text(TextId::kTransferFailed));
   if (Stops(failure)) return failure;
   if (driver.OpenPort(m_port, m_clk, m_bps) == StepResult::Failed) {
     // Named as the user chose the port, with the system's reason below.
-    return {FillText(kTextPortFormat, {PortNameOf(m_port)}), driver.PortOpenError()};
+    return {FillText(Text(TextId::kPortNotOpened), {PortNameOf(m_port)}), driver.PortOpenError()};
   }
   return Failure();
 }
@@ -113,15 +114,15 @@ CThreadWrite::Failure CThreadWrite::OpenDriver(BootBase& driver,
 CThreadWrite::Failure CThreadWrite::ReadImage(uint8_t* image, uint32_t* high) {
   // The image covers the whole chip up to 512 KiB; it is erased beyond the flash size
   // too, so a flash size that is not a multiple of 128 ends in a padded block.
-  PostStatus(kTextReading);
+  PostStatus(Text(TextId::kStatusReading));
   const uint32_t window = std::min(m_flashBytes, kWriteImageBytes);
   MotFile2Bin reader;
-  if (!reader.Start(m_fileName, image, window, 0)) return {kTextBadFormat, ""};
+  if (!reader.Start(m_fileName, image, window, 0)) return {Text(TextId::kFileFormatInvalid), ""};
   reader.WaitDone(CancelFlag());
   switch (reader.WaitResult(nullptr, high)) {
     case MOT_OPEN_FAILED:
-    case MOT_FORMAT_ERROR: return {kTextBadFormat, reader.FailureDetail()};
-    case MOT_NO_DATA: return {kTextOutOfRange, reader.FailureDetail()};
+    case MOT_FORMAT_ERROR: return {Text(TextId::kFileFormatInvalid), reader.FailureDetail()};
+    case MOT_NO_DATA: return {Text(TextId::kDataOutOfRange), reader.FailureDetail()};
     case MOT_OK:
       // Bytes beyond the chip's flash are said once, not failed.
       if (reader.DroppedBytes() != 0 && m_target) {
@@ -135,17 +136,17 @@ CThreadWrite::Failure CThreadWrite::ReadImage(uint8_t* image, uint32_t* high) {
 
 CThreadWrite::Failure CThreadWrite::PrepareChip(BootBase& driver,
                                                 const std::string& programPath) {
-  PostStatus(kTextMatching);
-  Failure failure = StepFailure(driver, driver.MatchBitRate(nullptr), kTextMatchFailed);
+  PostStatus(Text(TextId::kStatusMatching));
+  Failure failure = StepFailure(driver, driver.MatchBitRate(nullptr), Text(TextId::kMatchFailed));
   if (Stops(failure)) return failure;
-  PostStatus(kTextTransfer);
+  PostStatus(Text(TextId::kStatusTransfer));
   failure = StepFailure(driver, driver.TransferWriteProgram(programPath.c_str()),
-                        kTextTransferFailed);
+                        Text(TextId::kTransferFailed));
   if (Stops(failure)) return failure;
-  PostStatus(kTextPreparing);
-  failure = StepFailure(driver, driver.SelectDevice(), kTextWriteError);
+  PostStatus(Text(TextId::kStatusPreparing));
+  failure = StepFailure(driver, driver.SelectDevice(), Text(TextId::kWriteError));
   if (Stops(failure)) return failure;
-  return StepFailure(driver, driver.PrepareWrite(), kTextWriteError);
+  return StepFailure(driver, driver.PrepareWrite(), Text(TextId::kWriteError));
 }
 
 CThreadWrite::Failure CThreadWrite::WriteBlocks(BootBase& driver, const uint8_t* image,
@@ -167,7 +168,7 @@ CThreadWrite::Failure CThreadWrite::WriteBlocks(BootBase& driver, const uint8_t*
     std::snprintf(text, sizeof text, kTextWritingFormat, static_cast<unsigned long>(address));
     PostStatus(text);
     const Failure failure =
-        StepFailure(driver, driver.WriteBlock(image + address, address), kTextWriteError);
+        StepFailure(driver, driver.WriteBlock(image + address, address), Text(TextId::kWriteError));
     if (Stops(failure)) return failure;
     if (!BootBase::IsErased(image + address)) {
       ++progress.done;
@@ -176,7 +177,7 @@ CThreadWrite::Failure CThreadWrite::WriteBlocks(BootBase& driver, const uint8_t*
     }
   }
   if (Cancelled()) return Failure();
-  return StepFailure(driver, driver.EndWrite(), kTextWriteError);
+  return StepFailure(driver, driver.EndWrite(), Text(TextId::kWriteError));
 }
 
 // The chip's own account of what it holds, compared with the image, so that a write the
@@ -198,7 +199,7 @@ CThreadWrite::Failure CThreadWrite::Verify(BootBase& driver, const uint8_t* imag
     if (!note.empty()) m_target->PostNote(note.c_str());
     m_target->PostVerify(report);
   }
-  return StepFailure(driver, result, kTextWriteError);
+  return StepFailure(driver, result, Text(TextId::kWriteError));
 }
 
 CThreadWrite::Failure CThreadWrite::StepFailure(const BootBase& driver, StepResult result,

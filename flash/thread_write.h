@@ -20,26 +20,11 @@ enum class StepResult;
 // The write image: the largest flash the job can write.
 constexpr uint32_t kWriteImageBytes = 0x80000;  // 512 KiB
 
-// Status texts.
-constexpr const char* kTextReading = "ファイル読み込み中";
-constexpr const char* kTextMatching = "ブートモード、通信ビットレート合わせこみ";
-constexpr const char* kTextTransfer = "書き込み制御プログラム転送";
-constexpr const char* kTextPreparing = "書き込み準備";
+// Status texts that read the same in both languages; the others are in the catalogue
+// (base/texts.def).
 constexpr const char* kTextWritingFormat = "writing %08lX";
 constexpr const char* kTextVerifying = "verifying...";
 
-// Message texts.
-constexpr const char* kTextBadDevice = "デバイスの種類が不正です。";
-constexpr const char* kTextPortFormat = "%sがオープンできません。";  // the port's name
-// A socket:// port carries bytes at the far line's rate, which a write must change.
-constexpr const char* kTextRawPortFormat =
-    "%sではビットレートを変更できません。rfc2217://で接続してください。";
-constexpr const char* kTextBadFormat = "ファイルのフォーマットが不正です。";
-constexpr const char* kTextOutOfRange = "データのアドレスが有効範囲外です。";
-constexpr const char* kTextMatchFailed = "ブート合わせこみ失敗";
-constexpr const char* kTextTransferFailed = "書き込み制御プログラム転送失敗";
-constexpr const char* kTextWriteError = "書き込みエラー";
-constexpr const char* kTextWriteDone = "書き込み終了";
 
 // The H8/36077's write-control program, below the program folder.
 constexpr const char* kWriteProgramFileName = "36077.mot";

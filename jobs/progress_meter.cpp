@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "base/texts.h"
+
 namespace k470 {
 namespace {
 constexpr uint64_t kKiB = 1024;
@@ -57,19 +59,20 @@ std::string ProgressMeter::Line() const {
   char tail[kLineBytes];
   const uint64_t left = TotalBytes() > DoneBytes() ? TotalBytes() - DoneBytes() : 0;
   const uint64_t seconds = (left + rate - 1) / rate;
-  std::snprintf(tail, sizeof tail, " ・ %s/s ・ %llu:%02llu left", Size(rate).c_str(),
+  const std::string dot = Text(TextId::kProgressSeparator);
+  std::snprintf(tail, sizeof tail, "%s/s%s%llu:%02llu left", Size(rate).c_str(), dot.c_str(),
                 static_cast<unsigned long long>(seconds / 60),
                 static_cast<unsigned long long>(seconds % 60));
-  return line + tail;
+  return line + dot + tail;
 }
 
 std::string ProgressMeter::LineAt(uint32_t nowMs, const char* who) const {
   const uint32_t quietMs = nowMs - m_lastMs;
   if (!m_started || m_last.done >= m_last.total || quietMs < kLateAnswerMs) return Line();
   char tail[kLineBytes];
-  std::snprintf(tail, sizeof tail, " ・ waiting for %s: %u s", who,
+  std::snprintf(tail, sizeof tail, "waiting for %s: %u s", who,
                 static_cast<unsigned>(quietMs / 1000));
-  return Size(DoneBytes()) + " of " + Size(TotalBytes()) + tail;
+  return Size(DoneBytes()) + " of " + Size(TotalBytes()) + Text(TextId::kProgressSeparator) + tail;
 }
 
 }  // namespace k470

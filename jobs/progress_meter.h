@@ -1,7 +1,8 @@
 // ProgressMeter: the figures a front end shows beside a job's progress: how much of how
 // much, the rate since the first report, and the time left at that rate, as the line
 // "12.0 KiB of 256 KiB ・ 3.2 KiB/s ・ 0:41 left" (the Japanese middle dot, which the
-// system's code page holds). Flash blocks count 128 bytes each.
+// system's code page holds; in English "12.0 KiB of 256 KiB, 3.2 KiB/s, 0:41 left").
+// Flash blocks count 128 bytes each.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +29,8 @@ class ProgressMeter {
   int Percent() const;
   // Bytes a second since the first report; 0 until time has passed.
   uint64_t BytesPerSecond() const;
-  // "12.0 KiB of 256 KiB ・ 3.2 KiB/s ・ 0:41 left" (the dots are the
-// Japanese middle dot, which the system's code page holds); the rate and the time left once known.
+  // "12.0 KiB of 256 KiB ・ 3.2 KiB/s ・ 0:41 left" (the separator is the catalogue's
+  // kProgressSeparator); the rate and the time left once known.
   std::string Line() const;
   // Line() while reports keep coming; once the next one is kLateAnswerMs overdue at
   // `nowMs`, "19 KiB of 64 KiB ・ waiting for <who>: 12 s" instead, so that a stalled

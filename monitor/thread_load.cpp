@@ -7,6 +7,7 @@
 #include "jobs/job_target.h"
 #include "jobs/late_answers.h"
 #include "jobs/mot_file2bin.h"
+#include "base/texts.h"
 #include "base/ticks.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
@@ -52,11 +53,11 @@ int CThreadLoad::ReadImage(uint32_t* low, uint32_t* high) {
   switch (mot) {
     case MOT_OPEN_FAILED:
     case MOT_FORMAT_ERROR:
-      m_target->ShowMessage(kMsgFileFormatInvalid, MessageIcon::Error,
+      m_target->ShowMessage(Text(TextId::kFileFormatInvalid), MessageIcon::Error,
                             reader.FailureDetail().c_str());
       return JOB_FAILED;
     case MOT_NO_DATA:
-      m_target->ShowMessage(kMsgDataOutOfRange, MessageIcon::Error,
+      m_target->ShowMessage(Text(TextId::kDataOutOfRange), MessageIcon::Error,
                             reader.FailureDetail().c_str());
       return JOB_FAILED;
     case MOT_OK:
@@ -69,7 +70,7 @@ int CThreadLoad::ReadImage(uint32_t* low, uint32_t* high) {
   }
   // The reader keeps its bounds inside the window; never send from outside the image.
   if (*low < kRamBase || *high < *low || *high - kRamBase >= kRamSizeBytes) {
-    m_target->ShowMessage(kMsgDataOutOfRange, MessageIcon::Error);
+    m_target->ShowMessage(Text(TextId::kDataOutOfRange), MessageIcon::Error);
     return JOB_FAILED;
   }
   return kImageReady;
@@ -77,7 +78,7 @@ int CThreadLoad::ReadImage(uint32_t* low, uint32_t* high) {
 
 int CThreadLoad::Load() {
   if (m_startAddress < kRamBase) {
-    m_target->ShowMessage(kMsgStartAddressOutOfRange, MessageIcon::Error);
+    m_target->ShowMessage(Text(TextId::kStartAddressOutOfRange), MessageIcon::Error);
     return JOB_FAILED;
   }
   m_target->PostStatus(kStatusReadingFile);
@@ -121,7 +122,7 @@ int CThreadLoad::Load() {
     if (!written && !m_port->Lost()) {
       char where[32];
       std::snprintf(where, sizeof where, "the chunk at %08X: ", static_cast<unsigned>(address));
-      m_target->ShowMessage(kMsgNoAck, MessageIcon::Error,
+      m_target->ShowMessage(Text(TextId::kNoAnswerFromBoard), MessageIcon::Error,
                             (where + m_port->WriteError()).c_str());
       return JOB_FAILED;
     }
@@ -139,7 +140,7 @@ int CThreadLoad::Load() {
         std::snprintf(detail, sizeof detail, "no \"%s\" for the chunk at %08X within %u s",
                       kAckText, static_cast<unsigned>(address),
                       static_cast<unsigned>(m_ackTimeoutMs / 1000));
-        m_target->ShowMessage(kMsgNoAck, MessageIcon::Error, detail);
+        m_target->ShowMessage(Text(TextId::kNoAnswerFromBoard), MessageIcon::Error, detail);
         return JOB_FAILED;
       }
     }

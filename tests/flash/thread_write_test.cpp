@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "base/texts.h"
 #include "flash/thread_write.h"
 #include "base/open_file.h"
 #include "serial/com_port.h"
@@ -106,10 +107,10 @@ TEST_F(ThreadWriteTest, H8_3069WriteReportsEveryStepInOrderAndProgramsTheImage) 
   const Bytes data = Pattern(0x100, 1);
   RunWrite(WriteImage("small.mot", S3(0, data)), H8_3069());
   EXPECT_EQ(target->Statuses(),
-            (std::vector<std::string>{kTextReading, kTextMatching, kTextTransfer,
-                                      kTextPreparing, "writing 00000000",
+            (std::vector<std::string>{Text(TextId::kStatusReading), Text(TextId::kStatusMatching), Text(TextId::kStatusTransfer),
+                                      Text(TextId::kStatusPreparing), "writing 00000000",
                                       "writing 00000080", kTextVerifying}));
-  EXPECT_EQ(target->Messages(), (std::vector<std::string>{std::string("I:") + kTextWriteDone}));
+  EXPECT_EQ(target->Messages(), (std::vector<std::string>{std::string("I:") + Text(TextId::kWriteDone)}));
   // The check comes after the end frame, before the message: one sum, no read-back.
   EXPECT_EQ(chip->sumChecks, 1);
   EXPECT_TRUE(chip->reads.empty());
@@ -212,26 +213,26 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
        "socket://" + std::string(200, 'h') +
            ".example:1ではビットレートを変更できません。rfc2217://で接続してください。",
        ""},
-      {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, kTextBadFormat,
+      {"missing file", H8_3069(), kPort, "/nonexistent/x.mot", "", nullptr, Text(TextId::kFileFormatInvalid),
        "/nonexistent/x.mot: " + MissingReason("/nonexistent/x.mot")},
       {"bad record", H8_3069(), kPort, WriteImage("bad.mot", "S1030000FF\n"), "", nullptr,
-       kTextBadFormat, WriteImage("bad.mot", "S1030000FF\n") + ": line 1: bad checksum"},
+       Text(TextId::kFileFormatInvalid), WriteImage("bad.mot", "S1030000FF\n") + ": line 1: bad checksum"},
       {"only above rom", H8_36077(), kPort, WriteImage("high.mot", S3(0xE000, {1})), "",
-       nullptr, kTextOutOfRange,
+       nullptr, Text(TextId::kDataOutOfRange),
        WriteImage("high.mot", S3(0xE000, {1})) +
            ": 1 byte outside 00000000-0000DFFF were not written (first at 0000E000)"},
       {"silent chip", H8_3069(), kPort, good, "",
-       [](FakeChip& c) { c.answerOnlyAt = 1; }, kTextMatchFailed,
+       [](FakeChip& c) { c.answerOnlyAt = 1; }, Text(TextId::kMatchFailed),
        "no 00 came back at 57600, 38400, 19200 or 9600 bit/s"},
       {"no program", H8_36077(), kPort, good, "/nonexistent/36077.mot", nullptr,
-       kTextTransferFailed,
+       Text(TextId::kTransferFailed),
        "write-control program /nonexistent/36077.mot: " +
            MissingReason("/nonexistent/36077.mot")},
       {"block refused 3069", H8_3069(), kPort, good, "",
-       [](FakeChip& c) { c.errorAtBlock = 1; }, kTextWriteError,
+       [](FakeChip& c) { c.errorAtBlock = 1; }, Text(TextId::kWriteError),
        "0x50 (128-byte programming) at 00000100 answered D0 51: erasure error"},
       {"block refused 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM,
-       [](FakeChip& c) { c.errorAtBlock = 0; }, kTextWriteError,
+       [](FakeChip& c) { c.errorAtBlock = 0; }, Text(TextId::kWriteError),
        "\"A\" (block) at 00000080 answered 15 instead of 05"},
       {"lost while matching", H8_3069(), kPort, good, "", nullptr, lost,
        "port lost during the bit-rate match", 1},
@@ -280,7 +281,7 @@ TEST_F(ThreadWriteTest, WithoutAProgramPathTheProgramIsLookedForBelowTheProgramF
   ASSERT_EQ(job->Start(kPort, WriteImage("p.mot", S3(0, {1})), H8_36077(), target.get()), 1);
   ASSERT_TRUE(target->WaitForEnd(kEndWaitMs));
   // The test program's folder has no bin/36077.mot.
-  const std::string expected = std::string("E:") + kTextTransferFailed +
+  const std::string expected = std::string("E:") + Text(TextId::kTransferFailed) +
                                "\nwrite-control program ";
   ASSERT_EQ(target->Messages().size(), 1u);
   const std::string shown = target->Messages()[0];
@@ -326,14 +327,14 @@ TEST_F(ThreadWriteTest, TheCheckAfterTheEndFrameDecidesWhetherTheWriteStands) {
     std::string note;
     std::vector<uint32_t> reads;
   };
-  const std::string done = std::string("I:") + kTextWriteDone;
+  const std::string done = std::string("I:") + Text(TextId::kWriteDone);
   // 10 blocks from 0x400 (0x400..0x8FF), read back 8 a command; block 9 is at 0x880.
   const Bytes data = Pattern(1280, 21);
   const std::string file = WriteImage("check.mot", S3(0x400, data));
   const std::vector<Case> cases = {
       {"corrupt block read back 8 blocks a command", 0, 0,
        [](test::FakeH8_3069& c) { c.corruptBlock = 9; }, VerifyResult::Failed,
-       std::string("E:") + kTextWriteError + "\nverify: 00000880 holds FF, the image has " +
+       std::string("E:") + Text(TextId::kWriteError) + "\nverify: 00000880 holds FF, the image has " +
            test::HexText({data[0x480]}),
        "", {0x400, 0x800}},
       {"outside the written blocks", 0, 0x100000, nullptr, VerifyResult::Verified, done,

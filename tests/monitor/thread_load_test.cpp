@@ -1,6 +1,7 @@
 // The RAM load job over the scripted line: the chunking from the image's low to high,
 // the statuses, the acknowledgement match, cancel, the failures and their messages, and
 // golden transcripts of whole runs.
+#include "base/texts.h"
 #include "monitor/thread_load.h"
 
 #include <gtest/gtest.h>
@@ -235,7 +236,7 @@ TEST_F(LoadTest, ALostPortOrAMissingAckEndsFailedWithItsMessage) {
   LoadFile(path);
   EXPECT_EQ(Target().LastResult(), JOB_FAILED);
   EXPECT_EQ(Target().Messages(),
-            (std::vector<std::string>{std::string("E:") + kMsgNoAck +
+            (std::vector<std::string>{std::string("E:") + Text(TextId::kNoAnswerFromBoard) +
                                       "\nno \"end!\" for the chunk at 00200000 within 2 s"}));
   EXPECT_GE(test::ClockNow() - started, 2000u);
   EXPECT_EQ(m_monitor.Commands(), (std::vector<std::string>{"L 200000 1024 s"}));
@@ -253,18 +254,18 @@ TEST_F(LoadTest, FailuresShowTheirMessageAndSendNothing) {
   const std::string image = test::SRecordText({{0x200000, test::PatternBytes(0x200000, 16)}});
   const std::string below = test::SRecordText({{0x1000, {1, 2, 3}}});
   const FailureCase cases[] = {
-      {"start address below the RAM", image.c_str(), 0x1FFFFF, kMsgStartAddressOutOfRange,
+      {"start address below the RAM", image.c_str(), 0x1FFFFF, Text(TextId::kStartAddressOutOfRange),
        nullptr},
-      {"missing file", nullptr, kRamBase, kMsgFileFormatInvalid, ""},  // the system's words
+      {"missing file", nullptr, kRamBase, Text(TextId::kFileFormatInvalid), ""},  // the system's words
       {"bad checksum", "S2140000100102030405060708090A0B0C0D0E0F10FF\r\n", kRamBase,
-       kMsgFileFormatInvalid, "line 1: bad checksum"},
-      {"not an S-record", "S0030000FC\nhello\r\n", kRamBase, kMsgFileFormatInvalid,
+       Text(TextId::kFileFormatInvalid), "line 1: bad checksum"},
+      {"not an S-record", "S0030000FC\nhello\r\n", kRamBase, Text(TextId::kFileFormatInvalid),
        "line 2: not an S-record"},
-      {"text after the checksum", "S20520000001D9FF\r\n", kRamBase, kMsgFileFormatInvalid,
+      {"text after the checksum", "S20520000001D9FF\r\n", kRamBase, Text(TextId::kFileFormatInvalid),
        "line 1: text after the checksum"},
-      {"data only below the RAM", below.c_str(), kRamBase, kMsgDataOutOfRange,
+      {"data only below the RAM", below.c_str(), kRamBase, Text(TextId::kDataOutOfRange),
        "3 bytes outside 00200000-0023FFFF were not written (first at 00001000)"},
-      {"empty file", "", kRamBase, kMsgDataOutOfRange, "no data records"},
+      {"empty file", "", kRamBase, Text(TextId::kDataOutOfRange), "no data records"},
   };
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.name);
