@@ -73,11 +73,11 @@ def tool_command(args):
     return [TOOL] + args
 
 
-def run_tool(args, timeout=300, preexec_fn=None):
+def run_tool(args, timeout=300, preexec_fn=None, env=None):
     """Runs the tool to its end; returns (status, stderr text)."""
     proc = subprocess.run(tool_command(args), stdin=subprocess.DEVNULL,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout,
-                          preexec_fn=preexec_fn)
+                          preexec_fn=preexec_fn, env=env)
     return proc.returncode, proc.stderr.decode(ENCODING, errors="replace")
 
 

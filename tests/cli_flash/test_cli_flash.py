@@ -475,5 +475,52 @@ class Interrupt(unittest.TestCase):
         print("Ctrl-C to exit during a silent reply wait: %.3f s" % took, file=sys.stderr)
 
 
+class Languages(unittest.TestCase):
+    """The open failure, a lost port and a refused block in the user's language: Japanese
+    in a Japanese locale, English in any other, K470_LANG=ja|en over the locale."""
+    ENGLISH = "en_US.UTF-8" if fc.UNDER_WINE else "C.UTF-8"
+    # (LANG, K470_LANG, the language k470 must speak)
+    CHOICES = [("ja_JP.UTF-8", None, "ja"), (ENGLISH, None, "en"),
+               ("ja_JP.UTF-8", "en", "en"), (ENGLISH, "ja", "ja")]
+    # (open failure, lost port, refused block), as formats of the port's name
+    TEXTS = {"ja": ("%sがオープンできません。", "%sとの通信が切れました。", "書き込みエラー"),
+             "en": ("%s cannot be opened.", "The connection to %s was lost.", "Write error")}
+
+    def run_in(self, lang, override, args):
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("LC_ALL", "LC_MESSAGES", "K470_LANG")}
+        env["LANG"] = lang
+        if override:
+            env["K470_LANG"] = override
+        return fc.run_tool(args, env=env)
+
+    def test_failures_speak_the_chosen_language(self):
+        image = fc.write_image([(0, fc.random_bytes(4096, 9))])
+        self.addCleanup(os.remove, image)
+        closed = "COM9" if fc.UNDER_WINE else "/dev/k470-no-such-port"
+        for lang, override, language in self.CHOICES:
+            not_opened, lost, refused = self.TEXTS[language]
+            runs = [(closed, not_opened % closed, None),
+                    (None, lost, ("--drop-after", "2000")),
+                    (None, refused, ("--error-block", "1"))]
+            for port, text, sim_args in runs:
+                with self.subTest(lang=lang, override=override, text=text):
+                    if sim_args is None:
+                        status, err = self.run_in(lang, override, fc.flash_args(
+                            port, "H8/3069F", image))
+                    else:
+                        sim, port = fc.start_sim("h8-3069", "--no-pacing", *sim_args)
+                        try:
+                            status, err = self.run_in(lang, override, fc.flash_args(
+                                port, "H8/3069F", image))
+                        finally:
+                            sim.stop()
+                        text = text.replace("%s", port)
+                    self.assertEqual(status, 1, err)
+                    self.assertIn(text, err)
+                    if language == "en":
+                        self.assertIsNone(re.search("[\u3000-\u9fff\uff00-\uffef]", err), err)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -1,8 +1,10 @@
 """k470.exe's texts on a console and redirected, under Wine: on a console (a terminal that
 Wine turns into one) the Japanese message reads as itself whatever code page the locale
-gives non-Unicode programs; redirected, stderr carries the message in code page 932.
+gives non-Unicode programs; redirected, stderr carries the message in code page 932. The
+message is Japanese where the tool speaks Japanese (a Japanese locale, or K470_LANG=ja),
+else English.
 
-Usage: console_text_test.py K470_EXE"""
+Usage: console_text_test.py K470_EXE ja|en"""
 
 import os
 import pty
@@ -12,7 +14,8 @@ import subprocess
 import sys
 import time
 
-MESSAGE = "COM99がオープンできません。"  # the port that cannot be opened
+# The port that cannot be opened, in each language.
+MESSAGES = {"ja": "COM99がオープンできません。", "en": "COM99 cannot be opened."}
 RUN_S = 60
 
 
@@ -46,20 +49,21 @@ def run_on_terminal(cmd):
 
 def main():
     k470 = sys.argv[1]
+    message = MESSAGES[sys.argv[2]]
     cmd = ["wine", k470, "flash", "--port", "COM99", "--device", "0", "no-such-image.mot"]
 
     status, out = run_on_terminal(cmd)
     # Wine draws its console on the terminal with cursor movements in place of blanks.
     shown = re.sub(rb"\x1b\[[0-9;?]*[A-Za-z]", b"", out).decode("utf-8", "replace")
-    if status != 1 or MESSAGE not in shown:
+    if status != 1 or message not in shown:
         raise AssertionError("on a console: status %r, shown %r" % (status, shown))
 
     redirected = subprocess.run(cmd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                 stderr=subprocess.PIPE, timeout=RUN_S)
-    if redirected.returncode != 1 or MESSAGE.encode("cp932") not in redirected.stderr:
+    if redirected.returncode != 1 or message.encode("cp932") not in redirected.stderr:
         raise AssertionError("redirected: status %r, stderr %r"
                              % (redirected.returncode, redirected.stderr))
-    print("console texts: passed (%s)" % os.environ.get("LANG", ""))
+    print("console texts: passed (%s, %s)" % (os.environ.get("LANG", ""), sys.argv[2]))
 
 
 if __name__ == "__main__":
