@@ -1,7 +1,8 @@
 # The Windows package: dist/ holds the program as it is installed; the zip beside it packs
 # exactly the installed files, below one top folder named like the zip. Included at the end
 # of the root CMakeLists.txt, when every target that stages something into dist/ is known.
-set(K470_PACKAGE_FILES K470Loader.exe k470.exe bin/fw.dat help/help.html)
+set(K470_PACKAGE_FILES K470Loader.exe k470.exe bin/fw.dat help/help.html
+  help/help_ja.html)
 list(APPEND K470_PACKAGE_FILES README.txt)
 set(K470_PACKAGE_NAME K470Loader-${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}0)
 set(K470_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${K470_PACKAGE_NAME}.zip)

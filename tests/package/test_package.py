@@ -257,7 +257,7 @@ class WindowsZip(unittest.TestCase):
         self.assertIn("[日本語]", japanese)
         for part, words in ((japanese, ("メーカー", "K470Loader.ini")),
                             (english, ("maker", "K470Loader.ini"))):
-            for word in ("K470Loader.exe", "bin\\36077.mot") + words:
+            for word in ("K470Loader.exe", "bin\\36077.mot", "help\\help_ja.html") + words:
                 self.assertIn(word, part)
 
 
