@@ -18,7 +18,10 @@ namespace {
 class DeviceTableTest : public ::testing::Test {
  protected:
   std::string WriteTable(const std::string& text) {
-    const std::string path = ::testing::TempDir() + "fw_test.dat";
+    // One file a test: ctest may run the cases side by side.
+    const std::string path = ::testing::TempDir() + "fw_test_" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                             ".dat";
     std::ofstream(path, std::ios::binary) << text;
     return path;
   }
