@@ -1,7 +1,7 @@
 // CFileSelector: the history combo box, the browse button and dropped files of a page.
 #include "ui/file_selector.h"
 
-#include "monitor/monitor_texts.h"
+#include "base/texts.h"
 #include "ui/file_dialogs.h"
 #include "ui/resource.h"
 #include "ui/wide_text.h"
@@ -27,7 +27,7 @@ bool CFileSelector::AddFile(const std::string& path) {
   // jobs' message for a file that cannot be opened.
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    ShowRefusedName(GetAncestor(m_combo.m_hWnd, GA_ROOT), kMsgFileFormatInvalid, WidenName(path));
+    ShowRefusedName(GetAncestor(m_combo.m_hWnd, GA_ROOT), Text(TextId::kFileFormatInvalid), WidenName(path));
     return false;
   }
   m_history.Add(path);
