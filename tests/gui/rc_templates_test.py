@@ -1,8 +1,6 @@
-"""The two sets of dialog templates side by side: every Japanese template (k470loader.rc)
-has an English one (k470loader_en.rc) with the same controls, ids and tab order, and the
-English set holds ASCII only (captions, control texts, font faces).
-
-Usage: rc_templates_test.py UI_FOLDER"""
+"""Every Japanese dialog template (k470loader.rc) has an English one (k470loader_en.rc)
+with the same controls, ids and tab order, and the English set is ASCII (captions,
+control texts, font faces). Usage: rc_templates_test.py UI_FOLDER"""
 
 import os
 import re
@@ -11,64 +9,43 @@ import sys
 NO_TEXT = {"COMBOBOX", "EDITTEXT", "LISTBOX", "SCROLLBAR"}  # first argument is the id
 
 
-def arguments(line):
-    """The comma-separated arguments after a statement's keyword, quotes kept whole."""
-    return [a.strip() for a in re.findall(r'"[^"]*"|[^,]+', line.split(None, 1)[1])]
-
-
 def templates(path):
-    """{(language, template id): {"caption", "font", "controls": [(type, id, text)]}}."""
-    found, language, current, inside = {}, None, None, False
+    """{(language, id): [caption and font lines, then (type, id, text) per control]}."""
+    found, language, current = {}, None, None
     with open(path, encoding="utf-8") as f:
-        for raw in f:
-            line = raw.strip()
+        for line in (raw.strip() for raw in f):
             words = line.split()
-            if not words or line.startswith("//") or line.startswith("#"):
+            if not words or line.startswith(("//", "#")) or line == "BEGIN":
                 continue
             if words[0] == "LANGUAGE":
                 language = words[1].rstrip(",")
             elif len(words) > 1 and words[1] == "DIALOGEX":
-                current = {"caption": "", "font": "", "controls": []}
-                found[(language, words[0])] = current
-            elif current is not None and words[0] in ("CAPTION", "FONT"):
-                current[words[0].lower()] = line
-            elif current is not None and line == "BEGIN":
-                inside = True
+                current = found.setdefault((language, words[0]), [])
             elif current is not None and line == "END":
-                current, inside = None, False
-            elif inside:
-                args = arguments(line)
-                if words[0] in NO_TEXT:
-                    current["controls"].append((words[0], args[0], ""))
-                else:
-                    current["controls"].append((words[0], args[1], args[0]))
+                current = None
+            elif current is not None and words[0] in ("CAPTION", "FONT"):
+                current.append(line)
+            elif current is not None and words[0] not in ("STYLE", "EXSTYLE", "MENU"):
+                args = [a.strip() for a in re.findall(r'"[^"]*"|[^,]+', line.split(None, 1)[1])]
+                text, ident = ("", args[0]) if words[0] in NO_TEXT else (args[0], args[1])
+                current.append((words[0], ident, text))
     return found
 
 
 def main():
-    ui = sys.argv[1]
-    japanese = templates(os.path.join(ui, "k470loader.rc"))
-    english = templates(os.path.join(ui, "k470loader_en.rc"))
-    problems = []
-    for (language, name), template in sorted(japanese.items()):
-        assert language == "LANG_JAPANESE", (language, name)
-        other = english.get(("LANG_ENGLISH", name))
-        if other is None:
-            problems.append("%s has no English template" % name)
-            continue
-        ids = [(kind, ident) for kind, ident, _ in template["controls"]]
-        if ids != [(kind, ident) for kind, ident, _ in other["controls"]]:
+    japanese = templates(os.path.join(sys.argv[1], "k470loader.rc"))
+    english = templates(os.path.join(sys.argv[1], "k470loader_en.rc"))
+    problems = [] if japanese else ["no templates found"]
+    if sorted(n for _, n in japanese) != sorted(n for _, n in english):
+        problems.append("templates in one language only")
+    for (_, name), ja in sorted(japanese.items()):
+        en = english.get(("LANG_ENGLISH", name), [])
+        controls = [[c[:2] for c in t if isinstance(c, tuple)] for t in (ja, en)]
+        if controls[0] != controls[1]:
             problems.append("%s: the English controls differ in kind, id or order" % name)
-        for text in [other["caption"], other["font"]] + [t for _, _, t in other["controls"]]:
-            if not text.isascii():
-                problems.append("%s: not ASCII in English: %s" % (name, text))
-    if len(english) != len(japanese):
-        problems.append("English templates without a Japanese one")
-    if not japanese:
-        problems.append("no templates found")
-    if problems:
-        sys.exit("\n".join(problems))
-    print("%d templates in both languages" % len(japanese))
+        problems += ["%s: not ASCII in English: %s" % (name, t)
+                     for t in (c[2] if isinstance(c, tuple) else c for c in en) if not t.isascii()]
+    sys.exit("\n".join(problems) if problems else None)
 
 
 if __name__ == "__main__":
