@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/k470loader.h"
+#include "base/language.h"
 #include "base/std_descriptors.h"
 
 namespace {
@@ -14,5 +15,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
   (void)commandLine;
   (void)show;
   k470::OpenClosedStdDescriptors();
+  // The program's language, before any window or job exists: it picks the texts and the
+  // dialog templates.
+  k470::SetLanguage(k470::LanguageOfUser());
   return k470::RunApplication();
 }

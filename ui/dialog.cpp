@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ui/centre_window.h"
+#include "ui/dialog_template.h"
 #include "ui/resource.h"
 #include "ui/wide_text.h"
 
@@ -50,8 +51,7 @@ INT_PTR CDialog::DoModal() {
   m_modal = true;
   m_ended = false;
   m_result = 0;
-  HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
-                                 owner, &CDialog::Thunk, reinterpret_cast<LPARAM>(this));
+  HWND hwnd = CreateFromTemplate(owner);
   if (hwnd == nullptr) {
     m_modal = false;
     return -1;
@@ -94,9 +94,16 @@ int CDialog::Create(CWnd* parent) {
   if (m_hWnd != nullptr || parent == nullptr || parent->m_hWnd == nullptr) return 0;
   m_parent = parent;
   m_modal = false;
-  HWND hwnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
-                                 parent->m_hWnd, &CDialog::Thunk, reinterpret_cast<LPARAM>(this));
+  HWND hwnd = CreateFromTemplate(parent->m_hWnd);
   return hwnd != nullptr ? 1 : 0;
+}
+
+HWND CDialog::CreateFromTemplate(HWND owner) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  const DLGTEMPLATE* found = ProgramDialogTemplate(module, m_templateId);
+  if (found == nullptr) return nullptr;
+  return CreateDialogIndirectParamW(module, found, owner, &CDialog::Thunk,
+                                    reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(INT_PTR result) {
@@ -198,9 +205,8 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::ApplyTemplateInitData() {
-  HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(m_templateId),
-                             MAKEINTRESOURCEA(RT_K470_DLGINIT));
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC info = FindProgramResource(module, MAKEINTRESOURCEW(RT_K470_DLGINIT), m_templateId);
   if (info == nullptr) return;
   HGLOBAL handle = LoadResource(module, info);
   const auto* data = static_cast<const unsigned char*>(LockResource(handle));

@@ -1,6 +1,6 @@
 // CDialog: a window built from a dialog template, either modal with a message loop of its
 // own (every message passes the dialog's key pre-filter first) or as a child window (the
-// tab pages). One thunk forwards every message to the virtual DialogProc, which maps the
+// tab pages), from the template in the program's language. One thunk forwards every message to the virtual DialogProc, which maps the
 // dialog initialisation, OK, Cancel, commands and colour requests to virtual operations.
 #pragma once
 
@@ -59,6 +59,8 @@ class CDialog : public CWnd {
   CWnd* Parent() const { return m_parent; }
 
  private:
+  // The window of the template in the program's language (ui/dialog_template.h).
+  HWND CreateFromTemplate(HWND owner);
   static INT_PTR CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   INT_PTR HandleCommand(WPARAM wp, LPARAM lp);
   void ApplyTemplateInitData();

@@ -8,7 +8,6 @@
 
 namespace k470 {
 namespace {
-constexpr const char* kLinkFace = "ＭＳ ゴシック";
 constexpr int kLinkFontWidthDefault = 0;    // the face's own width for the height
 constexpr int kLinkFontHeightFallback = 12;  // without a dialog font to take it from
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
@@ -30,14 +29,17 @@ void CDlgAbout::DoDataExchange() {
 
 void CDlgAbout::SetUpLink(CStaticCursor& link, const char* text) {
   link.SetHoverCursor(IDC_HAND);
-  // The links are as large as the dialog's other texts, whatever the screen's resolution.
+  // The links are in the face of the dialog's other texts (its template's: ＭＳ ゴシック in
+  // Japanese, MS Shell Dlg in English) and as large, whatever the screen's resolution.
   int height = kLinkFontHeightFallback;
+  std::string face;
   LOGFONTW dialogFont = {};
   HFONT font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
-  if (font != nullptr && GetObjectW(font, sizeof dialogFont, &dialogFont) != 0 &&
-      dialogFont.lfHeight != 0)
-    height = dialogFont.lfHeight;
-  link.SetFontFace(kLinkFace, kLinkFontWidthDefault, height, 1);
+  if (font != nullptr && GetObjectW(font, sizeof dialogFont, &dialogFont) != 0) {
+    if (dialogFont.lfHeight != 0) height = dialogFont.lfHeight;
+    face = Narrow(dialogFont.lfFaceName);
+  }
+  link.SetFontFace(face.empty() ? nullptr : face.c_str(), kLinkFontWidthDefault, height, 1);
   link.SetTextColor(kLinkColour, 1);
   link.SetUnderline(1, 1);
   link.SetWindowText(text);

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/fill_text.h"
+#include "base/texts.h"
 #include "ui/centre_window.h"
 #include "ui/resource.h"
 #include "ui/win32_job_target.h"
@@ -29,7 +31,7 @@ void CDlgFset::DoDataExchange() {
 
 BOOL CDlgFset::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetWindowText(m_record.Name + " 設定");
+  SetWindowText(FillText(Text(TextId::kSettingsTitle), {m_record.Name}));
   if (m_record.ClkSelect == 0) {
     for (int id : {IDC_STATIC_CLK, IDC_EDIT_CLK, IDC_STATIC_MHZ})
       ::EnableWindow(GetDlgItem(id), FALSE);
@@ -51,7 +53,7 @@ void CDlgFset::OnOK() {
   // fit.
   if (m_record.ClkSelect != 0 && m_record.Id == kDeviceIdH8_3069 &&
       !ClockFitsField(FsetClockKhz(m_clock.GetValue()))) {
-    MessageBoxOverOwner(GetSafeHwnd(), kTextFsetClockRange, kMessageBoxTitle,
+    MessageBoxOverOwner(GetSafeHwnd(), Text(TextId::kClockOutOfRange), kMessageBoxTitle,
                         MB_OK | MB_ICONERROR);
     ::SetFocus(m_clock.GetSafeHwnd());
     return;

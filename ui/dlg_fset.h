@@ -1,4 +1,4 @@
-// CDlgFset: the settings dialog of one device type ("<Name> 設定"): its clock in MHz and
+// CDlgFset: the settings dialog of one device type ("<Name> Settings"): its clock in MHz and
 // its boot bit rate, each changeable only when the device table allows it. OK writes the
 // values back into the device type; any other end leaves it untouched.
 #pragma once
@@ -9,9 +9,6 @@
 #include "ui/fset_values.h"
 
 namespace k470 {
-
-// Said when OK finds a clock that cannot be sent to the chip; the dialog stays open.
-constexpr const char* kTextFsetClockRange = "クロックが有効範囲外です。(0.01 - 655.35 MHz)";
 
 class CDlgFset : public CDialog {
  public:
@@ -25,7 +22,8 @@ class CDlgFset : public CDialog {
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
   bool OnCommand(int id, int code, HWND control) override;
-  // Ends with OK only when the clock, where it may be changed, can be sent to the chip.
+  // Ends with OK only when the clock, where it may be changed, can be sent to the chip;
+  // otherwise says so (kClockOutOfRange) and the dialog stays open.
   void OnOK() override;
 
  private:

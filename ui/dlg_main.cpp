@@ -5,11 +5,13 @@
 #include <shellapi.h>
 
 #include "base/program_folder.h"
+#include "base/texts.h"
 #include "ui/dlg_about.h"
 #include "ui/dlg_option.h"
 #include "ui/file_dialogs.h"
 #include "ui/ini_location.h"
 #include "ui/resource.h"
+#include "ui/shell_rules.h"
 #include "ui/wide_text.h"
 
 namespace k470 {
@@ -243,7 +245,12 @@ void CDlgMain::OnOption() {
 }
 
 void CDlgMain::OnHelp() {
-  const std::string path = m_appFolder + m_settings.help;
+  const std::string path =
+      m_appFolder + HelpDocument(m_settings.help, CurrentLanguage() == Language::kJapanese,
+                                 [this](const std::string& document) {
+                                   return GetFileAttributesA((m_appFolder + document).c_str()) !=
+                                          INVALID_FILE_ATTRIBUTES;
+                                 });
   ShellExecuteW(nullptr, L"open", WidenName(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

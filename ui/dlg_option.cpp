@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "base/texts.h"
 #include "ui/file_dialogs.h"
 #include "ui/resource.h"
 #include "ui/wide_text.h"
@@ -46,7 +47,7 @@ void CDlgOption::OnOK() {
   const std::wstring typed = m_runAppName.GetWideText();
   std::string name;
   if (!NarrowName(typed.c_str(), &name)) {
-    ShowRefusedName(m_hWnd, kMsgNameOutsideCodePage, typed);
+    ShowRefusedName(m_hWnd, Text(TextId::kNameNotInCodePage), typed);
     return;
   }
   m_options.fwriteUpdateCheck = m_fwriteUpdateCheck.GetCheck() == BST_CHECKED ? 1 : 0;

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "base/texts.h"
 #include "ui/centre_window.h"
 #include "ui/wide_text.h"
 #include "ui/win32_job_target.h"
@@ -24,7 +25,7 @@ void ShowRefusedName(HWND owner, const char* text, const std::wstring& name) {
 
 bool TakeUserPath(HWND owner, const wchar_t* name, std::string* path) {
   if (NarrowName(name, path)) return true;
-  ShowRefusedName(owner, kMsgNameOutsideCodePage, name != nullptr ? name : L"");
+  ShowRefusedName(owner, Text(TextId::kNameNotInCodePage), name != nullptr ? name : L"");
   return false;
 }
 

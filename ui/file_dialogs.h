@@ -11,19 +11,15 @@
 
 namespace k470 {
 
-// A name that the system's ANSI code page cannot hold (テスト.mot on an English Windows):
-// the program's file functions could not open it.
-constexpr const char* kMsgNameOutsideCodePage =
-    "ファイル名にシステムの文字コードで表せない文字が含まれています。";
-
 // The open-file dialog as both browse buttons use it. filter: entries separated by "|"
 // and ended by "||"; initialFolder (system code page) may be empty. Returns true with the
 // path on OK; a name refused by TakeUserPath returns false.
 bool RunOpenFileDialog(const char* filter, const std::string& initialFolder, std::string* path);
 
 // A file name from the user (UTF-16) as the program's path, in the system's ANSI code page.
-// A name that code page cannot hold is refused with kMsgNameOutsideCodePage over `owner`
-// and false: it never becomes a path that opens a different file.
+// A name that code page cannot hold (テスト.mot on an English Windows: the program's file
+// functions could not open it) is refused with kNameNotInCodePage over `owner` and false:
+// it never becomes a path that opens a different file.
 bool TakeUserPath(HWND owner, const wchar_t* name, std::string* path);
 
 // The first file of a drop through TakeUserPath; the drop is finished (DragFinish) here.

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/texts.h"
 #include "monitor/board_state.h"
 #include "monitor/go_command.h"
 #include "serial/port_names.h"
@@ -16,8 +17,6 @@
 namespace k470 {
 
 namespace {
-constexpr const char* kTextConnect = "接続(&C)";
-constexpr const char* kTextDisconnect = "切断(&C)";
 constexpr const char* kTextNowLoading = "Now Loading";
 constexpr const char* kTextAndDisconnected = ", disconnected";
 constexpr int kAddressRadix = 16;  // the start address is typed in hexadecimal
@@ -102,7 +101,7 @@ void CFormRamLoad::OnConnect() {
       return;
     }
     m_connected = 1;
-    m_connect.SetWindowText(kTextDisconnect);
+    m_connect.SetWindowText(Text(TextId::kDisconnect));
     if (m_tab) m_tab->EnableWindow(false);
     LockPortBox(true);
     SetStatus(ConnectedStatus(m_port.Name()));
@@ -119,7 +118,7 @@ void CFormRamLoad::Disconnect() {
   m_port.Close();
   m_connected = 0;
   EnableLoadGo(false);
-  m_connect.SetWindowText(kTextConnect);
+  m_connect.SetWindowText(Text(TextId::kConnect));
   if (m_tab) m_tab->EnableWindow(true);
   LockPortBox(false);
   if (!m_autoGoing) SetStatus(DisconnectedStatus(name));

@@ -7,15 +7,17 @@
 #include <cstdio>
 #include <string>
 
+#include "base/fill_text.h"
+#include "base/texts.h"
 #include "jobs/job_target.h"
 #include "ui/progress_result.h"
 
 namespace k470 {
 
-// "COM9がオープンできません。 File not found": the port as the user named it, the
-// system's reason after it, as the flash write's message and its detail line say it.
+// "COM9 cannot be opened. File not found" (kPortNotOpened): the port as the user named
+// it, the system's reason after it, as the flash write's message and its detail line say it.
 inline std::string ConnectFailedStatus(const std::string& portName, const std::string& reason) {
-  std::string text = portName + "がオープンできません。";
+  std::string text = FillText(Text(TextId::kPortNotOpened), {portName});
   if (!reason.empty()) text += " " + reason;
   return text;
 }

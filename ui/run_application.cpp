@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/texts.h"
 #include "serial/system_error_text.h"
 #include "ui/wide_text.h"
 
@@ -20,7 +21,7 @@ bool RunApplication(const std::string& path, std::wstring* failure) {
   if (ShellExecuteExW(&info)) return true;
   const DWORD error = GetLastError();
   if (failure != nullptr) {
-    *failure = WidenName(path) + Widen(kTextAppNotStarted) + L" " +
+    *failure = FillWide(Text(TextId::kAppNotStarted), WidenName(path)) + L" " +
                WidenName(SystemErrorText(error));
   }
   return false;

@@ -5,12 +5,10 @@
 
 namespace k470 {
 
-// The application's status text when it cannot be started: its name, then the system's
-// reason ("C:\tools\term.exeが起動できません。 The system cannot find the file specified").
-constexpr const char* kTextAppNotStarted = "が起動できません。";
-
 // Starts `path` (system code page; blanks in it allowed) as the shell opens it. True when
-// it started; else false with the status text above in `failure`.
+// it started; else false with the status text in `failure`: kAppNotStarted with the path,
+// then the system's reason ("C:\tools\term.exe cannot be started. The system cannot find
+// the file specified").
 bool RunApplication(const std::string& path, std::wstring* failure);
 
 }  // namespace k470

@@ -1,6 +1,7 @@
 // The INI location, the INI path completion and the work-area rule.
 #include "ui/shell_rules.h"
 
+#include "base/texts.h"
 #include "serial/port_names.h"
 
 #include "settings/name_bytes.h"
@@ -61,18 +62,26 @@ std::string LocateIniFile(const std::string& programPath, IniLocationEnv& env) {
   if (env.FileExists(IniBesideProgram(programPath))) return std::string();
   std::string folder;
   if (env.GetAppDataFolder(&folder) == -1 || folder.empty()) {
-    env.ShowMessage(kMsgAppFolderUnknown);
+    env.ShowMessage(Text(TextId::kAppFolderUnknown));
     return std::string();
   }
   if (!EndsWithBackslash(folder)) folder += '\\';
   folder += kAppDataSubfolder;
   if (folder.size() > kIniPathMaxBytes) return std::string();
   if (env.MakeFolder(folder) != 0) {
-    env.ShowMessage(kMsgAppFolderNotMade);
+    env.ShowMessage(Text(TextId::kAppFolderNotMade));
     return std::string();
   }
   const std::string iniPath = folder + SplitPath(programPath).base + ".ini";
   return iniPath.size() > kIniPathMaxBytes ? std::string() : iniPath;
+}
+
+std::string HelpDocument(const std::string& configured, bool japanese,
+                         const std::function<bool(const std::string&)>& exists) {
+  if (!japanese) return configured;
+  const PathParts parts = SplitPath(configured);
+  const std::string twin = parts.drive + parts.folder + parts.base + "_ja" + parts.extension;
+  return exists(twin) ? twin : configured;
 }
 
 void MoveIntoWorkArea(const WorkArea& area, int width, int height, int* x, int* y) {

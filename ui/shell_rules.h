@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace k470 {
@@ -43,14 +44,16 @@ class IniLocationEnv {
   virtual void ShowMessage(const char* text) = 0;
 };
 
-constexpr const char* kMsgAppFolderUnknown =
-    "Windowsのバージョンの取得もしくは\r\nアプリケーションフォルダの取得に失敗しました。";
-constexpr const char* kMsgAppFolderNotMade = "ユーザアプリケーションフォルダの生成に失敗しました。";
-
 // The INI path in the application-data folder, or empty when the file beside the
 // program is to be used (it exists, or the folder could not be had; the two failures are
-// shown as messages).
+// shown as messages: kAppFolderUnknown, kAppFolderNotMade).
 std::string LocateIniFile(const std::string& programPath, IniLocationEnv& env);
+
+// The document the Help menu opens, from the one the settings name (relative to the
+// program's folder, help\help.html unless changed): for a Japanese user its Japanese
+// twin beside it (help\help_ja.html) when `exists` finds that, else the one named.
+std::string HelpDocument(const std::string& configured, bool japanese,
+                         const std::function<bool(const std::string&)>& exists);
 
 // The desktop work area and the window's left/top edge kept inside it: an axis on which
 // the window does not fit is centred (the division truncating towards zero).

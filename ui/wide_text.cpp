@@ -38,6 +38,13 @@ std::string Narrow(const wchar_t* text) { return ToNarrow(kProgramCodePage, text
 
 std::wstring WidenName(const std::string& name) { return ToWide(CP_ACP, name.c_str()); }
 
+std::wstring FillWide(const char* format, const std::wstring& name) {
+  std::wstring filled = Widen(format);
+  const size_t slot = filled.find(L"%s");
+  if (slot != std::wstring::npos) filled.replace(slot, 2, name);
+  return filled;
+}
+
 bool NarrowName(const wchar_t* name, std::string* out) {
   if (name == nullptr) return false;
   // A character the code page lacks became "?" (or nothing): the name no longer reads

@@ -28,6 +28,10 @@ std::string Narrow(const wchar_t* text);
 // A file name, an INI value or a system text (system's ANSI code page) as UTF-16.
 std::wstring WidenName(const std::string& name);
 
+// A text of the program whose "%s" is filled with a name already in UTF-16 (one that
+// WidenName gave): the two halves come from different code pages, so they meet in UTF-16.
+std::wstring FillWide(const char* format, const std::wstring& name);
+
 // A file name the user gave (open-file dialog, drop, typed) in the system's ANSI code
 // page, as the file functions will read it. False (and `out` untouched) when the code page
 // cannot hold a character of it: the name must not become one that opens another file.

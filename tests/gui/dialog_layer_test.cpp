@@ -1,12 +1,15 @@
 // The dialog layer and the controls' window halves, in a window of their own under Wine:
 // the modal loop and its key pre-filter (Enter and Escape), template list data, reflected
-// change notifications and colour requests, the port selector's list.
+// change notifications and colour requests, the port selector's list, the templates of
+// the program's language.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/texts.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
 #include "ui/edit_ex.h"
@@ -151,6 +154,26 @@ Colours AskColours(const CWnd& dialog, const CWnd& control, UINT request) {
 void EndWithOk(TestDialog& d) {
   PostMessageA(d.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(d.GetDlgItem(IDOK)));
+}
+
+// The program picks the templates of its own language, not of the thread's (Japanese in
+// this run); a resource its language lacks (the list items) is taken in Japanese.
+TEST(DialogLayer, TemplatesInTheProgramsLanguageListItemsFromJapanese) {
+  for (const auto& [language, caption] : {std::pair{Language::kEnglish, L"Settings"},
+                                          std::pair{Language::kJapanese, L"\u8a2d\u5b9a"}}) {
+    SetLanguage(language);
+    wchar_t shown[32] = {};
+    int items = 0;
+    TestDialog dialog(IDD_DLG_FSET, [&](TestDialog& d) {
+      GetWindowTextW(d.m_hWnd, shown, 32);
+      items = static_cast<int>(SendMessageA(d.GetDlgItem(IDC_COMBO_BAUD), CB_GETCOUNT, 0, 0));
+      EndWithOk(d);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(std::wstring(shown), caption);
+    EXPECT_EQ(items, 4);
+  }
+  SetLanguage(Language::kJapanese);
 }
 
 TEST(EditControls, AddressFieldTakesOnlyHexadecimal32BitTexts) {

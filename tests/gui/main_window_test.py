@@ -17,11 +17,14 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "uidriver"))
 import uidriver as ui  # noqa: E402
+import program_texts as pt  # noqa: E402
+from program_texts import T  # noqa: E402
 
 TITLE = "K470Loader 2.00"
 OPTION_TITLE = "K470Loader Option"
 ABOUT_TITLE = "About K470Loader"
-OPEN_TITLE = "開く"  # the system's open-file dialog in the Japanese locale
+# The system's open-file dialog, titled in the Wine locale's language.
+OPEN_TITLE = "Open" if pt.ENGLISH else "開く"
 OPEN_LOOK_IN = 1137  # its folder list
 EXIT_WAIT_S = 20
 
@@ -35,8 +38,6 @@ MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 
 OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
 ABOUT_VERSION, ABOUT_WEB, ABOUT_MAIL = 1011, 1013, 1014
-# A name that the system's code page cannot hold.
-NAME_REFUSED = "ファイル名にシステムの文字コードで表せない文字が含まれています。"
 
 
 def settings_text(left, top, cpu_sel, mode=0, flash=(), ram=(), address="200000",
@@ -180,7 +181,8 @@ def case_appdata_blocked(s):
     try:
         s.proc = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
         text = s.driver.dismiss_box("K470Loader", 30000)
-        expect_equal(text, "ユーザアプリケーションフォルダの生成に失敗しました。", "message")
+        expect_equal(text, T["app_folder_not_made"], "message")
+        pt.expect_no_japanese(None, box=text)
         d = s.driver
         d.wait_window(TITLE, 30000)
         d.ok("close", TITLE)
@@ -323,6 +325,7 @@ def case_about(s):
     d.wait_window(ABOUT_TITLE)
     expect_centred_over(d, ABOUT_TITLE, TITLE)
     s.shot("about")
+    pt.expect_no_japanese(d, ABOUT_TITLE)
     expect_equal(d.text(ABOUT_TITLE, ABOUT_VERSION), "K470Loader Version 2.00", "version line")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_WEB), "https://www.example.com/k470loader/", "web")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_MAIL), "support@example.com", "mail")
@@ -350,18 +353,8 @@ def case_position(s):
         raise AssertionError("position not saved: %r" % ini)
 
 
-def english_locale():
-    """True when Wine runs non-Unicode programs in code page 1252 for this test."""
-    return not os.environ.get("LANG", "").startswith("ja")
-
-
-def child_texts(d, title):
-    """The texts of every control of a window, its pages' controls included."""
-    return [line.split("\t", 4)[4] for line in d.ok("list-windows", title)]
-
-
 def expect_texts(d, title, wanted, what):
-    texts = child_texts(d, title)
+    texts = pt.window_texts(d, title)
     missing = [t for t in wanted if t not in texts]
     if missing:
         raise AssertionError("%s: %r missing from %r" % (what, missing, texts))
@@ -369,20 +362,23 @@ def expect_texts(d, title, wanted, what):
 
 def case_japanese_texts(s):
     """The labels of the main window, both pages and the options dialog read as the
-    program's Japanese texts, whatever code page Wine runs non-Unicode programs in."""
+    program's texts in its language (Japanese ones whatever code page Wine runs
+    non-Unicode programs in; no Japanese character in an English run)."""
     with open(s.ini, "wb"):
         pass
     d = s.start()
     s.shot("texts_main_window")
-    expect_texts(d, TITLE, ["ポート", "ファイル名", "参照(&R)", "Flash Write(&W)", "設定(&S)",
-                            "アドレス", "接続(&C)", "Load(&L)", "Go(&G)"], "main window")
+    expect_texts(d, TITLE, [T[k] for k in ("port", "file_name", "browse", "settings", "address",
+                                           "connect")] + ["Flash Write(&W)", "Load(&L)", "Go(&G)"],
+                 "main window")
+    pt.expect_no_japanese(d, TITLE)
     d.ok("menu", TITLE, MENU_OPTION)
     d.wait_window(OPTION_TITLE)
     s.shot("texts_options")
-    expect_texts(d, OPTION_TITLE, ["接続後自動でLoadを開始する", "Load後自動でGoする",
-                                   "Go時、外部アプリケーションを起動する", "Go後に自動で切断する",
-                                   "アプリケーション名", "参照", "ファイルの更新チェック"],
-                 "options dialog")
+    expect_texts(d, OPTION_TITLE, [T[k] for k in ("auto_load", "auto_go", "run_app",
+                                                  "auto_disconnect", "app_name", "browse_app",
+                                                  "update_check")], "options dialog")
+    pt.expect_no_japanese(d, OPTION_TITLE)
     d.ok("click", OPTION_TITLE, OPT_RUN_APP)
     for _ in range(50):
         if d.enabled(OPTION_TITLE, OPT_APP_NAME):
@@ -405,11 +401,11 @@ def case_japanese_path(s):
         pass
     path = "C:\\作業\\テスト.mot"
     d = s.start()
-    if english_locale():
+    if pt.ENGLISH:
         s.helper("drop", TITLE, path)
         d.ok("box-text", "K470Loader", 5000)
         s.shot("refused_drop_message")
-        expect_equal(d.dismiss_box("K470Loader", 5000), NAME_REFUSED + "\\n" + path,
+        expect_equal(d.dismiss_box("K470Loader", 5000), T["name_refused"] + "\\n" + path,
                      "refused drop")
         expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
         # A name in ASCII is taken as before.
@@ -503,8 +499,7 @@ def case_option_drop(s):
 def case_open_menu(s):
     """Open(O) acts as the browse button of the page shown: the file dialog starts in the
     newest entry's folder; Cancel changes nothing, OK makes the chosen file the newest."""
-    # The system's dialog takes the title of the Wine locale's language.
-    open_title = "Open" if english_locale() else OPEN_TITLE
+    open_title = OPEN_TITLE
     with open(s.ini, "wb") as f:
         f.write(b"[FlashWrite]\r\nname1=C:\\windows\\win.ini\r\n")
     d = s.start()

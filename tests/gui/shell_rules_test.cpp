@@ -1,12 +1,14 @@
 // The main window's shell rules: where the INI file goes (and that the companion library
 // is left alone when a file lies beside the program), how a dialog's INI path is
-// completed, and how a window is kept inside the work area.
+// completed, which help document opens, and how a window is kept inside the work area.
 #include "ui/shell_rules.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "base/texts.h"
 
 namespace k470 {
 namespace {
@@ -106,18 +108,18 @@ TEST(LocateIniFile, FailuresShowTheirMessageAndFallBack) {
   FakeEnv noFolder;
   noFolder.appDataResult = -1;
   EXPECT_EQ(LocateIniFile(kProgram, noFolder), "");
-  EXPECT_EQ(noFolder.messages, std::vector<std::string>{kMsgAppFolderUnknown});
+  EXPECT_EQ(noFolder.messages, std::vector<std::string>{Text(TextId::kAppFolderUnknown)});
   EXPECT_EQ(noFolder.calls.back(), "appdata");  // no folder is made
 
   FakeEnv emptyFolder;
   emptyFolder.appData = "";
   EXPECT_EQ(LocateIniFile(kProgram, emptyFolder), "");
-  EXPECT_EQ(emptyFolder.messages, std::vector<std::string>{kMsgAppFolderUnknown});
+  EXPECT_EQ(emptyFolder.messages, std::vector<std::string>{Text(TextId::kAppFolderUnknown)});
 
   FakeEnv notMade;
   notMade.makeResult = 5;
   EXPECT_EQ(LocateIniFile(kProgram, notMade), "");
-  EXPECT_EQ(notMade.messages, std::vector<std::string>{kMsgAppFolderNotMade});
+  EXPECT_EQ(notMade.messages, std::vector<std::string>{Text(TextId::kAppFolderNotMade)});
 
   // A folder path beyond the limit falls back quietly, before anything is created.
   FakeEnv tooLong;
@@ -149,6 +151,19 @@ TEST(PortBoxName, TypedNamesAsTheyAreComPortsByTheirName) {
   for (const Case& c : cases) {
     EXPECT_EQ(PortBoxName(c.shown, c.selected), c.name) << "box \"" << c.shown << "\"";
   }
+}
+
+TEST(HelpDocument, JapaneseTwinWhenThereOtherwiseTheOneNamed) {
+  const auto only = [](std::string present) {
+    return [present](const std::string& path) { return path == present; };
+  };
+  EXPECT_EQ(HelpDocument("help\\help.html", true, only("help\\help_ja.html")),
+            "help\\help_ja.html");
+  EXPECT_EQ(HelpDocument("help\\help.html", true, only("help\\help.html")), "help\\help.html");
+  EXPECT_EQ(HelpDocument("help\\help.html", false, only("help\\help_ja.html")),
+            "help\\help.html");
+  EXPECT_EQ(HelpDocument("docs\\guide.pdf", true, only("docs\\guide_ja.pdf")),
+            "docs\\guide_ja.pdf");
 }
 
 TEST(MoveIntoWorkArea, CentresOnlyTheAxisThatDoesNotFit) {

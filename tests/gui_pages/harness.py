@@ -4,6 +4,7 @@ message box is left open and that the program ends when its window is closed."""
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -16,6 +17,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "uidriver"))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 
 import uidriver as ui  # noqa: E402
+from program_texts import ENGLISH, T, expect_no_japanese, fill  # noqa: E402,F401
 from sim import Sim  # noqa: E402,F401
 
 MAIN = "K470Loader 2.00"   # the main window's title
@@ -25,8 +27,6 @@ EXIT_MENU = 32773          # File, Exit
 OPTION_MENU = 65535        # Option(&O)..
 OPEN_MENU = 32772          # File, Open
 HELP_MENU = 32774          # Help
-# A name that the system's code page cannot hold.
-NAME_REFUSED = "ファイル名にシステムの文字コードで表せない文字が含まれています。"
 
 
 def arguments():
@@ -37,7 +37,16 @@ def arguments():
     p.add_argument("--write-control", help="the simulator's write-control program")
     p.add_argument("--target-app", help="a small window program to start as the application")
     p.add_argument("--helper", help="gui_helper.exe (drops, typing into the file dialog)")
-    return p.parse_args()
+    args = p.parse_args()
+    # The English run's screenshots beside the Japanese run's.
+    if ENGLISH:
+        args.out += "_en"
+    return args
+
+
+def text_pattern(text):
+    """A regular expression of a text whose "%s" stands for any name (a group)."""
+    return re.escape(text).replace("%s", "(.+)")
 
 
 def wine_path(path):

@@ -8,7 +8,7 @@ import os
 import time
 
 import harness as h
-from harness import BOX, MAIN, STATUS
+from harness import BOX, MAIN, STATUS, T
 
 MARK = 1005
 WRITE, DEVICE, SETTINGS = 1010, 1021, 1022
@@ -25,7 +25,7 @@ IMAGE_36077 = h.pattern(0x800, 29)   # 16 blocks from address 0
 def verified(image):
     """The H8/3069's end message for `image` from address 0 in its erased 512 KiB flash."""
     total = (sum(image) + 0xFF * (512 * 1024 - len(image))) & 0xFFFFFFFF
-    return "書き込み終了\nverified: sum 0x%08X" % total
+    return T["write_done"] + "\nverified: sum 0x%08X" % total
 
 
 def sections(image_path, cpu_sel, options=()):
@@ -72,10 +72,9 @@ def case_h8_3069(args):
                                             IMAGE_3069, 0)
     assert box == verified(IMAGE_3069), box
     assert status == "ended flash write", status
-    assert "ブートモード、通信ビットレート合わせこみ" in texts, texts
+    assert T["status_matching"] in texts, texts
     writing = [t for t in texts if t.startswith("writing ")]
-    assert writing and texts.index(writing[0]) > texts.index(
-        "ブートモード、通信ビットレート合わせこみ"), texts
+    assert writing and texts.index(writing[0]) > texts.index(T["status_matching"]), texts
     assert writing[-1] == "writing 00000F80", texts
     assert texts[-1] == "verifying...", texts
     assert result.memory[:len(IMAGE_3069)] == IMAGE_3069, "the flash differs from the image"
@@ -92,19 +91,19 @@ def case_h8_36077(args):
         args, ["h8-36077", "--latency", "40"], IMAGE_36077, 1,
         extra_bin={"36077.mot": args.write_control})
     lines = box.split("\n")
-    assert lines[0] == "書き込み終了", box
+    assert lines[0] == T["write_done"], box
     assert ("not verified: the H8/36077's write-control program has no sum check or read-back"
             in lines), box
     assert any(line.startswith("answers arrive about") for line in lines), box
     assert status == "ended flash write", status
-    assert "書き込み制御プログラム転送" in texts, texts
+    assert T["status_transfer"] in texts, texts
     assert result.report["program_done"]
     assert result.memory[:len(IMAGE_36077)] == IMAGE_36077, "the flash differs from the image"
 
 
 def case_silent_chip(args):
     texts, box, status, result = write_once(args, ["h8-3069", "--silent"], IMAGE_3069, 0)
-    assert box == "ブート合わせこみ失敗\nno 00 came back at 57600, 38400, 19200 or 9600 bit/s", box
+    assert box == T["match_failed"] + "\nno 00 came back at 57600, 38400, 19200 or 9600 bit/s", box
     assert status == "error flash write", status
 
 
@@ -112,8 +111,8 @@ def case_refused_block_names_its_cause(args):
     # The chip refuses the second block: the box's text, then the driver's account of it.
     texts, box, status, result = write_once(args, ["h8-3069", "--error-block", "1"],
                                             IMAGE_3069, 0)
-    assert box == ("書き込みエラー\n0x50 (128-byte programming) at 00000080 answered D0 53: "
-                   "programming error"), box
+    assert box == (T["write_error"] + "\n0x50 (128-byte programming) at 00000080 answered "
+                   "D0 53: programming error"), box
     assert status == "error flash write", status
 
 
@@ -130,7 +129,11 @@ def case_block_the_chip_did_not_take(args):
         d.wait_window(DIALOG, 10000)
         h.wait_until(lambda: d.text(DIALOG, 1002) == "verifying...", 60, "the check")
         s.shot("flash_write_verifying")
+        h.expect_no_japanese(d, DIALOG)
+        d.ok("box-text", BOX, 20000)
+        s.shot("flash_write_error_message")
         box = d.dismiss_box(BOX, 20000).replace("\\n", "\n")
+        h.expect_no_japanese(d, box=box)
         d.wait_gone(DIALOG, 10000)
         status = d.text(MAIN, STATUS)
     finally:
@@ -138,7 +141,7 @@ def case_block_the_chip_did_not_take(args):
         s.cleanup()
     byte = IMAGE_3069[0x180]
     taken = byte | (~byte & (byte + 1) & 0xFF)
-    assert box == "書き込みエラー\nverify: 00000180 holds %02X, the image has %02X" % (
+    assert box == T["write_error"] + "\nverify: 00000180 holds %02X, the image has %02X" % (
         taken, byte), box
     assert status == "error flash write", status
 
@@ -217,7 +220,7 @@ def case_cancel_while_the_chip_stops_answering(args):
 
 
 def case_settings_dialog(args):
-    title = "H8/3069F 設定"
+    title = h.fill(T["settings_title"], "H8/3069F")
 
     def change_settings(s, d):
         # The button follows the selected type from the start (H8/3069F has choices).
@@ -232,6 +235,7 @@ def case_settings_dialog(args):
         assert d.ok("combo-sel", title, RATE) == ["2"]  # 38400
         assert d.ok("combo-items", title, RATE) == ["9600", "19200", "38400", "57600"]
         s.shot("flash_settings_dialog")
+        h.expect_no_japanese(d, title)
         d.ok("set-text", title, CLOCK, "12.288")
         d.ok("select-combo", title, RATE, 1)  # 19200
         d.ok("sleep", 200)
@@ -327,7 +331,7 @@ def case_settings_per_type(args):
     s = h.Session(args, {"fw.dat": table_path})
     path = s.file("types.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
     s.write_ini(sections(path, 0))
-    rate_only, clock_only = "RateOnly 設定", "ClockOnly 設定"
+    rate_only, clock_only = (h.fill(T["settings_title"], n) for n in ("RateOnly", "ClockOnly"))
     try:
         d = s.start()
         assert d.ok("combo-items", MAIN, DEVICE) == ["ClockOnly", "RateOnly"]
@@ -366,7 +370,8 @@ def case_settings_per_type(args):
             d.ok("box-text", "K470Loader", 5000)
             expect_centred_over(d, "K470Loader", clock_only)
             box = d.dismiss_box("K470Loader")
-            assert box == "クロックが有効範囲外です。(0.01 - 655.35 MHz)", box
+            assert box == T["clock_range"], box
+            h.expect_no_japanese(d, box=box)
             d.ok("sleep", 200)
             assert d.text(clock_only, CLOCK) == refused, "still open"
         d.ok("set-text", clock_only, CLOCK, "14.7456")
@@ -403,12 +408,13 @@ def case_types_keep_their_places(args):
         d.ok("sleep", 200)
         d.ok("click", MAIN, WRITE)
         texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
-        assert boxes == ["デバイス定義 [T0] のClkが有効範囲外です。"], boxes
+        assert boxes == [h.fill(T["table_value_range"], "T0", "Clk")], boxes
         d.ok("select-combo", MAIN, DEVICE, 1)
         h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
-        open_settings(d, "Small 設定")
-        d.ok("set-text", "Small 設定", CLOCK, "700")
-        close_settings(d, "Small 設定", 1)
+        small = h.fill(T["settings_title"], "Small")
+        open_settings(d, small)
+        d.ok("set-text", small, CLOCK, "700")
+        close_settings(d, small, 1)
     finally:
         s.close()
         s.cleanup()

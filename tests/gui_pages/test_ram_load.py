@@ -9,7 +9,7 @@ import shutil
 import time
 
 import harness as h
-from harness import MAIN, STATUS
+from harness import MAIN, STATUS, T
 
 PAGE_FILE = 1003
 MARK = 1005
@@ -40,15 +40,16 @@ def case_connect_load_go(args):
         d = s.start()
         s.start_sim("monitor")
         assert d.text(MAIN, ADDRESS) == "00200000"
-        assert d.text(MAIN, CONNECT) == "接続(&C)"
+        assert d.text(MAIN, CONNECT) == T["connect"]
         assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
         d.ok("click", MAIN, CONNECT)
-        d.wait_text(MAIN, CONNECT, "切断(&C)", 5000)
+        d.wait_text(MAIN, CONNECT, T["disconnect"], 5000)
         assert not d.enabled(MAIN, TAB), "the tabs stay while connected"
         assert not d.enabled(MAIN, PORT), "the port box stays while connected"
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         assert d.enabled(MAIN, LOAD) and d.enabled(MAIN, GO)
         s.shot("ram_load_page_connected")
+        h.expect_no_japanese(d, MAIN)
         # Nor does the keyboard change the page while connected.
         d.ok("key", MAIN, "CTRL+TAB")
         d.ok("sleep", 500)
@@ -71,9 +72,9 @@ def case_connect_load_go(args):
         d.ok("click", MAIN, GO)
         time.sleep(1.0)
         # Without the automatic disconnect the page stays connected after Go.
-        assert d.text(MAIN, CONNECT) == "切断(&C)"
+        assert d.text(MAIN, CONNECT) == T["disconnect"]
         d.ok("click", MAIN, CONNECT)
-        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        d.wait_text(MAIN, CONNECT, T["connect"], 5000)
         d.wait_text(MAIN, STATUS, "disconnected from COM1", 5000)
         assert d.enabled(MAIN, TAB) and d.enabled(MAIN, PORT)
         assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
@@ -92,7 +93,7 @@ def case_automatic_steps(args):
     # name and the application's path holds one too: help opens from there (the shell
     # opens the help document as any file; a program in its place shows the opening),
     # and the path is stored as typed. A path the code page cannot hold is refused at OK.
-    english = not os.environ.get("LANG", "").startswith("ja")
+    english = h.ENGLISH
     accent = "é" if english else ""
     s = h.Session(args, folder="dist" + accent)
     image = s.file("auto.mot", h.srecords(0x200000, IMAGE[:2000]))
@@ -126,7 +127,7 @@ def case_automatic_steps(args):
             refused = "C:\\ツール\\端末.exe" if english else "C:\\café\\tool.exe"
             d.ok("set-text", OPTIONS, APP_NAME, refused)
             d.ok("click", OPTIONS, 1)
-            assert d.dismiss_box(h.BOX, 10000) == h.NAME_REFUSED + "\\n" + refused
+            assert d.dismiss_box(h.BOX, 10000) == T["name_refused"] + "\\n" + refused
             d.wait_window(OPTIONS, 0)
             d.ok("set-text", OPTIONS, APP_NAME, h.wine_path(app))
         d.ok("sleep", 200)
@@ -142,13 +143,13 @@ def case_automatic_steps(args):
         seen = []
         for _ in range(40):
             seen.append(d.enabled(MAIN, CONNECT))
-            if not seen[-1] and d.text(MAIN, CONNECT) == "接続(&C)":
+            if not seen[-1] and d.text(MAIN, CONNECT) == T["connect"]:
                 break
             d.ok("sleep", 50)
         assert False in seen, "no pause after the automatic go: %r" % seen
         h.wait_until(lambda: d.enabled(MAIN, CONNECT), 5, "the end of the pause")
         d.wait_text(MAIN, STATUS, "loaded 2000 bytes at 00200000 - 002007CF, disconnected", 5000)
-        d.wait_text(MAIN, CONNECT, "接続(&C)", 10000)
+        d.wait_text(MAIN, CONNECT, T["connect"], 10000)
         assert d.enabled(MAIN, TAB)
         assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
         if app:
@@ -192,7 +193,7 @@ def case_update_mark(args):
         h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5, "the mark after a touch")
         print("   mark green %.2f s after the touch" % (time.monotonic() - started))
         d.ok("click", MAIN, CONNECT)
-        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        d.wait_text(MAIN, CONNECT, T["connect"], 5000)
     finally:
         s.close()
         s.cleanup()
@@ -213,10 +214,10 @@ def case_failed_and_cancelled_loads_do_not_go(args):
         d.ok("click", MAIN, LOAD)
         texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
         # The message, and below it why no file could be read.
-        assert [b.split("\n")[0] for b in boxes] == ["ファイルのフォーマットが不正です。"], boxes
+        assert [b.split("\n")[0] for b in boxes] == [T["file_format_invalid"]], boxes
         assert len(boxes[0].split("\n")) == 2, boxes
         d.wait_text(MAIN, STATUS, "error ram load", 5000)
-        assert d.text(MAIN, CONNECT) == "切断(&C)"
+        assert d.text(MAIN, CONNECT) == T["disconnect"]
     finally:
         s.close()
         s.cleanup()
@@ -239,8 +240,8 @@ def case_failed_and_cancelled_loads_do_not_go(args):
         d.ok("sleep", 1000)
         d.wait_window(DIALOG, 0)
         # No chunk is acknowledged: the line counts the wait, never a rate.
-        h.wait_until(lambda: re.fullmatch(r"0 B of 2\.9 KiB ・ waiting for the board: [2-9] s",
-                                          d.text(DIALOG, PROGRESS_LINE)), 10, "the wait")
+        waiting = r"0 B of 2\.9 KiB%swaiting for the board: [2-9] s" % re.escape(T["separator"])
+        h.wait_until(lambda: re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE)), 10, "the wait")
         d.ok("click", DIALOG, CANCEL)
         # The cancel ends the wait for "end!" at once: the dialog may be gone before a
         # watch of it could begin, so wait for it to go and look for a box afterwards.
@@ -267,16 +268,17 @@ def case_a_board_that_stops_answering_is_shown_waiting(args):
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         d.ok("click", MAIN, LOAD)
         d.wait_window(DIALOG, 10000)
-        waiting = r"4 KiB of 5\.9 KiB ・ waiting for the board: (\d+) s"
+        waiting = r"4 KiB of 5\.9 KiB%swaiting for the board: (\d+) s" % re.escape(T["separator"])
         h.wait_until(lambda: re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE)), 15,
                      "the wait for the board")
         h.wait_until(lambda: int(re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE))
                                  .group(1)) >= 4, 10, "the wait counted on")
         s.shot("ram_load_waiting_for_board")
+        h.expect_no_japanese(d, DIALOG)
         d.ok("close", DIALOG)
         d.wait_gone(DIALOG, 10000)
         d.wait_text(MAIN, STATUS, "cancel ram load", 5000)
-        assert d.text(MAIN, CONNECT) == "切断(&C)"
+        assert d.text(MAIN, CONNECT) == T["disconnect"]
     finally:
         s.close()
         s.cleanup()
@@ -296,9 +298,10 @@ def case_a_lost_port_ends_the_load_and_disconnects(args):
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         d.ok("click", MAIN, LOAD)
         texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
-        assert boxes == ["COM1との通信が切れました。"], boxes
-        d.wait_text(MAIN, STATUS, "COM1との通信が切れました。", 5000)
-        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        assert boxes == [h.fill(T["port_lost"], "COM1")], boxes
+        h.expect_no_japanese(d, box=boxes[0])
+        d.wait_text(MAIN, STATUS, h.fill(T["port_lost"], "COM1"), 5000)
+        d.wait_text(MAIN, CONNECT, T["connect"], 5000)
         assert d.enabled(MAIN, TAB)
         assert not d.enabled(MAIN, LOAD) and not d.enabled(MAIN, GO)
         s.shot("ram_load_port_lost")
@@ -324,8 +327,8 @@ def case_typed_port_name(args):
         d.ok("set-text", MAIN, PORT, "COM9")
         d.ok("click", MAIN, CONNECT)
         d.ok("sleep", 1000)
-        assert d.text(MAIN, CONNECT) == "接続(&C)", "connected to a port not typed"
-        failed = re.compile(r"(.+)がオープンできません。 (\S.*)")
+        assert d.text(MAIN, CONNECT) == T["connect"], "connected to a port not typed"
+        failed = re.compile(h.text_pattern(T["port_not_opened"]) + r" (\S.*)")
         said = failed.fullmatch(d.text(MAIN, STATUS))
         assert said and said.group(1) == "COM9", d.text(MAIN, STATUS)
         s.shot("ram_load_connect_failed")
@@ -333,7 +336,7 @@ def case_typed_port_name(args):
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         d.ok("click", MAIN, CONNECT)
-        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        d.wait_text(MAIN, CONNECT, T["connect"], 5000)
         d.wait_text(MAIN, STATUS, "disconnected from COM1", 5000)
         d.ok("set-text", MAIN, PORT, "socket://127.0.0.1:9")
         d.ok("click", MAIN, CONNECT)
@@ -341,7 +344,7 @@ def case_typed_port_name(args):
         said = failed.fullmatch(d.text(MAIN, STATUS))
         assert said.group(1) == "socket://127.0.0.1:9", said.group(0)
         print("   reasons: %s" % said.group(2))
-        assert d.text(MAIN, CONNECT) == "接続(&C)"
+        assert d.text(MAIN, CONNECT) == T["connect"]
     finally:
         s.close()
         s.cleanup()
@@ -355,13 +358,13 @@ def case_file_names_in_the_system_code_page(args):
     # page. A name the code page cannot hold and a folder are refused at the drop; a name
     # with ";" is used but not kept; a run-application that is not there is named in the
     # status line with the system's reason.
-    english = not os.environ.get("LANG", "").startswith("ja")
+    english = h.ENGLISH
     code_page = "cp1252" if english else "cp932"
     name, foreign = ("café.mot", "テスト.mot") if english else ("テスト.mot", "café.mot")
     s = h.Session(args)
     image = s.file(name, h.srecords(0x200000, IMAGE))
-    refused = [(s.file(foreign, h.srecords(0x200000, IMAGE)), h.NAME_REFUSED),
-               (os.path.join(s.tmp, "folder.mot"), "ファイルのフォーマットが不正です。")]
+    refused = [(s.file(foreign, h.srecords(0x200000, IMAGE)), T["name_refused"]),
+               (os.path.join(s.tmp, "folder.mot"), T["file_format_invalid"])]
     os.makedirs(refused[1][0])
     semicolon = s.file("a;b.mot", h.srecords(0x200000, IMAGE[:1024]))
     missing_app = h.wine_path(os.path.join(s.tmp, "absent%s.exe" % ("é" if english else "")))
@@ -391,12 +394,12 @@ def case_file_names_in_the_system_code_page(args):
         texts, boxes = h.watch_dialog(d, DIALOG, 60, h.BOX)
         assert boxes == [], boxes
         d.ok("click", MAIN, GO)
-        failed = missing_app + "が起動できません。 "
+        failed = h.fill(T["app_not_started"], missing_app) + " "
         h.wait_until(lambda: d.text(MAIN, STATUS).startswith(failed), 10, "the status line")
         assert len(d.text(MAIN, STATUS)) > len(failed), "no reason: " + d.text(MAIN, STATUS)
         s.shot("run_application_missing")
         d.ok("click", MAIN, CONNECT)
-        d.wait_text(MAIN, CONNECT, "接続(&C)", 5000)
+        d.wait_text(MAIN, CONNECT, T["connect"], 5000)
         s.close()
         result = s.sim_result
         assert result.report["go"] == [0x200000], result.report["go"]

@@ -1,0 +1,52 @@
+"""Every Japanese dialog template (k470loader.rc) has an English one (k470loader_en.rc)
+with the same controls, ids and tab order, and the English set is ASCII (captions,
+control texts, font faces). Usage: rc_templates_test.py UI_FOLDER"""
+
+import os
+import re
+import sys
+
+NO_TEXT = {"COMBOBOX", "EDITTEXT", "LISTBOX", "SCROLLBAR"}  # first argument is the id
+
+
+def templates(path):
+    """{(language, id): [caption and font lines, then (type, id, text) per control]}."""
+    found, language, current = {}, None, None
+    with open(path, encoding="utf-8") as f:
+        for line in (raw.strip() for raw in f):
+            words = line.split()
+            if not words or line.startswith(("//", "#")) or line == "BEGIN":
+                continue
+            if words[0] == "LANGUAGE":
+                language = words[1].rstrip(",")
+            elif len(words) > 1 and words[1] == "DIALOGEX":
+                current = found.setdefault((language, words[0]), [])
+            elif current is not None and line == "END":
+                current = None
+            elif current is not None and words[0] in ("CAPTION", "FONT"):
+                current.append(line)
+            elif current is not None and words[0] not in ("STYLE", "EXSTYLE", "MENU"):
+                args = [a.strip() for a in re.findall(r'"[^"]*"|[^,]+', line.split(None, 1)[1])]
+                text, ident = ("", args[0]) if words[0] in NO_TEXT else (args[0], args[1])
+                current.append((words[0], ident, text))
+    return found
+
+
+def main():
+    japanese = templates(os.path.join(sys.argv[1], "k470loader.rc"))
+    english = templates(os.path.join(sys.argv[1], "k470loader_en.rc"))
+    problems = [] if japanese else ["no templates found"]
+    if sorted(n for _, n in japanese) != sorted(n for _, n in english):
+        problems.append("templates in one language only")
+    for (_, name), ja in sorted(japanese.items()):
+        en = english.get(("LANG_ENGLISH", name), [])
+        controls = [[c[:2] for c in t if isinstance(c, tuple)] for t in (ja, en)]
+        if controls[0] != controls[1]:
+            problems.append("%s: the English controls differ in kind, id or order" % name)
+        problems += ["%s: not ASCII in English: %s" % (name, t)
+                     for t in (c[2] if isinstance(c, tuple) else c for c in en) if not t.isascii()]
+    sys.exit("\n".join(problems) if problems else None)
+
+
+if __name__ == "__main__":
+    main()
