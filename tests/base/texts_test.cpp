@@ -23,9 +23,9 @@ std::string Unescape(const std::string& text) {
   return out;
 }
 
-size_t CountFormats(const std::string& text) {
+size_t CountFormats(const std::string& text, const std::string& mark) {
   size_t n = 0;
-  for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1)) ++n;
+  for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1)) ++n;
   return n;
 }
 
@@ -50,21 +50,9 @@ TEST(Texts, JapaneseAreTheGoldenListAndEnglishAreAsciiWithTheSameSlots) {
       EXPECT_TRUE((c >= 0x20 && c < 0x7F) || c == '\r' || c == '\n') << english;
     }
     // Every slot is a "%s", as many in one text as in the other.
-    const std::string japanese = entry.japanese;
-    EXPECT_EQ(CountFormats(japanese), CountFormats(english));
-    size_t slots = 0;
-    for (size_t at = english.find("%s"); at != std::string::npos; at = english.find("%s", at + 2)) {
-      ++slots;
-    }
-    EXPECT_EQ(slots, CountFormats(english));
+    EXPECT_EQ(CountFormats(entry.japanese, "%"), CountFormats(english, "%"));
+    EXPECT_EQ(CountFormats(english, "%s"), CountFormats(english, "%"));
   }
-}
-
-TEST(Texts, TheLanguageIsSetOnceForEveryLayer) {
-  EXPECT_STREQ(Text(TextId::kWriteError), "書き込みエラー");  // Japanese until it is set
-  SetLanguage(Language::kEnglish);
-  EXPECT_STREQ(Text(TextId::kWriteError), "Write error");
-  SetLanguage(Language::kJapanese);
 }
 
 TEST(Texts, TheOverrideThenTheFirstLocaleVariableSetDecide) {
