@@ -123,6 +123,12 @@ class BootBase {
   static void PutBigEndian(uint32_t value, uint8_t* p) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (24 - 8 * i));
   }
+  // The `n` bytes (at most 4) at p, high byte first: a reply's size field, sum or address.
+  static uint32_t GetBigEndian(const uint8_t* p, int n) {
+    uint32_t value = 0;
+    for (int i = 0; i < n; ++i) value = (value << 8) | p[i];
+    return value;
+  }
 
  protected:
   // The sends of 0x00 at each rate until one is answered; the port stays open at it.

@@ -71,21 +71,18 @@ StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length
   const bool timed = data == nullptr && command >= kCmdDeviceInquiry &&
                      command <= kCmdFrequencyInquiry;
   if (timed) m_late.Begin();
-  bool sent = true;
-  if (data == nullptr) {
-    sent = m_port->WriteByte(command) != 0;
-  } else {
-    uint8_t sum = command;
-    sent = m_port->WriteByte(command) != 0;
-    if (sent && !noSize) {
-      sum = static_cast<uint8_t>(sum + length);
-      sent = m_port->WriteByte(static_cast<uint8_t>(length)) != 0;
-    }
-    for (int i = 0; i < length; ++i) sum = static_cast<uint8_t>(sum + data[i]);
-    if (sent && length > 0) sent = m_port->Write(data, length) != 0;
-    if (sent) sent = m_port->WriteByte(static_cast<uint8_t>(0x100 - sum)) != 0;
+  // The frame: the command, with data its size byte (unless `noSize`) and the data.
+  uint8_t frame[kMaxFrameBytes];
+  int frameLength = 1;
+  frame[0] = command;
+  if (data != nullptr) {
+    if (length < 0 || length > kMaxFrameBytes - 2) return Fail(what + ": frame too long");
+    if (!noSize) frame[frameLength++] = static_cast<uint8_t>(length);
+    std::memcpy(frame + frameLength, data, static_cast<size_t>(length));
+    frameLength += length;
   }
-  if (!sent) return Fail(what + WriteRefusal());
+  // A command with data ends with its checksum even when it carries no size byte.
+  if (!SendFrame(frame, frameLength, data != nullptr)) return Fail(what + WriteRefusal());
 
   // The reply: ACK alone, an error pair, or code + size + data + checksum.
   uint8_t seen[kDetailReplyBytes];
@@ -113,6 +110,14 @@ StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length
     return StepResult::Ok;
   }
   return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));
+}
+
+bool BootH8_3069::SendFrame(const uint8_t* frame, int length, bool withSum) {
+  if (m_port->Write(frame, length) == 0) return false;
+  if (!withSum) return true;
+  uint8_t sum = 0;
+  for (int i = 0; i < length; ++i) sum = static_cast<uint8_t>(sum + frame[i]);
+  return m_port->WriteByte(static_cast<uint8_t>(0x100 - sum)) != 0;
 }
 
 StepResult BootH8_3069::SelectDevice() {

@@ -50,6 +50,7 @@ constexpr uint32_t kEndAddress = 0xFFFFFFFF;  // 0x50 with this address ends pro
 constexpr uint32_t kReplyByteWaitMs = 10000;
 
 // Reply areas of the steps, in bytes.
+constexpr int kMaxFrameBytes = 2 + 4 + kBlockBytes;  // command, size, address, a block
 constexpr int kSelectReplyBytes = 256;
 constexpr int kPrepareReplyBytes = 128;
 constexpr int kEndReplyBytes = 128;
@@ -84,6 +85,9 @@ class BootH8_3069 : public BootBase {
   static std::string CommandName(uint8_t command);
 
  private:
+  // Writes `frame` and, with `withSum`, the checksum that makes its bytes add up to 0;
+  // false when the port refused a byte (WriteRefusal() says why).
+  bool SendFrame(const uint8_t* frame, int length, bool withSum);
   // A check command's reply: its data, or why there is none.
   enum class CheckReply { Data, ErrorPair, Broken };
   // Sends `frame` (command byte first, the checksum added when `length` > 1) and reads a

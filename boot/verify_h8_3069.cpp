@@ -16,12 +16,6 @@ namespace {
 constexpr int kShownReplyBytes = 8;
 constexpr uint32_t kReadBackBytes = kReadBackBlocks * kBlockBytes;
 
-uint32_t BigEndian(const uint8_t* p, int n) {
-  uint32_t value = 0;
-  for (int i = 0; i < n; ++i) value = (value << 8) | p[i];
-  return value;
-}
-
 std::string SumText(uint32_t sum) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(sum));
@@ -35,17 +29,12 @@ BootH8_3069::CheckReply BootH8_3069::CheckCommand(const uint8_t* frame, int leng
                                                   uint32_t capacity, uint32_t* received) {
   char where[24] = "";
   if (frame[0] == kCmdMemoryRead && length >= 7) {
-    std::snprintf(where, sizeof where, " at %08X", static_cast<unsigned>(BigEndian(frame + 3, 4)));
+    std::snprintf(where, sizeof where, " at %08X",
+                  static_cast<unsigned>(GetBigEndian(frame + 3, 4)));
   }
   const std::string what = CommandName(frame[0]) + where;
-  bool sent = m_port->Write(frame, length) != 0;
-  if (sent && length > 1) {
-    uint8_t sum = 0;
-    for (int i = 0; i < length; ++i) sum = static_cast<uint8_t>(sum + frame[i]);
-    sent = m_port->WriteByte(static_cast<uint8_t>(0x100 - sum)) != 0;
-  }
-  if (!sent) {
-    Fail(what + (PortLost() ? ": port lost" : ": the port refused the write"));
+  if (!SendFrame(frame, length, length > 1)) {
+    Fail(what + WriteRefusal());
     return CheckReply::Broken;
   }
 
@@ -79,7 +68,7 @@ BootH8_3069::CheckReply BootH8_3069::CheckCommand(const uint8_t* frame, int leng
     } else if (count <= static_cast<uint32_t>(sizeBytes)) {
       sizeField[count - 1] = byte;
       if (count == static_cast<uint32_t>(sizeBytes)) {
-        dataBytes = BigEndian(sizeField, sizeBytes);
+        dataBytes = GetBigEndian(sizeField, sizeBytes);
         if (dataBytes > capacity) {
           const int have = count + 1 < kShownReplyBytes ? static_cast<int>(count) + 1
                                                         : kShownReplyBytes;
@@ -127,7 +116,7 @@ StepResult BootH8_3069::VerifyWrite(const WrittenImage& image, VerifyReport* rep
     return Fail(CommandName(kCmdUserSumCheck) + text);
   }
   report->chipSumKnown = true;
-  report->chipSum = BigEndian(sum, kSumBytes);
+  report->chipSum = GetBigEndian(sum, kSumBytes);
   if (report->chipSum == report->imageSum) {
     report->result = VerifyResult::Verified;
     return StepResult::Ok;

@@ -24,10 +24,6 @@ void PutBigEndian(uint32_t value, std::vector<uint8_t>& out) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
-uint32_t BigEndian(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
 void AddChecksum(std::vector<uint8_t>& frame) {
   unsigned sum = 0;
   for (uint8_t b : frame) sum += b;
@@ -62,8 +58,8 @@ std::vector<uint8_t> H8_3069Target::Check(double& replyAt) {
     reply = {kAck};
   } else {
     if (m_frame[1] != kReadRequestBytes) return Error(cmd, kErrLength);
-    const uint32_t address = BigEndian(&m_frame[3]);
-    const uint32_t length = BigEndian(&m_frame[7]);
+    const uint32_t address = BigEndian32(&m_frame[3]);
+    const uint32_t length = BigEndian32(&m_frame[7]);
     if (m_frame[2] != kAreaUserFlash || address >= kFlashSize) return Error(cmd, kErrAddress);
     if (length == 0 || length > kFlashSize - address) return Error(cmd, kErrLength);
     reply = {kCmdMemoryRead};

@@ -96,11 +96,11 @@ bool RateFeasible(uint32_t rate, uint32_t frequency) {
   return false;
 }
 
+}  // namespace
+
 uint32_t BigEndian32(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
-
-}  // namespace
 
 H8_3069Target::H8_3069Target(const BootFaults& faults)
     : m_faults(faults), m_sync(faults), m_flash(kFlashSize, 0xFF) {}

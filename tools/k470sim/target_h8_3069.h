@@ -12,6 +12,9 @@
 
 namespace k470sim {
 
+// The four bytes at p, high byte first: the addresses and lengths of the frames.
+uint32_t BigEndian32(const uint8_t* p);
+
 class H8_3069Target : public Target {
  public:
   static constexpr uint32_t kFlashSize = 512 * 1024;
