@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "jobs/ticks.h"
+#include "base/ticks.h"
 #include "serial/com_port.h"
 #include "tests/support/fake_line.h"
 #include "tests/support/recording_target.h"
