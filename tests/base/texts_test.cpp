@@ -10,17 +10,10 @@
 namespace k470 {
 namespace {
 
-// The golden list's escapes back to bytes (only \r and \n occur).
-std::string Unescape(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'r' || text[i + 1] == 'n')) {
-      out += text[++i] == 'r' ? '\r' : '\n';
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
+// The golden list's escapes back to bytes (only "\r\n" occurs).
+std::string Unescape(std::string text) {
+  for (size_t at; (at = text.find("\\r\\n")) != std::string::npos;) text.replace(at, 4, "\r\n");
+  return text;
 }
 
 size_t CountFormats(const std::string& text, const std::string& mark) {

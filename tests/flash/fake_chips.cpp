@@ -71,14 +71,10 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
         answer.insert(answer.end(), r.begin(), r.end());
         break;
       }
-      case 0x52: {
+      case 0x52: {  // read-back after a different sum (a flash larger than the type's ROM)
         const uint32_t address = Be32(&frame[3]);
         const uint32_t length = Be32(&frame[7]);
-        reads.push_back(address);
-        Bytes r = {0x52};
-        for (int shift = 24; shift >= 0; shift -= 8) {
-          r.push_back(static_cast<uint8_t>(length >> shift));
-        }
+        Bytes r = {0x52, 0, 0, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
         r.insert(r.end(), flash.begin() + address, flash.begin() + address + length);
         r = WithSum(r);
         answer.insert(answer.end(), r.begin(), r.end());
@@ -103,7 +99,6 @@ Bytes FakeH8_3069::OnWrite(const Bytes& written, uint32_t baud) {
           break;
         }
         if (address + 128 <= flash.size()) std::memcpy(&flash[address], &frame[5], 128);
-        if (index == corruptBlock) flash[address] = 0xFF;
         answer.push_back(0x06);
         break;
       }

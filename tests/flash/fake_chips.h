@@ -41,9 +41,7 @@ class FakeH8_3069 : public FakeChip {
   FakeH8_3069() : FakeChip(0x80000) {}
   Bytes OnWrite(const Bytes& written, uint32_t baud) override;
   uint32_t newRate = 0;  // bit/s asked for with 0x3F
-  int corruptBlock = -1; // this block is acknowledged, but its first byte is stored as FF
   int sumChecks = 0;     // 0x4B frames received
-  std::vector<uint32_t> reads;  // addresses of the 0x52 frames received
 };
 
 class FakeH8_36077 : public FakeChip {

@@ -1,12 +1,9 @@
-// fuzz_net: the bytes a network port's server sends, which come from another machine: a
-// broken or hostile server (subnegotiations cut or endless, runs of 0xFF, answers to
-// options never asked). The first byte picks rfc2217:// (even) or socket:// (odd); the
-// rest is what the server sent before it closed the connection. The input goes through
-// the telnet parser alone, then through a link on a socket pair: its open, its reads and
-// a purge. Checks: no crash, no out-of-bounds access, every wait ends (the fuzzing
-// engine's time-out), a failed open says why, a COM port answer's value fits its area,
-// no read hands out more than asked, and the data read never exceeds what was sent (over
-// socket:// it is exactly what was sent).
+// fuzz_net: what a broken or hostile network port server sends (subnegotiations cut or
+// endless, runs of 0xFF, answers to options never asked). The first byte picks rfc2217://
+// (even) or socket:// (odd); the rest goes through the telnet parser alone, then through a
+// link on a socket pair: its open, its reads and a purge. Checks: a failed open says why,
+// an answer's value fits its area, no read hands out more than asked, and no more data is
+// read than was sent (over socket://, exactly what was sent).
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -35,8 +32,8 @@ void ParseAlone(const uint8_t* data, size_t size) {
   }
 }
 
-// A connected pair: [0] the link's end (non-blocking, as a connected socket is), [1] the
-// server's, which sends the input and then stops sending.
+// [0] the link's end (non-blocking, as a connected socket is), [1] the server's, which
+// sends the input and then stops sending.
 bool ServerThatSent(const uint8_t* data, size_t size, int (&ends)[2]) {
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return false;
   const int flags = fcntl(ends[0], F_GETFL);

@@ -86,11 +86,8 @@ TEST(Win32JobTargetTest, OnlyAVerifiedSumBecomesALineOfTheEndMessage) {
   Win32JobTarget target(WM_WRITE_PROGRESS, nullptr);
   VerifyReport report;
   report.chipSum = 0x01A2B3C4;
-  for (VerifyResult result :
-       {VerifyResult::Failed, VerifyResult::Unavailable, VerifyResult::Skipped}) {
-    report.result = result;
-    target.PostVerify(report);
-  }
+  report.result = VerifyResult::Unavailable;
+  target.PostVerify(report);
   report.result = VerifyResult::Verified;
   report.readBack = true;  // sums differ: the note tells it
   target.PostVerify(report);

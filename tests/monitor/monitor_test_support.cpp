@@ -1,4 +1,4 @@
-// S-record files for tests and the fake monitor's load command.
+// S-record text for tests and the fake monitor's load command.
 #include "tests/monitor/monitor_test_support.h"
 
 #include <gtest/gtest.h>

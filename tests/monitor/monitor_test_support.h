@@ -1,5 +1,5 @@
-// Helpers of the monitor tests: the fixture of a job on the scripted line, S-record files
-// written from byte ranges, and a fake board monitor that answers the load command.
+// Helpers of the monitor tests: S-record files written from byte ranges, and a fake
+// board monitor that answers the load command over the scripted line.
 #pragma once
 
 #include <cstdint>
@@ -8,33 +8,9 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "serial/com_port.h"
 #include "tests/support/fake_line.h"
 
 namespace k470::test {
-
-// A monitor job on the scripted line: each case starts with a fresh line and COM1 open,
-// and ends with the job stopped and the line reset.
-template <class Job>
-class MonitorJobTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open("COM1"), 1);
-  }
-  void TearDown() override {
-    m_job.StopAndWait();
-    FakeLine::Instance().Reset();
-  }
-
-  CComPort m_port;
-  Job m_job;
-};
-
-// The bytes of a text, as the board sends them.
-inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 // A block of image data at an address.
 struct DataBlock {

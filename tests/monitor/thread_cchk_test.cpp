@@ -9,7 +9,6 @@
 
 #include "base/ticks.h"
 #include "serial/com_port.h"
-#include "tests/monitor/monitor_test_support.h"
 #include "tests/support/fake_line.h"
 #include "tests/support/recording_target.h"
 
@@ -19,12 +18,21 @@ namespace {
 using test::Bytes;
 using test::FakeLine;
 using test::RecordingTarget;
-using test::Text;
 
 constexpr int kRealWaitMs = 10000;
 
-class DetectionTest : public test::MonitorJobTest<CThreadCchk> {
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+class DetectionTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    FakeLine::Instance().Reset();
+    ASSERT_EQ(m_port.Open("COM1"), 1);
+  }
+  void TearDown() override {
+    m_job.StopAndWait();
+    FakeLine::Instance().Reset();
+  }
 
   // Waits in real time until `n` states have been posted.
   bool WaitForStates(size_t n) {
@@ -44,7 +52,9 @@ class DetectionTest : public test::MonitorJobTest<CThreadCchk> {
     return false;
   }
 
+  CComPort m_port;
   RecordingTarget m_target;
+  CThreadCchk m_job;
 };
 
 // What the board had sent before the first look, and the state that look posts.

@@ -467,12 +467,6 @@ TEST_F(PtyPort, ALostFarEndIsAReadError) {
   EXPECT_EQ(m_port.Write(&byte, 1), 0);
 }
 
-}  // namespace
-}  // namespace k470
-
-namespace k470 {
-namespace {
-
 // The driver behind the seam: serial flags it reports and takes, every call recorded.
 struct FakeSerialDriver {
   bool refuses = false;  // as a pseudo-terminal does (ENOTTY)
@@ -504,9 +498,8 @@ TEST_F(PtyPort, LowLatencyIsAskedForAtOpenAndTheOldFlagsGoBackAtClose) {
   SetSerialIoctl(FakeSerialIoctl);
   const std::string old = std::to_string(ASYNC_SKIP_TEST);
   const std::string low = std::to_string(ASYNC_SKIP_TEST | ASYNC_LOW_LATENCY);
+  // Asked for at open; a reopen at another rate gives the flags back before it asks again.
   ASSERT_TRUE(Connect());
-  EXPECT_EQ(driver.calls, (std::vector<std::string>{"get " + old, "set " + low}));
-  // A reopen at another rate gives the flags back before it asks again.
   ASSERT_TRUE(Connect(9600));
   m_port.Close();
   EXPECT_EQ(driver.calls, (std::vector<std::string>{"get " + old, "set " + low, "get " + low,
