@@ -33,7 +33,6 @@ ID_OK, ID_CANCEL = 1, 2
 TAB, COM, STATUS = 1000, 1001, 1002
 FILE_COMBO, ADDRESS, FLASH_WRITE_BUTTON, DEVICE_COMBO = 1003, 1009, 1010, 1021
 UPDATE_MARK = 1005
-SETTINGS_BUTTON = 1022
 MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 32775, 65535
 OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
@@ -78,11 +77,7 @@ class Session:
 
     def start(self):
         self.proc = ui.start_windows_program(os.path.join(self.app, "K470Loader.exe"))
-        status, _ = self.driver.run("wait-window", TITLE, 30000, timeout=40)
-        if status != ui.EXIT_OK:
-            raise AssertionError("no main window after 30 s; the program %s; windows: %r" % (
-                "still runs" if self.proc.poll() is None else "ended with %s" % self.proc.poll(),
-                self.driver.run("list-windows")[1]))
+        self.driver.wait_window(TITLE, 30000)
         return self.driver
 
     def helper(self, *cmd):
@@ -146,8 +141,6 @@ def case_first_start(s):
     expect_equal(d.text(TITLE, ADDRESS), "00200000", "address field")
     expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [], "flash write files")
     expect_equal(d.text(TITLE, STATUS), "", "status line")
-    # The first type of the table (H8/3069F) has clock and bit-rate choices.
-    expect_equal(d.enabled(TITLE, SETTINGS_BUTTON), True, "settings button of the first type")
     s.helper("drop", TITLE, "C:\\work\\app.mot")
     d.wait_text(TITLE, FILE_COMBO, "C:\\work\\app.mot", 5000)
     s.helper("move", TITLE, 100, 80)
@@ -182,7 +175,6 @@ def case_appdata_blocked(s):
         s.proc = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
         text = s.driver.dismiss_box("K470Loader", 30000)
         expect_equal(text, T["app_folder_not_made"], "message")
-        pt.expect_no_japanese(None, box=text)
         d = s.driver
         d.wait_window(TITLE, 30000)
         d.ok("close", TITLE)
@@ -529,23 +521,19 @@ def case_keyboard(s):
     with open(s.ini, "wb"):
         pass
     d = s.start()
-
-    def ram_page_shown():
-        return d.ok("is-visible", TITLE, ADDRESS)[0] == "1"
-
-    for key, ram in (("CTRL+TAB", True), ("CTRL+TAB", False), ("CTRL+SHIFT+TAB", True),
-                     ("CTRL+NEXT", False), ("CTRL+PRIOR", True)):
+    for key, ram in (("CTRL+TAB", "1"), ("CTRL+TAB", "0"), ("CTRL+SHIFT+TAB", "1"),
+                     ("CTRL+NEXT", "0"), ("CTRL+PRIOR", "1")):
         d.ok("key", TITLE, key)
         for _ in range(50):
-            if ram_page_shown() == ram:
+            if d.ok("is-visible", TITLE, ADDRESS)[0] == ram:
                 break
             time.sleep(0.1)
-        expect_equal(ram_page_shown(), ram, "RAM load page shown after %s" % key)
+        expect_equal(d.ok("is-visible", TITLE, ADDRESS)[0], ram, "RAM load page after " + key)
     # Each "key" reports where the keyboard was when it was pressed.
     focused = []
     for _ in range(12):
-        focused.append(d.ok("key", TITLE, "TAB")[0])
-        d.ok("sleep", 300)
+        focused += d.ok("key", TITLE, "TAB")[:1]
+        time.sleep(0.3)
     if not any(line.endswith(" SysTabControl32") for line in focused):
         raise AssertionError("Tab never reached the tab control: %r" % focused)
     d.ok("menu", TITLE, MENU_EXIT)

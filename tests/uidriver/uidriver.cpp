@@ -375,47 +375,35 @@ int KeyCode(const std::wstring& name) {
                                  {L"ESCAPE", VK_ESCAPE}, {L"TAB", VK_TAB},
                                  {L"DOWN", VK_DOWN},     {L"UP", VK_UP},
                                  {L"SPACE", VK_SPACE},   {L"NEXT", VK_NEXT},
-                                 {L"PRIOR", VK_PRIOR}};
+                                 {L"PRIOR", VK_PRIOR},   {L"CTRL", VK_CONTROL},
+                                 {L"SHIFT", VK_SHIFT}};
   for (const Named& n : kNames)
     if (_wcsicmp(n.name, name.c_str()) == 0) return n.vk;
   long long value = 0;
   return ParseInt(name, &value) ? static_cast<int>(value) : -1;
 }
 
-// A key with modifiers ("CTRL+SHIFT+TAB") is typed as a user would: the window is brought
-// to the front and the keys go in as input, so that the program sees the modifiers held.
-int KeyWithModifiers(HWND top, const std::wstring& name) {
-  std::vector<int> held;
-  std::wstring rest = name;
-  for (;;) {
-    const size_t plus = rest.find(L'+');
-    if (plus == std::wstring::npos) break;
-    const std::wstring modifier = rest.substr(0, plus);
-    if (_wcsicmp(modifier.c_str(), L"CTRL") == 0) {
-      held.push_back(VK_CONTROL);
-    } else if (_wcsicmp(modifier.c_str(), L"SHIFT") == 0) {
-      held.push_back(VK_SHIFT);
-    } else {
-      return kExitUsage;
-    }
-    rest = rest.substr(plus + 1);
-  }
-  const int vk = KeyCode(rest);
-  if (vk < 0) return kExitUsage;
-  SetForegroundWindow(top);
+// A combination ("CTRL+SHIFT+TAB") is typed as a user would: the window is brought to the
+// front and the keys go in as input, pressed in order and let go in reverse order, so that
+// the program sees the modifiers held.
+int KeyCombination(HWND top, const std::wstring& name) {
   std::vector<INPUT> inputs;
-  auto add = [&inputs](int key, bool up) {
+  for (size_t from = 0, plus = 0; plus != std::wstring::npos; from = plus + 1) {
+    plus = name.find(L'+', from);
+    const int vk = KeyCode(name.substr(from, plus - from));
+    if (vk < 0) return kExitUsage;
     INPUT in{};
     in.type = INPUT_KEYBOARD;
-    in.ki.wVk = static_cast<WORD>(key);
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.ki.wVk = static_cast<WORD>(vk);
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
     inputs.push_back(in);
-  };
-  for (int key : held) add(key, false);
-  add(vk, false);
-  add(vk, true);
-  for (auto it = held.rbegin(); it != held.rend(); ++it) add(*it, true);
+  }
+  for (size_t i = inputs.size(); i-- > 0;) {
+    INPUT up = inputs[i];
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(up);
+  }
+  SetForegroundWindow(top);
   if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
     return kExitRefused;
   Print(L"typed into " + Hex(GetForegroundWindow()));
@@ -427,7 +415,7 @@ int Key(const std::vector<std::wstring>& a) {
   HWND top;
   int rc = Locate(a[0], L"", &top, nullptr);
   if (rc) return rc;
-  if (a[1].find(L'+') != std::wstring::npos) return KeyWithModifiers(top, a[1]);
+  if (a[1].find(L'+') != std::wstring::npos) return KeyCombination(top, a[1]);
   int vk = KeyCode(a[1]);
   if (vk < 0) return kExitUsage;
   GUITHREADINFO info{};

@@ -119,17 +119,13 @@ def screenshot(path):
 
 
 def wait_wineserver_gone(env=None):
-    """Waits until a Wine server still ending an earlier run (another test's) has gone, so
-    that a program started next does not wait for that end inside its own start."""
+    """Waits until a Wine server still ending an earlier run has gone: a program started
+    meanwhile would wait for that end inside its own start."""
     subprocess.run(["wineserver", "-w"], env=env, timeout=60,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def stop_wineserver(env=None):
-    """Ends the prefix's Wine server and every process of it at once, and waits until it
-    has gone. A server left to end by itself stops its system processes one by one for
-    seconds; a program started meanwhile waits for that end before it can even begin, so
-    that its window may come too late for a test."""
-    for flag in ("-k", "-w"):
-        subprocess.run(["wineserver", flag], env=env, timeout=60,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(["wineserver", "-k"], env=env, timeout=30,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_wineserver_gone(env)
