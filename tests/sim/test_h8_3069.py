@@ -78,16 +78,11 @@ class H83069Test(unittest.TestCase):
         self.assertEqual(r.memory[256:384], b"\xff" * 128)
 
     def test_checks_after_the_end_frame_and_a_corrupt_block(self):
-        for name, checks, errors in (
-                ("h8_3069_checks", 2, [(0x4B, 0x80), (0x52, 0x2A), (0x52, 0x2B), (0x52, 0x2B),
-                                       (0x52, 0x11)]),
-                ("h8_3069_no_checks", 0, [(0x4B, 0x80), (0x4D, 0x80), (0x52, 0x80)])):
-            with self.subTest(name=name):
-                r = transcript.run(name)
-                self.assertEqual(r.returncode, 0, r.stderr)
-                self.assertEqual(r.report["checks"], checks)
-                self.assertEqual([(e["command"], e["code"]) for e in r.report["errors"]], errors)
-        self.assertEqual(r.memory, b"\xff" * FLASH_SIZE)
+        r = transcript.run("h8_3069_checks")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.report["checks"], 2)
+        self.assertEqual([(e["command"], e["code"]) for e in r.report["errors"]],
+                         [(0x4B, 0x80), (0x52, 0x2A), (0x52, 0x2B), (0x52, 0x2B), (0x52, 0x11)])
 
 
 if __name__ == "__main__":

@@ -1,10 +1,7 @@
-"""Motorola S-record text for the tests, the benchmarks and the demo.
+"""Motorola S-record files for the tests, the benchmarks and the demo.
 
-    record(kind, address, data) -> str   one record line without its end: the address in
-                                         the kind's width (S0/S1/S5/S9: 2 bytes, S2/S8: 3,
-                                         S3/S7: 4) and the checksum
-    records(kind, address, data, per_record=32) -> [str]
-                                         data records of `kind` over the bytes
+    record(kind, address, data) -> str   one record line, without its line end
+    records(kind, address, data, per_record=32) -> [str]   data records over the bytes
     s2_records(blocks) -> str      S0 header, S2 records of 32 bytes, S9 end; CR LF lines
     pattern(address, count) -> bytes
     ram_image(blocks) -> bytes     the board's 256 KiB RAM after loading the blocks
@@ -13,13 +10,14 @@
 RAM_BASE = 0x200000
 RAM_SIZE = 0x40000
 RECORD_BYTES = 32
-ADDRESS_BYTES = {0: 2, 1: 2, 5: 2, 9: 2, 2: 3, 8: 3, 3: 4, 7: 4}
+ADDRESS_BYTES = {0: 2, 1: 2, 5: 2, 9: 2, 2: 3, 8: 3, 3: 4, 7: 4}  # by the record's kind
 
 
 def record(kind, address, data):
-    width = ADDRESS_BYTES[kind]
-    body = bytes([width + len(data) + 1]) + address.to_bytes(width, "big") + bytes(data)
-    return "S%d%s%02X" % (kind, body.hex().upper(), 0xFF - (sum(body) & 0xFF))
+    count = ADDRESS_BYTES[kind] + len(data) + 1
+    body = bytes([count]) + address.to_bytes(ADDRESS_BYTES[kind], "big") + bytes(data)
+    checksum = 0xFF - (sum(body) & 0xFF)
+    return "S%d%s%02X" % (kind, body.hex().upper(), checksum)
 
 
 def records(kind, address, data, per_record=RECORD_BYTES):
