@@ -9,6 +9,7 @@ import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -402,6 +403,40 @@ class Interrupt(unittest.TestCase):
                 self.assertLessEqual(len(blocks), 3)
                 self.assertEqual(blocks, seen[:len(blocks)])
                 self.assertGreaterEqual(len(blocks), 2)
+
+    def test_ctrl_c_while_the_chip_stops_answering_mid_block_ends_at_once(self):
+        # The chip answers nothing after 3000 bytes, inside the write of a block: the tool
+        # waits for a reply byte (10 s) until Ctrl-C, which ends that wait at once.
+        image = fc.write_image([(0, fc.random_bytes(8192, 9))])
+        self.addCleanup(os.remove, image)
+        sim, port = fc.start_sim("h8-3069", "--no-pacing", "--stop-after", "3000")
+        lines = []
+        try:
+            proc = subprocess.Popen(fc.tool_command(fc.flash_args(port, "H8/3069F", image)),
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.PIPE)
+            reader = threading.Thread(
+                target=lambda: lines.extend((time.monotonic(), raw) for raw in proc.stderr))
+            reader.start()
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline and not (
+                    any(b"writing" in raw for _, raw in lines)
+                    and time.monotonic() - lines[-1][0] > 1.0):
+                time.sleep(0.05)
+            asked = time.monotonic()
+            proc.send_signal(signal.SIGINT)
+            status = proc.wait(timeout=30)
+            took = time.monotonic() - asked
+            reader.join(timeout=30)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait()
+            result = sim.stop()
+        self.assertEqual(status, 130, b"".join(raw for _, raw in lines))
+        self.assertFalse(result.report["ended"])
+        # The reply wait is 10 s; a generous bound that only a wait ended by Ctrl-C meets.
+        self.assertLess(took, 5.0)
 
 
 if __name__ == "__main__":
