@@ -49,7 +49,7 @@ class CThreadVl {
   void AlsoSignalEndTo(JobEndSignal* signal) { m_alsoSignal.store(signal); }
 
   int IsDone() const { return m_done.load(); }
-  int IsCancelRequested() const { return m_cancel.load(); }
+  bool Cancelled() const { return m_cancel.load() != 0; }
 
  protected:
   // The job body. Must look at Cancelled() where its work can stop and must call
@@ -59,7 +59,6 @@ class CThreadVl {
   // Marks the body as ended and wakes whoever waits for it; the body's last step.
   void SetDone();
 
-  bool Cancelled() const { return m_cancel.load() != 0; }
   // The cancel flag, for what the body lends it to (a driver, a port's waits).
   const std::atomic<int>* CancelFlag() const { return &m_cancel; }
 

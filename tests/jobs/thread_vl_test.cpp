@@ -51,10 +51,10 @@ TEST(ThreadVl, IdleJobStopsAtOnceAndNextStartIsNotCancelled) {
   CountingJob job(&runs, 5);
   EXPECT_EQ(job.IsDone(), 1);
   job.StopAndWait();  // idle: returns at once, leaves the cancel request set
-  EXPECT_EQ(job.IsCancelRequested(), 1);
+  EXPECT_TRUE(job.Cancelled());
 
   ASSERT_EQ(job.Start(), 1);
-  EXPECT_EQ(job.IsCancelRequested(), 0);
+  EXPECT_FALSE(job.Cancelled());
   while (!job.IsDone()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   EXPECT_EQ(runs.load(), 1);
   EXPECT_EQ(job.cancelledRuns.load(), 0);
