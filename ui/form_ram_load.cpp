@@ -132,11 +132,12 @@ void CFormRamLoad::SetStatus(const std::string& text) {
   if (m_status) m_status->SetWindowText(text);
 }
 
-void CFormRamLoad::DisconnectIfLost() {
-  if (!m_connected || !m_port.Lost()) return;
+bool CFormRamLoad::DisconnectIfLost() {
+  if (!m_connected || !m_port.Lost()) return false;
   const std::string name = m_port.Name();
   Disconnect();
   SetStatus(PortLostMessage(name));
+  return true;
 }
 
 void CFormRamLoad::OnBoardState(int state) {
@@ -175,10 +176,7 @@ void CFormRamLoad::OnLoad() {
   SetStatus(said);
   // A load that lost its port has shown its message; the page lets the port go and the
   // status line says so.
-  if (m_connected && m_port.Lost()) {
-    DisconnectIfLost();
-    return;
-  }
+  if (DisconnectIfLost()) return;
   if (result != kProgressSucceeded) return;
   m_updateMark.Set(false);
   if (m_options && m_options->autoGo) {
@@ -208,10 +206,7 @@ void CFormRamLoad::EndAutoGoPause() {
 void CFormRamLoad::OnGo() {
   if (m_loading || m_pausing || !m_connected) return;
   m_detector.StopAndWait();
-  if (!SendGoCommand(&m_port, m_address.GetValue()) && m_port.Lost()) {
-    DisconnectIfLost();
-    return;
-  }
+  if (!SendGoCommand(&m_port, m_address.GetValue()) && DisconnectIfLost()) return;
   if (m_options && m_options->autoDisConnect) {
     OnConnect();
   } else {

@@ -50,8 +50,9 @@ class CFormRamLoad : public CDialogVl {
   void OnGo();
   void OnBoardState(int state);
   void Disconnect();
-  // After the port's device has gone: disconnects and shows the loss in the status line.
-  void DisconnectIfLost();
+  // After the port's device has gone: disconnects and shows the loss in the status line;
+  // true when it did.
+  bool DisconnectIfLost();
   void EnableLoadGo(bool on);
   void StartApplication();
   // Connected, or a job runs: the port box is the port in use and cannot be changed.
