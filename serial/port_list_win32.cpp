@@ -1,11 +1,13 @@
-// The COM ports present on Windows: the values of the system's serial device map in the
-// registry, whose data name the ports ("COM7").
+// The COM ports present on Windows: the devices of the Ports class (port_setupapi_win32.cpp),
+// and the values of the system's serial device map in the registry, whose data name the
+// ports ("COM7"), for ports that no such device names.
 #include <windows.h>
 
 #include <cstdio>
 #include <set>
 
 #include "serial/port_names.h"
+#include "serial/port_setupapi.h"
 
 namespace k470 {
 namespace {
@@ -40,9 +42,8 @@ std::vector<PortEntry> EnumeratePorts() {
     }
     RegCloseKey(key);
   }
-  std::vector<PortEntry> ports;
-  for (int port : present) ports.push_back({port, PlatformDevicePath(port)});
-  return ports;
+  return MergePortLists(ReadPortsClass(), std::vector<int>(present.begin(), present.end()),
+                        PlatformDevicePath);
 }
 
 std::string PlatformDevicePath(int port) {

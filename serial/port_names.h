@@ -12,12 +12,21 @@ namespace k470 {
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 255;
 
+// What the system says of a port, where it knows it. Texts are in the program's own
+// encoding (UTF-8 natively, code page 932 on Windows); an empty text and a negative id
+// stand for "unknown".
 struct PortEntry {
-  int number;          // 1..255
-  std::string device;  // what is opened: \\.\COM7, /dev/ttyUSB0, ...
+  int number;                  // 1..255
+  std::string device;          // what is opened: \\.\COM7, /dev/ttyUSB0, ...
+  std::string description{};   // "USB Serial Port", "FT232R USB UART (FTDI)", "serial8250"
+  int usbVendor = -1;          // USB vendor id, 0..0xFFFF
+  int usbProduct = -1;         // USB product id, 0..0xFFFF
+  std::string serialNumber{};  // the USB device's serial number
+  std::string byIdPath{};      // its stable link /dev/serial/by-id/usb-... (natively only)
 };
 
-// The ports present on this machine, in ascending number order (platform half).
+// The ports present on this machine, in ascending number order, with what the system
+// says of each (platform half).
 std::vector<PortEntry> EnumeratePorts();
 
 // The platform's device name for a port number; empty for a number outside 1..255 or

@@ -5,6 +5,7 @@
 #include "cli/console.h"
 #include "cli/console_target.h"
 #include "cli/job_runner.h"
+#include "cli/port_table.h"
 #include "jobs/job_target.h"
 
 namespace k470::cli {
@@ -158,6 +159,32 @@ TEST(ProgressLine, ALateAnswerShowsTheWaitInsteadOfTheRate) {
   p.done = 65536;
   meter.Update(p, 20000);
   EXPECT_EQ(meter.LineAt(30000, "the board"), meter.Line());
+}
+
+TEST(PortTable, ColumnsAlignUnknownsShowADashAndBridgesAreMarked) {
+  std::vector<PortEntry> ports(3);
+  ports[0].number = 1;
+  ports[0].device = "/dev/ttyS0";
+  ports[0].description = "serial";
+  ports[1].number = 33;
+  ports[1].device = "/dev/ttyUSB0";
+  ports[1].description = "FT232R USB UART (FTDI)";
+  ports[1].usbVendor = 0x0403;
+  ports[1].usbProduct = 0x6001;
+  ports[1].serialNumber = "A10KZ3XQ";
+  ports[1].byIdPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10KZ3XQ-if00-port0";
+  ports[2].number = 97;
+  ports[2].device = "/dev/ttyACM0";
+  ports[2].description = "Board\x1b[2J";  // a device's own text: its controls escaped
+  ports[2].usbVendor = 0x1209;
+  ports[2].usbProduct = 0x4701;
+  EXPECT_EQ(PortTable(ports),
+            "PORT   DEVICE        DESCRIPTION             VID:PID    BRIDGE  SERIAL    BY-ID\n"
+            "COM1   /dev/ttyS0    serial                  -          -       -         -\n"
+            "COM33  /dev/ttyUSB0  FT232R USB UART (FTDI)  0403:6001  FTDI    A10KZ3XQ  "
+            "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10KZ3XQ-if00-port0\n"
+            "COM97  /dev/ttyACM0  Board\\x1B[2J            1209:4701  -       -         -\n");
+  EXPECT_EQ(PortTable({}), "");
 }
 
 }  // namespace
