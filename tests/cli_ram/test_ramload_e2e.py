@@ -327,7 +327,11 @@ class RamLoadEndToEnd(unittest.TestCase):
         # One device under two names is named twice; a path with a comma is one port.
         link = os.path.join(self.dir.name, "a,1")
         os.symlink("/dev/null", link)
-        for ports in (["/dev/null", "/dev//null"], ["/dev/null", link]):
+        # A stable name as /dev/serial/by-id/ holds them: a relative link to the device.
+        by_id = os.path.join(self.dir.name, "serial", "by-id", "usb-FTDI_FT232R_A1-if00-port0")
+        os.makedirs(os.path.dirname(by_id))
+        os.symlink(os.path.relpath("/dev/null", os.path.dirname(by_id)), by_id)
+        for ports in (["/dev/null", "/dev//null"], ["/dev/null", link], [by_id, "/dev/null"]):
             with self.subTest(ports=ports):
                 code, out, err = run_k470("go", "--port", ports[0], "--port", ports[1],
                                           "--address", "0")
@@ -347,8 +351,18 @@ class RamLoadEndToEnd(unittest.TestCase):
     def test_ports_are_listed_and_a_port_that_cannot_open_fails(self):
         code, out, err = run_k470("ports")
         self.assertEqual(code, 0, err)
-        for line in out.splitlines():
-            self.assertRegex(line, r"^COM\d+  \S")
+        lines = out.splitlines()
+        if lines:
+            self.assertRegex(lines[0], r"^PORT +DEVICE +DESCRIPTION +VID:PID +BRIDGE +SERIAL +BY-ID$")
+        for line in lines[1:]:
+            self.assertRegex(line, r"^COM\d+ +\S+ +\S")
+        code, out, err = run_k470("ports", "--json")
+        self.assertEqual(code, 0, err)
+        events = [json.loads(line) for line in out.splitlines()]
+        self.assertEqual([e["name"] for e in events], [line.split()[0] for line in lines[1:]])
+        for event in events:
+            # Unknown fields are left out, never sent empty.
+            self.assertTrue(all(value != "" for value in event.values()), event)
         if CONFIG.wine:
             code, out, err = run_k470("go", "--port", "com99", "--address", "200000")
             self.assertEqual(code, 1, err)

@@ -158,7 +158,8 @@ class Completion(unittest.TestCase):
                          ["Other"])
 
     def test_ports_are_those_that_k470_ports_lists(self):
-        listed = run([K470, "ports"]).stdout.split()
+        rows = run([K470, "ports"]).stdout.splitlines()[1:]
+        listed = [word for row in rows for word in row.split()[:2]]
         self.assertEqual(sorted(complete("ramload", "--port", "")), sorted(listed))
         self.assertEqual(complete("flash", "--bps", "3"), ["38400"])
 
