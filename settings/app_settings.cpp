@@ -52,6 +52,7 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
                        ? text
                        : kDefaultHelpPath;
   settings->cpuSel = ini.GetInt(kSectionSystem, "CpuSel", 0);
+  settings->lastPort = ini.GetInt(kSectionSystem, "LastPort", 0);
 
   LoadHistory(&ini, kSectionFlashWrite, flashWrite);
   LoadHistory(&ini, kSectionRamLoad, ramLoad);
@@ -84,6 +85,8 @@ void SaveSettings(const std::string& iniPath, const AppSettings& settings,
   ini.WriteInt(kSectionSystem, "Mode", settings.mode);
   ini.WriteString(kSectionSystem, "Help", settings.help.c_str());
   ini.WriteInt(kSectionSystem, "CpuSel", settings.cpuSel);
+  // A file that never saw a port used keeps the keys it always had.
+  if (settings.lastPort != 0) ini.WriteInt(kSectionSystem, "LastPort", settings.lastPort);
 
   SaveHistory(&ini, kSectionFlashWrite, flashWrite);
   SaveHistory(&ini, kSectionRamLoad, ramLoad);

@@ -30,22 +30,24 @@ struct AppSettings {
   int32_t mode = 0;    // active tab: 0 flash write, 1 RAM load
   int32_t com = 1;     // COM port number as stored; written back unchanged
   int32_t cpuSel = 0;  // selected device type of the flash write page
+  int32_t lastPort = 0;  // COM port last used for a connect or a write; 0: none yet
   std::string help = kDefaultHelpPath;  // help document, relative to the program folder
   OptionSettings options;
 };
 
 // Reads every setting (direct mode), with the defaults for absent entries: com 1, mode 0
 // (also for any value but 0 and 1), help "help\help.html" (also when empty), cpuSel 0,
-// options 0, runAppName empty. name1..name10 of FlashWrite and RamLoad are added to the two
-// histories in order (Add: a duplicate moves to the newest place); absent ones are skipped.
+// options 0, runAppName empty, lastPort 0. name1..name10 of FlashWrite and RamLoad are
+// added to the two histories in order (Add: a duplicate moves to the newest place);
+// absent ones are skipped.
 // addressText receives the RAM load address as "%08lX"; absent, malformed or 0 gives
 // 00200000.
 void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory* flashWrite,
                   FileHistory* ramLoad, std::string* addressText);
 
 // Writes every setting in one rewrite batch, in this order: System (Com, Mode, Help,
-// CpuSel), FlashWrite (name1.. from the oldest entry, leaving out those HistoryCanKeep
-// refuses; nothing for an empty history),
+// CpuSel, and LastPort once a port was used), FlashWrite (name1.. from the oldest entry,
+// leaving out those HistoryCanKeep refuses; nothing for an empty history),
 // RamLoad (its names, then "address" as "%X" of the address field's value), Option
 // (FwriteUpdateCheck, RloadUpdateCheck, AutoLoad, AutoGo, AutoDisConnect, RunApp,
 // RunAppName). Keys above a history's count stay in the file as they were.

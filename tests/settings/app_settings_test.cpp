@@ -48,6 +48,7 @@ TEST_F(Settings, FirstStartDefaultsAndTheFileOfTheFirstClose) {
   EXPECT_EQ(l.settings.mode, 0);
   EXPECT_EQ(l.settings.help, "help\\help.html");
   EXPECT_EQ(l.settings.cpuSel, 0);
+  EXPECT_EQ(l.settings.lastPort, 0);  // and no LastPort key in the file below
   EXPECT_EQ(l.flash.GetCount(), 0);
   EXPECT_EQ(l.ram.GetCount(), 0);
   EXPECT_EQ(l.address, "00200000");
@@ -88,6 +89,7 @@ TEST_F(Settings, EverySettingComesBackAfterASave) {
   s.mode = 1;
   s.help = "doc\\\x83\x77\x83\x8B\x83\x76.html";  // second bytes 0x77, 0x8B, 0x76
   s.cpuSel = 3;
+  s.lastPort = 7;  // a key of its own: Com keeps its stored 12
   s.options = OptionSettings{1, 1, 1, 1, 1, 1, "C:\\Program Files\\term\\\x95\x5C.exe"};
   FileHistory flash(FileHistory::kMaxEntries);
   FileHistory ram(FileHistory::kMaxEntries);
@@ -101,6 +103,7 @@ TEST_F(Settings, EverySettingComesBackAfterASave) {
   EXPECT_EQ(l.settings.mode, 1);
   EXPECT_EQ(l.settings.help, s.help);
   EXPECT_EQ(l.settings.cpuSel, 3);
+  EXPECT_EQ(l.settings.lastPort, 7);
   EXPECT_EQ(l.settings.options.fwriteUpdateCheck, 1);
   EXPECT_EQ(l.settings.options.rloadUpdateCheck, 1);
   EXPECT_EQ(l.settings.options.autoLoad, 1);
