@@ -84,7 +84,9 @@ BOOL CDlgMain::OnInitDialog() {
   m_tab.SetCurSel(m_settings.mode);
   OnTabChange();
 
-  m_com.Fill(kPreferredPort);
+  // The port last used, when present; else COM1, else the first port listed.
+  const int lastPort = m_settings.lastPort;
+  m_com.Fill(lastPort >= 1 && lastPort <= CComboBoxCom::kMaxPorts ? lastPort : kPreferredPort);
   m_formFlashWrite.SelectDevice(m_settings.cpuSel);
   return TRUE;
 }
@@ -97,6 +99,7 @@ void CDlgMain::LoadSettings() {
 }
 
 void CDlgMain::SaveSettings() {
+  if (m_com.LastUsedPort() != 0) m_settings.lastPort = m_com.LastUsedPort();
   k470::SaveSettings(m_iniPath, m_settings, m_formFlashWrite.Files().History(),
                      m_formRamLoad.Files().History(), m_formRamLoad.AddressField().GetValue());
 }
@@ -120,6 +123,9 @@ INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       OnClose();
       // The dialog manager makes the Cancel action of the close request.
       return FALSE;
+    case WM_DEVICECHANGE:
+      m_com.OnDeviceChange(wp);
+      break;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wp));
       return TRUE;

@@ -15,8 +15,9 @@ CDlgWrite::CDlgWrite(CComboBoxCom* com, FileHistory* history, DeviceType* device
       m_device(device) {}
 
 bool CDlgWrite::StartJob(JobTarget* target) {
-  return m_job.Start(m_com->GetSelectedPortName(), m_history->Newest(),
-                     *m_device, target) != 0;
+  const std::string port = m_com->GetSelectedPortName();
+  m_com->NoteUsed(port);
+  return m_job.Start(port, m_history->Newest(), *m_device, target) != 0;
 }
 
 }  // namespace k470

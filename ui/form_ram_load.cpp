@@ -100,6 +100,7 @@ void CFormRamLoad::OnConnect() {
       SetStatus(ConnectFailedStatus(PortNameOf(chosen), m_port.OpenError()));
       return;
     }
+    m_com->NoteUsed(chosen);
     m_connected = 1;
     m_connect.SetWindowText(Text(TextId::kDisconnect));
     if (m_tab) m_tab->EnableWindow(false);

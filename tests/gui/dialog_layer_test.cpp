@@ -9,6 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include <windows.h>
+#include <dbt.h>
+
 #include "base/texts.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
@@ -119,7 +122,11 @@ std::string ComboItems(HWND combo) {
   std::string items;
   const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
-    char text[32] = {};
+    char text[128] = {};
+    if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) {
+      items += "(too long),";
+      continue;
+    }
     SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
     items += std::string(text) + ",";
   }
@@ -306,6 +313,54 @@ TEST(PortSelector, ListsPresentPortsAscendingAndChoosesThePreferredOne) {
     all.Fill(255);
     EXPECT_EQ(all.GetCount(), 255);
     EXPECT_EQ(all.GetSelectedPort(), 255);
+    EndWithOk(d);
+  });
+  EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+TEST(PortSelector, FollowsTheSystemsListWithDescriptionsAndKeepsTheChoice) {
+  std::vector<PortEntry> present = {{3, "\\\\.\\COM3", "USB Serial Port"},
+                                    {7, "\\\\.\\COM7"}};
+  CComboBoxCom ports(1);
+  ports.SetPortSource([&present] { return present; });
+  TestDialog dialog(IDD_K470LOADER_DIALOG, [&ports, &present](TestDialog& d) {
+    ASSERT_EQ(ports.SubclassDlgItem(IDC_COMBO_COM, &d), 1);
+    ports.Fill(7);
+    EXPECT_EQ(ComboItems(ports.m_hWnd), "COM3: USB Serial Port,COM7,");
+    EXPECT_EQ(ports.GetSelectedPortName(), "COM7");
+    // A port that came is listed when the list is opened; the chosen one stays chosen.
+    present.push_back({12, "\\\\.\\COM12", "Board Console with a long name (Example Labs)"});
+    SendMessageW(ports.m_hWnd, CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageW(ports.m_hWnd, CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_EQ(ComboItems(ports.m_hWnd),
+              "COM3: USB Serial Port,COM7,COM12: Board Console with a long name (Example Labs),");
+    EXPECT_EQ(ports.GetSelectedPort(), 7);
+    // The open list is wide enough for the longest entry, wider than the box.
+    RECT box = {};
+    GetWindowRect(ports.m_hWnd, &box);
+    EXPECT_GT(SendMessageW(ports.m_hWnd, CB_GETDROPPEDWIDTH, 0, 0), box.right - box.left);
+    // A described entry is its port; a removed port gives way to the first entry.
+    ports.SetCurSel(0);
+    EXPECT_EQ(ports.GetSelectedPortName(), "COM3");
+    present.erase(present.begin());
+    ports.OnDeviceChange(DBT_DEVICEREMOVECOMPLETE);
+    EXPECT_EQ(ComboItems(ports.m_hWnd),
+              "COM7,COM12: Board Console with a long name (Example Labs),");
+    EXPECT_EQ(ports.GetSelectedPortName(), "COM7");
+    // A typed name outlives the list's changes; a disabled box keeps its vanished port.
+    ports.SetWindowText("rfc2217://rack:4001");
+    ports.OnDeviceChange(DBT_DEVNODES_CHANGED);
+    EXPECT_EQ(ports.GetSelectedPortName(), "rfc2217://rack:4001");
+    ports.SetCurSel(1);
+    ports.EnableWindow(false);
+    present.pop_back();
+    ports.OnDeviceChange(DBT_DEVICEARRIVAL);
+    EXPECT_EQ(ports.GetSelectedPortName(), "COM12");
+    ports.EnableWindow(true);
+    // Only COM ports count as the last port used.
+    ports.NoteUsed("COM12");
+    ports.NoteUsed("rfc2217://rack:4001");
+    EXPECT_EQ(ports.LastUsedPort(), 12);
     EndWithOk(d);
   });
   EXPECT_EQ(dialog.DoModal(), IDOK);

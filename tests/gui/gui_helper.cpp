@@ -6,6 +6,11 @@
 //   focus-text <title> <text> puts the text into the control that has the keyboard focus
 //                            (the name field of the system's file dialog, say)
 //   dump-fonts <title>       prints each control's font face and height (for layout checks)
+//   open-list <title> <id>   opens and closes the drop-down list of combo box <id>, as a click
+//                            on its arrow does (the box is told before its list shows)
+//   device-change <title> <event> broadcasts WM_DEVICECHANGE with <event> (decimal) to
+//                            every top-level window, as the system does when a device comes
+//                            or goes
 // Exit status: 0 done, 1 usage, 2 window not found, 3 the target could not be reached.
 #include <windows.h>
 #include <commctrl.h>
@@ -143,6 +148,22 @@ int main() {
   if (command == L"button-face") {
     const COLORREF c = GetSysColor(COLOR_BTNFACE);
     std::printf("%02X%02X%02X\n", GetRValue(c), GetGValue(c), GetBValue(c));
+    return kExitOk;
+  }
+  if (command == L"open-list" && argc == 4) {
+    HWND box = GetDlgItem(hwnd, _wtoi(argv[3]));
+    if (box == nullptr) return kExitNotFound;
+    DWORD_PTR result = 0;
+    for (WPARAM show : {TRUE, FALSE}) {
+      if (!SendMessageTimeoutW(box, CB_SHOWDROPDOWN, show, 0, SMTO_ABORTIFHUNG, 5000, &result))
+        return kExitUnreachable;
+    }
+    return kExitOk;
+  }
+  if (command == L"device-change" && argc == 4) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_DEVICECHANGE, static_cast<WPARAM>(_wtoi(argv[3])), 0,
+                        SMTO_ABORTIFHUNG, 5000, &result);
     return kExitOk;
   }
   if (command == L"dump-fonts") {

@@ -452,12 +452,12 @@ def case_address_field(s):
 
 
 def case_port_list(s):
-    """The port selector lists the machine's ports as COM<n>, ascending by number, with
-    COM1 chosen when present."""
+    """The port selector lists the machine's ports as COM<n> (with what the system says of
+    each after a colon), ascending by number, with COM1 chosen when present."""
     with open(s.ini, "wb"):
         pass
     d = s.start()
-    items = d.ok("combo-items", TITLE, COM)
+    items = [t.split(": ")[0] for t in d.ok("combo-items", TITLE, COM)]
     numbers = [int(t[3:]) for t in items]
     if any(not t.startswith("COM") for t in items) or numbers != sorted(numbers):
         raise AssertionError("port list %r" % items)
@@ -466,6 +466,79 @@ def case_port_list(s):
                  "chosen port")
     d.ok("menu", TITLE, MENU_EXIT)
     s.wait_exit()
+
+
+SERIALCOMM = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM"
+CONNECT = 1008
+DBT_DEVNODES_CHANGED, DBT_DEVICEREMOVECOMPLETE = 0x0007, 0x8004
+
+
+def serialcomm(port, present):
+    """Adds COM<port> to the system's serial device map, or takes it out."""
+    value = "\\Device\\K470Test%d" % port
+    args = (["add", SERIALCOMM, "/v", value, "/t", "REG_SZ", "/d", "COM%d" % port, "/f"]
+            if present else ["delete", SERIALCOMM, "/v", value, "/f"])
+    subprocess.run(["wine", "reg"] + args, timeout=60, check=present,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def wait_items(d, want, what):
+    for _ in range(50):
+        items = d.ok("combo-items", TITLE, COM)
+        if want(items):
+            return items
+        time.sleep(0.1)
+    raise AssertionError("%s: port list %r" % (what, items))
+
+
+def case_port_changes(s):
+    """The port box follows the system's list while the program runs: a port added after
+    the start appears when the list is opened and after a broadcast device change, a
+    removed one goes, the chosen port stays chosen. The port of a connect comes back
+    chosen at the next start."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nMode=1\r\n")
+    master, slave = os.openpty()
+    link = os.path.join(os.environ["WINEPREFIX"], "dosdevices", "com201")
+    if os.path.lexists(link):
+        os.remove(link)
+    os.symlink(os.ttyname(slave), link)
+    serialcomm(201, True)
+    try:
+        d = s.start()
+        items = d.ok("combo-items", TITLE, COM)
+        d.ok("select-combo", TITLE, COM, items.index("COM201"))
+        serialcomm(202, True)
+        s.helper("open-list", TITLE, COM)
+        wait_items(d, lambda items: "COM202" in items, "COM202 after opening the list")
+        expect_equal(d.text(TITLE, COM), "COM201", "chosen port after the list was read again")
+        serialcomm(202, False)
+        s.helper("device-change", TITLE, DBT_DEVICEREMOVECOMPLETE)
+        wait_items(d, lambda items: "COM202" not in items, "COM202 after its removal")
+        serialcomm(203, True)
+        s.helper("device-change", TITLE, DBT_DEVNODES_CHANGED)
+        wait_items(d, lambda items: "COM203" in items, "COM203 after a device change")
+        expect_equal(d.text(TITLE, COM), "COM201", "chosen port after device changes")
+        s.shot("port_box_after_changes")
+        d.ok("click", TITLE, CONNECT)
+        d.wait_text(TITLE, CONNECT, T["disconnect"], 5000)
+        d.ok("click", TITLE, CONNECT)
+        d.wait_text(TITLE, CONNECT, T["connect"], 5000)
+        d.ok("menu", TITLE, MENU_EXIT)
+        s.wait_exit()
+        if b"LastPort=201\r\n" not in s.read_ini() or b"Com=1\r\n" not in s.read_ini():
+            raise AssertionError("last port not stored beside Com: %r" % s.read_ini())
+        serialcomm(201, True)
+        d = s.start()
+        expect_equal(d.text(TITLE, COM), "COM201", "chosen port at the next start")
+        d.ok("menu", TITLE, MENU_EXIT)
+        s.wait_exit()
+    finally:
+        for port in (201, 202, 203):
+            serialcomm(port, False)
+        os.remove(link)
+        os.close(master)
+        os.close(slave)
 
 
 def case_option_drop(s):

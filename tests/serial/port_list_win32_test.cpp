@@ -1,13 +1,16 @@
 // The Windows side of the port names: \\.\COMn devices and the ports listed in the
 // registry's serial device map.
 #include <windows.h>
+#include <setupapi.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "serial/port_names.h"
+#include "serial/port_setupapi.h"
 
 namespace k470 {
 namespace {
@@ -101,6 +104,73 @@ TEST_F(SerialCommValues, PortsComeInNumberOrderAndOddValuesAreSkipped) {
   EXPECT_EQ(std::count_if(ports.begin(), ports.end(),
                           [](const PortEntry& p) { return p.number == 203; }),
             1);
+}
+
+// A device of the Ports class made for one test, root-enumerated, with the name, hardware
+// id and port name a USB adapter's driver gives its device; removed again at the end.
+class PortsClassDevice : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static const GUID kPortsClass = {0x4D36E978, 0xE325, 0x11CE,
+                                     {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+    m_set = SetupDiCreateDeviceInfoList(&kPortsClass, nullptr);
+    ASSERT_NE(m_set, INVALID_HANDLE_VALUE);
+    m_info.cbSize = sizeof(m_info);
+    ASSERT_TRUE(SetupDiCreateDeviceInfoW(m_set, L"PORTS", &kPortsClass, nullptr, nullptr,
+                                         DICD_GENERATE_ID, &m_info));
+    const wchar_t hardwareId[] = L"USB\\VID_0403&PID_6001&REV_0600\0";
+    const wchar_t name[] = L"K470 Test Serial Port (COM205)";
+    ASSERT_TRUE(SetupDiSetDeviceRegistryPropertyW(m_set, &m_info, SPDRP_HARDWAREID,
+                                                  reinterpret_cast<const BYTE*>(hardwareId),
+                                                  sizeof(hardwareId)));
+    ASSERT_TRUE(SetupDiSetDeviceRegistryPropertyW(m_set, &m_info, SPDRP_FRIENDLYNAME,
+                                                  reinterpret_cast<const BYTE*>(name),
+                                                  sizeof(name)));
+    ASSERT_TRUE(SetupDiRegisterDeviceInfo(m_set, &m_info, 0, nullptr, nullptr, nullptr));
+    m_registered = true;
+    HKEY key = SetupDiCreateDevRegKeyW(m_set, &m_info, DICS_FLAG_GLOBAL, 0, DIREG_DEV, nullptr,
+                                       nullptr);
+    ASSERT_NE(key, INVALID_HANDLE_VALUE);
+    const wchar_t port[] = L"COM205";
+    RegSetValueExW(key, L"PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(port), sizeof(port));
+    RegCloseKey(key);
+  }
+  void TearDown() override {
+    if (m_registered) SetupDiRemoveDevice(m_set, &m_info);
+    if (m_set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(m_set);
+  }
+
+  HDEVINFO m_set = INVALID_HANDLE_VALUE;
+  SP_DEVINFO_DATA m_info = {};
+  bool m_registered = false;
+};
+
+TEST_F(PortsClassDevice, ItsPortIsListedWithItsNameAndUsbIds) {
+  const std::vector<PortEntry> ports = EnumeratePorts();
+  const auto listed = std::find_if(ports.begin(), ports.end(),
+                                   [](const PortEntry& p) { return p.number == 205; });
+  ASSERT_NE(listed, ports.end());
+  EXPECT_EQ(listed->device, "\\\\.\\COM205");
+  EXPECT_EQ(listed->description, "K470 Test Serial Port");
+  EXPECT_EQ(listed->usbVendor, 0x0403);
+  EXPECT_EQ(listed->usbProduct, 0x6001);
+}
+
+// What SetupAPI reports on the system the test runs on (Wine's own devices, if any): each
+// COM port a Ports class device names is listed once, described by that device.
+TEST(Win32PortsClass, TheSystemsPortDevicesAreListedWithTheirNames) {
+  const std::vector<SetupApiPort> devices = ReadPortsClass();
+  const std::vector<PortEntry> ports = EnumeratePorts();
+  for (const SetupApiPort& device : devices) {
+    std::printf("Ports class: %s \"%s\" %s\n", device.portName.c_str(),
+                device.friendlyName.c_str(), device.hardwareId.c_str());
+    const int number = SerialCommDataToPort(device.portName.c_str());
+    if (number == 0) continue;
+    const auto listed = std::find_if(ports.begin(), ports.end(),
+                                     [number](const PortEntry& p) { return p.number == number; });
+    ASSERT_NE(listed, ports.end()) << device.portName;
+    EXPECT_EQ(listed->description.find("(" + device.portName + ")"), std::string::npos);
+  }
 }
 
 }  // namespace
