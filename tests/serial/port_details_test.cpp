@@ -1,6 +1,6 @@
 // What the port list says of each port: Linux's sysfs read from a copy of its trees
 // (sysfs_tree/), Windows' SetupAPI answers as recorded from real devices, merged with the
-// serial device map; and the bridge marks of both.
+// serial device map.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +9,6 @@
 #include "serial/port_names.h"
 #include "serial/port_setupapi.h"
 #include "serial/port_sysfs.h"
-#include "serial/usb_bridges.h"
 
 namespace k470 {
 namespace {
@@ -86,16 +85,6 @@ TEST(SetupApiPorts, RecordedDevicesAreDescribedAndTheDeviceMapFillsIn) {
   // Without SetupAPI's answers the device map alone is today's list.
   ExpectPorts(MergePortLists({}, {2, 1}, ComPath),
               {{1, "\\\\.\\COM1", "", -1, -1, "", ""}, {2, "\\\\.\\COM2", "", -1, -1, "", ""}});
-}
-
-TEST(UsbBridges, CommonBridgesAreKnownByTheirIds) {
-  EXPECT_STREQ(UsbBridgeName(0x0403, 0x6001), "FTDI");
-  EXPECT_STREQ(UsbBridgeName(0x10C4, 0xEA60), "CP210x");
-  EXPECT_STREQ(UsbBridgeName(0x067B, 0x2303), "PL2303");
-  EXPECT_STREQ(UsbBridgeName(0x1A86, 0x7523), "CH340");
-  EXPECT_EQ(UsbBridgeName(0x2E8A, 0x000A), nullptr);  // a board's own USB
-  EXPECT_EQ(UsbBridgeName(0x0403, 0x1234), nullptr);
-  EXPECT_EQ(UsbBridgeName(-1, -1), nullptr);
 }
 
 }  // namespace

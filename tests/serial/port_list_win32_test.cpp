@@ -6,11 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "serial/port_names.h"
-#include "serial/port_setupapi.h"
 
 namespace k470 {
 namespace {
@@ -154,23 +152,6 @@ TEST_F(PortsClassDevice, ItsPortIsListedWithItsNameAndUsbIds) {
   EXPECT_EQ(listed->description, "K470 Test Serial Port");
   EXPECT_EQ(listed->usbVendor, 0x0403);
   EXPECT_EQ(listed->usbProduct, 0x6001);
-}
-
-// What SetupAPI reports on the system the test runs on (Wine's own devices, if any): each
-// COM port a Ports class device names is listed once, described by that device.
-TEST(Win32PortsClass, TheSystemsPortDevicesAreListedWithTheirNames) {
-  const std::vector<SetupApiPort> devices = ReadPortsClass();
-  const std::vector<PortEntry> ports = EnumeratePorts();
-  for (const SetupApiPort& device : devices) {
-    std::printf("Ports class: %s \"%s\" %s\n", device.portName.c_str(),
-                device.friendlyName.c_str(), device.hardwareId.c_str());
-    const int number = SerialCommDataToPort(device.portName.c_str());
-    if (number == 0) continue;
-    const auto listed = std::find_if(ports.begin(), ports.end(),
-                                     [number](const PortEntry& p) { return p.number == number; });
-    ASSERT_NE(listed, ports.end()) << device.portName;
-    EXPECT_EQ(listed->description.find("(" + device.portName + ")"), std::string::npos);
-  }
 }
 
 }  // namespace
