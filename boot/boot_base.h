@@ -92,6 +92,10 @@ class BootBase {
   // input frequency out of range"). Empty while no step has failed.
   const std::string& FailureDetail() const { return m_failure; }
 
+  // How many frames the driver sent again because the chip refused them as garbled on
+  // the way; a chip whose answers cannot tell that resends nothing.
+  virtual uint32_t Resent() const { return 0; }
+
   // How late the chip's answers came on the exchanges that need no work of the chip's
   // (the answer to 0x55 and the driver's own), for the job's note on a slow adapter.
   const LateAnswers& Late() const { return m_late; }

@@ -14,8 +14,11 @@ namespace k470 {
 using namespace h8_3069;
 
 namespace {
-// The first bytes of a reply kept for a failure's detail.
-constexpr int kDetailReplyBytes = 8;
+// The inquiries are answered with a response of their own; every other command with an
+// ACK alone.
+bool IsInquiry(uint8_t command) {
+  return command >= kCmdDeviceInquiry && command <= kCmdFrequencyInquiry;
+}
 }  // namespace
 
 std::string BootH8_3069::CommandName(uint8_t command) {
@@ -68,9 +71,7 @@ StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length
                                 uint8_t* reply, int replySize, bool noSize, const char* where) {
   const std::string what = CommandName(command) + where;
   // The inquiries are answered from the chip's tables at once: their time is the line's.
-  const bool timed = data == nullptr && command >= kCmdDeviceInquiry &&
-                     command <= kCmdFrequencyInquiry;
-  if (timed) m_late.Begin();
+  const bool timed = data == nullptr && IsInquiry(command);
   // The frame: the command, with data its size byte (unless `noSize`) and the data.
   uint8_t frame[kMaxFrameBytes];
   int frameLength = 1;
@@ -81,17 +82,52 @@ StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length
     std::memcpy(frame + frameLength, data, static_cast<size_t>(length));
     frameLength += length;
   }
-  // A command with data ends with its checksum even when it carries no size byte.
-  if (!SendFrame(frame, frameLength, data != nullptr)) return Fail(what + WriteRefusal());
+  const uint8_t refusal = static_cast<uint8_t>(command | kReplyErrorBit);
+  for (int resends = 0;; ++resends) {
+    if (timed) m_late.Begin();
+    // A command with data ends with its checksum even when it carries no size byte.
+    if (!SendFrame(frame, frameLength, data != nullptr)) return Fail(what + WriteRefusal());
+    uint8_t seen[kDetailReplyBytes];
+    int got = 0;
+    switch (ReadReply(reply, replySize, seen, &got)) {
+      case ReplyKind::Ack:
+        if (timed) m_late.End(LineTimeMs(2, m_port->Line()));
+        return StepResult::Ok;
+      case ReplyKind::Response:
+        if (IsInquiry(command)) {
+          if (timed) m_late.End(LineTimeMs(1 + got, m_port->Line()));
+          return StepResult::Ok;
+        }
+        // Only an ACK says that the chip took the frame: a block answered otherwise may
+        // not be in the flash.
+        return Fail(what + " answered " + HexBytesText(seen, std::min(got, kDetailReplyBytes)));
+      case ReplyKind::Broken:
+        return Fail(what + ReplyBrokeOff(seen, std::min(got, kDetailReplyBytes)));
+      case ReplyKind::ErrorPair:
+        break;
+    }
+    // The checksum error means the chip threw the frame away before acting on it, so it
+    // is safe to send again; every other error may come after the chip acted.
+    if (seen[0] != refusal || seen[1] != kErrorChecksum || resends == kMaxResends || Cancelled()) {
+      return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));
+    }
+    DropRestOfAnswer();
+    ++m_resent;
+  }
+}
 
-  // The reply: ACK alone, an error pair, or code + size + data + checksum.
-  uint8_t seen[kDetailReplyBytes];
+BootH8_3069::ReplyKind BootH8_3069::ReadReply(uint8_t* reply, int replySize, uint8_t* seen,
+                                              int* length) {
+  // ACK alone, an error pair, or code + size + data + checksum.
   int expected = 2;
   bool error = false;
   for (int count = 0; count < expected; ++count) {
     // A cancel ends the wait at once; the job then ends cancelled.
     const int b = WaitAnyByte(kReplyByteWaitMs, true);
-    if (!b) return Fail(what + ReplyBrokeOff(seen, std::min(count, kDetailReplyBytes)));
+    if (!b) {
+      *length = count;
+      return ReplyKind::Broken;
+    }
     const uint8_t byte = static_cast<uint8_t>(b);
     if (count < replySize) reply[count] = byte;  // the rest is read and dropped
     if (count < kDetailReplyBytes) seen[count] = byte;
@@ -105,11 +141,18 @@ StepResult BootH8_3069::Command(uint8_t command, const uint8_t* data, int length
       expected = byte + 3;
     }
   }
-  if (!error) {
-    if (timed) m_late.End(LineTimeMs(1 + expected, m_port->Line()));
-    return StepResult::Ok;
+  *length = expected;
+  if (error) return ReplyKind::ErrorPair;
+  return expected == 1 ? ReplyKind::Ack : ReplyKind::Response;
+}
+
+void BootH8_3069::DropRestOfAnswer() {
+  // A frame cut short by a flipped size byte has the chip answer its tail as commands:
+  // those answers are let in until the line is quiet, at most a frame's worth.
+  for (int dropped = 0; dropped < kMaxFrameBytes * 2; ++dropped) {
+    if (!WaitAnyByte(kResendQuietMs, true)) break;
   }
-  return Fail(what + " answered " + HexBytesText(seen, 2) + ": " + BootErrorMeaning(seen[1]));
+  m_port->Purge();
 }
 
 bool BootH8_3069::SendFrame(const uint8_t* frame, int length, bool withSum) {

@@ -49,6 +49,17 @@ constexpr uint32_t kEndAddress = 0xFFFFFFFF;  // 0x50 with this address ends pro
 // Each byte of a reply is waited for up to this long.
 constexpr uint32_t kReplyByteWaitMs = 10000;
 
+// A frame the chip refused with this error code was thrown away unread (its checksum did
+// not add up: a bit flipped on the way) and is sent again, up to this many times in a row.
+constexpr uint8_t kErrorChecksum = 0x11;
+constexpr int kMaxResends = 3;
+// Before a resend the rest of the refused answer is let in and dropped: the line counts
+// as quiet once no byte has come for this long.
+constexpr uint32_t kResendQuietMs = 50;
+
+// The first bytes of a reply kept for a failure's detail.
+constexpr int kDetailReplyBytes = 8;
+
 // Reply areas of the steps, in bytes.
 constexpr int kMaxFrameBytes = 2 + 4 + kBlockBytes;  // command, size, address, a block
 constexpr int kSelectReplyBytes = 256;
@@ -74,17 +85,29 @@ class BootH8_3069 : public BootBase {
                          std::string* note) override;
 
   // Sends one command (with `data`: size byte unless `noSize`, data, checksum) and reads
-  // its reply into `reply` (`replySize` bytes; bytes beyond are read and dropped).
-  // Ok unless the reply was an error or a reply byte did not come in time; then
-  // FailureDetail() names the command (with `where`, e.g. " at 00001000"), what came
-  // back and the error's meaning.
+  // its reply into `reply` (`replySize` bytes; bytes beyond are read and dropped). A frame
+  // refused with the checksum error is sent again, at most kMaxResends times in a row.
+  // Ok for an ACK, and for an inquiry's response; anything else, an error, or a reply
+  // byte that did not come in time fails: FailureDetail() names the command (with `where`,
+  // e.g. " at 00001000"), what came back and an error's meaning.
   StepResult Command(uint8_t command, const uint8_t* data, int length, uint8_t* reply,
               int replySize, bool noSize, const char* where = "");
+
+  // Frames sent again after the checksum error, over the driver's life.
+  uint32_t Resent() const override { return m_resent; }
 
   // "0x3F (new bit rate)".
   static std::string CommandName(uint8_t command);
 
  private:
+  // What a reply turned out to be once its last byte was read.
+  enum class ReplyKind { Ack, Response, ErrorPair, Broken };
+  // Reads one reply: its bytes into `reply` (up to `replySize`), its first bytes into
+  // `seen` (up to kDetailReplyBytes), its length through `length` (for Broken: the bytes
+  // that came before the wait gave up).
+  ReplyKind ReadReply(uint8_t* reply, int replySize, uint8_t* seen, int* length);
+  // Lets in and drops what is left of a refused answer, until the line is quiet.
+  void DropRestOfAnswer();
   // Writes `frame` and, with `withSum`, the checksum that makes its bytes add up to 0;
   // false when the port refused a byte (WriteRefusal() says why).
   bool SendFrame(const uint8_t* frame, int length, bool withSum);
@@ -103,6 +126,8 @@ class BootH8_3069 : public BootBase {
   // Reads the blocks below image.end that hold data back and compares them; Ok when all
   // are equal. The first difference fills `report`.
   StepResult ReadBack(const WrittenImage& image, VerifyReport* report);
+
+  uint32_t m_resent = 0;
 };
 
 }  // namespace k470

@@ -49,6 +49,13 @@ std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
       detail = EscapeControls(b->target->FailureText());
       if (detail.empty()) detail = "failed";
     }
+    // A board whose chip refused garbled frames has a noisy line, whatever its result.
+    if (b->target->Resent() > 0) {
+      char resent[48];
+      std::snprintf(resent, sizeof resent, "%s%lld sent again", detail.empty() ? "" : "; ",
+                    static_cast<long long>(b->target->Resent()));
+      detail += resent;
+    }
     table += port + line + detail + "\n";
   }
   return table;

@@ -207,6 +207,8 @@ void ConsoleTarget::PostVerify(const VerifyReport& report) {
   PrintLines("k470: " + Prefixed(text) + "\n");
 }
 
+void ConsoleTarget::PostResent(uint32_t frames) { m_resent = frames; }
+
 void ConsoleTarget::Note(const std::string& text) {
   std::lock_guard<std::mutex> lock(m_mutex);
   PrintLines("k470: " + Prefixed(text.c_str()) + "\n");
@@ -215,7 +217,10 @@ void ConsoleTarget::Note(const std::string& text) {
 void ConsoleTarget::Finish(int exitStatus, double seconds) {
   if (m_mode != ConsoleMode::Json) return;
   std::lock_guard<std::mutex> lock(m_mutex);
-  Event("end").Text("result", ResultName(exitStatus)).Seconds("seconds", seconds).Emit();
+  JsonLine line = Event("end");
+  line.Text("result", ResultName(exitStatus)).Seconds("seconds", seconds);
+  if (m_resent >= 0) line.Number("resent", m_resent);
+  line.Emit();
 }
 
 JobProgress ConsoleTarget::LastProgress() const {

@@ -38,6 +38,8 @@ class ConsoleTarget : public JobTarget {
   void PostNote(const char* text) override;
   // A flash write's check: a "verify" event, or a line for a verified or skipped check.
   void PostVerify(const VerifyReport& report) override;
+  // A flash write's resends: kept for the "end" event and the summary.
+  void PostResent(uint32_t frames) override;
 
   // From now on board states are no longer reported: a look cut short by the stop of the
   // detection reports what it had read so far, which is no finding about the board.
@@ -60,6 +62,9 @@ class ConsoleTarget : public JobTarget {
   void Finish(int exitStatus, double seconds);
 
   int Result() const { return m_result.load(); }  // -1 before the end
+  // The frames a flash write sent again; -1 when the job counts none (not a flash write,
+  // or one that ended before it had a driver).
+  int64_t Resent() const { return m_resent.load(); }
   JobProgress LastProgress() const;
 
   // The bar line: "[####......]  45%  118.0 KiB of 256 KiB ・ 3.7 KiB/s ・ 0:37 left".
@@ -81,6 +86,7 @@ class ConsoleTarget : public JobTarget {
   bool m_barShown = false;
   std::atomic<int> m_result{-1};
   std::atomic<bool> m_boardStatesMuted{false};
+  std::atomic<int64_t> m_resent{-1};
   std::string m_port;            // empty for the only board of a command
   std::string m_rowLabel;        // the port as its line in the block shows it
   BarBlock* m_block = nullptr;

@@ -21,6 +21,16 @@ namespace k470 {
 namespace {
 constexpr uint32_t kBlockMask = ~static_cast<uint32_t>(kBlockBytes - 1);
 constexpr const char* kLateJobName = "write";
+
+// The note on a write whose frames the chip refused as garbled and took when sent again.
+std::string ResentNote(uint32_t resent) {
+  char text[160];
+  std::snprintf(text, sizeof text,
+                resent == 1 ? "%u block was sent again after a checksum error: %s"
+                            : "%u blocks were sent again after a checksum error: %s",
+                static_cast<unsigned>(resent), "the line is noisy (cable, level shifter, adapter)");
+  return text;
+}
 }  // namespace
 
 CThreadWrite::~CThreadWrite() { StopAndWait(); }
@@ -81,6 +91,12 @@ CThreadWrite::Failure CThreadWrite::Write() {
   const uint32_t end = (high + kBlockBytes) & kBlockMask;
   if (!Stops(failure)) failure = WriteBlocks(*driver, image.data(), end);
   if (!Stops(failure)) failure = Verify(*driver, image.data(), end);
+  // Said whatever the outcome: a line that garbles frames is worth mending either way.
+  const uint32_t resent = driver->Resent();
+  if (m_target) {
+    if (resent != 0) m_target->PostNote(ResentNote(resent).c_str());
+    m_target->PostResent(resent);
+  }
   return failure;
 }
 

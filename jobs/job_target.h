@@ -80,6 +80,11 @@ class JobTarget {
 
   // A flash write's check, once it has ended (or was skipped); before the job's message.
   virtual void PostVerify(const VerifyReport& report) = 0;
+
+  // How many frames a flash write sent again because the chip refused them as garbled
+  // on the line; once, before the job's message. Only the front ends that count it
+  // (the command-line tool's end event and summary) need to take it.
+  virtual void PostResent(uint32_t frames) { (void)frames; }
 };
 
 }  // namespace k470

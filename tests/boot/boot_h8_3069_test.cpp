@@ -147,7 +147,7 @@ TEST_F(H8_3069Test, ReplyLengthsFollowTheFirstAndSecondByte) {
   // exactly its own reply, so the next one starts clean.
   FakeLine::Instance().Expect({kCmdUserFlashSelect}, {kReplyAck});
   FakeLine::Instance().Expect({kCmdClockModeInquiry}, HexBytes("30 04 01 02 03 04 C2"));
-  FakeLine::Instance().Expect({kCmdMultiplierInquiry}, HexBytes("A2 11"));
+  FakeLine::Instance().Expect({kCmdMultiplierInquiry}, HexBytes("A2 26"));
   FakeLine::Instance().Expect({kCmdFrequencyInquiry}, {kReplyAck});
   EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, reply, sizeof reply, false),
             StepResult::Ok);
@@ -157,8 +157,9 @@ TEST_F(H8_3069Test, ReplyLengthsFollowTheFirstAndSecondByte) {
   EXPECT_EQ(driver.Command(kCmdMultiplierInquiry, nullptr, 0, reply, sizeof reply, false),
             StepResult::Failed);
   EXPECT_EQ(reply[0], 0xA2);
-  EXPECT_EQ(reply[1], 0x11);
-  EXPECT_EQ(driver.FailureDetail(), "0x22 (multiplication ratio inquiry) answered A2 11: checksum error");
+  EXPECT_EQ(reply[1], 0x26);
+  EXPECT_EQ(driver.FailureDetail(),
+            "0x22 (multiplication ratio inquiry) answered A2 26: multiplication ratio out of range");
   EXPECT_EQ(driver.Command(kCmdFrequencyInquiry, nullptr, 0, reply, sizeof reply, false),
             StepResult::Ok);
   EXPECT_EQ(reply[0], kReplyAck);
@@ -169,13 +170,13 @@ TEST_F(H8_3069Test, AReplyLongerThanItsAreaIsReadButNotStoredPastTheArea) {
   // Size 0xFF: 258 bytes for a 128-byte area, followed by a guard pattern.
   Bytes response = {0x30, 0xFF};
   for (int i = 0; i < 0xFF + 1; ++i) response.push_back(0x5A);
-  FakeLine::Instance().Expect({kCmdUserFlashSelect}, response);
+  FakeLine::Instance().Expect({kCmdDeviceInquiry}, response);
   struct {
     uint8_t area[kPrepareReplyBytes];
     uint8_t guard[200];
   } mem;
   std::memset(mem.guard, 0x11, sizeof mem.guard);
-  EXPECT_EQ(driver.Command(kCmdUserFlashSelect, nullptr, 0, mem.area, sizeof mem.area, false),
+  EXPECT_EQ(driver.Command(kCmdDeviceInquiry, nullptr, 0, mem.area, sizeof mem.area, false),
             StepResult::Ok);
   for (uint8_t g : mem.guard) ASSERT_EQ(g, 0x11);
   // All of it was consumed: the next command sees only its own reply.
@@ -200,6 +201,87 @@ TEST_F(H8_3069Test, WriteSequenceMatchesTheGoldenTranscript) {
   EXPECT_EQ(driver.WriteBlock(block, 0x100), StepResult::Ok);
   EXPECT_EQ(driver.EndWrite(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
+}
+
+// The block of the transcripts: bytes 00..7F at 0x100.
+void CountingBlock(uint8_t* block) {
+  for (int i = 0; i < kBlockBytes; ++i) block[i] = static_cast<uint8_t>(i);
+}
+
+TEST_F(H8_3069Test, ABlockRefusedAsGarbledIsSentAgainUpToThreeTimes) {
+  uint8_t block[kBlockBytes];
+  CountingBlock(block);
+  // Refused once, then taken: the write goes on to its end.
+  ASSERT_TRUE(test::ScriptTranscript("h8_3069_resend_once.txt"));
+  EXPECT_EQ(driver.PrepareWrite(), StepResult::Ok);
+  EXPECT_EQ(driver.WriteBlock(block, 0x100), StepResult::Ok);
+  EXPECT_EQ(driver.EndWrite(), StepResult::Ok);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(driver.Resent(), 1u);
+
+  // Refused four times in a row: sent four times, no more, and the write fails.
+  FakeLine::Instance().Reset();
+  BootH8_3069 other(&cancel);
+  ASSERT_EQ(other.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
+  ASSERT_TRUE(test::ScriptTranscript("h8_3069_resend_limit.txt"));
+  EXPECT_EQ(other.WriteBlock(block, 0x100), StepResult::Failed);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(other.Resent(), 3u);
+  EXPECT_EQ(other.FailureDetail(),
+            "0x50 (128-byte programming) at 00000100 answered D0 11: checksum error");
+}
+
+TEST_F(H8_3069Test, OnlyTheChecksumErrorIsSentAgainAndOnlyAnAckWritesABlock) {
+  uint8_t block[kBlockBytes];
+  CountingBlock(block);
+  ASSERT_TRUE(test::ScriptTranscript("h8_3069_no_resend.txt"));
+  EXPECT_EQ(driver.WriteBlock(block, 0x100), StepResult::Failed);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(driver.FailureDetail(),
+            "0x50 (128-byte programming) at 00000100 answered D0 53: programming error");
+
+  // Each answer may come after the chip acted, or is no answer of this frame: the frame
+  // goes out once and the step fails, naming what came back.
+  std::memset(block, 0x3C, sizeof block);
+  Bytes blockFrame = HexBytes("50 00 00 02 80");
+  blockFrame.insert(blockFrame.end(), block, block + kBlockBytes);
+  blockFrame = Framed(blockFrame);
+  const struct {
+    const char* reply;
+    bool end;
+    const char* detail;
+  } cases[] = {
+      {"15 01 00 EA", false, "0x50 (128-byte programming) at 00000280 answered 15 01 00 EA"},
+      {"30 00 D0", true, "0x50 (128-byte programming) (end) answered 30 00 D0"},
+      {"90 11", false, "0x50 (128-byte programming) at 00000280 answered 90 11: checksum error"},
+      {"D0", true, "0x50 (128-byte programming) (end): no reply byte within 10 s after D0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.detail);
+    FakeLine::Instance().Reset();
+    BootH8_3069 other(&cancel);
+    ASSERT_EQ(other.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
+    FakeLine::Instance().Expect(c.end ? HexBytes("50 FF FF FF FF B4") : blockFrame,
+                                HexBytes(c.reply));
+    EXPECT_EQ(c.end ? other.EndWrite() : other.WriteBlock(block, 0x280), StepResult::Failed);
+    EXPECT_EQ(FakeLine::Instance().Problems(), "");
+    EXPECT_EQ(other.FailureDetail(), c.detail);
+    EXPECT_EQ(other.Resent(), 0u);
+  }
+
+  // A selection refused as garbled is sent again like a block; what is left of the bad
+  // answer is dropped before the resend.
+  FakeLine::Instance().Reset();
+  BootH8_3069 other(&cancel);
+  ASSERT_EQ(other.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
+  uint8_t reply[kSelectReplyBytes];
+  const uint8_t mode = kClockMode0;
+  FakeLine::Instance().Expect(HexBytes("11 01 00 EE"), HexBytes("91 11 91 80"));
+  FakeLine::Instance().Expect(HexBytes("11 01 00 EE"), {kReplyAck});
+  EXPECT_EQ(other.Command(kCmdClockModeSelect, &mode, 1, reply, sizeof reply, false),
+            StepResult::Ok);
+  EXPECT_EQ(FakeLine::Instance().Problems(), "");
+  EXPECT_EQ(other.Resent(), 1u);
 }
 
 TEST_F(H8_3069Test, ErasedBlocksAreSkippedAndAnErrorReplyFailsTheBlock) {

@@ -49,13 +49,22 @@ class WritesArriveIntact(unittest.TestCase):
         records = [(0x100, fc.random_bytes(3000, 7))]
         image = fc.write_image(records)
         self.addCleanup(os.remove, image)
-        sims = [fc.start_sim("h8-3069", "--no-pacing")[0] for _ in range(2)]
+        # The second chip refuses one block as garbled: its row in the summary says so.
+        sims = [fc.start_sim("h8-3069", "--no-pacing", *extra)[0]
+                for extra in ((), ("--refuse-block", "2"))]
         try:
             args = fc.flash_args(sims[0].port, "H8/3069F", image)
-            status, err = fc.run_tool(args[:2] + [sims[0].port + "," + sims[1].port] + args[3:])
+            proc = subprocess.run(
+                fc.tool_command(args[:2] + [sims[0].port + "," + sims[1].port] + args[3:]),
+                stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
         finally:
             results = [sim.stop() for sim in sims]
+        status, err = proc.returncode, proc.stderr.decode()
         self.assertEqual(status, 0, err)
+        rows = proc.stdout.decode().splitlines()[1:]
+        self.assertFalse(rows[0].endswith("sent again"), rows)
+        self.assertTrue(rows[1].startswith(sims[1].port) and rows[1].endswith("  1 sent again"),
+                        rows)
         for result in results:
             self.assertTrue(result.report["ended"], result.report)
             self.assertEqual(result.memory, fc.expected_flash(fc.ROM_3069, records))
@@ -157,6 +166,20 @@ class JsonEvents(unittest.TestCase):
                                  "programming error"}, events)
         self.assertEqual(events[-1]["result"], "failed")
 
+    def test_blocks_refused_as_garbled_are_sent_again_and_counted(self):
+        # Block 1 refused once, block 3 twice: three resends, the write verified.
+        status, events = self.write_json([(0, fc.random_bytes(640, 8))], "--refuse-block", "1,3,3")
+        self.assertEqual(status, 0, events)
+        self.assertIn({"event": "note", "text": "3 blocks were sent again after a checksum "
+                       "error: the line is noisy (cable, level shifter, adapter)"}, events)
+        self.assertEqual([e["result"] for e in events if e["event"] == "verify"], ["verified"])
+        self.assertEqual(events[-1]["event"], "end")
+        self.assertEqual((events[-1]["result"], events[-1]["resent"]), ("succeeded", 3))
+        # A write without resends counts none.
+        status, events = self.write_json([(0, fc.random_bytes(128, 9))])
+        self.assertEqual((status, events[-1]["resent"]), (0, 0))
+        self.assertNotIn("note", [e["event"] for e in events])
+
     def test_a_block_the_chip_did_not_take_fails_the_check_naming_its_address(self):
         # Block 1 keeps one bit at 1: the sums differ, the read-back finds the byte.
         status, events = self.write_json([(0, b"\x00" * 256)], "--corrupt-block", "1")
@@ -196,6 +219,15 @@ class FailuresGiveTheirTextAndStatus1(unittest.TestCase):
                 # Block 0 programmed, block 1 refused, nothing sent after it.
                 self.assertEqual(len(result.report["blocks"]), 1)
                 self.assertEqual(len(result.report["errors"]), 1)
+
+    def test_a_refusal_of_the_36077_is_not_sent_again(self):
+        # Its write-control program's answer to a block is 05 or not: a 15 may be a 05 with
+        # a bit flipped on the way, for a block under programming.
+        err, result = self.fail_with("h8-36077", "H8/36077", [(0, fc.random_bytes(512, 6))],
+                                     "書き込みエラー", "--refuse-block", "1")
+        self.assertIn("\"A\" (block) at 00000080 answered 15 instead of 05", err)
+        self.assertEqual(len([e for e in result.report["events"] if e["kind"] == "block"]), 2)
+        self.assertNotIn("sent again", err)
 
     def test_a_line_dropped_mid_write_ends_it_naming_the_port(self):
         # During the blocks of the 3069, during the write-control program and during the

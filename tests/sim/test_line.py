@@ -104,8 +104,38 @@ class LineTest(unittest.TestCase):
                         text = f.read()
             self.assertIn('"stopped_by":"parent"', text)
 
+    def test_a_noisy_line_flips_one_bit_of_a_byte_as_its_seed_says(self):
+        def flips(*args):
+            with Sim("monitor", "--no-pacing", *args) as sim:
+                host = Host(sim.port)
+                host.open(38400)
+                host.write(b"\r" * 400)
+                host.quiet(0.5)
+                host.close()
+            return sim.result.report["flips"]
+
+        both = flips("--flip", "4", "--seed", "7")
+        self.assertEqual({f["direction"] for f in both}, {"down", "up"})
+        for f in both:
+            self.assertEqual(f["to"], f["from"] ^ (1 << f["bit"]), f)
+        down = [(f["index"], f["bit"]) for f in both if f["direction"] == "down"]
+        self.assertTrue(50 < len(down) < 150, len(down))  # about one in four of 400
+        self.assertEqual(len(set(down)), len(down))
+        # The same seed flips the same bytes again; another seed others.
+        again = flips("--flip", "4", "--seed", "7")
+        self.assertEqual([(f["index"], f["bit"]) for f in again if f["direction"] == "down"], down)
+        other = flips("--flip", "4", "--seed", "8")
+        self.assertNotEqual([(f["index"], f["bit"]) for f in other if f["direction"] == "down"],
+                            down)
+        for one in ("down", "up"):
+            with self.subTest(one=one):
+                self.assertEqual({f["direction"] for f in flips("--flip", "4", "--flip-" + one)},
+                                 {one})
+
     def test_bad_arguments_are_refused(self):
-        for args in (["nothing"], ["monitor", "--only-rate", "x"], ["h8-3069", "--bogus"], []):
+        for args in (["nothing"], ["monitor", "--only-rate", "x"], ["h8-3069", "--bogus"], [],
+                     ["h8-3069", "--flip-down"], ["h8-3069", "--flip", "9", "--flip-up", "--flip-down"],
+                     ["h8-3069", "--flip", "0"], ["h8-3069", "--refuse-block", "1,x"]):
             with self.subTest(args=args):
                 r = subprocess.run([find_binary()] + args, capture_output=True, timeout=10)
                 self.assertEqual(r.returncode, 2)

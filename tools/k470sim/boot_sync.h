@@ -3,7 +3,9 @@
 // ignores the further 0x00 bytes already on their way, and then waits for 0x55.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "event_log.h"
 #include "target.h"
@@ -21,7 +23,21 @@ struct BootFaults {
   int64_t corruptBlock = -1;  // H8/3069: acknowledge this block frame, one bit left at 1
   bool noChecks = false;      // H8/3069: sum check, blank check and memory read unknown
   double checkS = 0;          // H8/3069: time to sum or blank-check the flash
+  // Block frames (0 = first) refused once each as garbled on the line: the H8/3069's
+  // checksum error, the H8/36077's refusal. A number listed twice is refused twice.
+  std::vector<int64_t> refuseBlocks;
 };
+
+// Whether block frame `index` is to be refused as garbled now; each listed number is used
+// up by one refusal.
+inline bool TakeRefusal(std::vector<int64_t>& refuseBlocks, int64_t index) {
+  for (size_t i = 0; i < refuseBlocks.size(); ++i) {
+    if (refuseBlocks[i] != index) continue;
+    refuseBlocks.erase(refuseBlocks.begin() + static_cast<std::ptrdiff_t>(i));
+    return true;
+  }
+  return false;
+}
 
 class BootSync {
  public:

@@ -27,6 +27,7 @@ std::unique_ptr<Target> MakeTarget(const SimOptions& o) {
   faults.errorBlock = o.errorBlock;
   faults.wrongEcho = o.wrongEcho;
   faults.corruptBlock = o.corruptBlock;
+  faults.refuseBlocks = o.refuseBlocks;
   faults.noChecks = o.noChecks;
   faults.checkS = o.checkMs / 1000.0;
   faults.programS = o.programMs / 1000.0;
@@ -76,8 +77,9 @@ int main(int argc, char** argv) {
   std::printf("k470sim ready %s\n", line.SlavePath().c_str());
   std::fflush(stdout);
 
+  LineNoise noise(options.flipOneIn, options.flipSeed, options.flipDown, options.flipUp);
   LoopStats stats;
-  RunLoop(line, *target, options, parent, stats);
+  RunLoop(line, *target, options, parent, noise, stats);
   line.Close();
 
   int status = 0;
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     json.Int("latency_ms", options.latencyMs);
     if (options.latencyMs > 0) json.Int("packet_bytes", options.packetBytes);
     stats.Write(json);
+    if (options.flipOneIn > 0) noise.Write(json);
     target->WriteReport(json);
     json.EndObject();
     if (!WriteFile(options.reportPath, json.Text().data(), json.Text().size())) {

@@ -36,7 +36,8 @@ timespec ToTimespec(double s) {
 // Hands the host what has reached it. A byte sent at a rate the host does not listen at
 // arrives as garbage. Behind an adapter, a byte that has left the line waits in the
 // adapter for its packet.
-void Flush(PtyLine& line, LineOutput& out, AdapterHold& adapter, LoopStats& stats) {
+void Flush(PtyLine& line, LineOutput& out, AdapterHold& adapter, LineNoise& noise,
+           LoopStats& stats) {
   double now = Now();
   uint8_t buf[kReadChunk];
   int n = 0;
@@ -45,7 +46,8 @@ void Flush(PtyLine& line, LineOutput& out, AdapterHold& adapter, LoopStats& stat
     while (!out.Empty() && out.NextDue() <= now && n < kReadChunk) {
       const QueuedByte& q = out.Front();
       bool garbled = !host.is8N1 || host.rate != q.rate;
-      const uint8_t value = garbled ? Scramble(q.value) : q.value;
+      const uint8_t value =
+          noise.Pass(LineDirection::kUp, garbled ? Scramble(q.value) : q.value, q.due);
       if (garbled) ++stats.sentGarbled;
       stats.lineSeconds += ByteTime(q.rate);
       if (adapter.Active()) {
@@ -127,7 +129,7 @@ void LoopStats::Write(JsonWriter& json) const {
 }
 
 void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t parent,
-             LoopStats& stats) {
+             LineNoise& noise, LoopStats& stats) {
   LineOutput out(options.pacing);
   AdapterHold adapter(options.latencyMs / 1000.0, static_cast<size_t>(options.packetBytes));
   out.SetMuted(options.silent || options.stopAfter == 0);
@@ -152,7 +154,7 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t par
       stats.stoppedBy = "parent";
       return;
     }
-    Flush(line, out, adapter, stats);
+    Flush(line, out, adapter, noise, stats);
     double now = Now();
     double wait = std::clamp(NextWake(out, adapter, now) - now, 0.0, kIdlePollS);
     pollfd fds[2] = {{line.MasterFd(), POLLIN, 0}, {line.WatchFd(), POLLIN, 0}};
@@ -188,7 +190,7 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t par
       rx.index = stats.received;
       uint32_t listen = target.ListenRate();
       rx.garbled = !host.is8N1 || host.rate == 0 || (listen != 0 && listen != host.rate);
-      rx.value = rx.garbled ? Scramble(buf[i]) : buf[i];
+      rx.value = noise.Pass(LineDirection::kDown, rx.garbled ? Scramble(buf[i]) : buf[i], rx.time);
       if (rx.garbled) ++stats.garbled;
       ++stats.received;
       stats.lineSeconds += ByteTime(host.rate);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "line_noise.h"
 #include "pty_line.h"
 #include "sim_options.h"
 #include "target.h"
@@ -35,8 +36,9 @@ void InstallStopSignals();
 // Seconds since the loop's clock started (the first call).
 double Now();
 
-// `parent`: the process that started the simulator; the loop ends when it is gone.
+// `parent`: the process that started the simulator; the loop ends when it is gone. Every
+// byte crosses `noise` on its way, in both directions.
 void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t parent,
-             LoopStats& stats);
+             LineNoise& noise, LoopStats& stats);
 
 }  // namespace k470sim

@@ -19,6 +19,19 @@ bool ParseInt(const char* text, int64_t minValue, int64_t& value) {
   return true;
 }
 
+// "3,7,7": numbers of at least 0, separated by commas.
+bool ParseList(const char* text, std::vector<int64_t>& values) {
+  std::string rest = text;
+  for (;;) {
+    const size_t comma = rest.find(',');
+    int64_t value = 0;
+    if (!ParseInt(rest.substr(0, comma).c_str(), 0, value)) return false;
+    values.push_back(value);
+    if (comma == std::string::npos) return true;
+    rest = rest.substr(comma + 1);
+  }
+}
+
 }  // namespace
 
 const char* HelpText() {
@@ -55,6 +68,14 @@ const char* HelpText() {
       "  --error-block N    answer block frame N (0 = first) with a programming error\n"
       "  --corrupt-block N  h8-3069: acknowledge block frame N (0 = first) but leave one bit\n"
       "                     of it at 1 (its first byte other than FF keeps its lowest 0 bit)\n"
+      "  --refuse-block N[,M...]  refuse block N (0 = first block with data) as garbled on\n"
+      "                     the line, once: the h8-3069 answers the checksum error (D0 11),\n"
+      "                     the h8-36077 15; a number given twice is refused twice\n"
+      "  --flip N           a noisy line: about one byte in N, in either direction, arrives\n"
+      "                     with one bit flipped; the report lists every flip (\"flips\")\n"
+      "  --seed S           with --flip: the seed of the flips (default 1); a seed repeats\n"
+      "  --flip-down        with --flip: only what the host sends to the target\n"
+      "  --flip-up          with --flip: only what the target sends to the host\n"
       "  --no-checks        h8-3069: answer the sum check (4B), the blank check (4D) and the\n"
       "                     memory read (52) with an error pair, as a boot program without them\n"
       "  --check-ms N       h8-3069: the sum or blank check answers N ms late (default 0)\n"
@@ -70,6 +91,8 @@ const char* HelpText() {
 }
 
 bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
+  bool flipDownOnly = false;
+  bool flipUpOnly = false;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     auto next = [&](const char*& value) {
@@ -126,6 +149,23 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
       if (!number(0, o.errorBlock)) return false;
     } else if (!std::strcmp(a, "--corrupt-block")) {
       if (!number(0, o.corruptBlock)) return false;
+    } else if (!std::strcmp(a, "--refuse-block")) {
+      const char* v = nullptr;
+      if (!next(v)) return false;
+      if (!ParseList(v, o.refuseBlocks)) {
+        error = std::string("bad list for --refuse-block: ") + v;
+        return false;
+      }
+    } else if (!std::strcmp(a, "--flip")) {
+      if (!number(1, n)) return false;
+      o.flipOneIn = static_cast<uint32_t>(n > kMaxFlipOneIn ? kMaxFlipOneIn : n);
+    } else if (!std::strcmp(a, "--seed")) {
+      if (!number(0, n)) return false;
+      o.flipSeed = static_cast<uint32_t>(n);
+    } else if (!std::strcmp(a, "--flip-down")) {
+      flipDownOnly = true;
+    } else if (!std::strcmp(a, "--flip-up")) {
+      flipUpOnly = true;
     } else if (!std::strcmp(a, "--no-checks")) {
       o.noChecks = true;
     } else if (!std::strcmp(a, "--check-ms")) {
@@ -159,6 +199,16 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
     }
   }
   if (o.help) return true;
+  if (flipDownOnly && flipUpOnly) {
+    error = "--flip-down and --flip-up exclude each other (without either: both directions)";
+    return false;
+  }
+  if ((flipDownOnly || flipUpOnly) && o.flipOneIn == 0) {
+    error = std::string(flipDownOnly ? "--flip-down" : "--flip-up") + " needs --flip N";
+    return false;
+  }
+  o.flipDown = !flipUpOnly;
+  o.flipUp = !flipDownOnly;
   if (o.target != "monitor" && o.target != "h8-3069" && o.target != "h8-36077") {
     error = o.target.empty() ? "no target given" : "unknown target " + o.target;
     return false;

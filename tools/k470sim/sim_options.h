@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace k470sim {
 
@@ -21,6 +22,11 @@ struct SimOptions {
   int64_t wrongEcho = -1;      // h8-36077: echo this byte of the transfer wrongly
   int64_t errorBlock = -1;     // error reply to this block frame (0 = first)
   int64_t corruptBlock = -1;   // h8-3069: this block frame acknowledged, one bit not taken
+  std::vector<int64_t> refuseBlocks;  // block frames refused once each as garbled
+  uint32_t flipOneIn = 0;      // about one byte in this many gets a bit flipped; 0: none
+  uint32_t flipSeed = 1;       // the flips' generator
+  bool flipDown = true;        // flips in what the host sends
+  bool flipUp = true;          // flips in what the target sends
   bool noChecks = false;       // h8-3069: 0x4B, 0x4D and 0x52 answered as unknown
   int checkMs = 0;             // h8-3069: time the sum or blank check takes
   int64_t stopAfter = -1;      // stop answering after this many received bytes
@@ -46,5 +52,7 @@ constexpr int kDefaultEraseMs = 50;
 // Bounds of the adapter model: the longest latency timer and the largest packet.
 constexpr int kMaxLatencyMs = 255;
 constexpr int kMaxPacketBytes = 4096;
+// The quietest noisy line --flip takes: one flip in this many bytes.
+constexpr int64_t kMaxFlipOneIn = 1000000000;
 
 }  // namespace k470sim

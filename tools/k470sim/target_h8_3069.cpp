@@ -276,8 +276,12 @@ std::vector<uint8_t> H8_3069Target::Block(double& replyAt, Event& e) {
     e.kind = "end";
     return {kAck};
   }
-  int64_t index = m_blockFrames++;
   e.length = kBlockSize;
+  if (TakeRefusal(m_faults.refuseBlocks, m_blockFrames)) {
+    e.text = "refused";
+    return Error(cmd, kErrChecksum);
+  }
+  int64_t index = m_blockFrames++;
   if (address % kBlockSize != 0 || address > kFlashSize - kBlockSize) {
     return Error(cmd, kErrAddress);
   }

@@ -127,6 +127,8 @@ void H8_36077Target::BlockFrame(const RxByte& rx, Output& out) {
   const char* refusal = nullptr;
   if ((sum & 0xFFFF) != given) {
     refusal = "sum";
+  } else if (TakeRefusal(m_faults.refuseBlocks, m_blockFrames)) {
+    refusal = "refused";
   } else if (!m_started) {
     refusal = "not started";
   } else if (address % kBlockSize != 0 || address > kFlashSize - kBlockSize) {
