@@ -66,7 +66,8 @@ const char* HelpText() {
       "  --latency MS       hold what the target sends as a USB serial adapter does: it\n"
       "                     reaches the host at the next tick of a free-running MS timer\n"
       "  --packet N         with --latency: or at once when N bytes have gathered (default 62)\n"
-      "  -h, --help         this text\n";
+      "  -h, --help         this text\n"
+      "  --version          the simulator's version and the commit it was built from\n";
 }
 
 bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
@@ -92,6 +93,8 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
     int64_t n = 0;
     if (!std::strcmp(a, "-h") || !std::strcmp(a, "--help")) {
       o.help = true;
+    } else if (!std::strcmp(a, "--version")) {
+      o.version = true;
     } else if (!std::strcmp(a, "--board")) {
       const char* v = nullptr;
       if (!next(v)) return false;
@@ -158,7 +161,7 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
       return false;
     }
   }
-  if (o.help) return true;
+  if (o.help || o.version) return true;
   if (o.target != "monitor" && o.target != "h8-3069" && o.target != "h8-36077") {
     error = o.target.empty() ? "no target given" : "unknown target " + o.target;
     return false;
