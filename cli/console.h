@@ -44,6 +44,10 @@ int TerminalColumns();
 // character takes two cells.
 std::string CutToColumns(const std::string& text, int columns);
 
+// The cells that a text of the program (its own encoding) fills on a terminal: a wide
+// (Japanese) character two, any other one.
+int TextColumns(const std::string& text);
+
 // A text of the program in UTF-8, whatever the build's own encoding (the JSON events).
 std::string ToUtf8Text(const char* text);
 

@@ -34,14 +34,49 @@ ConsoleMode ConsoleModeFor(bool json) {
 
 ConsoleTarget::ConsoleTarget(ConsoleMode mode) : m_mode(mode) {}
 
-std::string ConsoleTarget::FormatBar(const ProgressMeter& meter, int cells) {
-  const int percent = meter.Percent();
+namespace {
+
+// "[####......]  45%": the bar of `cells` cells and the percentage.
+std::string BarHead(int percent, int cells) {
   const int filled = percent * cells / 100;
   std::string bar = "[";
   for (int i = 0; i < cells; ++i) bar += i < filled ? '#' : '.';
   char head[16];
-  std::snprintf(head, sizeof head, "] %3d%%  ", percent);
-  return bar + head + meter.Line();
+  std::snprintf(head, sizeof head, "] %3d%%", percent);
+  return bar + head;
+}
+
+}  // namespace
+
+std::string ConsoleTarget::FormatBar(const ProgressMeter& meter, int cells) {
+  return BarHead(meter.Percent(), cells) + "  " + meter.Line();
+}
+
+std::string ConsoleTarget::FitBar(const ProgressMeter& meter, int columns) {
+  if (columns <= 0) return FormatBar(meter);
+  const int percent = meter.Percent();
+  const std::string sizes =
+      "  " + ProgressMeter::Size(meter.DoneBytes()) + " of " + ProgressMeter::Size(meter.TotalBytes());
+  char alone[8];
+  std::snprintf(alone, sizeof alone, "%d%%", percent);
+  // From the whole line to the percentage alone: the first that fits is drawn.
+  const std::string choices[] = {
+      FormatBar(meter),
+      BarHead(percent, kBarCells) + sizes,
+      BarHead(percent, kNarrowBarCells) + sizes,
+      BarHead(percent, kNarrowBarCells),
+      alone,
+  };
+  const int room = columns - 1;
+  for (const std::string& line : choices) {
+    if (TextColumns(line) <= room) return line;
+  }
+  return CutToColumns(alone, room);
+}
+
+std::string PadToColumns(const std::string& text, int columns) {
+  const int used = TextColumns(text);
+  return used >= columns ? text : text + std::string(static_cast<size_t>(columns - used), ' ');
 }
 
 void ConsoleTarget::ForBoard(const std::string& port, BarBlock* block, int row) {
@@ -119,7 +154,11 @@ void ConsoleTarget::PostProgress(const JobProgress& progress) {
   } else if (m_mode == ConsoleMode::Bar && m_block != nullptr) {
     m_block->SetRow(m_row, RowText(FormatBar(m_meter, kBoardBarCells)));
   } else if (m_mode == ConsoleMode::Bar) {
-    std::fprintf(stderr, "\r%s  ", FormatBar(m_meter).c_str());
+    // Fitted to the terminal's width as it is now (it may have been resized), and blanks
+    // up to its last column but one wipe a longer line drawn before.
+    const int columns = TerminalColumns();
+    const std::string line = FitBar(m_meter, columns);
+    std::fprintf(stderr, "\r%s", (columns > 0 ? PadToColumns(line, columns - 1) : line + "  ").c_str());
     std::fflush(stderr);
     m_barShown = true;
   }

@@ -22,6 +22,8 @@ enum class ConsoleMode { Lines, Bar, Json };
 // The bar's cells: the bar of one job, and the shorter one of each of many boards.
 constexpr int kBarCells = 30;
 constexpr int kBoardBarCells = 10;
+// The shortest bar that a narrow terminal still shows.
+constexpr int kNarrowBarCells = 10;
 // A board's line starts with its port, cut to a quarter of the terminal's width (at
 // least this many cells), so that the bar stays in sight.
 constexpr int kBoardLabelMinColumns = 12;
@@ -65,6 +67,11 @@ class ConsoleTarget : public JobTarget {
   // The bar line: "[####......]  45%  118.0 KiB of 256 KiB ・ 3.7 KiB/s ・ 0:37 left".
   static std::string FormatBar(const ProgressMeter& meter, int cells = kBarCells);
 
+  // The bar line for a terminal `columns` wide (0: unknown, the whole line), kept off its
+  // last column so that it never wraps: the rate and the time left go first, then the
+  // bar shortens, then the sizes and the bar go; the percentage stays to the last.
+  static std::string FitBar(const ProgressMeter& meter, int columns);
+
  private:
   void EndBarLine();  // with the mutex held
   JsonLine Event(const char* name) const;
@@ -87,6 +94,10 @@ class ConsoleTarget : public JobTarget {
   int m_row = 0;
   std::string m_failure;
 };
+
+// `text` with blanks after it up to `columns` cells (a wide character fills two): the
+// columns of a table line up whatever the characters of a port's name.
+std::string PadToColumns(const std::string& text, int columns);
 
 // The mode for a command: --json, else a bar when stderr is a terminal.
 ConsoleMode ConsoleModeFor(bool json);

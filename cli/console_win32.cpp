@@ -193,6 +193,11 @@ std::string CutToColumns(const std::string& text, int columns) {
   return text.substr(0, at);
 }
 
+int TextColumns(const std::string& text) {
+  // Code page 932: a two-byte character is two cells wide, a single byte one.
+  return static_cast<int>(text.size());
+}
+
 bool EnableTerminalSequences() {
   // Consoles before Windows 10 refuse the mode: their boards' lines are then plain lines.
   constexpr DWORD kVirtualTerminalProcessing = 0x0004;
