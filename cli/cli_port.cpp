@@ -17,7 +17,6 @@ namespace k470::cli {
 
 bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::string* problem) {
   ports->clear();
-  std::vector<std::string> identities;
   for (const std::string& value : args.Values("--port")) {
     // A path that exists is one port, whatever commas it holds.
     const bool whole = NamesExistingPath(value);
@@ -29,14 +28,6 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
         *problem = "--port needs a port (COMn, n, a device path, rfc2217:// or socket://)";
         return false;
       }
-      // Two names of one device (a link, another spelling) would have two jobs fight
-      // over one line.
-      const std::string identity = PortIdentity(port);
-      if (std::find(identities.begin(), identities.end(), identity) != identities.end()) {
-        *problem = "port " + port + " is named twice";
-        return false;
-      }
-      identities.push_back(identity);
       ports->push_back(port);
       if (comma == std::string::npos) break;
       from = comma + 1;
@@ -45,6 +36,20 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
   if (ports->empty()) {
     *problem = "--port is needed";
     return false;
+  }
+  // Two names of one device (a link, another spelling, another name of one server) would
+  // have two jobs fight over one line. One port needs no look-up of its names.
+  if (ports->size() == 1) return true;
+  std::vector<std::string> seen;
+  for (const std::string& port : *ports) {
+    const std::vector<std::string> keys = PortIdentities(port);
+    for (const std::string& key : keys) {
+      if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+        *problem = "port " + port + " is named twice";
+        return false;
+      }
+    }
+    seen.insert(seen.end(), keys.begin(), keys.end());
   }
   return true;
 }

@@ -314,11 +314,33 @@ class RamLoadEndToEnd(unittest.TestCase):
                              # One network address under two spellings.
                              (["go", "--port", "rfc2217://LOCALHOST:7,RFC2217://localhost:7",
                                "--address", "0"], 2),
+                             # One server under two names: a name and an address it
+                             # resolves to, an address in short form, the port with a zero.
+                             (["go", "--port", "rfc2217://127.0.0.1:7,rfc2217://localhost:7",
+                               "--address", "0"], 2),
+                             (["go", "--port", "socket://127.1:7", "--port",
+                               "rfc2217://127.0.0.1:07", "--address", "0"], 2),
                              (["ramload", "--help"], 0), (["detect", "--help"], 0), (["--help"], 0)):
             with self.subTest(args=args):
                 code, out, err = run_k470(*args)
                 self.assertEqual(code, status, err)
                 self.assertIn("usage: k470", out + err)
+        # --version names the program, 2.00 and the commit the tree is at; --help lists it.
+        commit = subprocess.run(["git", "-C", HERE, "rev-parse", "--short=10", "HEAD"],
+                                capture_output=True, text=True, timeout=RUN_TIMEOUT_S)
+        version = "2.00 (commit %s)" % commit.stdout.strip() if commit.returncode == 0 else "2.00"
+        runs = [("k470", run_k470)]
+        if not CONFIG.wine and os.environ.get("K470SIM"):
+            def run_sim(*args):
+                p = subprocess.run([os.environ["K470SIM"]] + list(args), capture_output=True,
+                                   text=True, stdin=subprocess.DEVNULL, timeout=RUN_TIMEOUT_S)
+                return p.returncode, p.stdout, p.stderr
+            runs.append(("k470sim", run_sim))
+        for name, run in runs:
+            with self.subTest(tool=name):
+                code, out, err = run("--version")
+                self.assertEqual((code, out.strip()), (0, "%s %s" % (name, version)), err)
+                self.assertIn("--version", run("--help")[1])
 
     @unittest.skipIf(os.name != "posix", "device numbers and links")
     def test_port_names_from_the_command_line_are_taken_whole_and_shown_safely(self):
