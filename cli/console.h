@@ -13,6 +13,18 @@ namespace k470::cli {
 // write into a closed pipe fails as a write (no SIGPIPE).
 void InstallInterruptHandler();
 
+// While one lives, Ctrl-C (SIGTERM, SIGHUP) ends the program at once with the interrupt's
+// status, and one that came before ends it as it is made: for a wait of the command's own
+// thread that no cancel flag reaches and that holds nothing to give back, such as the
+// open of a FIFO that no reader has opened yet. stdout and stderr are flushed first.
+class InterruptEndsProgram {
+ public:
+  InterruptEndsProgram();
+  ~InterruptEndsProgram();
+  InterruptEndsProgram(const InterruptEndsProgram&) = delete;
+  InterruptEndsProgram& operator=(const InterruptEndsProgram&) = delete;
+};
+
 // True once Ctrl-C (or SIGTERM, SIGHUP) has come.
 bool InterruptRequested();
 

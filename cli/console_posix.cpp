@@ -20,10 +20,15 @@ namespace {
 std::atomic<int> g_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler stores it");
 
+// Set while an InterruptEndsProgram lives.
+std::atomic<int> g_endAtOnce{0};
+
 void OnInterrupt(int signal) {
   int none = 0;
   // A second signal: do not wait any more.
   if (!g_signal.compare_exchange_strong(none, signal)) _exit(128 + signal);
+  // A wait that nothing else would end; the handler runs on any of the threads.
+  if (g_endAtOnce.load() != 0) _exit(128 + signal);
 }
 
 }  // namespace
@@ -40,6 +45,16 @@ void InstallInterruptHandler() {
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGPIPE, &ignore, nullptr);
 }
+
+InterruptEndsProgram::InterruptEndsProgram() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // Raised before the flag is looked at: a signal in between is seen by one of the two.
+  g_endAtOnce.store(1);
+  if (g_signal.load() != 0) _exit(InterruptExitStatus());
+}
+
+InterruptEndsProgram::~InterruptEndsProgram() { g_endAtOnce.store(0); }
 
 bool InterruptRequested() { return g_signal.load() != 0; }
 

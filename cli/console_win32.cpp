@@ -19,10 +19,13 @@ namespace k470::cli {
 namespace {
 
 std::atomic<int> g_interrupts{0};
+// Set while an InterruptEndsProgram lives.
+std::atomic<int> g_endAtOnce{0};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   if (g_interrupts.exchange(1) != 0) ExitProcess(kExitInterrupted);  // second Ctrl-C
+  if (g_endAtOnce.load() != 0) ExitProcess(kExitInterrupted);
   return TRUE;
 }
 
@@ -142,6 +145,15 @@ void ConsoleWriter::Drain() {
 }  // namespace
 
 void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+
+InterruptEndsProgram::InterruptEndsProgram() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  g_endAtOnce.store(1);
+  if (g_interrupts.load() != 0) ExitProcess(kExitInterrupted);
+}
+
+InterruptEndsProgram::~InterruptEndsProgram() { g_endAtOnce.store(0); }
 
 bool InterruptRequested() { return g_interrupts.load() != 0; }
 

@@ -414,6 +414,31 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertEqual(out.strip(), "MOT_OPEN_FAILED low=00200000 high=00200000")
         self.assertFalse(os.path.exists(out_path))
 
+    @unittest.skipIf(os.name != "posix", "POSIX signals and FIFOs")
+    def test_a_signal_ends_the_open_of_an_output_no_one_reads(self):
+        if CONFIG.wine:
+            self.skipTest("signals are tried natively")
+        path = self.mot_file("image.mot", [(0x200010, b"\x11")])
+        fifo = os.path.join(self.dir.name, "window.fifo")
+        os.mkfifo(fifo)
+        for sig, status in ((signal.SIGTERM, 143), (signal.SIGINT, 130)):
+            with self.subTest(signal=sig.name):
+                proc = subprocess.Popen(k470_command("image", path, "--base", "200000", "--size",
+                                                     "40000", "--out", fifo),
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+                # The result comes first; then the open of the FIFO waits for a reader.
+                self.assertIn(b"MOT_OK", proc.stdout.readline())
+                time.sleep(0.3)
+                proc.send_signal(sig)
+                try:
+                    proc.communicate(timeout=ENDS_SOON_S)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+                    proc.communicate()
+                    self.fail("k470 image did not end after %s" % sig.name)
+                self.assertEqual(proc.returncode, status)
+
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
