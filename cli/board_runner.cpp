@@ -147,14 +147,10 @@ int RunBoards(const std::vector<std::string>& ports, ConsoleMode mode, const Boa
   if (interrupted) status = InterruptExitStatus();
   if (outputFailed) status = kExitFailed;
   const double seconds = Seconds(TickCountMs() - started);
-  if (!many) {
-    boards[0]->target->Finish(status, seconds);
-  } else if (mode == ConsoleMode::Json) {
-    ConsoleTarget(mode).Finish(status, seconds);
-  } else {
-    std::fputs(SummaryTable(boards).c_str(), stdout);
-    std::fflush(stdout);
-  }
+  if (!many) return boards[0]->target->Finish(status, seconds);
+  if (mode == ConsoleMode::Json) return ConsoleTarget(mode).Finish(status, seconds);
+  std::fputs(SummaryTable(boards).c_str(), stdout);
+  std::fflush(stdout);
   return status;
 }
 

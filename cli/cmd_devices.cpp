@@ -7,6 +7,7 @@
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/console_target.h"
 #include "cli/json_line.h"
 
 namespace k470::cli {
@@ -46,10 +47,11 @@ int CmdDevices(int argc, char** argv) {
   std::string path;
   DeviceType table[kDeviceTableSize];
   int count = 0;
-  if (!ReadCliDeviceTable(args, &path, table, &count)) return kExitFailed;
-  if (count == 0) {
-    std::fprintf(stderr, "k470: no device types (missing or empty table): %s\n",
-                 EscapeControls(path).c_str());
+  std::string failure;
+  std::string detail;
+  if (!ReadCliDeviceTable(args, &path, table, &count, &failure, &detail)) {
+    ConsoleTarget(ConsoleMode::Lines).ShowMessage(failure.c_str(), MessageIcon::Error,
+                                                  detail.empty() ? nullptr : detail.c_str());
     return kExitFailed;
   }
   if (args.Has("--json")) {

@@ -5,6 +5,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/console.h"
+#include "cli/job_runner.h"
 #include "cli/json_line.h"
 #include "base/ticks.h"
 #include "monitor/board_state.h"
@@ -251,10 +252,19 @@ void ConsoleTarget::Note(const std::string& text) {
   PrintLines("k470: " + Prefixed(text.c_str()) + "\n");
 }
 
-void ConsoleTarget::Finish(int exitStatus, double seconds) {
-  if (m_mode != ConsoleMode::Json) return;
+int ConsoleTarget::Finish(int exitStatus, double seconds) {
+  // What went to stderr is out of the buffer by now, or its failure is known.
+  std::fflush(stderr);
+  if (exitStatus == kExitOk && OutputFailed()) exitStatus = kExitFailed;
+  if (m_mode != ConsoleMode::Json) return exitStatus;
   std::lock_guard<std::mutex> lock(m_mutex);
   Event("end").Text("result", ResultName(exitStatus)).Seconds("seconds", seconds).Emit();
+  return exitStatus;
+}
+
+int ConsoleTarget::FailBeforeJob(const std::string& text, const std::string& detail) {
+  ShowMessage(text.c_str(), MessageIcon::Error, detail.empty() ? nullptr : detail.c_str());
+  return Finish(kExitFailed, 0);
 }
 
 JobProgress ConsoleTarget::LastProgress() const {

@@ -58,8 +58,14 @@ class ConsoleTarget : public JobTarget {
   void Note(const std::string& text);
 
   // The command's end: with --json the "end" event with the result ("succeeded",
-  // "failed", "cancelled") and the seconds the command took.
-  void Finish(int exitStatus, double seconds);
+  // "failed", "cancelled") and the seconds the command took. Returns the status the
+  // command ends with: `exitStatus`, or 1 for a success whose output could not all be
+  // written (a full disk, a closed pipe), so that the end and the status agree.
+  int Finish(int exitStatus, double seconds);
+
+  // A command that fails before its job: the message (with --json a "message" event),
+  // then the end. Returns 1.
+  int FailBeforeJob(const std::string& text, const std::string& detail);
 
   int Result() const { return m_result.load(); }  // -1 before the end
   JobProgress LastProgress() const;
