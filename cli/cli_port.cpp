@@ -70,22 +70,25 @@ int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options
 
 int OpenFailedStatus() { return InterruptRequested() ? InterruptExitStatus() : kExitFailed; }
 
-bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
+bool OpenPortArgument(const std::string& argument, CComPort* port, ConsoleTarget* target) {
   port->SetCancel(InterruptFlag());  // Ctrl-C ends a network port's connect at once
   if (port->Reopen(argument, kMonitorLine)) {
     return true;
   }
   if (InterruptRequested()) return false;  // cancelled, no failure of the port
-  const std::string text = "cannot open port " + argument;
-  target->ShowMessage(text.c_str(), MessageIcon::Error, port->OpenError().c_str());
+  target->ShowToolFailure("cannot open port " + argument, port->OpenError().c_str());
   return false;
 }
 
 bool SendGo(Board& board, uint32_t address) {
   if (SendGoCommand(&board.comPort, address)) return true;
-  const std::string lost = board.comPort.Lost() ? PortLostMessage(board.comPort.Name()) : "";
-  board.target->ShowMessage("the go command could not be sent", MessageIcon::Error,
-                            lost.empty() ? nullptr : lost.c_str());
+  // The loss of the port is the message, as a job shows it; the detail says what it cut.
+  if (board.comPort.Lost()) {
+    board.target->ShowMessage(PortLostMessage(board.comPort.Name()).c_str(), MessageIcon::Error,
+                              "the go command could not be sent");
+  } else {
+    board.target->ShowMessage("the go command could not be sent", MessageIcon::Error);
+  }
   return false;
 }
 

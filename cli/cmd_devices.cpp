@@ -50,14 +50,14 @@ int CmdDevices(int argc, char** argv) {
   std::string failure;
   std::string detail;
   if (!ReadCliDeviceTable(args, &path, table, &count, &failure, &detail)) {
-    ConsoleTarget(ConsoleMode::Lines).ShowMessage(failure.c_str(), MessageIcon::Error,
-                                                  detail.empty() ? nullptr : detail.c_str());
+    ConsoleTarget(ConsoleMode::Lines).ShowToolFailure(failure,
+                                                      detail.empty() ? nullptr : detail.c_str());
     return kExitFailed;
   }
   if (args.Has("--json")) {
     for (int i = 0; i < count; ++i) {
       const DeviceType& t = table[i];
-      JsonLine("device").Number("index", i).Text("name", t.Name).Number("id", t.Id)
+      JsonLine("device").Number("index", i).SystemText("name", t.Name).Number("id", t.Id)
           .Number("clock_khz", t.Clk).Number("bps", t.Bps).Number("rom_size", t.RomSize)
           .Number("clock_select", t.ClkSelect).Number("bps_select", t.BpsSelect)
           .Text("fault", DeviceTypeFault(t)).Emit();

@@ -63,4 +63,9 @@ int TextColumns(const std::string& text);
 // A text of the program in UTF-8, whatever the build's own encoding (the JSON events).
 std::string ToUtf8Text(const char* text);
 
+// A text of the system in UTF-8: a file or port name as the user typed it, the system's
+// reason for a failure, a value of the device table. On Windows such texts are in the
+// system's code page, which need not be the program's own.
+std::string SystemTextToUtf8(const char* text);
+
 }  // namespace k470::cli

@@ -119,6 +119,8 @@ int TextColumns(const std::string& text) {
 
 std::string ToUtf8Text(const char* text) { return text; }
 
+std::string SystemTextToUtf8(const char* text) { return text; }
+
 std::string EscapeControls(const std::string& text) {
   // C0 controls and DEL, and the C1 controls that UTF-8 writes as C2 80 .. C2 9F (a
   // terminal takes U+009B for the start of a sequence).

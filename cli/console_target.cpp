@@ -108,7 +108,7 @@ void ConsoleTarget::EndBarLine() {
 
 JsonLine ConsoleTarget::Event(const char* name) const {
   JsonLine line(name);
-  if (!m_port.empty()) line.Text("port", m_port);
+  if (!m_port.empty()) line.SystemText("port", m_port);
   return line;
 }
 
@@ -190,6 +190,15 @@ void ConsoleTarget::PostBoardState(int state) {
 }
 
 void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* detail) {
+  Message(text, true, icon, detail);
+}
+
+void ConsoleTarget::ShowToolFailure(const std::string& text, const char* detail) {
+  Message(text.c_str(), false, MessageIcon::Error, detail);
+}
+
+void ConsoleTarget::Message(const char* text, bool ownText, MessageIcon icon,
+                            const char* detail) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (icon == MessageIcon::Error && m_failure.empty()) {
     m_failure = text;
@@ -197,8 +206,13 @@ void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* 
   }
   if (m_mode == ConsoleMode::Json) {
     JsonLine line = Event("message");
-    line.Text("icon", icon == MessageIcon::Error ? "error" : "information").Text("text", text);
-    if (detail != nullptr) line.Text("detail", detail);
+    line.Text("icon", icon == MessageIcon::Error ? "error" : "information");
+    if (ownText) {
+      line.Text("text", text);
+    } else {
+      line.SystemText("text", text);
+    }
+    if (detail != nullptr) line.SystemText("detail", detail);
     line.Emit();
     return;
   }
@@ -263,7 +277,7 @@ int ConsoleTarget::Finish(int exitStatus, double seconds) {
 }
 
 int ConsoleTarget::FailBeforeJob(const std::string& text, const std::string& detail) {
-  ShowMessage(text.c_str(), MessageIcon::Error, detail.empty() ? nullptr : detail.c_str());
+  ShowToolFailure(text, detail.empty() ? nullptr : detail.c_str());
   return Finish(kExitFailed, 0);
 }
 

@@ -36,7 +36,12 @@ class ConsoleTarget : public JobTarget {
   void PostProgress(const JobProgress& progress) override;
   void PostEnded(int result) override;
   void PostBoardState(int state) override;
+  // `text` is the program's own; `detail` a text of the system or of the protocol (a
+  // file's name and why it cannot be read, the bytes that came back).
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
+  // A failure in the tool's own words that holds names the user gave ("cannot open port
+  // X"): the whole text is taken as a text of the system.
+  void ShowToolFailure(const std::string& text, const char* detail);
   void PostNote(const char* text) override;
   // A flash write's check: a "verify" event, or a line for a verified or skipped check.
   void PostVerify(const VerifyReport& report) override;
@@ -63,8 +68,8 @@ class ConsoleTarget : public JobTarget {
   // written (a full disk, a closed pipe), so that the end and the status agree.
   int Finish(int exitStatus, double seconds);
 
-  // A command that fails before its job: the message (with --json a "message" event),
-  // then the end. Returns 1.
+  // A command that fails before its job: the message in the tool's words
+  // (ShowToolFailure; with --json a "message" event), then the end. Returns 1.
   int FailBeforeJob(const std::string& text, const std::string& detail);
 
   int Result() const { return m_result.load(); }  // -1 before the end
@@ -83,6 +88,8 @@ class ConsoleTarget : public JobTarget {
   JsonLine Event(const char* name) const;
   // Lines of text for stderr (console encoding), above the board bars when there are any.
   void PrintLines(const std::string& lines);  // with the mutex held
+  // ShowMessage with the text of the program (`ownText`) or of the system.
+  void Message(const char* text, bool ownText, MessageIcon icon, const char* detail);
   // The text after the board's port, control characters escaped.
   std::string Prefixed(const char* text) const;
   std::string RowText(const std::string& text) const;  // a board's line in the block

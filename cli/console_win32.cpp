@@ -241,4 +241,6 @@ std::string Recode(const char* text, UINT from, UINT to) {
 
 std::string ToUtf8Text(const char* text) { return Recode(text, kProgramCodePage, CP_UTF8); }
 
+std::string SystemTextToUtf8(const char* text) { return Recode(text, CP_ACP, CP_UTF8); }
+
 }  // namespace k470::cli
