@@ -83,7 +83,8 @@ namespace {
 size_t CharAt(const std::string& text, size_t at, int* cells) {
   constexpr uint32_t kFirstWideCodePoint = 0x1100;
   const auto lead = static_cast<unsigned char>(text[at]);
-  const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  const size_t length =
+      lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
   uint32_t codePoint = length == 1 ? lead : lead & (0x7F >> length);
   for (size_t i = 1; i < length && at + i < text.size(); ++i) {
     codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);

@@ -56,8 +56,8 @@ std::string ConsoleTarget::FormatBar(const ProgressMeter& meter, int cells) {
 std::string ConsoleTarget::FitBar(const ProgressMeter& meter, int columns) {
   if (columns <= 0) return FormatBar(meter);
   const int percent = meter.Percent();
-  const std::string sizes =
-      "  " + ProgressMeter::Size(meter.DoneBytes()) + " of " + ProgressMeter::Size(meter.TotalBytes());
+  const std::string sizes = "  " + ProgressMeter::Size(meter.DoneBytes()) + " of " +
+                            ProgressMeter::Size(meter.TotalBytes());
   char alone[8];
   std::snprintf(alone, sizeof alone, "%d%%", percent);
   // From the whole line to the percentage alone: the first that fits is drawn.
@@ -159,7 +159,8 @@ void ConsoleTarget::PostProgress(const JobProgress& progress) {
     // up to its last column but one wipe a longer line drawn before.
     const int columns = TerminalColumns();
     const std::string line = FitBar(m_meter, columns);
-    std::fprintf(stderr, "\r%s", (columns > 0 ? PadToColumns(line, columns - 1) : line + "  ").c_str());
+    const std::string drawn = columns > 0 ? PadToColumns(line, columns - 1) : line + "  ";
+    std::fprintf(stderr, "\r%s", drawn.c_str());
     std::fflush(stderr);
     m_barShown = true;
   }
