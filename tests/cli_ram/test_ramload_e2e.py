@@ -426,6 +426,39 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertEqual(out.strip(), "MOT_OPEN_FAILED low=00200000 high=00200000")
         self.assertFalse(os.path.exists(out_path))
 
+    @unittest.skipIf(os.name != "posix", "a pseudo-terminal of a given width")
+    def test_the_bar_fits_a_narrow_terminal_and_never_wraps(self):
+        if CONFIG.wine:
+            self.skipTest("the terminal's width is tried natively")
+        import fcntl
+        import pty
+        import struct
+        import termios
+        blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 20000))]
+        image = self.mot_file("image.mot", blocks)
+        self.sim, port = start_sim()
+        master, slave = pty.openpty()
+        columns = 40
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        proc = subprocess.Popen(k470_command("ramload", "--port", port, image),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=slave)
+        os.close(slave)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(master, 65536)
+            except OSError:
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(master)
+        self.assertEqual(proc.wait(timeout=RUN_TIMEOUT_S), 0, shown)
+        # Every draw of the bar stays within one line of the terminal.
+        draws = [d for line in shown.decode("utf-8").split("\n") for d in line.split("\r")]
+        self.assertIn("100%", shown.decode("utf-8"))
+        self.assertTrue(all(len(d) < columns for d in draws if "%" in d), draws)
+
     @unittest.skipIf(os.name != "posix", "POSIX signals and FIFOs")
     def test_a_signal_ends_the_open_of_an_output_no_one_reads(self):
         if CONFIG.wine:
