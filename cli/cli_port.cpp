@@ -40,6 +40,9 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
   // Two names of one device (a link, another spelling, another name of one server) would
   // have two jobs fight over one line. One port needs no look-up of its names.
   if (ports->size() == 1) return true;
+  // A name server that does not answer holds the look-up: an interrupt ends it, as
+  // nothing is open yet.
+  const InterruptEndsProgram interruptible;
   std::vector<std::string> seen;
   for (const std::string& port : *ports) {
     const std::vector<std::string> keys = PortIdentities(port);
