@@ -84,6 +84,7 @@ class BootBase {
   bool PortLost() const { return m_port->Lost(); }
   // The port's name for messages ("COM3", "/dev/ttyUSB0").
   std::string PortName() const { return m_port->Name(); }
+  std::string PortDevice() const { return m_port->Device(); }
   // Why the port could not be opened, in the system's words.
   std::string PortOpenError() const { return m_port->OpenError(); }
 

@@ -31,19 +31,19 @@ double Seconds(uint32_t ms) { return ms / 1000.0; }
 }  // namespace
 
 std::string SummaryTable(const std::vector<std::unique_ptr<Board>>& boards) {
-  size_t portWidth = 4;
-  for (const auto& b : boards) portWidth = std::max(portWidth, EscapeControls(b->port).size());
-  const int width = static_cast<int>(portWidth);
+  // The port column is as wide as its widest name in cells: a Japanese name fills two a
+  // character.
+  int width = 4;
+  for (const auto& b : boards) width = std::max(width, TextColumns(EscapeControls(b->port)));
   char line[256];
-  std::snprintf(line, sizeof line, "%-*s  %-9s  %10s  %8s  %s\n", width, "PORT", "RESULT", "BYTES",
-                "SECONDS", "DETAIL");
-  std::string table = line;
+  std::snprintf(line, sizeof line, "  %-9s  %10s  %8s  %s\n", "RESULT", "BYTES", "SECONDS",
+                "DETAIL");
+  std::string table = PadToColumns("PORT", width) + line;
   for (const auto& b : boards) {
     // The port may be longer than the line: it goes in as it is, the numbers after it.
     std::snprintf(line, sizeof line, "  %-9s  %10llu  %8.2f  ", ResultWord(b->status),
                   static_cast<unsigned long long>(b->bytes), Seconds(b->elapsedMs));
-    std::string port = EscapeControls(b->port);
-    port.resize(std::max(port.size(), portWidth), ' ');
+    const std::string port = PadToColumns(EscapeControls(b->port), width);
     std::string detail;
     if (b->status != kExitOk && !IsCancelledStatus(b->status)) {
       detail = EscapeControls(b->target->FailureText());
@@ -154,14 +154,10 @@ int RunBoards(const std::vector<std::string>& ports, ConsoleMode mode, const Boa
   if (interrupted) status = InterruptExitStatus();
   if (outputFailed) status = kExitFailed;
   const double seconds = Seconds(TickCountMs() - started);
-  if (!many) {
-    boards[0]->target->Finish(status, seconds);
-  } else if (mode == ConsoleMode::Json) {
-    ConsoleTarget(mode).Finish(status, seconds);
-  } else {
-    std::fputs(SummaryTable(boards).c_str(), stdout);
-    std::fflush(stdout);
-  }
+  if (!many) return boards[0]->target->Finish(status, seconds);
+  if (mode == ConsoleMode::Json) return ConsoleTarget(mode).Finish(status, seconds);
+  std::fputs(SummaryTable(boards).c_str(), stdout);
+  std::fflush(stdout);
   return status;
 }
 

@@ -10,19 +10,23 @@
 namespace k470::cli {
 
 bool ReadCliDeviceTable(const ArgParser& args, std::string* path,
-                        DeviceType (&table)[kDeviceTableSize], int* count) {
+                        DeviceType (&table)[kDeviceTableSize], int* count,
+                        std::string* failure, std::string* detail) {
   *path = args.Has("--table") ? args.Value("--table")
                               : BinFilePath(ProgramFolder(), kDeviceTableFileName);
   std::string refusal;
   const int read = ReadDeviceTableFile(*path, table, count, &refusal);
   if (read == kTableRefused) {
-    std::fprintf(stderr, "k470: the device table cannot be read: %s\n%s\n",
-                 EscapeControls(*path).c_str(), EscapeControls(refusal).c_str());
+    *failure = "the device table cannot be read: " + *path;
+    *detail = refusal;
     return false;
   }
   if (read == kTableNameless) {
-    std::fprintf(stderr, "k470: the device table lists a type without Name: %s\n",
-                 EscapeControls(*path).c_str());
+    *failure = "the device table lists a type without Name: " + *path;
+    return false;
+  }
+  if (*count == 0) {
+    *failure = "no device types (missing or empty table): " + *path;
     return false;
   }
   // Each type keeps its place; one that cannot be written is named here and refused by

@@ -17,7 +17,6 @@ namespace k470::cli {
 
 bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::string* problem) {
   ports->clear();
-  std::vector<std::string> identities;
   for (const std::string& value : args.Values("--port")) {
     // A path that exists is one port, whatever commas it holds.
     const bool whole = NamesExistingPath(value);
@@ -29,14 +28,6 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
         *problem = "--port needs a port (COMn, n, a device path, rfc2217:// or socket://)";
         return false;
       }
-      // Two names of one device (a link, another spelling) would have two jobs fight
-      // over one line.
-      const std::string identity = PortIdentity(port);
-      if (std::find(identities.begin(), identities.end(), identity) != identities.end()) {
-        *problem = "port " + port + " is named twice";
-        return false;
-      }
-      identities.push_back(identity);
       ports->push_back(port);
       if (comma == std::string::npos) break;
       from = comma + 1;
@@ -45,6 +36,23 @@ bool PortArguments(const ArgParser& args, std::vector<std::string>* ports, std::
   if (ports->empty()) {
     *problem = "--port is needed";
     return false;
+  }
+  // Two names of one device (a link, another spelling, another name of one server) would
+  // have two jobs fight over one line. One port needs no look-up of its names.
+  if (ports->size() == 1) return true;
+  // A name server that does not answer holds the look-up: an interrupt ends it, as
+  // nothing is open yet.
+  const InterruptEndsProgram interruptible;
+  std::vector<std::string> seen;
+  for (const std::string& port : *ports) {
+    const std::vector<std::string> keys = PortIdentities(port);
+    for (const std::string& key : keys) {
+      if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+        *problem = "port " + port + " is named twice";
+        return false;
+      }
+    }
+    seen.insert(seen.end(), keys.begin(), keys.end());
   }
   return true;
 }
@@ -65,22 +73,25 @@ int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options
 
 int OpenFailedStatus() { return InterruptRequested() ? InterruptExitStatus() : kExitFailed; }
 
-bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target) {
+bool OpenPortArgument(const std::string& argument, CComPort* port, ConsoleTarget* target) {
   port->SetCancel(InterruptFlag());  // Ctrl-C ends a network port's connect at once
   if (port->Reopen(argument, kMonitorLine)) {
     return true;
   }
   if (InterruptRequested()) return false;  // cancelled, no failure of the port
-  const std::string text = "cannot open port " + argument;
-  target->ShowMessage(text.c_str(), MessageIcon::Error, port->OpenError().c_str());
+  target->ShowToolFailure("cannot open port " + argument, port->OpenError().c_str());
   return false;
 }
 
 bool SendGo(Board& board, uint32_t address) {
   if (SendGoCommand(&board.comPort, address)) return true;
-  const std::string lost = board.comPort.Lost() ? PortLostMessage(board.comPort.Name()) : "";
-  board.target->ShowMessage("the go command could not be sent", MessageIcon::Error,
-                            lost.empty() ? nullptr : lost.c_str());
+  // The loss of the port is the message, as a job shows it; the detail says what it cut.
+  if (board.comPort.Lost()) {
+    board.target->ShowMessage(PortLostMessage(board.comPort.Name()).c_str(), MessageIcon::Error,
+                              "the go command could not be sent");
+  } else {
+    board.target->ShowMessage("the go command could not be sent", MessageIcon::Error);
+  }
   return false;
 }
 

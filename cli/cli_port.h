@@ -7,12 +7,12 @@
 
 namespace k470 {
 class CComPort;
-class JobTarget;
 }
 
 namespace k470::cli {
 
 class ArgParser;
+class ConsoleTarget;
 struct OptionSpec;
 
 // The ports a command's --port options name: each option once or more, each value one
@@ -33,7 +33,7 @@ int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options
 // Opens the port at 38400 bit/s, 8N1 (the board monitor's line); Ctrl-C ends the open of
 // a network port at once. On failure shows through `target` a message naming the port as
 // typed, with the system's reason as its detail (none after Ctrl-C), and returns false.
-bool OpenPortArgument(const std::string& argument, CComPort* port, JobTarget* target);
+bool OpenPortArgument(const std::string& argument, CComPort* port, ConsoleTarget* target);
 
 // The exit status of a command whose port did not open: 1, or the interrupt's status when
 // Ctrl-C (SIGTERM, SIGHUP) ended the open.

@@ -46,16 +46,11 @@ int CmdDetect(int argc, char** argv) {
   CComPort port;
   ConsoleTarget target(ConsoleModeFor(args.Has("--json")));
   if (!OpenPortArgument(args.Value("--port"), &port, &target)) {
-    const int status = OpenFailedStatus();
-    target.Finish(status, 0);
-    return status;
+    return target.Finish(OpenFailedStatus(), 0);
   }
   CThreadCchk job;
   const uint32_t started = TickCountMs();
-  if (!job.Start(&port, &target)) {
-    target.Note("cannot start the detection");
-    return kExitFailed;
-  }
+  if (!job.Start(&port, &target)) return target.FailBeforeJob("cannot start the detection", "");
   const JobWait wait = WaitForJob(job, seconds * 1000, [](void* t) {
     static_cast<ConsoleTarget*>(t)->MuteBoardStates();
   }, &target);
@@ -66,8 +61,7 @@ int CmdDetect(int argc, char** argv) {
     target.ShowMessage(PortLostMessage(port.Name()).c_str(), MessageIcon::Error);
     status = kExitFailed;
   }
-  target.Finish(status, (TickCountMs() - started) / 1000.0);
-  return status;
+  return target.Finish(status, (TickCountMs() - started) / 1000.0);
 }
 
 }  // namespace k470::cli

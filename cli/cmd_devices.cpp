@@ -7,6 +7,7 @@
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/console_target.h"
 #include "cli/json_line.h"
 
 namespace k470::cli {
@@ -46,16 +47,17 @@ int CmdDevices(int argc, char** argv) {
   std::string path;
   DeviceType table[kDeviceTableSize];
   int count = 0;
-  if (!ReadCliDeviceTable(args, &path, table, &count)) return kExitFailed;
-  if (count == 0) {
-    std::fprintf(stderr, "k470: no device types (missing or empty table): %s\n",
-                 EscapeControls(path).c_str());
+  std::string failure;
+  std::string detail;
+  if (!ReadCliDeviceTable(args, &path, table, &count, &failure, &detail)) {
+    ConsoleTarget(ConsoleMode::Lines).ShowToolFailure(failure,
+                                                      detail.empty() ? nullptr : detail.c_str());
     return kExitFailed;
   }
   if (args.Has("--json")) {
     for (int i = 0; i < count; ++i) {
       const DeviceType& t = table[i];
-      JsonLine("device").Number("index", i).Text("name", t.Name).Number("id", t.Id)
+      JsonLine("device").Number("index", i).SystemText("name", t.Name).Number("id", t.Id)
           .Number("clock_khz", t.Clk).Number("bps", t.Bps).Number("rom_size", t.RomSize)
           .Number("clock_select", t.ClkSelect).Number("bps_select", t.BpsSelect)
           .Text("fault", DeviceTypeFault(t)).Emit();

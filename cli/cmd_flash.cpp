@@ -11,6 +11,7 @@
 #include "cli/cli_device_table.h"
 #include "cli/commands.h"
 #include "cli/console.h"
+#include "cli/console_target.h"
 #include "cli/board_runner.h"
 #include "cli/cli_port.h"
 #include "boot/boot_rates.h"
@@ -91,12 +92,17 @@ int CmdFlash(int argc, char** argv) {
   std::string tablePath;
   DeviceType table[kDeviceTableSize];
   int count = 0;
-  if (!ReadCliDeviceTable(args, &tablePath, table, &count)) return kExitFailed;
+  const ConsoleMode mode = ConsoleModeFor(args.Has("--json"));
+  std::string failure;
+  std::string detail;
+  if (!ReadCliDeviceTable(args, &tablePath, table, &count, &failure, &detail)) {
+    // The command has started: with --json its failure ends with an end event too.
+    return ConsoleTarget(mode).FailBeforeJob(failure, detail);
+  }
   const int index = FindDevice(table, count, args.Value("--device"));
   if (index < 0) {
-    return UsageError(kUsage, count == 0 ? "no device types in " + tablePath
-                                         : "no such device type: " + args.Value("--device") +
-                                               " (see k470 devices)");
+    return UsageError(kUsage, "no such device type: " + args.Value("--device") +
+                                  " (see k470 devices)");
   }
   DeviceType device = table[index];
 
@@ -138,7 +144,7 @@ int CmdFlash(int argc, char** argv) {
     return true;
   };
   work.cancelled = "write cancelled";
-  return RunBoards(ports, ConsoleModeFor(args.Has("--json")), work);
+  return RunBoards(ports, mode, work);
 }
 
 }  // namespace k470::cli

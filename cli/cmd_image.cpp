@@ -96,6 +96,9 @@ int CmdImage(int argc, char** argv) {
     std::fprintf(stderr, "k470: note: %s\n", reader.DroppedNote().c_str());
   }
   if (result != MOT_OK) return kExitFailed;
+  // The output may be a FIFO that no reader has opened yet: its open waits, and an
+  // interrupt ends that wait with the command.
+  const InterruptEndsProgram interruptible;
   if (args.Has("--out") && !WriteWindow(args.Value("--out"), image)) {
     std::fprintf(stderr, "k470: cannot write %s\n", EscapeControls(args.Value("--out")).c_str());
     return kExitFailed;

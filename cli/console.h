@@ -13,6 +13,18 @@ namespace k470::cli {
 // write into a closed pipe fails as a write (no SIGPIPE).
 void InstallInterruptHandler();
 
+// While one lives, Ctrl-C (SIGTERM, SIGHUP) ends the program at once with the interrupt's
+// status, and one that came before ends it as it is made: for a wait of the command's own
+// thread that no cancel flag reaches and that holds nothing to give back, such as the
+// open of a FIFO that no reader has opened yet. stdout and stderr are flushed first.
+class InterruptEndsProgram {
+ public:
+  InterruptEndsProgram();
+  ~InterruptEndsProgram();
+  InterruptEndsProgram(const InterruptEndsProgram&) = delete;
+  InterruptEndsProgram& operator=(const InterruptEndsProgram&) = delete;
+};
+
 // True once Ctrl-C (or SIGTERM, SIGHUP) has come.
 bool InterruptRequested();
 
@@ -44,7 +56,16 @@ int TerminalColumns();
 // character takes two cells.
 std::string CutToColumns(const std::string& text, int columns);
 
+// The cells that a text of the program (its own encoding) fills on a terminal: a wide
+// (Japanese) character two, any other one.
+int TextColumns(const std::string& text);
+
 // A text of the program in UTF-8, whatever the build's own encoding (the JSON events).
 std::string ToUtf8Text(const char* text);
+
+// A text of the system in UTF-8: a file or port name as the user typed it, the system's
+// reason for a failure, a value of the device table. On Windows such texts are in the
+// system's code page, which need not be the program's own.
+std::string SystemTextToUtf8(const char* text);
 
 }  // namespace k470::cli

@@ -20,10 +20,15 @@ namespace {
 std::atomic<int> g_signal{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler stores it");
 
+// Set while an InterruptEndsProgram lives.
+std::atomic<int> g_endAtOnce{0};
+
 void OnInterrupt(int signal) {
   int none = 0;
   // A second signal: do not wait any more.
   if (!g_signal.compare_exchange_strong(none, signal)) _exit(128 + signal);
+  // A wait that nothing else would end; the handler runs on any of the threads.
+  if (g_endAtOnce.load() != 0) _exit(128 + signal);
 }
 
 }  // namespace
@@ -40,6 +45,16 @@ void InstallInterruptHandler() {
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGPIPE, &ignore, nullptr);
 }
+
+InterruptEndsProgram::InterruptEndsProgram() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // Raised before the flag is looked at: a signal in between is seen by one of the two.
+  g_endAtOnce.store(1);
+  if (g_signal.load() != 0) _exit(InterruptExitStatus());
+}
+
+InterruptEndsProgram::~InterruptEndsProgram() { g_endAtOnce.store(0); }
 
 bool InterruptRequested() { return g_signal.load() != 0; }
 
@@ -60,20 +75,32 @@ int TerminalColumns() {
   return size.ws_col;
 }
 
-std::string CutToColumns(const std::string& text, int columns) {
-  // UTF-8: the lead byte tells the length; from U+1100 on, most characters of the texts
-  // (kana, kanji, the middle dot) are wide.
+namespace {
+
+// The UTF-8 character at `at`: its length in bytes and its cells. The lead byte tells the
+// length; from U+1100 on, most characters of the texts (kana, kanji, the middle dot) are
+// wide.
+size_t CharAt(const std::string& text, size_t at, int* cells) {
   constexpr uint32_t kFirstWideCodePoint = 0x1100;
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const size_t length =
+      lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  uint32_t codePoint = length == 1 ? lead : lead & (0x7F >> length);
+  for (size_t i = 1; i < length && at + i < text.size(); ++i) {
+    codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+  }
+  *cells = codePoint >= kFirstWideCodePoint ? 2 : 1;
+  return length;
+}
+
+}  // namespace
+
+std::string CutToColumns(const std::string& text, int columns) {
   size_t at = 0;
   int used = 0;
   while (at < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    uint32_t codePoint = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t i = 1; i < length && at + i < text.size(); ++i) {
-      codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
-    }
-    const int cells = codePoint >= kFirstWideCodePoint ? 2 : 1;
+    int cells = 0;
+    const size_t length = CharAt(text, at, &cells);
     if (used + cells > columns || at + length > text.size()) break;
     used += cells;
     at += length;
@@ -81,7 +108,19 @@ std::string CutToColumns(const std::string& text, int columns) {
   return text.substr(0, at);
 }
 
+int TextColumns(const std::string& text) {
+  int used = 0;
+  for (size_t at = 0; at < text.size();) {
+    int cells = 0;
+    at += CharAt(text, at, &cells);
+    used += cells;
+  }
+  return used;
+}
+
 std::string ToUtf8Text(const char* text) { return text; }
+
+std::string SystemTextToUtf8(const char* text) { return text; }
 
 std::string EscapeControls(const std::string& text) {
   // C0 controls and DEL, and the C1 controls that UTF-8 writes as C2 80 .. C2 9F (a

@@ -5,6 +5,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/console.h"
+#include "cli/job_runner.h"
 #include "cli/json_line.h"
 #include "base/ticks.h"
 #include "monitor/board_state.h"
@@ -34,14 +35,49 @@ ConsoleMode ConsoleModeFor(bool json) {
 
 ConsoleTarget::ConsoleTarget(ConsoleMode mode) : m_mode(mode) {}
 
-std::string ConsoleTarget::FormatBar(const ProgressMeter& meter, int cells) {
-  const int percent = meter.Percent();
+namespace {
+
+// "[####......]  45%": the bar of `cells` cells and the percentage.
+std::string BarHead(int percent, int cells) {
   const int filled = percent * cells / 100;
   std::string bar = "[";
   for (int i = 0; i < cells; ++i) bar += i < filled ? '#' : '.';
   char head[16];
-  std::snprintf(head, sizeof head, "] %3d%%  ", percent);
-  return bar + head + meter.Line();
+  std::snprintf(head, sizeof head, "] %3d%%", percent);
+  return bar + head;
+}
+
+}  // namespace
+
+std::string ConsoleTarget::FormatBar(const ProgressMeter& meter, int cells) {
+  return BarHead(meter.Percent(), cells) + "  " + meter.Line();
+}
+
+std::string ConsoleTarget::FitBar(const ProgressMeter& meter, int columns) {
+  if (columns <= 0) return FormatBar(meter);
+  const int percent = meter.Percent();
+  const std::string sizes = "  " + ProgressMeter::Size(meter.DoneBytes()) + " of " +
+                            ProgressMeter::Size(meter.TotalBytes());
+  char alone[8];
+  std::snprintf(alone, sizeof alone, "%d%%", percent);
+  // From the whole line to the percentage alone: the first that fits is drawn.
+  const std::string choices[] = {
+      FormatBar(meter),
+      BarHead(percent, kBarCells) + sizes,
+      BarHead(percent, kNarrowBarCells) + sizes,
+      BarHead(percent, kNarrowBarCells),
+      alone,
+  };
+  const int room = columns - 1;
+  for (const std::string& line : choices) {
+    if (TextColumns(line) <= room) return line;
+  }
+  return CutToColumns(alone, room);
+}
+
+std::string PadToColumns(const std::string& text, int columns) {
+  const int used = TextColumns(text);
+  return used >= columns ? text : text + std::string(static_cast<size_t>(columns - used), ' ');
 }
 
 void ConsoleTarget::ForBoard(const std::string& port, BarBlock* block, int row) {
@@ -72,7 +108,7 @@ void ConsoleTarget::EndBarLine() {
 
 JsonLine ConsoleTarget::Event(const char* name) const {
   JsonLine line(name);
-  if (!m_port.empty()) line.Text("port", m_port);
+  if (!m_port.empty()) line.SystemText("port", m_port);
   return line;
 }
 
@@ -119,7 +155,12 @@ void ConsoleTarget::PostProgress(const JobProgress& progress) {
   } else if (m_mode == ConsoleMode::Bar && m_block != nullptr) {
     m_block->SetRow(m_row, RowText(FormatBar(m_meter, kBoardBarCells)));
   } else if (m_mode == ConsoleMode::Bar) {
-    std::fprintf(stderr, "\r%s  ", FormatBar(m_meter).c_str());
+    // Fitted to the terminal's width as it is now (it may have been resized), and blanks
+    // up to its last column but one wipe a longer line drawn before.
+    const int columns = TerminalColumns();
+    const std::string line = FitBar(m_meter, columns);
+    const std::string drawn = columns > 0 ? PadToColumns(line, columns - 1) : line + "  ";
+    std::fprintf(stderr, "\r%s", drawn.c_str());
     std::fflush(stderr);
     m_barShown = true;
   }
@@ -150,6 +191,15 @@ void ConsoleTarget::PostBoardState(int state) {
 }
 
 void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* detail) {
+  Message(text, true, icon, detail);
+}
+
+void ConsoleTarget::ShowToolFailure(const std::string& text, const char* detail) {
+  Message(text.c_str(), false, MessageIcon::Error, detail);
+}
+
+void ConsoleTarget::Message(const char* text, bool ownText, MessageIcon icon,
+                            const char* detail) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (icon == MessageIcon::Error && m_failure.empty()) {
     m_failure = text;
@@ -157,8 +207,13 @@ void ConsoleTarget::ShowMessage(const char* text, MessageIcon icon, const char* 
   }
   if (m_mode == ConsoleMode::Json) {
     JsonLine line = Event("message");
-    line.Text("icon", icon == MessageIcon::Error ? "error" : "information").Text("text", text);
-    if (detail != nullptr) line.Text("detail", detail);
+    line.Text("icon", icon == MessageIcon::Error ? "error" : "information");
+    if (ownText) {
+      line.Text("text", text);
+    } else {
+      line.SystemText("text", text);
+    }
+    if (detail != nullptr) line.SystemText("detail", detail);
     line.Emit();
     return;
   }
@@ -214,13 +269,22 @@ void ConsoleTarget::Note(const std::string& text) {
   PrintLines("k470: " + Prefixed(text.c_str()) + "\n");
 }
 
-void ConsoleTarget::Finish(int exitStatus, double seconds) {
-  if (m_mode != ConsoleMode::Json) return;
+int ConsoleTarget::Finish(int exitStatus, double seconds) {
+  // What went to stderr is out of the buffer by now, or its failure is known.
+  std::fflush(stderr);
+  if (exitStatus == kExitOk && OutputFailed()) exitStatus = kExitFailed;
+  if (m_mode != ConsoleMode::Json) return exitStatus;
   std::lock_guard<std::mutex> lock(m_mutex);
   JsonLine line = Event("end");
   line.Text("result", ResultName(exitStatus)).Seconds("seconds", seconds);
   if (m_resent >= 0) line.Number("resent", m_resent);
   line.Emit();
+  return exitStatus;
+}
+
+int ConsoleTarget::FailBeforeJob(const std::string& text, const std::string& detail) {
+  ShowToolFailure(text, detail.empty() ? nullptr : detail.c_str());
+  return Finish(kExitFailed, 0);
 }
 
 JobProgress ConsoleTarget::LastProgress() const {

@@ -22,6 +22,8 @@ enum class ConsoleMode { Lines, Bar, Json };
 // The bar's cells: the bar of one job, and the shorter one of each of many boards.
 constexpr int kBarCells = 30;
 constexpr int kBoardBarCells = 10;
+// The shortest bar that a narrow terminal still shows.
+constexpr int kNarrowBarCells = 10;
 // A board's line starts with its port, cut to a quarter of the terminal's width (at
 // least this many cells), so that the bar stays in sight.
 constexpr int kBoardLabelMinColumns = 12;
@@ -34,7 +36,12 @@ class ConsoleTarget : public JobTarget {
   void PostProgress(const JobProgress& progress) override;
   void PostEnded(int result) override;
   void PostBoardState(int state) override;
+  // `text` is the program's own; `detail` a text of the system or of the protocol (a
+  // file's name and why it cannot be read, the bytes that came back).
   void ShowMessage(const char* text, MessageIcon icon, const char* detail = nullptr) override;
+  // A failure in the tool's own words that holds names the user gave ("cannot open port
+  // X"): the whole text is taken as a text of the system.
+  void ShowToolFailure(const std::string& text, const char* detail);
   void PostNote(const char* text) override;
   // A flash write's check: a "verify" event, or a line for a verified or skipped check.
   void PostVerify(const VerifyReport& report) override;
@@ -58,8 +65,14 @@ class ConsoleTarget : public JobTarget {
   void Note(const std::string& text);
 
   // The command's end: with --json the "end" event with the result ("succeeded",
-  // "failed", "cancelled") and the seconds the command took.
-  void Finish(int exitStatus, double seconds);
+  // "failed", "cancelled") and the seconds the command took. Returns the status the
+  // command ends with: `exitStatus`, or 1 for a success whose output could not all be
+  // written (a full disk, a closed pipe), so that the end and the status agree.
+  int Finish(int exitStatus, double seconds);
+
+  // A command that fails before its job: the message in the tool's words
+  // (ShowToolFailure; with --json a "message" event), then the end. Returns 1.
+  int FailBeforeJob(const std::string& text, const std::string& detail);
 
   int Result() const { return m_result.load(); }  // -1 before the end
   // The frames a flash write sent again; -1 when the job counts none (not a flash write,
@@ -70,11 +83,18 @@ class ConsoleTarget : public JobTarget {
   // The bar line: "[####......]  45%  118.0 KiB of 256 KiB ・ 3.7 KiB/s ・ 0:37 left".
   static std::string FormatBar(const ProgressMeter& meter, int cells = kBarCells);
 
+  // The bar line for a terminal `columns` wide (0: unknown, the whole line), kept off its
+  // last column so that it never wraps: the rate and the time left go first, then the
+  // bar shortens, then the sizes and the bar go; the percentage stays to the last.
+  static std::string FitBar(const ProgressMeter& meter, int columns);
+
  private:
   void EndBarLine();  // with the mutex held
   JsonLine Event(const char* name) const;
   // Lines of text for stderr (console encoding), above the board bars when there are any.
   void PrintLines(const std::string& lines);  // with the mutex held
+  // ShowMessage with the text of the program (`ownText`) or of the system.
+  void Message(const char* text, bool ownText, MessageIcon icon, const char* detail);
   // The text after the board's port, control characters escaped.
   std::string Prefixed(const char* text) const;
   std::string RowText(const std::string& text) const;  // a board's line in the block
@@ -93,6 +113,10 @@ class ConsoleTarget : public JobTarget {
   int m_row = 0;
   std::string m_failure;
 };
+
+// `text` with blanks after it up to `columns` cells (a wide character fills two): the
+// columns of a table line up whatever the characters of a port's name.
+std::string PadToColumns(const std::string& text, int columns);
 
 // The mode for a command: --json, else a bar when stderr is a terminal.
 ConsoleMode ConsoleModeFor(bool json);

@@ -19,10 +19,13 @@ namespace k470::cli {
 namespace {
 
 std::atomic<int> g_interrupts{0};
+// Set while an InterruptEndsProgram lives.
+std::atomic<int> g_endAtOnce{0};
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
   if (g_interrupts.exchange(1) != 0) ExitProcess(kExitInterrupted);  // second Ctrl-C
+  if (g_endAtOnce.load() != 0) ExitProcess(kExitInterrupted);
   return TRUE;
 }
 
@@ -143,6 +146,15 @@ void ConsoleWriter::Drain() {
 
 void InstallInterruptHandler() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
 
+InterruptEndsProgram::InterruptEndsProgram() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  g_endAtOnce.store(1);
+  if (g_interrupts.load() != 0) ExitProcess(kExitInterrupted);
+}
+
+InterruptEndsProgram::~InterruptEndsProgram() { g_endAtOnce.store(0); }
+
 bool InterruptRequested() { return g_interrupts.load() != 0; }
 
 const std::atomic<int>* InterruptFlag() { return &g_interrupts; }
@@ -193,6 +205,11 @@ std::string CutToColumns(const std::string& text, int columns) {
   return text.substr(0, at);
 }
 
+int TextColumns(const std::string& text) {
+  // Code page 932: a two-byte character is two cells wide, a single byte one.
+  return static_cast<int>(text.size());
+}
+
 bool EnableTerminalSequences() {
   // Consoles before Windows 10 refuse the mode: their boards' lines are then plain lines.
   constexpr DWORD kVirtualTerminalProcessing = 0x0004;
@@ -223,5 +240,7 @@ std::string Recode(const char* text, UINT from, UINT to) {
 }  // namespace
 
 std::string ToUtf8Text(const char* text) { return Recode(text, kProgramCodePage, CP_UTF8); }
+
+std::string SystemTextToUtf8(const char* text) { return Recode(text, CP_ACP, CP_UTF8); }
 
 }  // namespace k470::cli

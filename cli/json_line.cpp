@@ -90,6 +90,12 @@ JsonLine& JsonLine::Text(const char* key, const std::string& value) {
   return *this;
 }
 
+JsonLine& JsonLine::SystemText(const char* key, const std::string& value) {
+  Key(key);
+  m_text += Quoted(SystemTextToUtf8(value.c_str()));
+  return *this;
+}
+
 JsonLine& JsonLine::Number(const char* key, int64_t value) {
   Key(key);
   m_text += std::to_string(value);

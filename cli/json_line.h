@@ -13,6 +13,8 @@ class JsonLine {
 
   // A text of the program (its own encoding), written as a JSON string in UTF-8.
   JsonLine& Text(const char* key, const std::string& value);
+  // A text of the system (a file or port name, the system's words), from its encoding.
+  JsonLine& SystemText(const char* key, const std::string& value);
   JsonLine& Number(const char* key, int64_t value);
   JsonLine& Seconds(const char* key, double value);  // three decimals
   JsonLine& Hex8(const char* key, uint32_t value);   // "00200400"

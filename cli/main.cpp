@@ -6,13 +6,15 @@
 #include "cli/commands.h"
 #include "cli/console.h"
 #include "cli/job_runner.h"
+#include "base/build_info.h"
 #include "base/language.h"
 #include "base/std_descriptors.h"
 
 namespace {
 
 void PrintToolUsage(FILE* out) {
-  std::fprintf(out, "usage: k470 <command> [arguments]   (k470 <command> --help for more)\n\n");
+  std::fprintf(out, "usage: k470 <command> [arguments]   (k470 <command> --help for more)\n"
+                   "       k470 --version                the program's version and commit\n\n");
   for (size_t i = 0; i < k470::cli::kCommandCount; ++i) {
     std::fprintf(out, "  %-9s %s\n", k470::cli::kCommands[i].name, k470::cli::kCommands[i].summary);
   }
@@ -43,6 +45,10 @@ int main(int argc, char** argv) {
   }
   if (IsHelpArgument(argv[1]) || std::strcmp(argv[1], "help") == 0) {
     PrintToolUsage(stdout);
+    return WithOutputChecked(kExitOk);
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("%s\n", k470::VersionLine("k470").c_str());
     return WithOutputChecked(kExitOk);
   }
   const CliCommand* command = FindCommand(argv[1]);

@@ -1,4 +1,4 @@
-// The device table reader: the file is looked at first, then pass 1 collects the section
+// The device table reader: the file is read once into memory, then pass 1 collects the section
 // names listed under "Type" and pass 2 reads each section.
 #include "flash/device_table.h"
 
@@ -39,17 +39,18 @@ int32_t ClockKhz(const char* text) {
   return khz;
 }
 
-// Empty when the file at `path` may be read (or is missing), else why not.
-std::string TableFileRefusal(const std::string& path) {
-  uint64_t bytes = 0;
+// The file at `path` read once into `bytes` (empty for a missing file); empty when it
+// may be read, else why not.
+std::string ReadTableBytes(const std::string& path, std::string* bytes) {
   std::string reason;
-  switch (LookAtTableFile(path, &bytes, &reason)) {
-    case TableFileKind::kMissing: return std::string();
+  switch (ReadTableFile(path, kDeviceTableMaxBytes, bytes, &reason)) {
+    case TableFileKind::kMissing: bytes->clear(); return std::string();
     case TableFileKind::kNotRegular: return "not a regular file";
+    case TableFileKind::kTooLarge: return "larger than 1 MiB";
     case TableFileKind::kFailed: return reason;
     case TableFileKind::kRegular: break;
   }
-  return bytes > kDeviceTableMaxBytes ? "larger than 1 MiB" : std::string();
+  return std::string();
 }
 
 }  // namespace
@@ -57,13 +58,16 @@ std::string TableFileRefusal(const std::string& path) {
 int ReadDeviceTableFile(const std::string& path, DeviceType table[kDeviceTableSize],
                         int* count, std::string* refusal) {
   *count = 0;
-  const std::string refused = TableFileRefusal(path);
+  // Checked and read once: every key below comes from this copy, so that a file changed
+  // or replaced meanwhile (by a FIFO, by a larger file) is never read again.
+  std::string bytes;
+  const std::string refused = ReadTableBytes(path, &bytes);
   if (!refused.empty()) {
     if (refusal != nullptr) *refusal = refused;
     return kTableRefused;
   }
   iniacs ini;
-  ini.SetFile(path, 0);
+  ini.SetText(bytes);
   char text[kDeviceTableTextBytes];
 
   std::string sections[kDeviceTableSize];

@@ -1,6 +1,6 @@
-// LookAtTableFile on Windows: the file is opened for its attributes only (which never
-// waits, not even on a pipe) and asked for its type and size: a folder, a device (CON,
-// NUL, COM1) or a pipe is no disk file and is refused.
+// ReadTableFile on Windows: the file is opened for reading with every sharing allowed and
+// asked for its type and size before a byte is read: a folder, a device (CON, NUL, COM1)
+// or a pipe is no disk file and is refused (opening them never waits).
 #include "flash/table_file.h"
 
 #include <windows.h>
@@ -8,10 +8,39 @@
 #include "serial/system_error_text.h"
 
 namespace k470 {
+namespace {
 
-TableFileKind LookAtTableFile(const std::string& path, uint64_t* bytes, std::string* reason) {
+constexpr DWORD kReadChunkBytes = 64 * 1024;
+
+TableFileKind ReadOpenFile(HANDLE handle, uint64_t maxBytes, std::string* bytes,
+                           std::string* reason) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return TableFileKind::kNotRegular;
+  }
+  const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (size > maxBytes) return TableFileKind::kTooLarge;
+  bytes->clear();
+  char chunk[kReadChunkBytes];
+  while (bytes->size() <= maxBytes) {
+    DWORD got = 0;
+    if (!ReadFile(handle, chunk, sizeof chunk, &got, nullptr)) {
+      *reason = SystemErrorText(GetLastError());
+      return TableFileKind::kFailed;
+    }
+    if (got == 0) return TableFileKind::kRegular;
+    bytes->append(chunk, got);
+  }
+  return TableFileKind::kTooLarge;
+}
+
+}  // namespace
+
+TableFileKind ReadTableFile(const std::string& path, uint64_t maxBytes, std::string* bytes,
+                            std::string* reason) {
   const HANDLE handle =
-      CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+      CreateFileA(path.c_str(), GENERIC_READ,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -22,13 +51,7 @@ TableFileKind LookAtTableFile(const std::string& path, uint64_t* bytes, std::str
     *reason = SystemErrorText(error);
     return TableFileKind::kFailed;
   }
-  BY_HANDLE_FILE_INFORMATION info;
-  TableFileKind kind = TableFileKind::kNotRegular;
-  if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    *bytes = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    kind = TableFileKind::kRegular;
-  }
+  const TableFileKind kind = ReadOpenFile(handle, maxBytes, bytes, reason);
   CloseHandle(handle);
   return kind;
 }

@@ -14,6 +14,7 @@
 #include "jobs/mot_file2bin.h"
 #include "serial/net_port.h"
 #include "serial/port_names.h"
+#include "serial/late_answer_fix.h"
 #include "serial/port_texts.h"
 
 namespace k470 {
@@ -177,7 +178,8 @@ CThreadWrite::Failure CThreadWrite::WriteBlocks(BootBase& driver, const uint8_t*
   // Each block waits for the chip's answer: a slow adapter's delay, seen on the
   // exchanges so far, is paid once a block.
   const std::string note = LateAnswerNote(driver.Late(), static_cast<uint32_t>(progress.total),
-                                          kLateJobName);
+                                          kLateJobName,
+                                          LateAnswerFix(m_port, driver.PortDevice()));
   if (!note.empty() && m_target) m_target->PostNote(note.c_str());
   for (uint32_t address = 0; address < end && !Cancelled(); address += kBlockBytes) {
     char text[32];

@@ -29,7 +29,8 @@ uint32_t LateAnswers::MedianMs() const {
   return sorted[(m_count - 1) / 2];
 }
 
-std::string LateAnswerNote(const LateAnswers& late, uint32_t roundTrips, const char* job) {
+std::string LateAnswerNote(const LateAnswers& late, uint32_t roundTrips, const char* job,
+                           const std::string& fix) {
   if (!late.Late()) return std::string();
   const uint32_t lateMs = late.MedianMs();
   const double costS = static_cast<double>(lateMs) * roundTrips / 1000.0;
@@ -42,9 +43,10 @@ std::string LateAnswerNote(const LateAnswers& late, uint32_t roundTrips, const c
   char text[kNoteBytes];
   std::snprintf(text, sizeof text,
                 "answers arrive about %u ms late (a USB adapter's latency timer?): "
-                "this %s takes about %s longer; %s",
-                static_cast<unsigned>(lateMs), job, cost, LateAnswerFix());
-  return text;
+                "this %s takes about %s longer; ",
+                static_cast<unsigned>(lateMs), job, cost);
+  // The fix names a host or a device of any length: it goes on whole.
+  return text + fix;
 }
 
 }  // namespace k470

@@ -34,11 +34,10 @@ class LateAnswers {
 };
 
 // The note for a job whose answers come late: how late, what that costs a job of
-// `roundTrips` exchanges (`job`: "write", "load") and the platform's fix. Empty when
-// the answers come on time.
-std::string LateAnswerNote(const LateAnswers& late, uint32_t roundTrips, const char* job);
-
-// How the user mends a slow adapter on this platform (late_answer_fix_*.cpp).
-const char* LateAnswerFix();
+// `roundTrips` exchanges (`job`: "write", "load") and `fix`, how the user mends it for
+// the job's port (LateAnswerFix, serial/late_answer_fix.h). Empty when the answers come
+// on time.
+std::string LateAnswerNote(const LateAnswers& late, uint32_t roundTrips, const char* job,
+                           const std::string& fix);
 
 }  // namespace k470

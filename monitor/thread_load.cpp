@@ -11,6 +11,7 @@
 #include "base/ticks.h"
 #include "monitor/monitor_texts.h"
 #include "serial/com_port.h"
+#include "serial/late_answer_fix.h"
 #include "serial/line_time.h"
 #include "serial/port_texts.h"
 
@@ -149,7 +150,8 @@ int CThreadLoad::Load() {
       late.End(LineTimeMs(lineBytes, m_port->Line()));
       // Named once, when the last answer to be timed has come.
       if (late.Count() == kTimedChunks || address + n > high) {
-        const std::string note = LateAnswerNote(late, chunks, kLateJobName);
+        const std::string note = LateAnswerNote(late, chunks, kLateJobName,
+                                                  LateAnswerFix(m_port->Name(), m_port->Device()));
         if (!note.empty()) m_target->PostNote(note.c_str());
       }
     }

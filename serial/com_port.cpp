@@ -30,6 +30,7 @@ int CComPort::OpenNet(const std::string& port) {
   }
   Close();
   m_name = port;
+  m_device.clear();
   NetLink* link = new NetLink;
   link->SetCancel(m_cancel);
   if (!link->Open(address, m_line, &error)) {

@@ -88,6 +88,10 @@ class CComPort {
   // a device path as typed; empty before the first open.
   std::string Name() const { return m_name; }
 
+  // The local device the last open chose ("/dev/ttyUSB3", "\\.\COM3"); empty for a
+  // network port and before the first open.
+  std::string Device() const { return m_device; }
+
   // Writes and waits until the data has been handed to the line. Returns 1/0; after a 0,
   // WriteError() tells how many of the bytes were sent and why the rest were not.
   int Write(const uint8_t* buffer, int n);
@@ -133,6 +137,7 @@ class CComPort {
   NetLink* m_net = nullptr;  // owned; the connection while a network port is open
   const std::atomic<int>* m_cancel = nullptr;
   std::string m_name;       // the port last chosen, for messages
+  std::string m_device;     // the local device it opened
   std::string m_openError;  // why the last open failed
   std::string m_writeError;  // why the last write failed
   bool m_lost = false;

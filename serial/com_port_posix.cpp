@@ -119,6 +119,7 @@ int CComPort::OpenDevice(const std::string& port) {
   if (choice.device.empty()) return OpenFailed(kTextNoSuchPort);
   Close();
   m_name = choice.name;
+  m_device = choice.device;
 
   int fd = open(choice.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return OpenFailed(SystemErrorText(errno));

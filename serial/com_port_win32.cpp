@@ -101,6 +101,7 @@ int CComPort::OpenDevice(const std::string& port) {
   if (choice.device.empty()) return OpenFailed(kTextNoSuchPort);
   Close();
   m_name = choice.name;
+  m_device = choice.device;
 
   HANDLE handle = CreateFileA(choice.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

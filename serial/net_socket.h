@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace k470 {
 
@@ -36,5 +37,10 @@ int NetWaitReadable(NetSocket socket, uint32_t waitMs);
 bool NetSend(NetSocket socket, const uint8_t* buffer, int n, uint32_t stallMs);
 
 void NetClose(NetSocket socket);
+
+// The addresses `host` (a name or an address) resolves to, as numeric texts
+// ("127.0.0.1", "::1"); empty when it resolves to none. "localhost", "127.0.0.1" and
+// "127.1" share 127.0.0.1.
+std::vector<std::string> NetHostAddresses(const std::string& host);
 
 }  // namespace k470

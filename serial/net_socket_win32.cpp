@@ -162,4 +162,23 @@ void NetClose(NetSocket socket) {
   if (socket != kNoSocket) closesocket(SocketOf(socket));
 }
 
+std::vector<std::string> NetHostAddresses(const std::string& host) {
+  if (StartWinsock() != 0) return {};
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  std::vector<std::string> addresses;
+  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0) return addresses;
+  for (const addrinfo* a = found; a != nullptr; a = a->ai_next) {
+    char text[NI_MAXHOST];
+    if (getnameinfo(a->ai_addr, static_cast<socklen_t>(a->ai_addrlen), text, sizeof text,
+                    nullptr, 0, NI_NUMERICHOST) == 0) {
+      addresses.push_back(text);
+    }
+  }
+  freeaddrinfo(found);
+  return addresses;
+}
+
 }  // namespace k470

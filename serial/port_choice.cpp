@@ -3,10 +3,19 @@
 #include "serial/port_names.h"
 
 #include <cctype>
+#include <cstdlib>
 
 #include "serial/net_port.h"
 
 namespace k470 {
+namespace {
+
+std::string LowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
 
 PortChoice ResolvePortArgument(const std::string& text) {
   const int number = ParsePortName(text);
@@ -15,18 +24,22 @@ PortChoice ResolvePortArgument(const std::string& text) {
   return {text, std::string()};
 }
 
-std::string PortIdentity(const std::string& text) {
+std::vector<std::string> PortIdentities(const std::string& text) {
   if (IsNetPortName(text)) {
     // The scheme is no part of the address: rfc2217:// and socket:// to one server port
-    // reach one line.
+    // reach one line. The port's number as a number: "7000" and "07000" are one.
     NetAddress address;
-    std::string key = ParseNetAddress(text, &address) ? address.host + " " + address.service : text;
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return "net:" + key;
+    if (!ParseNetAddress(text, &address)) return {"net:" + LowerCase(text)};
+    const std::string number = std::to_string(std::strtol(address.service.c_str(), nullptr, 10));
+    std::vector<std::string> keys = {"net:" + LowerCase(address.host) + " " + number};
+    for (const std::string& resolved : NetHostAddresses(address.host)) {
+      keys.push_back("net:" + resolved + " " + number);
+    }
+    return keys;
   }
   const PortChoice choice = ResolvePortArgument(text);
-  if (choice.device.empty()) return "name:" + text;
-  return DeviceIdentity(choice.device);
+  if (choice.device.empty()) return {"name:" + text};
+  return {DeviceIdentity(choice.device)};
 }
 
 }  // namespace k470

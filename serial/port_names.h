@@ -51,11 +51,13 @@ bool IsDevicePath(const std::string& text);
 // (a device path) as it is.
 std::string PortNameOf(const std::string& text);
 
-// What two port texts share when they open the same device: over the network the host
-// (letters in any case) and the TCP port; a local device by its device number, so that a
+// The keys of the device a port text opens; two texts open the same device when they
+// share a key. Over the network: the TCP port's number with the host as typed (letters in
+// any case) and with each address the host resolves to, so that "localhost:7000" and
+// "127.0.0.1:07000" are one server port; a local device by its device number, so that a
 // link, "/dev//pts/3" or "COM3" and "\\.\COM3" are one port; a text that names no
 // device by itself (port_choice.cpp).
-std::string PortIdentity(const std::string& text);
+std::vector<std::string> PortIdentities(const std::string& text);
 
 // The identity of a local device path: its device number where the system has one, else
 // the path (platform half, port_identity_*.cpp).

@@ -7,6 +7,7 @@
 
 #include "base/numbers.h"
 #include "settings/profile.h"
+#include "settings/profile_reader.h"
 
 namespace k470 {
 namespace {
@@ -33,8 +34,22 @@ void iniacs::SetFile(const char* path, int rewrite) {
   SetFile(std::string(path != nullptr ? path : ""), rewrite);
 }
 
+void iniacs::SetText(const std::string& bytes) {
+  m_text = bytes;
+  m_fromText = true;
+  m_rewrite = 0;
+}
+
 int32_t iniacs::GetInt(const char* section, const char* key) {
+  if (m_fromText) return ProfileTextGetInt(ProgramTextCoding(), m_text, section, key, kIniAbsent);
   return ProfileGetInt(section, key, kIniAbsent, m_path.c_str());
+}
+
+int iniacs::ReadString(const char* section, const char* key, char* buffer, int size) {
+  if (m_fromText) {
+    return ProfileTextGetString(ProgramTextCoding(), m_text, section, key, "", buffer, size);
+  }
+  return ProfileGetString(section, key, "", buffer, size, m_path.c_str());
 }
 
 int32_t iniacs::GetInt(const char* section, const char* key, int32_t absent) {
@@ -44,7 +59,7 @@ int32_t iniacs::GetInt(const char* section, const char* key, int32_t absent) {
 
 uint32_t iniacs::GetHex(const char* section, const char* key) {
   char buffer[kHexBufferBytes] = {};
-  if (ProfileGetString(section, key, "", buffer, kHexBufferBytes, m_path.c_str()) <= 0) return 0;
+  if (ReadString(section, key, buffer, kHexBufferBytes) <= 0) return 0;
   buffer[kHexBufferBytes - 1] = '\0';
   uint32_t value = 0;
   for (const char* p = buffer; *p != '\0'; ++p) {
@@ -60,7 +75,7 @@ bool iniacs::GetString(const char* section, const char* key, char* buffer, int s
   // Zeroed first: where the buffer ends inside a two-byte character, the system's reader
   // leaves that byte as it was.
   std::memset(buffer, 0, static_cast<size_t>(size));
-  if (ProfileGetString(section, key, "", buffer, size, m_path.c_str()) <= 0) return false;
+  if (ReadString(section, key, buffer, size) <= 0) return false;
   buffer[size - 1] = '\0';
 
   // Comment cut as the C library's token splitter does it on ";": leading ";" bytes are
@@ -108,6 +123,7 @@ int iniacs::WriteString(const char* section, const char* key, const char* text) 
 }
 
 int iniacs::Write(const char* section, const char* key, const char* text) {
+  if (m_fromText) return 0;  // a copy read once has no file to write
   if (m_rewrite == 0) {
     ProfileWriteString(section, key, text, m_path.c_str());
     return 1;

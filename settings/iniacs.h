@@ -22,6 +22,9 @@ class iniacs {
 
   void SetFile(const std::string& path, int rewrite);
   void SetFile(const char* path, int rewrite);
+  // Reads from now on come from `bytes`, a file's contents read once, instead of the file
+  // (a file that must not change between one key and the next). Nothing is written.
+  void SetText(const std::string& bytes);
 
   // kIniAbsent when the entry is absent (a stored -1 reads the same).
   int32_t GetInt(const char* section, const char* key);
@@ -51,8 +54,12 @@ class iniacs {
 
  private:
   int Write(const char* section, const char* key, const char* text);
+  // The profile reader's string read, from the file or from the text.
+  int ReadString(const char* section, const char* key, char* buffer, int size);
 
   std::string m_path;
+  bool m_fromText = false;
+  std::string m_text;
   int m_rewrite = 0;
   int m_loaded = 0;
   std::vector<std::string> m_lines;

@@ -262,7 +262,7 @@ void CDlgMain::OnHelp() {
 
 void CDlgMain::OnAbout() {
   CDlgAbout about;
-  about.ShowAbout(kProgramName, kProgramVersion);
+  about.ShowAbout(kProgramName, VersionText().c_str());
 }
 
 void CDlgMain::OnDropFiles(HDROP drop) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/build_info.h"
 #include "settings/app_settings.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl2.h"
@@ -15,7 +16,6 @@
 namespace k470 {
 
 constexpr const char* kProgramName = "K470Loader";
-constexpr const char* kProgramVersion = "2.00";
 
 class CDlgMain : public CDialogVl2 {
  public:

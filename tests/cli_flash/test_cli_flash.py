@@ -191,6 +191,25 @@ class JsonEvents(unittest.TestCase):
                        "detail": "verify: 00000080 holds 01, the image has 00"}, events)
 
 
+    def test_a_write_that_fails_before_its_job_ends_with_its_message_and_end(self):
+        # A table refused, one that lists no type: the reason, then the end, on stdout.
+        empty = fc.write_image([])
+        self.addCleanup(os.remove, empty)
+        with open(empty, "w"):
+            pass
+        for table, text in (("/dev/zero", "the device table cannot be read: /dev/zero"),
+                            (empty, "no device types (missing or empty table): " + empty)):
+            with self.subTest(table=table):
+                proc = subprocess.run(fc.tool_command(["flash", "--json", "--port", "COM1",
+                                                       "--device", "0", "--table", table,
+                                                       "x.mot"]),
+                                      stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+                events = [json.loads(line) for line in proc.stdout.decode("utf-8").splitlines()]
+                self.assertEqual(proc.returncode, 1, proc.stderr)
+                self.assertEqual([(e["event"], e.get("text", e.get("result"))) for e in events],
+                                 [("message", text), ("end", "failed")])
+
+
 class FailuresGiveTheirTextAndStatus1(unittest.TestCase):
     def fail_with(self, target, device, records, text, *sim_args, extra=(), image=None):
         if image is None:

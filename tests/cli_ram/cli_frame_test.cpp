@@ -140,6 +140,43 @@ TEST(CliProgress, TheBarShowsPercentSizesRateAndTimeLeft) {
   }
 }
 
+TEST(CliProgress, TheBarFitsTheTerminalAndTheSummaryPadsByCells) {
+  ProgressMeter meter;
+  JobProgress p;
+  p.unit = ProgressUnit::Bytes;
+  p.total = 262144;
+  meter.Update(p, 1000);
+  p.done = 131072;
+  meter.Update(p, 35133);
+  // The whole line takes 83 cells (each middle dot two): from 84 columns on it is drawn
+  // whole; narrower terminals lose fields from the right, never a line's last column.
+  const struct {
+    int columns;
+    const char* bar;
+  } cases[] = {
+      {0, "[###############...............]  50%  128 KiB of 256 KiB ・ 3.8 KiB/s ・ 0:35 left"},
+      {84, "[###############...............]  50%  128 KiB of 256 KiB ・ 3.8 KiB/s ・ 0:35 left"},
+      {83, "[###############...............]  50%  128 KiB of 256 KiB"},
+      {58, "[###############...............]  50%  128 KiB of 256 KiB"},
+      {57, "[#####.....]  50%  128 KiB of 256 KiB"},
+      {38, "[#####.....]  50%  128 KiB of 256 KiB"},
+      {37, "[#####.....]  50%"},
+      {17, "50%"},
+      {3, "50"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.columns);
+    EXPECT_EQ(ConsoleTarget::FitBar(meter, c.columns), c.bar);
+    if (c.columns > 0) {
+      EXPECT_LT(TextColumns(c.bar), c.columns);
+    }
+  }
+  // A Japanese port name pads to the cells of the column, not to its bytes.
+  EXPECT_EQ(PadToColumns("ポート1", 10), "ポート1   ");
+  EXPECT_EQ(PadToColumns("COM3", 10), "COM3      ");
+  EXPECT_EQ(PadToColumns("/dev/ttyUSB10", 4), "/dev/ttyUSB10");
+}
+
 // A target that stops answering: once the next report is 2 s late the line says so and
 // no longer shows the last rate and time left; the next report brings them back.
 TEST(ProgressLine, ALateAnswerShowsTheWaitInsteadOfTheRate) {

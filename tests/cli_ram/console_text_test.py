@@ -1,9 +1,11 @@
 """k470.exe's texts on a console and redirected, under Wine: on a console (a terminal that
 Wine turns into one) the Japanese message reads as itself whatever code page the locale
-gives non-Unicode programs; redirected, stderr carries the message in code page 932.
+gives non-Unicode programs; redirected, stderr carries the message in code page 932; a
+file name in the locale's code page reads as itself in the JSON events.
 
 Usage: console_text_test.py K470_EXE ja|en"""
 
+import json
 import os
 import pty
 import re
@@ -61,6 +63,18 @@ def main():
     if redirected.returncode != 1 or message.encode("cp932") not in redirected.stderr:
         raise AssertionError("redirected: status %r, stderr %r"
                              % (redirected.returncode, redirected.stderr))
+    # A file name in the system's code page (1252 here) reaches the JSON events as itself:
+    # the H8/36077's write-control program is read before the port is opened.
+    if os.environ.get("LANG", "").startswith("en_US"):
+        named = subprocess.run(["wine", k470, "flash", "--json", "--port", "COM99", "--device",
+                                "1", "--program", "Müller.mot", "no-such-image.mot"],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, timeout=RUN_S)
+        events = [json.loads(line) for line in named.stdout.decode("utf-8").splitlines()]
+        details = [e.get("detail", "") for e in events if e["event"] == "message"]
+        if named.returncode != 1 or not any("Müller.mot" in d for d in details):
+            raise AssertionError("a file name in JSON: status %r, events %r"
+                                 % (named.returncode, events))
     print("console texts: passed (%s)" % os.environ.get("LANG", ""))
 
 

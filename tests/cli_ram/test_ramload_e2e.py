@@ -248,7 +248,19 @@ class RamLoadEndToEnd(unittest.TestCase):
         # A failure: its message, then the end, still on stdout only.
         fcode, fout, ferr = run_k470("ramload", "--json", "--port", port, "--address", "1FFFFF",
                                      self.mot_file("image.mot", blocks))
+        # The board took the load, but the notes could not be written: the end says failed,
+        # as the status does.
+        lost = None
+        if os.path.exists("/dev/full") and not CONFIG.wine:
+            with open("/dev/full", "wb") as full:
+                lost = subprocess.run(k470_command("ramload", "--json", "--port", port,
+                                                   self.mot_file("image.mot", blocks)),
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                      stderr=full, timeout=RUN_TIMEOUT_S)
         self.sim.stop()
+        if lost is not None:
+            self.assertEqual(lost.returncode, 1)
+            self.assertEqual(json.loads(lost.stdout.splitlines()[-1])["result"], "failed")
         self.assertEqual(code, 0, err)
         events = [json.loads(line) for line in out.splitlines()]
         progress = [e for e in events if e["event"] == "progress"]
@@ -314,11 +326,33 @@ class RamLoadEndToEnd(unittest.TestCase):
                              # One network address under two spellings.
                              (["go", "--port", "rfc2217://LOCALHOST:7,RFC2217://localhost:7",
                                "--address", "0"], 2),
+                             # One server under two names: a name and an address it
+                             # resolves to, an address in short form, the port with a zero.
+                             (["go", "--port", "rfc2217://127.0.0.1:7,rfc2217://localhost:7",
+                               "--address", "0"], 2),
+                             (["go", "--port", "socket://127.1:7", "--port",
+                               "rfc2217://127.0.0.1:07", "--address", "0"], 2),
                              (["ramload", "--help"], 0), (["detect", "--help"], 0), (["--help"], 0)):
             with self.subTest(args=args):
                 code, out, err = run_k470(*args)
                 self.assertEqual(code, status, err)
                 self.assertIn("usage: k470", out + err)
+        # --version names the program, 2.00 and the commit the tree is at; --help lists it.
+        commit = subprocess.run(["git", "-C", HERE, "rev-parse", "--short=10", "HEAD"],
+                                capture_output=True, text=True, timeout=RUN_TIMEOUT_S)
+        version = "2.00 (commit %s)" % commit.stdout.strip() if commit.returncode == 0 else "2.00"
+        runs = [("k470", run_k470)]
+        if not CONFIG.wine and os.environ.get("K470SIM"):
+            def run_sim(*args):
+                p = subprocess.run([os.environ["K470SIM"]] + list(args), capture_output=True,
+                                   text=True, stdin=subprocess.DEVNULL, timeout=RUN_TIMEOUT_S)
+                return p.returncode, p.stdout, p.stderr
+            runs.append(("k470sim", run_sim))
+        for name, run in runs:
+            with self.subTest(tool=name):
+                code, out, err = run("--version")
+                self.assertEqual((code, out.strip()), (0, "%s %s" % (name, version)), err)
+                self.assertIn("--version", run("--help")[1])
 
     @unittest.skipIf(os.name != "posix", "device numbers and links")
     def test_port_names_from_the_command_line_are_taken_whole_and_shown_safely(self):
@@ -405,6 +439,64 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertEqual(out.strip(), "MOT_OPEN_FAILED low=00200000 high=00200000")
         self.assertFalse(os.path.exists(out_path))
+
+    @unittest.skipIf(os.name != "posix", "a pseudo-terminal of a given width")
+    def test_the_bar_fits_a_narrow_terminal_and_never_wraps(self):
+        if CONFIG.wine:
+            self.skipTest("the terminal's width is tried natively")
+        import fcntl
+        import pty
+        import struct
+        import termios
+        blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 20000))]
+        image = self.mot_file("image.mot", blocks)
+        self.sim, port = start_sim()
+        master, slave = pty.openpty()
+        columns = 40
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+        proc = subprocess.Popen(k470_command("ramload", "--port", port, image),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=slave)
+        os.close(slave)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(master, 65536)
+            except OSError:
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(master)
+        self.assertEqual(proc.wait(timeout=RUN_TIMEOUT_S), 0, shown)
+        # Every draw of the bar stays within one line of the terminal.
+        draws = [d for line in shown.decode("utf-8").split("\n") for d in line.split("\r")]
+        self.assertIn("100%", shown.decode("utf-8"))
+        self.assertTrue(all(len(d) < columns for d in draws if "%" in d), draws)
+
+    @unittest.skipIf(os.name != "posix", "POSIX signals and FIFOs")
+    def test_a_signal_ends_the_open_of_an_output_no_one_reads(self):
+        if CONFIG.wine:
+            self.skipTest("signals are tried natively")
+        path = self.mot_file("image.mot", [(0x200010, b"\x11")])
+        fifo = os.path.join(self.dir.name, "window.fifo")
+        os.mkfifo(fifo)
+        for sig, status in ((signal.SIGTERM, 143), (signal.SIGINT, 130)):
+            with self.subTest(signal=sig.name):
+                proc = subprocess.Popen(k470_command("image", path, "--base", "200000", "--size",
+                                                     "40000", "--out", fifo),
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+                # The result comes first; then the open of the FIFO waits for a reader.
+                self.assertIn(b"MOT_OK", proc.stdout.readline())
+                time.sleep(0.3)
+                proc.send_signal(sig)
+                try:
+                    proc.communicate(timeout=ENDS_SOON_S)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+                    proc.communicate()
+                    self.fail("k470 image did not end after %s" % sig.name)
+                self.assertEqual(proc.returncode, status)
 
 
 if __name__ == "__main__":

@@ -2,10 +2,12 @@
 // section without Name, and the table shipped with the program.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "flash/device_table.h"
@@ -121,6 +123,38 @@ TEST_F(DeviceTableTest, AFileOfOneMebibyteIsReadAndOneByteMoreIsRefused) {
   std::ofstream(path, std::ios::binary | std::ios::app) << ";";
   EXPECT_EQ(ReadDeviceTableFile(path, table, &count, &refusal), kTableRefused);
   EXPECT_EQ(refusal, "larger than 1 MiB");
+}
+
+TEST_F(DeviceTableTest, ATableReplacedWhileItIsReadGivesOneVersionWhole) {
+  // Two versions of one table swapped in by rename while it is read over and over: every
+  // read holds one version's names and Ids, never keys of both.
+  const auto version = [](char name, int id) {
+    std::string text = "[Type]\n";
+    for (int i = 0; i < kDeviceTableSize; ++i) text += "Type" + std::to_string(i) + "=S\n";
+    return text + "[S]\nName=" + name + "\nId=" + std::to_string(id) + "\nRomSize=4096\n";
+  };
+  const std::string path = WriteTable(version('A', 0));
+  const std::string spareA = path + ".a";
+  const std::string spareB = path + ".b";
+  std::atomic<bool> reading{true};
+  std::thread swapper([&] {
+    for (int n = 0; reading; ++n) {
+      const std::string& spare = n % 2 == 0 ? spareB : spareA;
+      std::ofstream(spare, std::ios::binary) << version(n % 2 == 0 ? 'B' : 'A', n % 2 == 0);
+      std::rename(spare.c_str(), path.c_str());
+    }
+  });
+  constexpr int kReads = 300;
+  int mixed = 0;
+  for (int r = 0; r < kReads; ++r) {
+    if (ReadDeviceTableFile(path, table, &count, &refusal) != kTableRead) continue;
+    for (int i = 0; i < count; ++i) {
+      if (table[i].Name != table[0].Name || table[i].Id != (table[0].Name == "B")) ++mixed;
+    }
+  }
+  reading = false;
+  swapper.join();
+  EXPECT_EQ(mixed, 0);
 }
 
 TEST_F(DeviceTableTest, ANameInTheProgramsCodingKeepsTheKeysAfterIt) {

@@ -318,7 +318,12 @@ def case_about(s):
     expect_centred_over(d, ABOUT_TITLE, TITLE)
     s.shot("about")
     pt.expect_no_japanese(d, ABOUT_TITLE)
-    expect_equal(d.text(ABOUT_TITLE, ABOUT_VERSION), "K470Loader Version 2.00", "version line")
+    # The commit the tree is at, as the build baked it in.
+    commit = subprocess.run(["git", "-C", HERE, "rev-parse", "--short=10", "HEAD"],
+                            capture_output=True, text=True, timeout=60)
+    version = "2.00 (commit %s)" % commit.stdout.strip() if commit.returncode == 0 else "2.00"
+    expect_equal(d.text(ABOUT_TITLE, ABOUT_VERSION), "K470Loader Version " + version,
+                 "version line")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_WEB), "https://www.example.com/k470loader/", "web")
     expect_equal(d.text(ABOUT_TITLE, ABOUT_MAIL), "support@example.com", "mail")
     # The main window is disabled while the box is up.

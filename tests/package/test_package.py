@@ -138,7 +138,7 @@ class Completion(unittest.TestCase):
         p = run(["bash", "-c", 'source "$1" && complete -p k470', "bash", COMPLETION])
         self.assertEqual(p.stdout.strip(), "complete -F _k470 k470")
         self.assertEqual(complete("fl"), ["flash"])
-        self.assertEqual(complete(""), tool_commands() + ["--help"])
+        self.assertEqual(complete(""), tool_commands() + ["--help", "--version"])
 
     def test_each_commands_options_are_those_of_its_help(self):
         for command in tool_commands():

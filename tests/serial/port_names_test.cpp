@@ -2,6 +2,7 @@
 // user chose opens and is called.
 #include "serial/port_names.h"
 #include "serial/line_time.h"
+#include "serial/late_answer_fix.h"
 #include "serial/port_texts.h"
 #include "tests/support/line_of.h"
 
@@ -111,6 +112,16 @@ TEST(PortTexts, AMessageKeepsItsEndWhateverTheLengthOfThePortsName) {
   EXPECT_EQ(PortLostMessage(name), name + "との通信が切れました。");
   // A name that holds a conversion is taken as it is.
   EXPECT_EQ(PortLostMessage("%s%d"), "%s%dとの通信が切れました。");
+}
+
+TEST(LateAnswerFix, ANetworkPortsAdapterIsSetAtItsServer) {
+  for (const char* port : {"rfc2217://rack-2:7000", "SOCKET://rack-2:7001",
+                           "rfc2217://[rack-2]:7000"}) {
+    const std::string fix = LateAnswerFix(port, "");
+    EXPECT_NE(fix.find("sits at the server rack-2: set its latency timer to 1 ms there"),
+              std::string::npos) << port << ": " << fix;
+    EXPECT_EQ(fix.find("/sys/"), std::string::npos) << port;
+  }
 }
 
 }  // namespace

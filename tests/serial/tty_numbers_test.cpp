@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "serial/late_answer_fix.h"
 #include "serial/port_names.h"
 
 namespace k470 {
@@ -103,6 +109,25 @@ TEST(TtyNumbers, APlatformDevicePathKeepsItsPathAndItsNumberOpensTheSameDevice) 
     EXPECT_EQ(ResolvePortArgument("COM" + std::to_string(c.port)).name,
               "COM" + std::to_string(c.port));
   }
+}
+
+TEST(TtyNumbers, TheLateAnswerFixNamesTheAdapterBehindThePort) {
+  // The device as typed, by its number, and through a link (as /dev/serial/by-id/ has).
+  const std::string link = "/tmp/k470-by-id-" + std::to_string(getpid());
+  ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+  const struct {
+    std::string port;
+    const char* device;
+  } cases[] = {{"/dev/ttyUSB3", "ttyUSB3"}, {"COM34", "ttyUSB1"}, {"/dev/ttyACM0", "ttyACM0"},
+               {link, "null"}, {"line", "ttyUSBn"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(LateAnswerFix(c.port, ResolvePortArgument(c.port).device),
+              std::string("the port's driver took no low-latency mode: set the adapter's "
+                          "latency timer to 1 ms (write 1 into /sys/bus/usb-serial/devices/") +
+                  c.device + "/latency_timer)")
+        << c.port;
+  }
+  std::remove(link.c_str());
 }
 
 }  // namespace

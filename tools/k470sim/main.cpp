@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/build_info.h"
 #include "json_writer.h"
 #include "pty_line.h"
 #include "sim_loop.h"
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(HelpText(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("%s\n", k470::VersionLine("k470sim").c_str());
     return 0;
   }
   // The line's timing is kept to the microsecond: the kernel may not stretch the waits

@@ -87,7 +87,8 @@ const char* HelpText() {
       "  --latency MS       hold what the target sends as a USB serial adapter does: it\n"
       "                     reaches the host at the next tick of a free-running MS timer\n"
       "  --packet N         with --latency: or at once when N bytes have gathered (default 62)\n"
-      "  -h, --help         this text\n";
+      "  -h, --help         this text\n"
+      "  --version          the simulator's version and the commit it was built from\n";
 }
 
 bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
@@ -115,6 +116,8 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
     int64_t n = 0;
     if (!std::strcmp(a, "-h") || !std::strcmp(a, "--help")) {
       o.help = true;
+    } else if (!std::strcmp(a, "--version")) {
+      o.version = true;
     } else if (!std::strcmp(a, "--board")) {
       const char* v = nullptr;
       if (!next(v)) return false;
@@ -198,7 +201,7 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
       return false;
     }
   }
-  if (o.help) return true;
+  if (o.help || o.version) return true;
   if (flipDownOnly && flipUpOnly) {
     error = "--flip-down and --flip-up exclude each other (without either: both directions)";
     return false;

@@ -37,6 +37,7 @@ struct SimOptions {
   int latencyMs = 0;           // a USB adapter's latency timer before the host; 0: none
   int packetBytes = 62;        // the adapter's packet: sent at once when full
   bool help = false;
+  bool version = false;        // print the version line and end
 };
 
 // Parses argv; false with a message in `error` for an unknown or malformed option.
