@@ -112,8 +112,9 @@ CThreadWrite::Failure CThreadWrite::OpenDriver(BootBase& driver,
 }
 
 CThreadWrite::Failure CThreadWrite::ReadImage(uint8_t* image, uint32_t* high) {
-  // The image covers the whole chip up to 512 KiB; it is erased beyond the flash size
-  // too, so a flash size that is not a multiple of 128 ends in a padded block.
+  // The image covers the whole chip (the device table holds every type's flash size
+  // within it); it is erased beyond the flash size too, so a flash size that is not a
+  // multiple of 128 ends in a padded block.
   PostStatus(Text(TextId::kStatusReading));
   const uint32_t window = std::min(m_flashBytes, kWriteImageBytes);
   MotFile2Bin reader;

@@ -2,13 +2,16 @@
 // reach the chip, and cancel between blocks.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "base/texts.h"
@@ -178,6 +181,7 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     std::string text;
     std::string detail;    // the line below the text: what the driver saw
     size_t lostAfter = 0;  // the adapter goes away after the host wrote this many bytes
+    bool nothingSent = false;
   };
   const std::string lost = "COM4との通信が切れました。";
   const std::string good = WriteImage("good.mot", S3(0x80, Pattern(300, 3)));
@@ -231,6 +235,19 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
       {"lost between blocks 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost,
        "\"A\" (block) at 00000180: port lost", 700},
   };
+  // A file whose read fails (the process's own memory from address 0, never mapped): the
+  // write ends before anything is sent, instead of writing the part read before the error.
+  const std::string unreadable = "/proc/self/mem";
+  if (FILE* file = OpenRegularFile(unreadable)) {
+    errno = 0;
+    const bool fails = std::fgetc(file) == EOF && std::ferror(file);
+    const std::string reason = std::strerror(errno);  // the system's words, whichever
+    std::fclose(file);
+    Case c{"read error", H8_3069(), kPort, unreadable, "", nullptr,
+           Text(TextId::kFileFormatInvalid), unreadable + ": " + reason};
+    c.nothingSent = true;
+    if (fails) cases.push_back(c);
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeLine::Instance().Reset();
@@ -248,6 +265,7 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     const std::string shown = c.detail.empty() ? c.text : c.text + "\n" + c.detail;
     EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + shown}));
     if (c.type.Id == badId.Id) { EXPECT_EQ(FakeLine::Instance().OpenCount(), 0); }
+    if (c.nothingSent) { EXPECT_TRUE(FakeLine::Instance().Written().empty()); }
     // Nothing reaches a line after its loss has been seen.
     if (c.lostAfter) {
       EXPECT_EQ(FakeLine::Instance().Written().size(), c.lostAfter);
@@ -299,7 +317,7 @@ TEST_F(ThreadWriteTest, CancelBetweenBlocksSendsNoFurtherBlockAndNoEnd) {
   }
 }
 
-TEST_F(ThreadWriteTest, OddOrOversizedFlashSizesOfferOnlyBlocksInsideTheErasedImage) {
+TEST_F(ThreadWriteTest, AnOddFlashSizeEndsInAPaddedBlockAndAnOversizedOneIsRefused) {
   // 1000 bytes: the last block (896..1023) carries the data and 0xFF padding.
   {
     auto chip = std::make_shared<test::FakeH8_3069>();
@@ -314,18 +332,21 @@ TEST_F(ThreadWriteTest, OddOrOversizedFlashSizesOfferOnlyBlocksInsideTheErasedIm
     EXPECT_EQ(chip->flash[1000], 0xFF);  // beyond the flash size: padding, not the record
     EXPECT_EQ(chip->flash[1023], 0xFF);
   }
-  // 1 MiB: the image stops at 512 KiB; a record beyond it stores nothing.
+  // 1 MiB: more than the write image holds; refused before the port is opened, so that
+  // no byte inside the flash size is left out of a write that succeeds.
   {
     FakeLine::Instance().Reset();
     auto chip = std::make_shared<test::FakeH8_3069>();
     FakeChip::Attach(chip);
     Fresh();
     DeviceType big = H8_3069();
+    big.Section = "Big";
     big.RomSize = 0x100000;
     RunWrite(WriteImage("big.mot", S3(0x7FF80, Pattern(128, 1)) + S3(0x90000, {1})), big);
-    EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
-    EXPECT_EQ(WritingStatuses().size(), 0x80000u / 128u);
-    EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{0x7FF80}));
+    EXPECT_EQ(target->LastResult(), JOB_FAILED);
+    EXPECT_EQ(target->Messages(),
+              (std::vector<std::string>{"E:デバイス定義 [Big] のRomSizeが有効範囲外です。"}));
+    EXPECT_EQ(FakeLine::Instance().OpenCount(), 0);
   }
 }
 
