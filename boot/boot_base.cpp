@@ -99,12 +99,13 @@ StepResult BootBase::AdjustBitRate(int* matchedBps) {
       if (Cancelled() || PortLost()) break;
     }
     if (PortLost()) return Fail("port lost during the bit-rate match");
-    // Then a late answer: every byte is looked at as it arrives, until 500 ms have passed.
+    // Then a late answer: every byte is looked at as it arrives, until 500 ms have passed;
+    // what has come by then is still read before the rate counts as silent.
     const uint32_t start = TickCountMs();
     while (!matched && !Cancelled()) {
       const uint32_t elapsed = TickCountMs() - start;
-      if (elapsed > kAdjustAnswerWaitMs) break;
-      const int got = m_port->WaitReadByte(kAdjustAnswerWaitMs - elapsed, m_cancel);
+      const uint32_t left = elapsed > kAdjustAnswerWaitMs ? 0 : kAdjustAnswerWaitMs - elapsed;
+      const int got = m_port->WaitReadByte(left, m_cancel);
       if (got == kReadPortLost) return Fail("port lost during the bit-rate match");
       if (got <= 0) break;
       if (got == answer) matched = true;

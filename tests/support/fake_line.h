@@ -45,6 +45,9 @@ class FakeLine {
   // all (0: at once): later reads and writes fail as on a lost port.
   void LoseLineAfter(size_t bytes);
   bool IsLost() const;
+  // The host's next wait for a byte lasts `ms` on the test clock, however short it asked
+  // for: a program stopped (Ctrl-Z, a sleeping laptop) while the answers came.
+  void StallNextWait(uint32_t ms);
 
   // Observations.
   Bytes Written() const;
@@ -87,6 +90,7 @@ class FakeLine {
   bool m_writeFails = false;
   bool m_losesLine = false;
   size_t m_loseAfterBytes = 0;
+  uint32_t m_stallMs = 0;
   bool m_open = false;
   uint32_t m_baud = 0;
   Bytes m_written;
