@@ -65,8 +65,11 @@ class BootBase {
   virtual StepResult SelectDevice() { return StepResult::Ok; }
   virtual StepResult TransferWriteProgram(const char* /*path*/) { return StepResult::Ok; }
   // Reads the write-control program that TransferWriteProgram will send, so that a file
-  // that cannot be read fails the write before the port is opened.
-  virtual StepResult ReadWriteProgram(const char* /*path*/) { return StepResult::Ok; }
+  // that cannot be read fails the write before the port is opened. `note` (may be null)
+  // gets the note on the program's bytes that its window left out, empty when none were.
+  virtual StepResult ReadWriteProgram(const char* /*path*/, std::string* /*note*/) {
+    return StepResult::Ok;
+  }
   virtual StepResult PrepareWrite() = 0;
   // `data` holds the kBlockBytes image bytes at `address`.
   virtual StepResult WriteBlock(const uint8_t* data, uint32_t address) = 0;

@@ -101,9 +101,11 @@ CThreadWrite::Failure CThreadWrite::OpenDriver(BootBase& driver,
   }
   // The write-control program is read before the port is opened: a file that cannot be
   // read fails the write before anything reaches the chip.
-  const Failure failure = StepFailure(driver, driver.ReadWriteProgram(programPath.c_str()),
-                                      Text(TextId::kTransferFailed));
+  std::string note;
+  const Failure failure = StepFailure(
+      driver, driver.ReadWriteProgram(programPath.c_str(), &note), Text(TextId::kTransferFailed));
   if (Stops(failure)) return failure;
+  if (!note.empty() && m_target) m_target->PostNote(note.c_str());
   if (driver.OpenPort(m_port, m_clk, m_bps) == StepResult::Failed) {
     // Named as the user chose the port, with the system's reason below.
     return {FillText(Text(TextId::kPortNotOpened), {PortNameOf(m_port)}), driver.PortOpenError()};

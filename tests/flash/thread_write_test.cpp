@@ -11,7 +11,6 @@
 #include <thread>
 #include <algorithm>
 #include <functional>
-#include <iterator>
 #include <vector>
 
 #include "base/texts.h"
@@ -168,6 +167,18 @@ TEST_F(ThreadWriteTest, H8_36077WriteSendsTheProgramThenTheBlocksUpToARecordAbov
                                  "(first at 00010000)",
                                  "not verified: the H8/36077's write-control program has no "
                                  "sum check or read-back"}));
+}
+
+TEST_F(ThreadWriteTest, WriteControlProgramRecordsOutsideItsWindowAreSaidOnceAsANote) {
+  auto chip = std::make_shared<test::FakeH8_36077>();
+  FakeChip::Attach(chip);
+  const std::string program = WriteImage("wide-program.mot", S3(0xF780, Pattern(0x788, 2)));
+  RunWrite(WriteImage("small.mot", S3(0, Pattern(16, 4))), H8_36077(), kPort, program);
+  EXPECT_EQ(chip->program.size(), 0x770u);  // up to FEEF, the rest left out
+  ASSERT_FALSE(target->Notes().empty());
+  EXPECT_EQ(target->Notes()[0], "write-control program " + program +
+                                    ": 24 bytes outside 0000F780-0000FEEF were not written "
+                                    "(first at 0000FEF0)");
 }
 
 TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
