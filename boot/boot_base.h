@@ -15,7 +15,8 @@
 
 namespace k470 {
 
-// The first open only proves the port can be had.
+// The port is opened once a write, at this rate; the bit-rate match and the chips' rate
+// changes set the open port to their rates.
 constexpr uint32_t kBootOpenBps = 9600;
 
 // Every boot-mode line is 8 data bits, no parity, 1 stop bit, at the rate of the moment.
@@ -101,8 +102,9 @@ class BootBase {
 
  protected:
   bool Cancelled() const { return m_cancel != nullptr && m_cancel->load() != 0; }
-  // Closes the port and opens it again at `bps`, 8N1. Returns 1/0.
-  int Reopen(uint32_t bps);
+  // Moves the open port to `bps`, 8N1, without closing it; the queues are emptied.
+  // Returns 1/0.
+  int SetRate(uint32_t bps);
   // Waits up to `waitMs` for one byte; gives up early when `watchCancel` and the cancel
   // flag is set, and at once when the port is lost. Returns 0x100 + the byte, or 0 when
   // none came.

@@ -101,9 +101,9 @@ StepResult BootH8_36077::SendProgram(const uint8_t* program, int count) {
 }
 
 StepResult BootH8_36077::PrepareWrite() {
-  if (!Reopen(kWriteProgramBps)) {
+  if (!SetRate(kWriteProgramBps)) {
     return Fail(PortLost() ? "port lost"
-                           : "the port could not be opened at " +
+                           : "the port could not be set to " +
                                  std::to_string(kWriteProgramBps) + " bit/s");
   }
   const uint8_t start = kCmdStart;

@@ -126,6 +126,10 @@ TEST_F(ThreadWriteTest, H8_3069WriteReportsEveryStepInOrderAndProgramsTheImage) 
   EXPECT_EQ(chip->newRate, 38400u);
   EXPECT_TRUE(FlashHolds(*chip, 0, data));
   EXPECT_FALSE(FakeLine::Instance().IsOpen());  // closed by the time the end is reported
+  // One open for the whole write: the match's rates and the new rate are set on the open
+  // port, which is never closed in between (a reopen pulses DTR and RTS).
+  EXPECT_EQ(FakeLine::Instance().OpenCount(), 1);
+  EXPECT_EQ(FakeLine::Instance().LineRates(), (std::vector<uint32_t>{9600, 57600, 38400}));
 }
 
 TEST_F(ThreadWriteTest, BlocksOfferedEndWithTheBlockOfTheHighestByte) {
@@ -159,7 +163,8 @@ TEST_F(ThreadWriteTest, H8_36077WriteSendsTheProgramThenTheBlocksUpToARecordAbov
   EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{0x100, 0x180}));
   EXPECT_TRUE(FlashHolds(*chip, 0x100, data));
   EXPECT_TRUE(chip->ended);
-  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 57600u);
+  EXPECT_EQ(FakeLine::Instance().LineRates().back(), 57600u);
+  EXPECT_EQ(FakeLine::Instance().OpenCount(), 1);
   // The record above the ROM is not written, and the write says so once; the
   // write-control program offers no check of what it wrote.
   EXPECT_EQ(target->Notes(), (std::vector<std::string>{

@@ -176,6 +176,9 @@ TEST_F(LoadTest, AWholeRamImageArrivesIntact) {
   EXPECT_EQ(commands.back(), "L 23FC00 1024 s");
   EXPECT_EQ(commands.size(), kRamSizeBytes / kChunkBytes);
   ExpectRamHoldsImage(blocks, kRamBase + kRamSizeBytes - 1);
+  // The go command follows on the same open port: one open for the load and the go.
+  EXPECT_EQ(SendGoCommand(&m_port, kRamBase), 1);
+  EXPECT_EQ(FakeLine::Instance().OpenCount(), 1);
 }
 
 TEST_F(LoadTest, TheAcknowledgementMayHaveOtherBytesBetweenItsLetters) {

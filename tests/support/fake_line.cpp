@@ -113,7 +113,7 @@ std::string FakeLine::Transcript() const {
   return m_transcript;
 }
 
-std::vector<uint32_t> FakeLine::OpenedRates() const {
+std::vector<uint32_t> FakeLine::LineRates() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_rates;
 }
@@ -156,6 +156,16 @@ bool FakeLine::OnOpen(uint32_t baud) {
 void FakeLine::OnClose() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_open = false;
+}
+
+void FakeLine::OnLineChange(uint32_t baud) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_baud = baud;
+    m_rates.push_back(baud);
+    m_transcript += "-- rate " + std::to_string(baud) + "\n";
+  }
+  OnPurge();
 }
 
 void FakeLine::OnPurge() {

@@ -4,6 +4,8 @@
 // recorded as a mismatch. Everything written and answered is kept as a transcript:
 //   >> 3F 06 01 80 07 D0 01 01 61     (host to target, one line per write call)
 //   << 06                             (target to host, one line per answer)
+//   -- open 9600                      (the port opened at that rate)
+//   -- rate 57600                     (the open port's rate changed)
 #pragma once
 
 #include <cstdint>
@@ -52,7 +54,8 @@ class FakeLine {
   // Observations.
   Bytes Written() const;
   std::string Transcript() const;
-  std::vector<uint32_t> OpenedRates() const;  // the rate of every successful open
+  // The rate of every successful open and of every change of the open line.
+  std::vector<uint32_t> LineRates() const;
   int OpenCount() const;
   bool IsOpen() const;
   // Empty when every write matched the script and nothing expected is left over.
@@ -62,6 +65,7 @@ class FakeLine {
   // Used by com_port_fake.cpp.
   bool OnOpen(uint32_t baud);
   void OnClose();
+  void OnLineChange(uint32_t baud);  // also empties what has arrived, as a purge
   void OnPurge();
   bool OnWrite(const uint8_t* data, int n);
   int OnRead(uint8_t* buffer, int n);  // -1 once the line is lost
