@@ -22,12 +22,11 @@ StepResult BootBase::OpenPort(const std::string& port, int clockKhz, int bps) {
   m_portChoice = port;
   m_clockKhz = clockKhz;
   m_bps = bps;
-  return Reopen(kBootOpenBps) ? StepResult::Ok : Unfinished();
+  return m_port->Reopen(m_portChoice, kBootLine.AtRate(kBootOpenBps)) ? StepResult::Ok
+                                                                      : Unfinished();
 }
 
-int BootBase::Reopen(uint32_t bps) {
-  return m_port->Reopen(m_portChoice, kBootLine.AtRate(bps));
-}
+int BootBase::SetRate(uint32_t bps) { return m_port->ChangeLine(kBootLine.AtRate(bps)); }
 
 int BootBase::WaitAnyByte(uint32_t waitMs, bool watchCancel) {
   const int b = m_port->WaitReadByte(waitMs, watchCancel ? m_cancel : nullptr);
@@ -85,7 +84,7 @@ StepResult BootBase::AdjustBitRate(int* matchedBps) {
   for (int r = kBootRateCount - 1; r >= 0; --r) {
     const uint32_t rate = kBootRatesBps[r];
     if (Cancelled()) return StepResult::Cancelled;
-    if (!Reopen(rate)) {
+    if (!SetRate(rate)) {
       if (PortLost()) return Fail("port lost during the bit-rate match");
       continue;  // counts as no answer at this rate
     }
@@ -99,12 +98,13 @@ StepResult BootBase::AdjustBitRate(int* matchedBps) {
       if (Cancelled() || PortLost()) break;
     }
     if (PortLost()) return Fail("port lost during the bit-rate match");
-    // Then a late answer: every byte is looked at as it arrives, until 500 ms have passed.
+    // Then a late answer: every byte is looked at as it arrives, until 500 ms have passed;
+    // what has come by then is still read before the rate counts as silent.
     const uint32_t start = TickCountMs();
     while (!matched && !Cancelled()) {
       const uint32_t elapsed = TickCountMs() - start;
-      if (elapsed > kAdjustAnswerWaitMs) break;
-      const int got = m_port->WaitReadByte(kAdjustAnswerWaitMs - elapsed, m_cancel);
+      const uint32_t left = elapsed > kAdjustAnswerWaitMs ? 0 : kAdjustAnswerWaitMs - elapsed;
+      const int got = m_port->WaitReadByte(left, m_cancel);
       if (got == kReadPortLost) return Fail("port lost during the bit-rate match");
       if (got <= 0) break;
       if (got == answer) matched = true;

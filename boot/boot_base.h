@@ -15,7 +15,8 @@
 
 namespace k470 {
 
-// The first open only proves the port can be had.
+// The port is opened once a write, at this rate; the bit-rate match and the chips' rate
+// changes set the open port to their rates.
 constexpr uint32_t kBootOpenBps = 9600;
 
 // Every boot-mode line is 8 data bits, no parity, 1 stop bit, at the rate of the moment.
@@ -65,8 +66,11 @@ class BootBase {
   virtual StepResult SelectDevice() { return StepResult::Ok; }
   virtual StepResult TransferWriteProgram(const char* /*path*/) { return StepResult::Ok; }
   // Reads the write-control program that TransferWriteProgram will send, so that a file
-  // that cannot be read fails the write before the port is opened.
-  virtual StepResult ReadWriteProgram(const char* /*path*/) { return StepResult::Ok; }
+  // that cannot be read fails the write before the port is opened. `note` (may be null)
+  // gets the note on the program's bytes that its window left out, empty when none were.
+  virtual StepResult ReadWriteProgram(const char* /*path*/, std::string* /*note*/) {
+    return StepResult::Ok;
+  }
   virtual StepResult PrepareWrite() = 0;
   // `data` holds the kBlockBytes image bytes at `address`.
   virtual StepResult WriteBlock(const uint8_t* data, uint32_t address) = 0;
@@ -103,8 +107,9 @@ class BootBase {
 
  protected:
   bool Cancelled() const { return m_cancel != nullptr && m_cancel->load() != 0; }
-  // Closes the port and opens it again at `bps`, 8N1. Returns 1/0.
-  int Reopen(uint32_t bps);
+  // Moves the open port to `bps`, 8N1, without closing it; the queues are emptied.
+  // Returns 1/0.
+  int SetRate(uint32_t bps);
   // Waits up to `waitMs` for one byte; gives up early when `watchCancel` and the cancel
   // flag is set, and at once when the port is lost. Returns 0x100 + the byte, or 0 when
   // none came.

@@ -198,11 +198,11 @@ StepResult BootH8_3069::SelectDevice() {
       kMultiplierCount, kMultiplierRatio};
   r = Command(kCmdNewBitRate, newRate, 6, reply, sizeof reply, false);
   // The chip may have switched even if its answer was lost: follow it in any case.
-  const int reopened = Reopen(static_cast<uint32_t>(m_bps));
+  const int switched = SetRate(static_cast<uint32_t>(m_bps));
   if (r != StepResult::Ok) return r;
-  if (!reopened) {
+  if (!switched) {
     char text[64];
-    std::snprintf(text, sizeof text, "the port could not be opened again at %d bit/s", m_bps);
+    std::snprintf(text, sizeof text, "the port could not be set to %d bit/s", m_bps);
     return Fail(PortLost() ? std::string("port lost at the new bit rate") : text);
   }
 

@@ -26,7 +26,8 @@ StepResult BootH8_36077::Expect(const std::string& what, uint8_t expected) {
   return FailWait(what, m_lastGot, expected, kWaitByteMs);
 }
 
-StepResult BootH8_36077::ReadWriteProgram(const char* path) {
+StepResult BootH8_36077::ReadWriteProgram(const char* path, std::string* note) {
+  if (note != nullptr) note->clear();
   std::vector<uint8_t> image(kProgramBytes);
   uint32_t high = kProgramBase;
   MotFile2Bin reader;
@@ -37,6 +38,10 @@ StepResult BootH8_36077::ReadWriteProgram(const char* path) {
   reader.WaitDone(nullptr);  // the file is small: no cancel while it is read
   switch (reader.WaitResult(nullptr, &high)) {
     case MOT_OK:
+      // Records outside F780..FEEF are not sent, and said so as for any image.
+      if (note != nullptr && reader.DroppedBytes() != 0) {
+        *note = "write-control program " + file + ": " + reader.DroppedNote();
+      }
       break;
     case MOT_NO_DATA:
       return Fail("the write-control program holds no data in F780..FEEF: " +
@@ -50,7 +55,7 @@ StepResult BootH8_36077::ReadWriteProgram(const char* path) {
 }
 
 StepResult BootH8_36077::TransferWriteProgram(const char* path) {
-  const StepResult read = m_program.empty() ? ReadWriteProgram(path) : StepResult::Ok;
+  const StepResult read = m_program.empty() ? ReadWriteProgram(path, nullptr) : StepResult::Ok;
   if (read != StepResult::Ok) return read;
   if (Cancelled()) return StepResult::Cancelled;
 
@@ -96,9 +101,9 @@ StepResult BootH8_36077::SendProgram(const uint8_t* program, int count) {
 }
 
 StepResult BootH8_36077::PrepareWrite() {
-  if (!Reopen(kWriteProgramBps)) {
+  if (!SetRate(kWriteProgramBps)) {
     return Fail(PortLost() ? "port lost"
-                           : "the port could not be opened at " +
+                           : "the port could not be set to " +
                                  std::to_string(kWriteProgramBps) + " bit/s");
   }
   const uint8_t start = kCmdStart;

@@ -52,7 +52,7 @@ class BootH8_36077 : public BootBase {
       : BootBase(cancel, h8_36077::kMatchAnswer36077) {}
 
   StepResult TransferWriteProgram(const char* path) override;
-  StepResult ReadWriteProgram(const char* path) override;
+  StepResult ReadWriteProgram(const char* path, std::string* note) override;
   StepResult PrepareWrite() override;
   StepResult WriteBlock(const uint8_t* data, uint32_t address) override;
   StepResult EndWrite() override;

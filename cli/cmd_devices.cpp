@@ -20,7 +20,7 @@ constexpr const char* kUsage =
     "  Id, clock in MHz, bit rate, ROM size in bytes and\n"
     "  what may be changed before a write (--clock, --bps of k470 flash); with --json one\n"
     "  {\"event\":\"device\",...} a line. A type with a value outside its range (Id other\n"
-    "  than 0 or 1, RomSize outside 1 byte to 16 MiB; for Id 0 a bit rate other than the\n"
+    "  than 0 or 1, RomSize outside 1 byte to 512 KiB; for Id 0 a bit rate other than the\n"
     "  four or a clock of 0 or above 655.35 MHz) keeps its index, is named on stderr and\n"
     "  cannot be written. Writing an H8/36077 (Id 1) needs its write-control program\n"
     "  bin/36077.mot from the board's maker.\n"

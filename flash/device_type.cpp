@@ -6,12 +6,6 @@
 
 namespace k470 {
 
-namespace {
-
-constexpr int32_t kRomSizeMaxBytes = 16 * 1024 * 1024;
-
-}  // namespace
-
 const char* DeviceTypeFaultKey(const DeviceType& type) {
   if (type.Id != kDeviceIdH8_3069 && type.Id != kDeviceIdH8_36077) return "Id";
   if (type.RomSize < 1 || type.RomSize > kRomSizeMaxBytes) return "RomSize";

@@ -13,6 +13,11 @@ namespace k470 {
 constexpr int kDeviceIdH8_3069 = 0;   // BootH8_3069
 constexpr int kDeviceIdH8_36077 = 1;  // BootH8_36077
 
+// The largest flash a type may have: the write image's size. Both chips' flash fits it
+// (the H8/3069F holds 512 KiB, the H8/36077 56 KiB); a larger value in the table is a
+// typing error, refused before anything is sent rather than written in part.
+constexpr int32_t kRomSizeMaxBytes = 0x80000;  // 512 KiB
+
 struct DeviceType {
   int32_t Id = 0;          // chip driver, kDeviceId...
   std::string Section;     // the device table's section it was read from
@@ -25,7 +30,7 @@ struct DeviceType {
 };
 
 // The key of `type` whose value is outside its range, or null when the type can be
-// written: Id 0 or 1; RomSize 1 byte to 16 MiB; and where the bit rate and the clock are
+// written: Id 0 or 1; RomSize 1 byte to kRomSizeMaxBytes; and where the bit rate and the clock are
 // sent to the chip (Id 0, the H8/3069), Bps one of kBootRatesBps and a clock that the
 // new-bit-rate frame carries (ClockFitsField).
 const char* DeviceTypeFaultKey(const DeviceType& type);

@@ -118,9 +118,11 @@ CThreadWrite::Failure CThreadWrite::OpenDriver(BootBase& driver,
   }
   // The write-control program is read before the port is opened: a file that cannot be
   // read fails the write before anything reaches the chip.
-  const Failure failure = StepFailure(driver, driver.ReadWriteProgram(programPath.c_str()),
-                                      Text(TextId::kTransferFailed));
+  std::string note;
+  const Failure failure = StepFailure(
+      driver, driver.ReadWriteProgram(programPath.c_str(), &note), Text(TextId::kTransferFailed));
   if (Stops(failure)) return failure;
+  if (!note.empty() && m_target) m_target->PostNote(note.c_str());
   if (driver.OpenPort(m_port, m_clk, m_bps) == StepResult::Failed) {
     // Named as the user chose the port, with the system's reason below.
     return {FillText(Text(TextId::kPortNotOpened), {PortNameOf(m_port)}), driver.PortOpenError()};
@@ -129,8 +131,9 @@ CThreadWrite::Failure CThreadWrite::OpenDriver(BootBase& driver,
 }
 
 CThreadWrite::Failure CThreadWrite::ReadImage(uint8_t* image, uint32_t* high) {
-  // The image covers the whole chip up to 512 KiB; it is erased beyond the flash size
-  // too, so a flash size that is not a multiple of 128 ends in a padded block.
+  // The image covers the whole chip (the device table holds every type's flash size
+  // within it); it is erased beyond the flash size too, so a flash size that is not a
+  // multiple of 128 ends in a padded block.
   PostStatus(Text(TextId::kStatusReading));
   const uint32_t window = std::min(m_flashBytes, kWriteImageBytes);
   MotFile2Bin reader;

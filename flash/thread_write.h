@@ -17,8 +17,9 @@ namespace k470 {
 class BootBase;
 enum class StepResult;
 
-// The write image: the largest flash the job can write.
-constexpr uint32_t kWriteImageBytes = 0x80000;  // 512 KiB
+// The write image: the largest flash the job can write, and so the largest the device
+// table accepts.
+constexpr uint32_t kWriteImageBytes = static_cast<uint32_t>(kRomSizeMaxBytes);  // 512 KiB
 
 // Status texts that read the same in both languages; the others are in the catalogue
 // (base/texts.def).

@@ -2,6 +2,7 @@
 // into a 1024-byte buffer; a longer line is read in pieces, each parsed as a line.
 #include "jobs/mot_file2bin.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -15,14 +16,23 @@ namespace {
 
 // Reads one piece of a line: up to kLineBufferBytes - 1 characters, ending after a line
 // end (kept, as LF). A CR alone ends a line too: a file from a system that ends its lines
-// so would otherwise be one long line. Returns the piece's length, 0 at end of file.
-size_t ReadPiece(FILE* file, char* piece) {
+// so would otherwise be one long line. Returns the piece's length, 0 at end of file. A read
+// that fails is no end of file: `*error` then holds the system's code, and the piece read
+// so far is not to be used.
+size_t ReadPiece(FILE* file, char* piece, int* error) {
   size_t length = 0;
   while (length < kLineBufferBytes - 1) {
     int c = std::getc(file);
-    if (c == EOF) break;
+    if (c == EOF) {
+      if (std::ferror(file)) *error = errno != 0 ? errno : EIO;
+      break;
+    }
     if (c == '\r') {
       const int next = std::getc(file);
+      if (next == EOF && std::ferror(file)) {
+        *error = errno != 0 ? errno : EIO;
+        break;
+      }
       if (next != '\n' && next != EOF) std::ungetc(next, file);
       c = '\n';
     }
@@ -198,7 +208,16 @@ void MotFile2Bin::ReadFile() {
   size_t length;
   unsigned long lineNumber = 0;
   bool lineStarts = true;
-  while ((length = ReadPiece(file, piece)) > 0) {
+  int readError = 0;
+  errno = 0;
+  while ((length = ReadPiece(file, piece, &readError)) > 0 || readError != 0) {
+    // A disk or a network drive that fails mid-file would otherwise pass the first part
+    // off as the whole image.
+    if (readError != 0) {
+      m_result = MOT_OPEN_FAILED;
+      m_reason = std::strerror(readError);
+      break;
+    }
     if (Cancelled()) break;
     if (lineStarts) ++lineNumber;
     lineStarts = piece[length - 1] == '\n';

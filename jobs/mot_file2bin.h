@@ -12,7 +12,7 @@ namespace k470 {
 
 // Result codes of a reading.
 constexpr int MOT_OK = 0;            // at least one data byte stored
-constexpr int MOT_OPEN_FAILED = 1;   // the file cannot be opened or is no regular file
+constexpr int MOT_OPEN_FAILED = 1;   // the file cannot be opened or read, or is no regular file
 constexpr int MOT_FORMAT_ERROR = 2;  // a line is not a valid S-record
 constexpr int MOT_NO_DATA = 3;       // no data byte fell inside the window
 constexpr int MOT_CANCELLED = 4;     // cancelled after some data was stored

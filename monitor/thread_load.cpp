@@ -166,6 +166,9 @@ int CThreadLoad::Load() {
 CThreadLoad::AckWait CThreadLoad::WaitForAck(int* received) {
   // Matches e, n, d, ! in this order; other bytes in between are skipped. Sleeps on the
   // port until each byte arrives, so the next chunk follows the acknowledgement at once.
+  // Once the time is up the port is still read without waiting, and only what has not
+  // come by then times out: a program stopped (Ctrl-Z, a sleeping laptop) for longer than
+  // the limit finds the answer that came meanwhile.
   const size_t ackLength = std::strlen(kAckText);
   const uint32_t start = TickCountMs();
   size_t matched = 0;
@@ -173,12 +176,12 @@ CThreadLoad::AckWait CThreadLoad::WaitForAck(int* received) {
     uint32_t waitMs = UINT32_MAX;
     if (m_ackTimeoutMs != kAckWaitForever) {
       const uint32_t elapsed = TickCountMs() - start;
-      if (elapsed >= m_ackTimeoutMs) return AckWait::TimedOut;
-      waitMs = m_ackTimeoutMs - elapsed;
+      waitMs = elapsed >= m_ackTimeoutMs ? 0 : m_ackTimeoutMs - elapsed;
     }
     const int got = m_port->WaitReadByte(waitMs, CancelFlag());
     if (got == kReadCancelled) return AckWait::Cancelled;
     if (got == kReadPortLost) return AckWait::PortLost;
+    if (got == kReadTimedOut && m_ackTimeoutMs != kAckWaitForever) return AckWait::TimedOut;
     if (!(got & kByteArrived)) continue;
     ++*received;
     if (static_cast<char>(got & 0xFF) == kAckText[matched]) ++matched;

@@ -50,6 +50,22 @@ int CComPort::Reopen(const std::string& port, const LineSettings& line) {
   return Open(port);
 }
 
+int CComPort::ChangeLine(const LineSettings& line) {
+  if (!IsOpen() || m_lost) return 0;
+  if (m_net == nullptr) {
+    if (!ChangeLineDevice(line)) return 0;
+  } else {
+    std::string error;
+    if (!m_net->SetLine(line, &error)) {
+      if (m_net->Ended()) m_lost = true;
+      return OpenFailed(error);
+    }
+  }
+  m_line = line;
+  m_openError.clear();
+  return 1;
+}
+
 void CComPort::Close() {
   delete m_net;
   m_net = nullptr;

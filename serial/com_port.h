@@ -50,6 +50,14 @@ class CComPort {
   // settings over it.
   int Reopen(const std::string& port, const LineSettings& line);
 
+  // Gives the open port new settings (a new bit rate) without closing it: a close and a
+  // new open would pulse DTR and RTS on many systems, and boards wire those to reset and
+  // boot-mode pins. What waits in the receive and transmit queues is discarded, as a new
+  // open would find them empty; an rfc2217:// port sends the settings over its
+  // connection. Returns 1/0; after a 0 OpenError() tells why, and the port stays open
+  // with the settings it had where the system refused the new ones.
+  int ChangeLine(const LineSettings& line);
+
   // The line settings the next open uses (and the open port has).
   const LineSettings& Line() const { return m_line; }
   void SetLine(const LineSettings& line) { m_line = line; }
@@ -114,6 +122,8 @@ class CComPort {
 
   // The platform half: the operations above on a local device.
   int OpenDevice(const std::string& port);
+  // The open device's new settings and its queues emptied; 1/0 (OpenFailed on refusal).
+  int ChangeLineDevice(const LineSettings& line);
   void CloseDevice();
   void PurgeDevice();
   int ReadDevice(uint8_t* buffer, int n);

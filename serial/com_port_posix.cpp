@@ -111,6 +111,15 @@ bool DeviceGone(int error) {
 
 int FdOf(intptr_t handle) { return static_cast<int>(handle - 1); }
 
+// DTR and RTS inactive, as soon as the port is ours: the system raises both at the open,
+// and boards wire them to reset and boot-mode pins. HUPCL goes too (ConfigureLine), so
+// that the close leaves them as they are; the port is not opened again within a job. A
+// pseudo-terminal has no modem lines, so a refusal here is no failure.
+void DropModemLines(int fd) {
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  (void)ioctl(fd, TIOCMBIC, &lines);
+}
+
 
 }  // namespace
 
@@ -129,28 +138,32 @@ int CComPort::OpenDevice(const std::string& port) {
   }
   // One user at a time: the lock keeps out every program that locks the same way, the
   // exclusive mode keeps out other openers that are not privileged. A lock held by
-  // another program reads as the busy device that it is.
+  // another program reads as the busy device that it is, and its lines are left alone.
   int error = 0;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     error = errno == EWOULDBLOCK ? EBUSY : errno;
-  } else if (ioctl(fd, TIOCEXCL) != 0) {
-    error = errno;
-  } else if (!ConfigureLine(fd, m_line)) {
-    error = errno;
+  } else {
+    DropModemLines(fd);
+    if (ioctl(fd, TIOCEXCL) != 0 || !ConfigureLine(fd, m_line)) error = errno;
+    // Once more: a line the system had left at rate 0 raises them when it gets a rate.
+    if (error == 0) DropModemLines(fd);
   }
   if (error != 0) {
     close(fd);
     return OpenFailed(SystemErrorText(error));
   }
-  // DTR and RTS inactive: boards wire them to reset and boot-mode pins. A
-  // pseudo-terminal has no modem lines, so a refusal here is no failure.
-  int lines = TIOCM_DTR | TIOCM_RTS;
-  (void)ioctl(fd, TIOCMBIC, &lines);
   // Answers reach the program as they come, not at a USB adapter's next timer tick.
   m_driverFlags = EnterLowLatency(fd);
   m_handle = static_cast<intptr_t>(fd) + 1;
   m_lost = false;
   m_openError.clear();
+  return 1;
+}
+
+int CComPort::ChangeLineDevice(const LineSettings& line) {
+  const int fd = FdOf(m_handle);
+  if (!ConfigureLine(fd, line)) return OpenFailed(SystemErrorText(errno));
+  tcflush(fd, TCIOFLUSH);
   return 1;
 }
 

@@ -138,6 +138,18 @@ int CComPort::OpenDevice(const std::string& port) {
   return 1;
 }
 
+int CComPort::ChangeLineDevice(const LineSettings& line) {
+  HANDLE handle = HandleOf(m_handle);
+  DCB dcb;
+  std::memset(&dcb, 0, sizeof(dcb));
+  dcb.DCBlength = sizeof(dcb);
+  if (!GetCommState(handle, &dcb) || !SetDcb(&dcb, line) || !SetCommState(handle, &dcb)) {
+    return OpenFailed(SystemErrorText(GetLastError()));
+  }
+  PurgeComm(handle, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
+  return 1;
+}
+
 void CComPort::CloseDevice() {
   if (m_handle != kClosed) CloseHandle(HandleOf(m_handle));
   m_handle = kClosed;

@@ -125,15 +125,18 @@ int NetLink::OpenConnected(NetSocket socket, bool telnet, const LineSettings& li
       return 0;
     }
     const uint32_t elapsed = TickCountMs() - start;
-    if (elapsed >= kAnswerTimeoutMs) break;
+    const bool timeUp = elapsed >= kAnswerTimeoutMs;
     if (m_commandBytes > kNegotiationLimitBytes) {
       *error = kTextNegotiationFlood;
       return 0;
     }
-    if (!Pump(kCancelSliceMs)) {
+    // The server's answer that has come is read before the time is found up.
+    const uint32_t left = timeUp ? 0 : kAnswerTimeoutMs - elapsed;
+    if (!Pump(left < kCancelSliceMs ? left : kCancelSliceMs)) {
       *error = kTextConnectionClosed;
       return 0;
     }
+    if (timeUp) break;
   }
   if (!m_comPortAgreed) {
     *error = kTextNoComPortControl;
@@ -320,8 +323,14 @@ bool NetLink::Send(const std::vector<uint8_t>& bytes) {
 bool NetLink::AwaitAnswers(uint32_t commands) {
   const uint32_t start = TickCountMs();
   while ((m_answered & commands) != commands) {
-    if (Cancelled() || TickCountMs() - start >= kAnswerTimeoutMs) return false;
-    if (!Pump(kCancelSliceMs)) return false;
+    if (Cancelled()) return false;
+    // What has come is taken before the time-out is decided: a program stopped for longer
+    // than the answer time finds the answers that came meanwhile.
+    const uint32_t elapsed = TickCountMs() - start;
+    const bool timeUp = elapsed >= kAnswerTimeoutMs;
+    const uint32_t left = timeUp ? 0 : kAnswerTimeoutMs - elapsed;
+    if (!Pump(left < kCancelSliceMs ? left : kCancelSliceMs)) return false;
+    if (timeUp) return (m_answered & commands) == commands;
   }
   return true;
 }

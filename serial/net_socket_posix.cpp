@@ -46,17 +46,18 @@ int ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs,
       close(fd);
       return -1;
     }
-    // Waited for in slices, so that a cancel ends the connect at once.
+    // Waited for in slices, so that a cancel ends the connect at once; once the time is
+    // up, a connect that has completed meanwhile still counts.
     short revents = 0;
     int ready = 0;
     bool cancelled = false;
     for (;;) {
       cancelled = cancel != nullptr && cancel->load() != 0;
+      if (cancelled) break;
       const uint32_t elapsed = TickCountMs() - start;
-      if (cancelled || elapsed >= timeoutMs) break;
-      const uint32_t left = timeoutMs - elapsed;
+      const uint32_t left = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
       ready = Poll(fd, POLLOUT, left < kCancelSliceMs ? left : kCancelSliceMs, &revents);
-      if (ready != 0) break;
+      if (ready != 0 || left == 0) break;
     }
     int result = 0;
     socklen_t length = sizeof result;

@@ -63,16 +63,17 @@ SOCKET ConnectOne(const addrinfo* address, uint32_t start, uint32_t timeoutMs,
       closesocket(s);
       return INVALID_SOCKET;
     }
-    // Waited for in slices, so that a cancel ends the connect at once.
+    // Waited for in slices, so that a cancel ends the connect at once; once the time is
+    // up, a connect that has completed meanwhile still counts.
     int ready = 0;
     bool cancelled = false;
     for (;;) {
       cancelled = cancel != nullptr && cancel->load() != 0;
+      if (cancelled) break;
       const uint32_t elapsed = TickCountMs() - start;
-      if (cancelled || elapsed >= timeoutMs) break;
-      const uint32_t left = timeoutMs - elapsed;
+      const uint32_t left = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
       ready = Select(s, true, left < kCancelSliceMs ? left : kCancelSliceMs);
-      if (ready != 0) break;
+      if (ready != 0 || left == 0) break;
     }
     if (ready != 1) {
       int result = cancelled ? WSAECANCELLED : WSAETIMEDOUT;

@@ -50,7 +50,7 @@ TEST_F(AdjustTest, ChipAnsweringOnlyAt38400IsMatchedThereAfterAFullPassAt57600) 
   ASSERT_EQ(driver.MatchBitRate(&rate), StepResult::Ok);
   EXPECT_EQ(rate, 38400);
   EXPECT_GE(test::ClockNow() - start, kAdjustAnswerWaitMs);  // the late-answer wait ran
-  EXPECT_EQ(FakeLine::Instance().OpenedRates(), (std::vector<uint32_t>{9600, 57600, 38400}));
+  EXPECT_EQ(FakeLine::Instance().LineRates(), (std::vector<uint32_t>{9600, 57600, 38400}));
   auto sent = test::WrittenByRate(FakeLine::Instance().Transcript());
   EXPECT_EQ(sent[57600], Bytes(kAdjustSendsPerRate, 0x00));
   EXPECT_EQ(sent[38400], (Bytes{0x00, kBootMatchConfirm}));  // matched on the first send
@@ -92,7 +92,7 @@ TEST_F(AdjustTest, CancelStopsTheCurrentRateAndTriesNoOther) {
   ASSERT_EQ(driver.OpenPort(test::kTestPort, 20000, 38400), StepResult::Ok);
   EXPECT_EQ(driver.MatchBitRate(nullptr), StepResult::Cancelled);
   EXPECT_EQ(writes, 5);
-  EXPECT_EQ(FakeLine::Instance().OpenedRates(), (std::vector<uint32_t>{9600, 57600}));
+  EXPECT_EQ(FakeLine::Instance().LineRates(), (std::vector<uint32_t>{9600, 57600}));
 
   // Already cancelled: nothing is sent at all.
   FakeLine::Instance().Reset();

@@ -121,7 +121,7 @@ TEST_F(H8_36077Test, WriteSequenceMatchesTheGoldenTranscriptAt57600) {
   uint8_t block[kBlockBytes];
   for (int i = 0; i < kBlockBytes; ++i) block[i] = static_cast<uint8_t>(i * 7 + 3);
   EXPECT_EQ(driver.PrepareWrite(), StepResult::Ok);
-  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), kWriteProgramBps);
+  EXPECT_EQ(FakeLine::Instance().LineRates().back(), kWriteProgramBps);
   EXPECT_EQ(driver.WriteBlock(block, 4096), StepResult::Ok);
   EXPECT_EQ(driver.EndWrite(), StepResult::Ok);
   EXPECT_EQ(FakeLine::Instance().Problems(), "");
@@ -184,7 +184,7 @@ TEST_F(H8_36077Test, WritingRunsAt57600EvenAfterAMatchAt9600) {
   EXPECT_EQ(rate, 9600);
   EXPECT_EQ(driver.SelectDevice(), StepResult::Ok);
   EXPECT_EQ(driver.PrepareWrite(), StepResult::Ok);
-  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), kWriteProgramBps);
+  EXPECT_EQ(FakeLine::Instance().LineRates().back(), kWriteProgramBps);
 }
 
 TEST_F(H8_36077Test, NoAnswerToStartOrEndFailsAfter200Ms) {

@@ -13,7 +13,7 @@ namespace k470::test {
 
 constexpr const char* kTestPort = "COM3";
 
-// Host bytes written while the port was open at each rate.
+// Host bytes written while the port was at each rate.
 inline std::map<uint32_t, Bytes> WrittenByRate(const std::string& transcript) {
   std::map<uint32_t, Bytes> out;
   uint32_t rate = 0;
@@ -22,7 +22,7 @@ inline std::map<uint32_t, Bytes> WrittenByRate(const std::string& transcript) {
     size_t end = transcript.find('\n', pos);
     if (end == std::string::npos) end = transcript.size();
     const std::string line = transcript.substr(pos, end - pos);
-    if (line.rfind("-- open ", 0) == 0) {
+    if (line.rfind("-- open ", 0) == 0 || line.rfind("-- rate ", 0) == 0) {
       rate = static_cast<uint32_t>(std::stoul(line.substr(8)));
     } else if (line.rfind(">> ", 0) == 0) {
       const Bytes b = HexBytes(line.substr(3));

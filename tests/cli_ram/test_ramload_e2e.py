@@ -124,6 +124,8 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertEqual(code, 0, err)
         self.assertEqual(result.memory, srec.ram_image(blocks))
         self.assertEqual(result.report["go"], [0x200100])
+        if not CONFIG.wine:  # the load and the go on one open of the device
+            self.assertEqual(result.report["host_opens"], 1)
         # Statuses, one a line when stderr is no terminal.
         lines = err.splitlines()
         self.assertEqual(lines[0], "reading file...")

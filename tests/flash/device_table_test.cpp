@@ -89,8 +89,8 @@ TEST_F(DeviceTableTest, EveryTypeKeepsItsPlaceAndOneOutsideTheRangesIsNamedByIts
       "[Big]\nName=B\nClk=700\nBps=38400\nRomSize=524288\n"
       "[NoClk]\nName=N\nId=1\nRomSize=57344\n"
       "[Tiny]\nName=T\nClk=0.005\nBps=9600\nRomSize=1\n"
-      "[Top]\nName=P\nClk=655.35\nBps=57600\nRomSize=16777216\n"
-      "[Huge]\nName=H\nId=1\nRomSize=16777217\n"
+      "[Top]\nName=P\nClk=655.35\nBps=57600\nRomSize=524288\n"
+      "[Huge]\nName=H\nId=1\nRomSize=524289\n"
       "[Seven]\nName=S\nId=7\nClk=20\nBps=38400\nRomSize=1024\n"
       "[Rate]\nName=R\nClk=20\nBps=115200\nRomSize=1024\n"
       "[Wrap]\nName=W\nId=4294967297\nRomSize=99999999999\n");

@@ -2,7 +2,9 @@
 // reach the chip, and cancel between blocks.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -124,6 +126,10 @@ TEST_F(ThreadWriteTest, H8_3069WriteReportsEveryStepInOrderAndProgramsTheImage) 
   EXPECT_EQ(chip->newRate, 38400u);
   EXPECT_TRUE(FlashHolds(*chip, 0, data));
   EXPECT_FALSE(FakeLine::Instance().IsOpen());  // closed by the time the end is reported
+  // One open for the whole write: the match's rates and the new rate are set on the open
+  // port, which is never closed in between (a reopen pulses DTR and RTS).
+  EXPECT_EQ(FakeLine::Instance().OpenCount(), 1);
+  EXPECT_EQ(FakeLine::Instance().LineRates(), (std::vector<uint32_t>{9600, 57600, 38400}));
 }
 
 TEST_F(ThreadWriteTest, BlocksOfferedEndWithTheBlockOfTheHighestByte) {
@@ -157,7 +163,8 @@ TEST_F(ThreadWriteTest, H8_36077WriteSendsTheProgramThenTheBlocksUpToARecordAbov
   EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{0x100, 0x180}));
   EXPECT_TRUE(FlashHolds(*chip, 0x100, data));
   EXPECT_TRUE(chip->ended);
-  EXPECT_EQ(FakeLine::Instance().OpenedRates().back(), 57600u);
+  EXPECT_EQ(FakeLine::Instance().LineRates().back(), 57600u);
+  EXPECT_EQ(FakeLine::Instance().OpenCount(), 1);
   // The record above the ROM is not written, and the write says so once; the
   // write-control program offers no check of what it wrote.
   EXPECT_EQ(target->Notes(), (std::vector<std::string>{
@@ -165,6 +172,18 @@ TEST_F(ThreadWriteTest, H8_36077WriteSendsTheProgramThenTheBlocksUpToARecordAbov
                                  "(first at 00010000)",
                                  "not verified: the H8/36077's write-control program has no "
                                  "sum check or read-back"}));
+}
+
+TEST_F(ThreadWriteTest, WriteControlProgramRecordsOutsideItsWindowAreSaidOnceAsANote) {
+  auto chip = std::make_shared<test::FakeH8_36077>();
+  FakeChip::Attach(chip);
+  const std::string program = WriteImage("wide-program.mot", S3(0xF780, Pattern(0x788, 2)));
+  RunWrite(WriteImage("small.mot", S3(0, Pattern(16, 4))), H8_36077(), kPort, program);
+  EXPECT_EQ(chip->program.size(), 0x770u);  // up to FEEF, the rest left out
+  ASSERT_FALSE(target->Notes().empty());
+  EXPECT_EQ(target->Notes()[0], "write-control program " + program +
+                                    ": 24 bytes outside 0000F780-0000FEEF were not written "
+                                    "(first at 0000FEF0)");
 }
 
 TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
@@ -178,6 +197,7 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     std::string text;
     std::string detail;    // the line below the text: what the driver saw
     size_t lostAfter = 0;  // the adapter goes away after the host wrote this many bytes
+    bool nothingSent = false;
   };
   const std::string lost = "COM4との通信が切れました。";
   const std::string good = WriteImage("good.mot", S3(0x80, Pattern(300, 3)));
@@ -231,6 +251,19 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
       {"lost between blocks 36077", H8_36077(), kPort, good, K470_SIM_PROGRAM, nullptr, lost,
        "\"A\" (block) at 00000180: port lost", 700},
   };
+  // A file whose read fails (the process's own memory from address 0, never mapped): the
+  // write ends before anything is sent, instead of writing the part read before the error.
+  const std::string unreadable = "/proc/self/mem";
+  if (FILE* file = OpenRegularFile(unreadable)) {
+    errno = 0;
+    const bool fails = std::fgetc(file) == EOF && std::ferror(file);
+    const std::string reason = std::strerror(errno);  // the system's words, whichever
+    std::fclose(file);
+    Case c{"read error", H8_3069(), kPort, unreadable, "", nullptr,
+           Text(TextId::kFileFormatInvalid), unreadable + ": " + reason};
+    c.nothingSent = true;
+    if (fails) cases.push_back(c);
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeLine::Instance().Reset();
@@ -248,6 +281,7 @@ TEST_F(ThreadWriteTest, EveryFailureShowsItsTextAndEndsFailed) {
     const std::string shown = c.detail.empty() ? c.text : c.text + "\n" + c.detail;
     EXPECT_EQ(target->Messages(), (std::vector<std::string>{"E:" + shown}));
     if (c.type.Id == badId.Id) { EXPECT_EQ(FakeLine::Instance().OpenCount(), 0); }
+    if (c.nothingSent) { EXPECT_TRUE(FakeLine::Instance().Written().empty()); }
     // Nothing reaches a line after its loss has been seen.
     if (c.lostAfter) {
       EXPECT_EQ(FakeLine::Instance().Written().size(), c.lostAfter);
@@ -299,7 +333,7 @@ TEST_F(ThreadWriteTest, CancelBetweenBlocksSendsNoFurtherBlockAndNoEnd) {
   }
 }
 
-TEST_F(ThreadWriteTest, OddOrOversizedFlashSizesOfferOnlyBlocksInsideTheErasedImage) {
+TEST_F(ThreadWriteTest, AnOddFlashSizeEndsInAPaddedBlockAndAnOversizedOneIsRefused) {
   // 1000 bytes: the last block (896..1023) carries the data and 0xFF padding.
   {
     auto chip = std::make_shared<test::FakeH8_3069>();
@@ -314,18 +348,21 @@ TEST_F(ThreadWriteTest, OddOrOversizedFlashSizesOfferOnlyBlocksInsideTheErasedIm
     EXPECT_EQ(chip->flash[1000], 0xFF);  // beyond the flash size: padding, not the record
     EXPECT_EQ(chip->flash[1023], 0xFF);
   }
-  // 1 MiB: the image stops at 512 KiB; a record beyond it stores nothing.
+  // 1 MiB: more than the write image holds; refused before the port is opened, so that
+  // no byte inside the flash size is left out of a write that succeeds.
   {
     FakeLine::Instance().Reset();
     auto chip = std::make_shared<test::FakeH8_3069>();
     FakeChip::Attach(chip);
     Fresh();
     DeviceType big = H8_3069();
+    big.Section = "Big";
     big.RomSize = 0x100000;
     RunWrite(WriteImage("big.mot", S3(0x7FF80, Pattern(128, 1)) + S3(0x90000, {1})), big);
-    EXPECT_EQ(target->LastResult(), JOB_SUCCEEDED);
-    EXPECT_EQ(WritingStatuses().size(), 0x80000u / 128u);
-    EXPECT_EQ(chip->blocks, (std::vector<uint32_t>{0x7FF80}));
+    EXPECT_EQ(target->LastResult(), JOB_FAILED);
+    EXPECT_EQ(target->Messages(),
+              (std::vector<std::string>{"E:デバイス定義 [Big] のRomSizeが有効範囲外です。"}));
+    EXPECT_EQ(FakeLine::Instance().OpenCount(), 0);
   }
 }
 

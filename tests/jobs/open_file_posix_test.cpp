@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +39,18 @@ TEST(OpenImageFile, AFifoWithoutWriterIsRefusedWithoutWaiting) {
   EXPECT_TRUE(doneInTime);
   EXPECT_EQ(reader.WaitResult(nullptr, nullptr), MOT_OPEN_FAILED);
   std::remove(path.c_str());
+}
+
+TEST(OpenImageFile, AReadErrorFailsTheReadingWithThePathAndTheSystemsReason) {
+  // A regular file whose read fails: the process's own memory from address 0, which is
+  // never mapped.
+  const std::string path = "/proc/self/mem";
+  if (::access(path.c_str(), R_OK) != 0) GTEST_SKIP() << path << " is not here";
+  std::vector<uint8_t> image(0x40000);
+  MotFile2Bin reader;
+  reader.Start(path, image.data(), static_cast<uint32_t>(image.size()), 0x200000);
+  EXPECT_EQ(reader.WaitResult(nullptr, nullptr), MOT_OPEN_FAILED);
+  EXPECT_EQ(reader.FailureDetail(), path + ": " + std::strerror(EIO));
 }
 
 }  // namespace

@@ -176,6 +176,9 @@ TEST_F(LoadTest, AWholeRamImageArrivesIntact) {
   EXPECT_EQ(commands.back(), "L 23FC00 1024 s");
   EXPECT_EQ(commands.size(), kRamSizeBytes / kChunkBytes);
   ExpectRamHoldsImage(blocks, kRamBase + kRamSizeBytes - 1);
+  // The go command follows on the same open port: one open for the load and the go.
+  EXPECT_EQ(SendGoCommand(&m_port, kRamBase), 1);
+  EXPECT_EQ(FakeLine::Instance().OpenCount(), 1);
 }
 
 TEST_F(LoadTest, TheAcknowledgementMayHaveOtherBytesBetweenItsLetters) {
@@ -251,6 +254,16 @@ TEST_F(LoadTest, ALostPortOrAMissingAckEndsFailedWithItsMessage) {
                                       "\nno \"end!\" for the chunk at 00200000 within 2 s"}));
   EXPECT_GE(test::ClockNow() - started, 2000u);
   EXPECT_EQ(m_monitor.Commands(), (std::vector<std::string>{"L 200000 1024 s"}));
+
+  // Stopped for longer than the limit while the board answered: the answer that came
+  // counts, and the load goes on.
+  Fresh();
+  AnswerAsMonitor();
+  m_job.SetAckTimeout(2000);
+  FakeLine::Instance().StallNextWait(3000);
+  LoadFile(path);
+  EXPECT_EQ(Target().LastResult(), JOB_SUCCEEDED);
+  EXPECT_EQ(m_monitor.Commands().size(), 3u);
 }
 
 struct FailureCase {

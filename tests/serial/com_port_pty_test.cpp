@@ -285,6 +285,32 @@ TEST_F(PtyPort, LineSettingsReachTheFarEnd) {
   EXPECT_EQ(line.c_cflag & (PARODD | CSTOPB), static_cast<tcflag_t>(PARODD));
 }
 
+TEST_F(PtyPort, ARateChangeKeepsThePortOpenAndEmptiesItsQueue) {
+  ASSERT_TRUE(Connect(9600));
+  const intptr_t handle = m_port.PlatformHandle();
+  m_far.Send("stale");
+  const int fd = static_cast<int>(handle - 1);
+  int waiting = 0;
+  auto deadline = Clock::now() + std::chrono::milliseconds(kArrivalTimeoutMs);
+  while (ioctl(fd, FIONREAD, &waiting) == 0 && waiting < 5 && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(waiting, 5);
+  ASSERT_EQ(m_port.ChangeLine(LineSettings{}.AtRate(57600)), 1);
+  EXPECT_EQ(m_port.PlatformHandle(), handle);  // the same open, not a new one
+  termios line = m_far.Line();
+  EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B57600));
+  EXPECT_EQ(line.c_cflag & HUPCL, 0u);  // the close leaves DTR and RTS alone too
+  EXPECT_EQ(m_port.ReadByte(), 0);      // what waited from before the change is gone
+  m_far.Send("k");
+  EXPECT_EQ(FirstReadByte(m_port), 0x100 + 'k');
+  // A rate the line cannot take leaves the port open at the one it had.
+  EXPECT_EQ(m_port.ChangeLine(LineSettings{}.AtRate(12345)), 0);
+  EXPECT_EQ(m_port.OpenError(), std::strerror(EINVAL));
+  EXPECT_TRUE(m_port.IsOpen());
+  EXPECT_EQ(m_port.Line().baud, 57600u);
+}
+
 TEST_F(PtyPort, SettingsTheLineCannotTakeFailTheOpen) {
   struct BadCase {
     uint32_t baud;

@@ -224,6 +224,16 @@ TEST_F(WinePort, ReopenAtAnotherRateReachesTheFarEnd) {
   EXPECT_EQ(ReadLine(m_port), "LINE 9600 0 0 0 1 1");
 }
 
+TEST_F(WinePort, ARateChangeOnTheOpenHandleReachesTheFarEnd) {
+  const intptr_t handle = m_port.PlatformHandle();
+  for (uint32_t rate : {57600u, 9600u, 38400u}) {
+    ASSERT_EQ(m_port.ChangeLine(LineOf(rate, 8, 0, 0)), 1) << rate << ": " << m_port.OpenError();
+    EXPECT_EQ(m_port.PlatformHandle(), handle);  // the same handle: no close, no open
+    ASSERT_TRUE(Command("LINE"));
+    EXPECT_EQ(ReadLine(m_port), "LINE " + std::to_string(rate) + " 0 0 0 0 0");
+  }
+}
+
 TEST_F(WinePort, LargeWritesArriveWhole) {
   Bytes image(32 * 1024);
   unsigned long sum = 0;

@@ -22,6 +22,11 @@ int CComPort::OpenDevice(const std::string& port) {
   return 1;
 }
 
+int CComPort::ChangeLineDevice(const LineSettings& line) {
+  FakeLine::Instance().OnLineChange(line.baud);
+  return 1;
+}
+
 void CComPort::CloseDevice() {
   if (m_handle != kClosed) FakeLine::Instance().OnClose();
   m_handle = kClosed;

@@ -54,6 +54,7 @@ void FakeLine::Reset() {
   m_responder = nullptr;
   m_openFails = m_writeFails = m_losesLine = false;
   m_loseAfterBytes = 0;
+  m_stallMs = 0;
   m_written.clear();
   m_transcript.clear();
   m_problems.clear();
@@ -92,6 +93,11 @@ void FakeLine::LoseLineAfter(size_t bytes) {
   m_loseAfterBytes = bytes;
 }
 
+void FakeLine::StallNextWait(uint32_t ms) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_stallMs = ms;
+}
+
 bool FakeLine::IsLost() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_losesLine && m_written.size() >= m_loseAfterBytes;
@@ -107,7 +113,7 @@ std::string FakeLine::Transcript() const {
   return m_transcript;
 }
 
-std::vector<uint32_t> FakeLine::OpenedRates() const {
+std::vector<uint32_t> FakeLine::LineRates() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_rates;
 }
@@ -150,6 +156,16 @@ bool FakeLine::OnOpen(uint32_t baud) {
 void FakeLine::OnClose() {
   std::lock_guard<std::mutex> lock(m_mutex);
   m_open = false;
+}
+
+void FakeLine::OnLineChange(uint32_t baud) {
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_baud = baud;
+    m_rates.push_back(baud);
+    m_transcript += "-- rate " + std::to_string(baud) + "\n";
+  }
+  OnPurge();
 }
 
 void FakeLine::OnPurge() {
@@ -221,7 +237,10 @@ void FakeLine::AwaitByte(uint32_t waitMs) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_losesLine && m_written.size() >= m_loseAfterBytes) return;
-    if (!m_incoming.empty()) {
+    if (m_stallMs != 0) {
+      step = m_stallMs;
+      m_stallMs = 0;
+    } else if (!m_incoming.empty()) {
       const int32_t due = static_cast<int32_t>(m_incoming.front().readyAt - TickCountMs());
       step = due <= 0 ? 0 : std::min<uint32_t>(waitMs, static_cast<uint32_t>(due));
     }

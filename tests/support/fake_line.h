@@ -4,6 +4,8 @@
 // recorded as a mismatch. Everything written and answered is kept as a transcript:
 //   >> 3F 06 01 80 07 D0 01 01 61     (host to target, one line per write call)
 //   << 06                             (target to host, one line per answer)
+//   -- open 9600                      (the port opened at that rate)
+//   -- rate 57600                     (the open port's rate changed)
 #pragma once
 
 #include <cstdint>
@@ -45,11 +47,15 @@ class FakeLine {
   // all (0: at once): later reads and writes fail as on a lost port.
   void LoseLineAfter(size_t bytes);
   bool IsLost() const;
+  // The host's next wait for a byte lasts `ms` on the test clock, however short it asked
+  // for: a program stopped (Ctrl-Z, a sleeping laptop) while the answers came.
+  void StallNextWait(uint32_t ms);
 
   // Observations.
   Bytes Written() const;
   std::string Transcript() const;
-  std::vector<uint32_t> OpenedRates() const;  // the rate of every successful open
+  // The rate of every successful open and of every change of the open line.
+  std::vector<uint32_t> LineRates() const;
   int OpenCount() const;
   bool IsOpen() const;
   // Empty when every write matched the script and nothing expected is left over.
@@ -59,6 +65,7 @@ class FakeLine {
   // Used by com_port_fake.cpp.
   bool OnOpen(uint32_t baud);
   void OnClose();
+  void OnLineChange(uint32_t baud);  // also empties what has arrived, as a purge
   void OnPurge();
   bool OnWrite(const uint8_t* data, int n);
   int OnRead(uint8_t* buffer, int n);  // -1 once the line is lost
@@ -87,6 +94,7 @@ class FakeLine {
   bool m_writeFails = false;
   bool m_losesLine = false;
   size_t m_loseAfterBytes = 0;
+  uint32_t m_stallMs = 0;
   bool m_open = false;
   uint32_t m_baud = 0;
   Bytes m_written;

@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
   LineNoise noise(options.flipOneIn, options.flipSeed, options.flipDown, options.flipUp);
   LoopStats stats;
   RunLoop(line, *target, options, parent, noise, stats);
+  line.OnHostOpenClose();  // opens not yet handled when the loop stopped count too
+  const int hostOpens = line.HostOpenCount();
   line.Close();
 
   int status = 0;
@@ -95,6 +97,7 @@ int main(int argc, char** argv) {
     json.String("pty", line.SlavePath());
     if (!options.linkPath.empty()) json.String("link", options.linkPath);
     json.Bool("pacing", options.pacing);
+    json.Int("host_opens", hostOpens);
     json.Int("latency_ms", options.latencyMs);
     if (options.latencyMs > 0) json.Int("packet_bytes", options.packetBytes);
     stats.Write(json);

@@ -117,6 +117,7 @@ void PtyLine::OnHostOpenClose() {
       const auto* ev = reinterpret_cast<const inotify_event*>(events + at);
       at += static_cast<ssize_t>(sizeof(inotify_event) + ev->len);
       if (ev->mask & IN_OPEN) {
+        ++m_hostOpenCount;
         if (m_hostOpens++ == 0) tcflush(m_slave, TCIFLUSH);
       } else if (ev->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
         // A terminal keeps its exclusive flag while any descriptor of it is open.

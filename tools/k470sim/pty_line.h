@@ -40,6 +40,9 @@ class PtyLine {
   // closed, or that were sent while nobody had the port open, are lost, as on a real line.
   // Call before reading what the host sent, so that a reopen is seen before its data.
   void OnHostOpenClose();
+  // How many times the host opened the port in all: a job opens it once, however often
+  // it changes the rate.
+  int HostOpenCount() const { return m_hostOpenCount; }
   HostLine Host() const;
 
  private:
@@ -47,6 +50,7 @@ class PtyLine {
   int m_slave = -1;
   int m_watch = -1;  // inotify on the slave's device node
   int m_hostOpens = 0;  // open descriptions of the slave besides the simulator's own
+  int m_hostOpenCount = 0;
   std::string m_slavePath;
   std::string m_linkPath;
 };
