@@ -79,7 +79,8 @@ void CDlgMain::LayOut() {
   const int margin = duX(kSideMarginDu);
   const int statusTop = tabTop + tabHeight + duY(kStatusGapDu);
   const int statusHeight = duY(kStatusHeightDu);
-  SetClientSize(m_hWnd, margin + tabWidth + margin, statusTop + statusHeight + duY(kBottomMarginDu));
+  SetClientSize(m_hWnd, margin + tabWidth + margin,
+                statusTop + statusHeight + duY(kBottomMarginDu));
 
   const int boxLeft = margin + tabWidth - inset - boxWidth;
   Place(m_com.m_hWnd, boxLeft, 0, boxWidth, duY(kPortListHeightDu));

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -263,6 +264,26 @@ TEST(DialogScale, MovedToAnotherScaleADialogTakesItsFontsSizesAndIconAndComesBac
     EXPECT_NEAR(about.back.client.bottom, about.before.client.bottom, 2);
   }
   SetLanguage(Language::kJapanese);
+}
+
+// The program icon comes in the sizes of the title bar and of Alt+Tab at 100 % to 200 %.
+TEST(DialogScale, ProgramIconInTheSizesOfEveryScale) {
+  for (const auto& [dpi, smallSide, largeSide] :
+       {std::tuple{96u, 16, 32}, std::tuple{120u, 20, 40}, std::tuple{144u, 24, 48},
+        std::tuple{192u, 32, 64}}) {
+    for (const auto& [metric, side] :
+         {std::pair{SM_CXSMICON, smallSide}, std::pair{SM_CXICON, largeSide}}) {
+      HICON icon = LoadProgramIcon(IDR_MAINFRAME, metric, dpi);
+      ICONINFO info = {};
+      BITMAP colour = {};
+      ASSERT_TRUE(icon != nullptr && GetIconInfo(icon, &info)) << dpi;
+      GetObjectW(info.hbmColor, sizeof colour, &colour);
+      EXPECT_EQ(colour.bmWidth, side) << dpi << " dpi, metric " << metric;
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+      DestroyIcon(icon);
+    }
+  }
 }
 
 TEST(EditControls, AddressFieldTakesOnlyHexadecimal32BitTexts) {

@@ -131,7 +131,8 @@ def problems(layout, dpi):
         room = text_room(c, scale, layout.check[0])
         if c.text and room is not None and c.text_w > room:
             found.append("%r: text %d wide, room for %d" % (c, c.text_w, room))
-        if c.text and (room is not None or c.cls == "Edit") and c.text_h > c.rect[3] - c.rect[1] and \
+        measured = room is not None or c.cls == "Edit"
+        if c.text and measured and c.text_h > c.rect[3] - c.rect[1] and \
                 not (c.cls == "Button" and c.style & BS_TYPEMASK == BS_GROUPBOX):
             found.append("%r: text %d high" % (c, c.text_h))
     # Siblings: none over another, except what a group box frames wholly; the tab control
