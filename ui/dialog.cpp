@@ -7,6 +7,7 @@
 #include "ui/centre_window.h"
 #include "ui/dialog_template.h"
 #include "ui/resource.h"
+#include "ui/screen_dpi.h"
 #include "ui/wide_text.h"
 
 namespace k470 {
@@ -146,10 +147,29 @@ INT_PTR CALLBACK CDialog::Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return result;
 }
 
+void CDialog::ScaleTo(UINT dpi) { m_scale.Apply(m_hWnd, m_templateId, dpi); }
+
+HFONT CDialog::DialogFont() const {
+  if (m_scale.Font() != nullptr) return m_scale.Font();
+  return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+}
+
 INT_PTR CDialog::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_INITDIALOG:
+      TakeOverDialogScaling(m_hWnd);
       return OnInitDialog();
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale: the place the system suggests, the layout
+      // and the fonts of the new scale (which set the size).
+      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+      if (suggested != nullptr)
+        SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      ScaleTo(LOWORD(wp));
+      return TRUE;
+    }
     case WM_COMMAND:
       return HandleCommand(wp, lp);
     case WM_CTLCOLORMSGBOX:

@@ -4,6 +4,7 @@
 // dialog initialisation, OK, Cancel, commands and colour requests to virtual operations.
 #pragma once
 
+#include "ui/dialog_scale.h"
 #include "ui/wnd.h"
 
 namespace k470 {
@@ -31,6 +32,11 @@ class CDialog : public CWnd {
   // Returns TRUE when the message was dealt with (the dialog keyboard handling).
   virtual BOOL PreTranslateMessage(MSG* msg);
 
+  // Lays the dialog out again from its template at the screen scale `dpi` (the window
+  // has moved to a monitor of another scale). Derived dialogs then remake what they made
+  // for the old scale.
+  virtual void ScaleTo(UINT dpi);
+
   // The program's window that modal dialogs without a parent are owned by.
   static void SetMainWindow(CWnd* wnd);
   static CWnd* MainWindow();
@@ -55,6 +61,13 @@ class CDialog : public CWnd {
   // true; every other modal dialog opens centred over its owner.
   virtual bool PlacesItself() const { return false; }
 
+  // A rectangle of the template's dialog units in pixels at the dialog's present scale.
+  RECT DialogUnits(int x, int y, int width, int height) const {
+    return m_scale.ToPixels(m_hWnd, x, y, width, height);
+  }
+  // The font of the dialog's texts at its present scale.
+  HFONT DialogFont() const;
+
   int TemplateId() const { return m_templateId; }
   CWnd* Parent() const { return m_parent; }
 
@@ -70,6 +83,7 @@ class CDialog : public CWnd {
   bool m_modal = false;
   bool m_ended = false;
   INT_PTR m_result = 0;
+  DialogScale m_scale;
 };
 
 }  // namespace k470

@@ -4,12 +4,13 @@
 #include <shellapi.h>
 
 #include "ui/resource.h"
+#include "ui/screen_dpi.h"
 #include "ui/wide_text.h"
 
 namespace k470 {
 namespace {
 constexpr int kLinkFontWidthDefault = 0;    // the face's own width for the height
-constexpr int kLinkFontHeightFallback = 12;  // without a dialog font to take it from
+constexpr int kLinkFontHeightFallbackPx = 12;  // at 100 %, without a dialog font to take it from
 constexpr COLORREF kLinkColour = RGB(0, 0, 255);
 }  // namespace
 
@@ -29,20 +30,30 @@ void CDlgAbout::DoDataExchange() {
 
 void CDlgAbout::SetUpLink(CStaticCursor& link, const char* text) {
   link.SetHoverCursor(IDC_HAND);
+  SetLinkFont(link);
+  link.SetTextColor(kLinkColour, 1);
+  link.SetUnderline(1, 1);
+  link.SetWindowText(text);
+}
+
+void CDlgAbout::SetLinkFont(CStaticCursor& link) {
   // The links are in the face of the dialog's other texts (its template's: ＭＳ ゴシック in
-  // Japanese, MS Shell Dlg in English) and as large, whatever the screen's resolution.
-  int height = kLinkFontHeightFallback;
+  // Japanese, MS Shell Dlg in English) and as large, at the dialog's present scale.
+  int height = ScaleFromStandardDpi(kLinkFontHeightFallbackPx, WindowDpi(m_hWnd));
   std::string face;
   LOGFONTW dialogFont = {};
-  HFONT font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+  HFONT font = DialogFont();
   if (font != nullptr && GetObjectW(font, sizeof dialogFont, &dialogFont) != 0) {
     if (dialogFont.lfHeight != 0) height = dialogFont.lfHeight;
     face = Narrow(dialogFont.lfFaceName);
   }
   link.SetFontFace(face.empty() ? nullptr : face.c_str(), kLinkFontWidthDefault, height, 1);
-  link.SetTextColor(kLinkColour, 1);
-  link.SetUnderline(1, 1);
-  link.SetWindowText(text);
+}
+
+void CDlgAbout::ScaleTo(UINT dpi) {
+  CDialog::ScaleTo(dpi);
+  SetLinkFont(m_webLink);
+  SetLinkFont(m_mailLink);
 }
 
 BOOL CDlgAbout::OnInitDialog() {

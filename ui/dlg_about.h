@@ -20,6 +20,9 @@ class CDlgAbout : public CDialog {
   // Title "About <name>", line "<name> Version <version>"; runs the box modally.
   virtual INT_PTR ShowAbout(const char* name, const char* version);
 
+  // The links' fonts follow the dialog's.
+  void ScaleTo(UINT dpi) override;
+
  protected:
   void DoDataExchange() override;
   BOOL OnInitDialog() override;
@@ -27,6 +30,7 @@ class CDlgAbout : public CDialog {
 
  private:
   void SetUpLink(CStaticCursor& link, const char* text);
+  void SetLinkFont(CStaticCursor& link);
 
   CStaticCursor m_mailLink;
   CStaticCursor m_webLink;

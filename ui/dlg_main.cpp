@@ -11,6 +11,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/ini_location.h"
 #include "ui/resource.h"
+#include "ui/screen_dpi.h"
 #include "ui/shell_rules.h"
 #include "ui/wide_text.h"
 
@@ -18,11 +19,6 @@ namespace k470 {
 namespace {
 constexpr const char* kTabTextFlashWrite = " Flash write ";
 constexpr const char* kTabTextRamLoad = " Ram load ";
-// Where the pages sit in the main window's client area, in pixels.
-constexpr int kPageLeftPx = 10;
-constexpr int kPageTopPx = 40;
-constexpr int kPageWidthLessPx = 10;
-constexpr int kPageHeightLessPx = 35;
 constexpr int kPreferredPort = 1;
 constexpr int kUsePortRegistry = 1;
 constexpr int kPageCount = 2;
@@ -47,7 +43,10 @@ CDlgMain::CDlgMain(CWnd* parent)
       m_formFlashWrite(&m_com, &m_status, &m_settings.options, this),
       m_formRamLoad(&m_com, &m_status, &m_tab, &m_settings.options, this) {}
 
-CDlgMain::~CDlgMain() = default;
+CDlgMain::~CDlgMain() {
+  for (HICON icon : m_scaledIcons)
+    if (icon != nullptr) DestroyIcon(icon);
+}
 
 void CDlgMain::DoDataExchange() {
   m_status.SubclassDlgItem(IDC_STATIC_STATUS, this);
@@ -58,8 +57,7 @@ void CDlgMain::DoDataExchange() {
 BOOL CDlgMain::OnInitDialog() {
   m_iniPath = LocateProgramIniFile(ProgramPath());
   CDialogVl2::OnInitDialog();
-  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
-  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+  SetIcons(WindowDpi(m_hWnd));
   m_appFolder = ProgramFolder();
 
   m_formFlashWrite.Create(this);
@@ -71,16 +69,13 @@ BOOL CDlgMain::OnInitDialog() {
   m_formFlashWrite.Files().Refill();
   m_formRamLoad.Files().Refill();
 
-  RECT tabRect = {};
-  GetClientRect(m_tab.m_hWnd, &tabRect);
-  const int width = tabRect.right - tabRect.left;
-  const int height = tabRect.bottom - tabRect.top;
-  for (CWnd* page : {static_cast<CWnd*>(&m_formFlashWrite), static_cast<CWnd*>(&m_formRamLoad)}) {
-    MoveWindow(page->m_hWnd, kPageLeftPx, kPageTopPx, width - kPageWidthLessPx,
-               height - kPageHeightLessPx, FALSE);
-  }
   m_tab.InsertItem(kTabFlashWrite, kTabTextFlashWrite);
   m_tab.InsertItem(kTabRamLoad, kTabTextRamLoad);
+  LayOut();
+  // Sized now: the whole window inside the work area.
+  RECT placed = {};
+  GetWindowRect(m_hWnd, &placed);
+  MoveIntoWorkArea(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top);
   m_tab.SetCurSel(m_settings.mode);
   OnTabChange();
 

@@ -22,6 +22,9 @@ class CDlgMain : public CDialogVl2 {
   explicit CDlgMain(CWnd* parent);
   ~CDlgMain() override;
 
+  // The window, its pages and its icons at a new screen scale, laid out again.
+  void ScaleTo(UINT dpi) override;
+
   static constexpr int kTabFlashWrite = 0;
   static constexpr int kTabRamLoad = 1;
 
@@ -35,6 +38,13 @@ class CDlgMain : public CDialogVl2 {
   BOOL PreTranslateMessage(MSG* msg) override;
 
  private:
+  // Places the port box, the tab control, the pages and the status line from the dialog
+  // font and the tab control's display area, and sizes the window around them
+  // (ui/dlg_main_layout.cpp).
+  void LayOut();
+  // The title bar's and the task bar's icons in the sizes of the scale `dpi`.
+  void SetIcons(UINT dpi);
+
   void LoadSettings();
   void SaveSettings();
   void TakeCpuSel();
@@ -55,6 +65,7 @@ class CDlgMain : public CDialogVl2 {
   CComboBoxCom m_com;
   CTabCtrl m_tab;
   HICON m_icon;
+  HICON m_scaledIcons[2] = {nullptr, nullptr};  // big, small: those of the present scale
   CFormFlashWrite m_formFlashWrite;
   CFormRamLoad m_formRamLoad;
 

@@ -1,8 +1,16 @@
 #!/usr/bin/env python3
 """Draws the program icon (a chip with a download arrow) and writes it as a .ico file
-with 16x16 and 32x32 images of 32 bits per pixel. Usage: make_icon.py OUTPUT.ico"""
+with an image for every size that the scales from 100 % to 200 % ask for (16 to 64
+pixels, 32 bits per pixel) and the 256-pixel one of the shell's large views (PNG, as
+the format keeps that size). Usage: make_icon.py OUTPUT.ico"""
 import struct
 import sys
+import zlib
+
+# Small icons (title bar) are 16 at 100 %, 20 at 125 %, 24 at 150 %, 32 at 200 %; large
+# ones (Alt+Tab, task bar) 32, 40, 48 and 64.
+SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+PNG_FROM_PX = 256  # sizes from this one on are stored as PNG
 
 BODY = (40, 44, 52, 255)
 PIN = (190, 190, 196, 255)
@@ -53,12 +61,26 @@ def _mask_bits(row, length):
     return out
 
 
+def png(size):
+    rows = draw(size)
+    raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def main():
-    images = [dib(16), dib(32)]
+    images = [png(size) if size >= PNG_FROM_PX else dib(size) for size in SIZES]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip((16, 32), images):
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+    for size, data in zip(SIZES, images):
+        # A directory entry says 256 as 0.
+        side = size % 256
+        out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     out += b"".join(images)
     with open(sys.argv[1], "wb") as f:

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -15,8 +16,10 @@
 #include "base/texts.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
+#include "ui/dlg_about.h"
 #include "ui/edit_ex.h"
 #include "ui/resource.h"
+#include "ui/screen_dpi.h"
 #include "ui/static_ex.h"
 
 namespace k470 {
@@ -181,6 +184,113 @@ TEST(DialogLayer, TemplatesInTheProgramsLanguageListItemsFromJapanese) {
     EXPECT_EQ(items, 4);
   }
   SetLanguage(Language::kJapanese);
+}
+
+// What a move to a monitor of another scale changes in the about box.
+struct AboutLook {
+  LONG textFont = 0;  // the height of the version line's font
+  LONG linkFont = 0;  // and of a link's
+  RECT ok = {};
+  RECT client = {};
+  int iconWidth = 0;
+};
+
+LONG FontHeight(HWND control) {
+  LOGFONTW font = {};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight;
+}
+
+int WidthOf(const RECT& r) { return r.right - r.left; }
+
+// The about box moved to a monitor of 200 % and back to the system's scale, looked at on
+// the way.
+class MovedAbout : public CDlgAbout {
+ public:
+  AboutLook before, moved, back;
+  UINT systemDpi = 0;
+
+ protected:
+  BOOL OnInitDialog() override {
+    CDlgAbout::OnInitDialog();
+    systemDpi = WindowDpi(m_hWnd);
+    before = Look();
+    Move(192);
+    moved = Look();
+    Move(systemDpi);
+    back = Look();
+    PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(IDOK)));
+    return TRUE;
+  }
+
+ private:
+  void Move(UINT dpi) {
+    RECT suggested = {};
+    GetWindowRect(m_hWnd, &suggested);
+    SendMessageW(m_hWnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  }
+  AboutLook Look() const {
+    AboutLook look;
+    look.textFont = FontHeight(GetDlgItem(IDC_STATIC_VERSION));
+    look.linkFont = FontHeight(GetDlgItem(IDC_STATIC_WEB_LINK));
+    GetWindowRect(GetDlgItem(IDOK), &look.ok);
+    GetClientRect(m_hWnd, &look.client);
+    HWND icon = FindWindowExW(m_hWnd, nullptr, L"Static", nullptr);
+    while (icon != nullptr && (GetWindowLongW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+      icon = FindWindowExW(m_hWnd, icon, L"Static", nullptr);
+    RECT r = {};
+    if (icon != nullptr) GetWindowRect(icon, &r);
+    look.iconWidth = WidthOf(r);
+    return look;
+  }
+};
+
+TEST(DialogScale, MovedToAnotherScaleADialogTakesItsFontsSizesAndIconAndComesBackAsItWas) {
+  for (Language language : {Language::kJapanese, Language::kEnglish}) {
+    SetLanguage(language);
+    const int points = language == Language::kJapanese ? 9 : 8;  // the template's font
+    MovedAbout about;
+    EXPECT_EQ(about.ShowAbout("K470Loader", "2.00"), IDOK);
+    SCOPED_TRACE(language == Language::kJapanese ? "Japanese" : "English");
+    // Fonts made for 200 %, the links' as large as the other texts.
+    EXPECT_EQ(about.moved.textFont, -MulDiv(points, 192, 72));
+    EXPECT_EQ(about.moved.linkFont, about.moved.textFont);
+    // Controls and the dialog grow with the font (from the system's scale to 200 %).
+    const double growth = 192.0 / about.systemDpi;
+    EXPECT_NEAR(WidthOf(about.moved.ok), WidthOf(about.before.ok) * growth,
+                WidthOf(about.before.ok) * growth * 0.15);
+    EXPECT_NEAR(about.moved.client.bottom, about.before.client.bottom * growth,
+                about.before.client.bottom * growth * 0.15);
+    EXPECT_EQ(about.moved.iconWidth, SystemMetricForDpi(SM_CXICON, 192));
+    // Back at the system's scale, as the dialog manager made it.
+    EXPECT_EQ(about.back.textFont, about.before.textFont);
+    EXPECT_EQ(about.back.linkFont, about.before.linkFont);
+    EXPECT_NEAR(WidthOf(about.back.ok), WidthOf(about.before.ok), 1);
+    EXPECT_NEAR(about.back.client.right, about.before.client.right, 2);
+    EXPECT_NEAR(about.back.client.bottom, about.before.client.bottom, 2);
+  }
+  SetLanguage(Language::kJapanese);
+}
+
+// The program icon comes in the sizes of the title bar and of Alt+Tab at 100 % to 200 %.
+TEST(DialogScale, ProgramIconInTheSizesOfEveryScale) {
+  for (const auto& [dpi, smallSide, largeSide] :
+       {std::tuple{96u, 16, 32}, std::tuple{120u, 20, 40}, std::tuple{144u, 24, 48},
+        std::tuple{192u, 32, 64}}) {
+    for (const auto& [metric, side] :
+         {std::pair{SM_CXSMICON, smallSide}, std::pair{SM_CXICON, largeSide}}) {
+      HICON icon = LoadProgramIcon(IDR_MAINFRAME, metric, dpi);
+      ICONINFO info = {};
+      BITMAP colour = {};
+      ASSERT_TRUE(icon != nullptr && GetIconInfo(icon, &info)) << dpi;
+      GetObjectW(info.hbmColor, sizeof colour, &colour);
+      EXPECT_EQ(colour.bmWidth, side) << dpi << " dpi, metric " << metric;
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+      DestroyIcon(icon);
+    }
+  }
 }
 
 TEST(EditControls, AddressFieldTakesOnlyHexadecimal32BitTexts) {

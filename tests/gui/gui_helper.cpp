@@ -11,6 +11,14 @@
 //   device-change <title> <event> broadcasts WM_DEVICECHANGE with <event> (decimal) to
 //                            every top-level window, as the system does when a device comes
 //                            or goes
+//   layout <title> <face> <points> <dpi>
+//                            prints the window's client area, the work area, every visible
+//                            control (rectangle in the window's client area, its text's size
+//                            in its own font, else, where another process's font cannot be
+//                            read, in the face and size given at that scale) and the tab
+//                            control's items and display area
+//   dpi-changed <title> <dpi> sends the window the message of a move to a monitor of that
+//                            scale, with the rectangle the system would suggest
 // Exit status: 0 done, 1 usage, 2 window not found, 3 the target could not be reached.
 #include <windows.h>
 #include <commctrl.h>
@@ -115,9 +123,144 @@ BOOL CALLBACK PrintFont(HWND child, LPARAM) {
   return TRUE;
 }
 
+// A request to the tab control whose RECT argument lives in the tab's process.
+bool TabRect(HWND tab, UINT msg, WPARAM wp, RECT* rect) {
+  void* remote = WriteRemote(tab, rect, sizeof *rect);
+  if (remote == nullptr) return false;
+  DWORD_PTR ok = 0;
+  if (!SendMessageTimeoutW(tab, msg, wp, reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000,
+                           &ok))
+    return false;
+  return ReadRemote(tab, remote, rect, sizeof *rect);
+}
+
+std::string Utf8(const std::wstring& text) {
+  char buf[1024] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buf, sizeof buf - 1, nullptr, nullptr);
+  return buf;
+}
+
+struct LayoutWalk {
+  HWND top;
+  LOGFONTW expected;  // the font the texts are measured in when theirs cannot be read
+};
+
+// One line per visible control: handle, parent, id, class, style, rectangle in the top
+// window's client area, the text's width and height in the control's font, the font's
+// height (LOGFONT), the text.
+BOOL CALLBACK PrintControl(HWND child, LPARAM param) {
+  const auto* walk = reinterpret_cast<const LayoutWalk*>(param);
+  if (!IsWindowVisible(child)) return TRUE;
+  wchar_t cls[64] = {};
+  GetClassNameW(child, cls, 64);
+  RECT r = {};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, walk->top, reinterpret_cast<POINT*>(&r), 2);
+  wchar_t text[512] = {};
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      5000, &got);
+  const LONG style = GetWindowLongW(child, GWL_STYLE);
+  SIZE size = {};
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+  LOGFONTW log = {};
+  const bool hasFont = font != nullptr && GetObjectW(font, sizeof log, &log) != 0;
+  if (text[0] != 0) {
+    HFONT own = CreateFontIndirectW(hasFont ? &log : &walk->expected);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, own != nullptr ? own : GetStockObject(SYSTEM_FONT));
+    RECT calc = {0, 0, 0, 0};
+    UINT flags = DT_CALCRECT | DT_SINGLELINE;
+    // Statics that show their text as it is, without & as the mnemonic's mark.
+    if (wcscmp(cls, L"Static") == 0 && (style & SS_NOPREFIX) != 0) flags |= DT_NOPREFIX;
+    if (wcscmp(cls, L"Edit") == 0) flags |= DT_NOPREFIX;
+    DrawTextW(dc, text, -1, &calc, flags);
+    size.cx = calc.right;
+    size.cy = calc.bottom;
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    if (own != nullptr) DeleteObject(own);
+  }
+  std::printf("control\t%p\t%p\t%d\t%s\t%08lx\t%ld %ld %ld %ld\t%ld %ld\t%ld\t%s\n",
+              static_cast<void*>(child), static_cast<void*>(GetParent(child)),
+              GetDlgCtrlID(child), Utf8(cls).c_str(), static_cast<unsigned long>(style),
+              r.left, r.top, r.right, r.bottom, size.cx, size.cy,
+              hasFont ? static_cast<long>(log.lfHeight) : 0L, Utf8(text).c_str());
+  if (wcscmp(cls, WC_TABCONTROLW) == 0) {
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(child, TCM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
+    for (DWORD_PTR i = 0; i < count; ++i) {
+      RECT item = {};
+      if (!TabRect(child, TCM_GETITEMRECT, i, &item)) continue;
+      MapWindowPoints(child, walk->top, reinterpret_cast<POINT*>(&item), 2);
+      std::printf("tab-item\t%p\t%ld %ld %ld %ld\n", static_cast<void*>(child), item.left,
+                  item.top, item.right, item.bottom);
+    }
+    RECT area = {};
+    GetClientRect(child, &area);
+    if (TabRect(child, TCM_ADJUSTRECT, FALSE, &area)) {
+      MapWindowPoints(child, walk->top, reinterpret_cast<POINT*>(&area), 2);
+      std::printf("tab-area\t%p\t%ld %ld %ld %ld\n", static_cast<void*>(child), area.left,
+                  area.top, area.right, area.bottom);
+    }
+  }
+  return TRUE;
+}
+
+int PrintLayout(HWND top, const wchar_t* face, int points, int dpi) {
+  RECT client = {}, window = {}, work = {};
+  GetClientRect(top, &client);
+  GetWindowRect(top, &window);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  std::printf("client\t%ld %ld\n", client.right, client.bottom);
+  std::printf("window\t%ld %ld %ld %ld\n", window.left, window.top, window.right, window.bottom);
+  std::printf("work\t%ld %ld %ld %ld\n", work.left, work.top, work.right, work.bottom);
+  HDC screen = GetDC(nullptr);
+  std::printf("dpi\t%d\n", GetDeviceCaps(screen, LOGPIXELSY));
+  ReleaseDC(nullptr, screen);
+  std::printf("check\t%d\n", GetSystemMetrics(SM_CXMENUCHECK));
+  LayoutWalk walk = {top, {}};
+  walk.expected.lfHeight = -MulDiv(points, dpi, 72);
+  walk.expected.lfWeight = FW_NORMAL;
+  walk.expected.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(walk.expected.lfFaceName, face, LF_FACESIZE - 1);
+  EnumChildWindows(top, PrintControl, reinterpret_cast<LPARAM>(&walk));
+  return kExitOk;
+}
+
+// The message of a move to a monitor of scale `dpi`: the window's rectangle grown by the
+// change of scale around its top left corner, as the system suggests it.
+int SendDpiChanged(HWND hwnd, int dpi) {
+  RECT r = {};
+  GetWindowRect(hwnd, &r);
+  HDC screen = GetDC(nullptr);
+  const int now = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  RECT suggested = {r.left, r.top, r.left + MulDiv(r.right - r.left, dpi, now),
+                    r.top + MulDiv(r.bottom - r.top, dpi, now)};
+  void* remote = WriteRemote(hwnd, &suggested, sizeof suggested);
+  if (remote == nullptr) return kExitUnreachable;
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                           reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result))
+    return kExitUnreachable;
+  return kExitOk;
+}
+
+// Sizes as the screen has them, not as a program of 100 % would be shown them.
+void BeScaleAware() {
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  auto setContext = reinterpret_cast<SetContextFn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  if (setContext == nullptr || !setContext(perMonitorV2)) SetProcessDPIAware();
+}
+
 }  // namespace
 
 int main() {
+  BeScaleAware();
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argv == nullptr || argc < 3) return kExitUsage;
@@ -166,6 +309,9 @@ int main() {
                         SMTO_ABORTIFHUNG, 5000, &result);
     return kExitOk;
   }
+  if (command == L"layout" && argc == 6)
+    return PrintLayout(hwnd, argv[3], _wtoi(argv[4]), _wtoi(argv[5]));
+  if (command == L"dpi-changed" && argc == 4) return SendDpiChanged(hwnd, _wtoi(argv[3]));
   if (command == L"dump-fonts") {
     EnumChildWindows(hwnd, PrintFont, 0);
     return kExitOk;
