@@ -10,6 +10,10 @@ The simulator is found through $K470SIM (see tests/support/sim.py).
 import argparse
 import json
 import os
+import pty
+import re
+import select
+import termios
 import signal
 import subprocess
 import sys
@@ -83,6 +87,8 @@ class RamLoadEndToEnd(unittest.TestCase):
     def tearDown(self):
         if self.sim:
             self.sim.stop()
+        if getattr(self, "err_file", None):
+            self.err_file.close()
         self.dir.cleanup()
         sys.stderr.write("(%.1f s) " % (time.monotonic() - self.started))
 
@@ -391,6 +397,124 @@ class RamLoadEndToEnd(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertEqual(out.strip(), "MOT_OPEN_FAILED low=00200000 high=00200000")
         self.assertFalse(os.path.exists(out_path))
+
+
+def read_until(fd, wanted, got=b"", timeout=ENDS_SOON_S):
+    """Reads from fd until `wanted` has arrived; returns everything read."""
+    deadline = time.monotonic() + timeout
+    while wanted not in got and time.monotonic() < deadline:
+        if select.select([fd], [], [], 0.1)[0]:
+            try:
+                chunk = os.read(fd, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            got += chunk
+    return got
+
+
+@unittest.skipIf(os.name != "posix" or CONFIG.wine, "signals and pseudo-terminals, natively")
+class MonitorEndToEnd(unittest.TestCase):
+    """k470 monitor and ramload --go --monitor [--watch] against the simulated board."""
+    setUp = RamLoadEndToEnd.setUp
+    tearDown = RamLoadEndToEnd.tearDown
+    mot_file = RamLoadEndToEnd.mot_file
+
+    def monitor(self, *args, stdin=subprocess.PIPE):
+        self.err_file = tempfile.TemporaryFile()
+        return subprocess.Popen(k470_command(*args), stdin=stdin, stdout=subprocess.PIPE,
+                                stderr=self.err_file)
+
+    def err_text(self):
+        self.err_file.seek(0)
+        return self.err_file.read().decode("utf-8", "replace")
+
+    def end(self, proc, sig=signal.SIGTERM):
+        if sig:
+            proc.send_signal(sig)
+        try:
+            return proc.wait(timeout=ENDS_SOON_S)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            self.fail("k470 did not end")
+        finally:
+            for pipe in (proc.stdin, proc.stdout, proc.stderr):
+                if pipe:
+                    pipe.close()
+
+    def test_go_monitor_shows_the_first_byte_sends_keys_and_logs_lines(self):
+        self.sim, port = start_sim("--after-go", "Xhello\r\n")
+        log = os.path.join(self.dir.name, "board.log")
+        image = self.mot_file("image.mot", [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 3000))])
+        proc = self.monitor("ramload", "--go", "--monitor", "--log", log, "--port", port, image)
+        out = read_until(proc.stdout.fileno(), b"Xhello")
+        # The program's very first byte is there, nothing of the load before it.
+        self.assertTrue(out.startswith(b"Xhello"), out)
+        proc.stdin.write(b"key 1\n")
+        proc.stdin.flush()
+        out = read_until(proc.stdout.fileno(), b"key 1\r", out)
+        self.assertEqual(self.end(proc), 143, self.err_text())
+        result = self.sim.stop()
+        self.assertEqual(result.report["echoed_text"], "key 1\r")
+        self.assertEqual(result.report["go"], [srec.RAM_BASE])
+        with open(log) as f:
+            lines = f.read().splitlines()
+        self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Xhello$")
+        self.assertRegex(lines[1], r"^\S+ \S+ key 1$")
+
+    def test_monitor_on_a_terminal_ends_with_ctrl_bracket_and_restores_it(self):
+        self.sim, port = start_sim()
+        master, slave = pty.openpty()
+        before = termios.tcgetattr(slave)
+        try:
+            proc = subprocess.Popen(k470_command("monitor", "--port", port), stdin=slave,
+                                    stdout=slave, stderr=subprocess.PIPE)
+            # Enter goes at once as CR: the board answers with its prompt.
+            time.sleep(0.3)
+            os.write(master, b"\r")
+            out = read_until(master, b"k470l>")
+            self.assertIn(b"\r\nk470l>", out)
+            os.write(master, b"\x1d")
+            self.assertEqual(self.end(proc, None), 0)
+            self.assertEqual(termios.tcgetattr(slave), before)
+        finally:
+            os.close(master)
+            os.close(slave)
+        self.assertEqual(self.sim.stop().report["prompts"], 1)
+
+    def test_monitor_ends_with_status_1_when_the_port_is_lost(self):
+        self.sim, port = start_sim("--drop-after", 2)
+        proc = self.monitor("monitor", "--port", port)
+        proc.stdin.write(b"abc\n")
+        proc.stdin.flush()
+        self.assertEqual(self.end(proc, None), 1, self.err_text())
+        self.assertIn(MSG_PORT_LOST, self.err_text())
+        self.sim.wait()
+
+    def test_watch_reloads_after_a_change_and_a_reset_not_while_the_board_runs(self):
+        self.sim, port = start_sim("--after-go", "run\r\n")
+        first = [(srec.RAM_BASE, b"\x11" * 2000)]
+        second = [(srec.RAM_BASE, b"\x22" * 2500)]
+        image = self.mot_file("image.mot", first)
+        proc = self.monitor("ramload", "--go", "--monitor", "--watch", "--port", port, image)
+        out = read_until(proc.stdout.fileno(), b"run\r\n")
+        with open(image, "w", newline="") as f:
+            f.write(srec.s2_records(second))
+        # Changed but the board still runs: nothing is sent.
+        time.sleep(1.5)
+        self.assertNotIn("reloaded", self.err_text())
+        self.sim.proc.send_signal(signal.SIGUSR1)
+        out = read_until(proc.stdout.fileno(), b"k470l>run\r\n", out)
+        self.assertEqual(self.end(proc), 143, self.err_text())
+        # The reset's prompt, then the reloaded program from its first byte.
+        self.assertEqual(out, b"run\r\n\r\nk470l>run\r\n")
+        result = self.sim.stop()
+        self.assertEqual(self.err_text().count("reloaded 2500 bytes"), 1, self.err_text())
+        self.assertEqual(result.report["go"], [srec.RAM_BASE, srec.RAM_BASE])
+        self.assertEqual([l["length"] for l in result.report["loads"]], [1024, 976, 1024, 1024, 452])
+        self.assertEqual(result.memory, srec.ram_image(second))
 
 
 if __name__ == "__main__":
