@@ -1,6 +1,7 @@
 // The command-line frame: options, number arguments, exit statuses and the progress bar.
 #include <gtest/gtest.h>
 
+#include "cli/board_output.h"
 #include "cli/cli_args.h"
 #include "cli/console.h"
 #include "cli/console_target.h"
@@ -70,6 +71,20 @@ TEST(CliArgs, SplitsOptionsFromArgumentsAndRejectsWhatItDoesNotKnow) {
     EXPECT_FALSE(args.Parse(static_cast<int>(argv.size()), const_cast<char**>(argv.data()), options));
     EXPECT_FALSE(args.Error().empty());
   }
+}
+
+TEST(BoardOutput, ATerminalGetsControlsEscapedAndJsonValidUtf8AcrossPieces) {
+  const auto bytes = [](const char* text) { return reinterpret_cast<const uint8_t*>(text); };
+  // CR, LF, TAB and BS stay; an escape sequence and a bell do not reach the terminal.
+  EXPECT_EQ(EscapedForTerminal(bytes("a\r\n\t\b\x1b[2J\x07\x7f\xe3\x81\x82"), 14),
+            "a\r\n\t\b\\x1B[2J\\x07\\x7F\xe3\x81\x82");
+  // A character cut between two reads is whole in the next piece; a byte that starts no
+  // character is its escape; a cut one left at the end is escaped too.
+  Utf8Pieces pieces;
+  EXPECT_EQ(pieces.Take(bytes("x\xe3\x81"), 3), "x");
+  EXPECT_EQ(pieces.Take(bytes("\x82\xff\xc3("), 4), "\xe3\x81\x82\\xFF\\xC3(");
+  EXPECT_EQ(pieces.Take(bytes("\xf0\x9f"), 2), "");
+  EXPECT_EQ(pieces.Rest(), "\\xF0\\x9F");
 }
 
 TEST(CliExitStatus, FollowsTheJobsResultAndTheInterrupt) {
