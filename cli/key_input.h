@@ -36,6 +36,10 @@ class KeyInput {
   std::string m_line;    // piped: the line not yet ended
 };
 
+// From now on stdout carries the bytes as they are written (Windows would write LF as
+// CR LF): the board's output reaches a pipe or file unchanged.
+void StdoutAsBytes();
+
 // True when stdout goes to a terminal (the board's control characters are then escaped).
 bool StdoutIsTerminal();
 

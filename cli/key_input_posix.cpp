@@ -35,6 +35,8 @@ void RestoreOnSignal(int signal) {
 
 }  // namespace
 
+void StdoutAsBytes() {}  // POSIX writes bytes as they are
+
 bool StdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
 void KeyInput::Begin() {

@@ -1,6 +1,14 @@
 // Keys on Windows: a console's input without line input, echo and Ctrl-C processing (each
-// key event's character at once); a pipe or file read as far as it holds bytes.
+// key event's character at once); a pipe or file read by a thread of its own, since a
+// pipe cannot always be asked how much it holds (Wine's pipes from the host cannot).
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "cli/key_input.h"
 
@@ -15,7 +23,39 @@ bool g_modeChanged = false;
 
 HANDLE StdinHandle() { return GetStdHandle(STD_INPUT_HANDLE); }
 
+// What the reading thread has taken from a piped stdin. The thread blocks in ReadFile
+// until the writer sends or closes; it is left to the program's end.
+struct PipedKeys {
+  std::mutex mutex;
+  std::string bytes;
+  bool ended = false;
+};
+
+std::shared_ptr<PipedKeys> StartPipeReader() {
+  auto keys = std::make_shared<PipedKeys>();
+  std::thread([keys] {
+    HANDLE in = StdinHandle();
+    char chunk[kReadChunkBytes];
+    for (;;) {
+      DWORD read = 0;
+      const bool ok = ReadFile(in, chunk, sizeof chunk, &read, nullptr) != 0;
+      std::lock_guard<std::mutex> lock(keys->mutex);
+      if (!ok || read == 0) {
+        keys->ended = true;
+        return;
+      }
+      keys->bytes.append(chunk, read);
+    }
+  }).detach();
+  return keys;
+}
+
 }  // namespace
+
+void StdoutAsBytes() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+}
 
 bool StdoutIsTerminal() {
   DWORD mode = 0;
@@ -54,28 +94,23 @@ bool KeyInput::Read(std::string* bytes) {
     }
     return false;
   }
-  for (;;) {
-    DWORD available = kReadChunkBytes;
-    const DWORD type = GetFileType(in);
-    if (type == FILE_TYPE_PIPE) {
-      if (!PeekNamedPipe(in, nullptr, 0, nullptr, &available, nullptr)) {
-        m_ended = true;  // the writer has closed the pipe
-        break;
-      }
-      if (available == 0) return false;
-    } else if (type != FILE_TYPE_DISK) {
-      m_ended = true;  // the null device: no keys
-      return false;
-    }
-    char chunk[kReadChunkBytes];
-    DWORD read = 0;
-    if (!ReadFile(in, chunk, available < sizeof chunk ? available : sizeof chunk, &read, nullptr) ||
-        read == 0) {
-      m_ended = true;
-      break;
-    }
-    if (TakeLines(chunk, read, bytes)) return true;
+  static std::shared_ptr<PipedKeys> piped;
+  const DWORD type = GetFileType(in);
+  if (type != FILE_TYPE_PIPE && type != FILE_TYPE_DISK) {
+    m_ended = true;  // the null device: no keys
+    return false;
   }
+  if (!piped) piped = StartPipeReader();
+  std::string taken;
+  bool ended = false;
+  {
+    std::lock_guard<std::mutex> lock(piped->mutex);
+    taken.swap(piped->bytes);
+    ended = piped->ended;
+  }
+  if (TakeLines(taken.data(), taken.size(), bytes)) return true;
+  if (!ended) return false;
+  m_ended = true;
   if (!m_line.empty()) *bytes += m_line;
   m_line.clear();
   return false;

@@ -21,6 +21,7 @@ MonitorSession::MonitorSession(CComPort* port, ConsoleTarget* target, const Moni
 
 bool MonitorSession::Begin() {
   m_escape = !m_options.raw && !m_options.json && StdoutIsTerminal();
+  if (!m_options.json) StdoutAsBytes();
   if (m_options.logPath.empty()) return true;
   std::string reason;
   if (m_log.Open(m_options.logPath, &reason)) return true;
