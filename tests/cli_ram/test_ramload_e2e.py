@@ -467,6 +467,21 @@ class MonitorEndToEnd(unittest.TestCase):
         self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Xhello$")
         self.assertRegex(lines[1], r"^\S+ \S+ key 1$")
 
+    def test_json_output_events_carry_the_bytes_and_the_end_follows(self):
+        # A byte that is no UTF-8 comes escaped; the end event is the monitor's.
+        self.sim, port = start_sim("--after-go", "ok \udcff\r\n")
+        image = self.mot_file("image.mot", [(srec.RAM_BASE, b"\x01" * 100)])
+        proc = self.monitor("ramload", "--json", "--go", "--monitor", "--port", port, image)
+        out = read_until(proc.stdout.fileno(), b"\\r\\n\"}")
+        proc.stdin.write(b"\x1d")
+        proc.stdin.flush()
+        out += proc.stdout.read()
+        self.assertEqual(self.end(proc, None), 0, self.err_text())
+        events = [json.loads(line) for line in out.decode("utf-8").splitlines()]
+        self.assertEqual("".join(e["text"] for e in events if e["event"] == "output"),
+                         "ok \\xFF\r\n")
+        self.assertEqual((events[-1]["event"], events[-1]["result"]), ("end", "succeeded"))
+
     @unittest.skipIf(os.name != "posix", "a pseudo-terminal as stdin")
     def test_monitor_on_a_terminal_ends_with_ctrl_bracket_and_restores_it(self):
         if CONFIG.wine:
