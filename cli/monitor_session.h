@@ -47,7 +47,7 @@ class MonitorSession {
   static constexpr uint32_t kLookMs = 20;
   // After a piece of output the next read waits this long, so that a fast line is read
   // in pieces of some size rather than byte by byte (a human does not see the delay).
-  static constexpr uint32_t kGatherMs = 4;
+  static constexpr uint32_t kGatherMs = 10;
   static constexpr size_t kReadBytes = 4096;
 
   MonitorSession(CComPort* port, ConsoleTarget* target, const MonitorOptions& options);
