@@ -68,7 +68,7 @@ int MonitorSession::PortFailed() {
 int MonitorSession::Run(const std::function<bool()>& start, MonitorWatch* watch) {
   m_keys.Begin();
   int status = -1;
-  if (start && !start()) status = kExitFailed;
+  if (start && !start()) status = InterruptRequested() ? InterruptExitStatus() : kExitFailed;
   uint8_t buffer[kReadBytes + 1];
   while (status < 0) {
     if (InterruptRequested()) {

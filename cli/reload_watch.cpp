@@ -49,6 +49,7 @@ bool GoWhenQuiet(CComPort* port, ConsoleTarget* target, uint32_t address) {
     if (n == kReadTimedOut) break;
     if (n < 0) break;
   }
+  if (InterruptRequested()) return false;  // Ctrl-C before the go: the program stays put
   if (SendGoCommand(port, address)) {
     char started_text[32];
     std::snprintf(started_text, sizeof started_text, "go %X", static_cast<unsigned>(address));

@@ -1,5 +1,7 @@
 // The command-line frame: options, number arguments, exit statuses and the progress bar.
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
 
 #include "cli/board_output.h"
 #include "cli/cli_args.h"
@@ -85,6 +87,26 @@ TEST(BoardOutput, ATerminalGetsControlsEscapedAndJsonValidUtf8AcrossPieces) {
   EXPECT_EQ(pieces.Take(bytes("\x82\xff\xc3("), 4), "\xe3\x81\x82\\xFF\\xC3(");
   EXPECT_EQ(pieces.Take(bytes("\xf0\x9f"), 2), "");
   EXPECT_EQ(pieces.Rest(), "\\xF0\\x9F");
+}
+
+TEST(BoardOutput, TheLogStampsEachLineWhenItsFirstByteCameAndKeepsAnUnendedOne) {
+  const std::string path = testing::TempDir() + "board_output_log.txt";
+  std::remove(path.c_str());
+  const auto bytes = [](const char* text) { return reinterpret_cast<const uint8_t*>(text); };
+  {
+    LogLines log;
+    std::string reason;
+    ASSERT_TRUE(log.Open(path, &reason)) << reason;
+    log.Take(bytes("a\r\nb"), 4, "T1");
+    log.Take(bytes("c\x1b\n\nd"), 5, "T2");
+  }  // closing writes the line not yet ended
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  char text[128] = {};
+  const size_t n = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  std::remove(path.c_str());
+  EXPECT_EQ(std::string(text, n), "T1 a\nT1 bc\\x1B\nT2 \nT2 d\n");
 }
 
 TEST(CliExitStatus, FollowsTheJobsResultAndTheInterrupt) {

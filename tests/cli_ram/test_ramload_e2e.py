@@ -518,15 +518,26 @@ class MonitorEndToEnd(unittest.TestCase):
         self.sim, port = start_sim("--after-go", "run\r\n")
         first = [(srec.RAM_BASE, b"\x11" * 2000)]
         second = [(srec.RAM_BASE, b"\x22" * 2500)]
+        path = os.path.join(self.dir.name, "image.mot")
         image = self.mot_file("image.mot", first)
         proc = self.monitor("ramload", "--go", "--monitor", "--watch", "--port", port, image)
         out = read_until(proc.stdout.fileno(), b"run\r\n")
-        with open(os.path.join(self.dir.name, "image.mot"), "w", newline="") as f:
-            f.write(srec.s2_records(second))
+        # A build that broke half way: no image.
+        with open(path, "w", newline="") as f:
+            f.write(srec.s2_records(second)[:-4] + "00\r\n")
         # Changed but the board still runs: nothing is sent.
         time.sleep(1.5)
-        self.assertNotIn("reloaded", self.err_text())
+        self.assertNotIn(MSG_FILE_FORMAT, self.err_text())
         self.sim.proc.send_signal(signal.SIGUSR1)
+        # At the prompt the bad file is refused with nothing sent, and the monitor goes on.
+        out = read_until(proc.stdout.fileno(), b"k470l>", out)
+        deadline = time.monotonic() + ENDS_SOON_S
+        while MSG_FILE_FORMAT not in self.err_text() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertNotIn("k470: reloaded", self.err_text())
+        # The next good build is loaded at once: the board waits at its prompt.
+        with open(path, "w", newline="") as f:
+            f.write(srec.s2_records(second))
         out = read_until(proc.stdout.fileno(), b"k470l>run\r\n", out)
         proc.stdin.write(b"\x1d")
         proc.stdin.flush()
@@ -534,11 +545,11 @@ class MonitorEndToEnd(unittest.TestCase):
         # The reset's prompt, then the reloaded program from its first byte.
         self.assertEqual(out, b"run\r\n\r\nk470l>run\r\n")
         result = self.sim.stop()
+        self.assertIn(MSG_FILE_FORMAT, self.err_text())
         self.assertEqual(self.err_text().count("reloaded 2500 bytes"), 1, self.err_text())
         self.assertEqual(result.report["go"], [srec.RAM_BASE, srec.RAM_BASE])
         self.assertEqual([l["length"] for l in result.report["loads"]], [1024, 976, 1024, 1024, 452])
         self.assertEqual(result.memory, srec.ram_image(second))
-
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
