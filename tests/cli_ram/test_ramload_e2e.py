@@ -483,27 +483,43 @@ class MonitorEndToEnd(unittest.TestCase):
         self.assertEqual((events[-1]["event"], events[-1]["result"]), ("end", "succeeded"))
 
     @unittest.skipIf(os.name != "posix", "a pseudo-terminal as stdin")
-    def test_monitor_on_a_terminal_ends_with_ctrl_bracket_and_restores_it(self):
+    def test_monitor_on_a_terminal_takes_keys_raw_and_always_restores_it(self):
         if CONFIG.wine:
             self.skipTest("a pseudo-terminal as stdin is tried natively")
-        self.sim, port = start_sim()
-        master, slave = pty.openpty()
-        before = termios.tcgetattr(slave)
-        try:
-            proc = subprocess.Popen(k470_command("monitor", "--port", port), stdin=slave,
-                                    stdout=slave, stderr=subprocess.PIPE)
-            # Enter goes at once as CR: the board answers with its prompt.
-            time.sleep(0.3)
-            os.write(master, b"\r")
-            out = read_until(master, b"k470l>")
-            self.assertIn(b"\r\nk470l>", out)
-            os.write(master, b"\x1d")
-            self.assertEqual(self.end(proc, None), 0)
-            self.assertEqual(termios.tcgetattr(slave), before)
-        finally:
-            os.close(master)
-            os.close(slave)
-        self.assertEqual(self.sim.stop().report["prompts"], 1)
+        self.sim, port = start_sim("--after-go", "\x1b[31mred\r\n")
+        # Ended by Ctrl-], then by a closed terminal's SIGHUP: the settings come back.
+        for ending, status in ((b"\x1d", 0), (signal.SIGHUP, 129)):
+            master, slave = pty.openpty()
+            before = termios.tcgetattr(slave)
+            try:
+                proc = subprocess.Popen(k470_command("monitor", "--port", port), stdin=slave,
+                                        stdout=slave, stderr=subprocess.DEVNULL)
+                deadline = time.monotonic() + ENDS_SOON_S
+                while termios.tcgetattr(slave) == before and time.monotonic() < deadline:
+                    time.sleep(0.02)
+                if status == 0:
+                    # Ctrl-C goes to the board as its byte, Enter as CR; the program's
+                    # escape sequence is shown, not obeyed.
+                    os.write(master, b"\x03\r")
+                    out = read_until(master, b"k470l>")
+                    os.write(master, b"G 200000\r")
+                    out = read_until(master, b"red", out)
+                    self.assertIn(b"\r\n?\r", out)
+                    self.assertIn(b"\\x1B[31mred", out)
+                    os.write(master, ending)
+                else:
+                    # The running program echoes the key.
+                    os.write(master, b"k")
+                    self.assertIn(b"k", read_until(master, b"k"))
+                    proc.send_signal(ending)
+                self.assertEqual(self.end(proc, None), status)
+                self.assertEqual(termios.tcgetattr(slave), before)
+            finally:
+                os.close(master)
+                os.close(slave)
+        report = self.sim.stop().report
+        self.assertEqual([e["text"] for e in report["events"] if e["kind"] == "refused"], ["\x03"])
+        self.assertEqual(report["echoed_text"], "k")
 
     def test_monitor_ends_with_status_1_when_the_port_is_lost(self):
         self.sim, port = start_sim("--drop-after", 2)
