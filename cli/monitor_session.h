@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "base/cancel_slice.h"
 #include "cli/board_output.h"
 #include "cli/key_input.h"
 
@@ -43,8 +44,9 @@ class MonitorWatch {
 
 class MonitorSession {
  public:
-  // How long one look at the port waits for the board; the keys are looked at between.
-  static constexpr uint32_t kLookMs = 20;
+  // How long one look at the port waits for the board: the cancel slice, so that the keys
+  // (and Ctrl-C, the watch's file) are looked at between as often as any flag is.
+  static constexpr uint32_t kLookMs = kCancelSliceMs;
   // After a piece of output the next read waits this long, so that a fast line is read
   // in pieces of some size rather than byte by byte (a human does not see the delay).
   static constexpr uint32_t kGatherMs = 10;
