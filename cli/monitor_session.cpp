@@ -57,7 +57,10 @@ void MonitorSession::ShowRest() {
 int MonitorSession::PortFailed() {
   const std::string lost = PortLostMessage(m_port->Name());
   if (m_port->Lost()) {
-    m_target->ShowMessage(lost.c_str(), MessageIcon::Error);
+    // A reload's job may have said it already.
+    if (m_target->FailureText().find(lost) == std::string::npos) {
+      m_target->ShowMessage(lost.c_str(), MessageIcon::Error);
+    }
   } else {
     m_target->ShowMessage("the keys could not be sent", MessageIcon::Error,
                           m_port->WriteError().c_str());
