@@ -73,9 +73,10 @@ int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options
 
 int OpenFailedStatus() { return InterruptRequested() ? InterruptExitStatus() : kExitFailed; }
 
-bool OpenPortArgument(const std::string& argument, CComPort* port, ConsoleTarget* target) {
+bool OpenPortArgument(const std::string& argument, CComPort* port, ConsoleTarget* target,
+                      const LineSettings& line) {
   port->SetCancel(InterruptFlag());  // Ctrl-C ends a network port's connect at once
-  if (port->Reopen(argument, kMonitorLine)) {
+  if (port->Reopen(argument, line)) {
     return true;
   }
   if (InterruptRequested()) return false;  // cancelled, no failure of the port

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "monitor/monitor_line.h"
+
 namespace k470 {
 class CComPort;
 }
@@ -30,10 +32,11 @@ int BoardArguments(int argc, char** argv, const std::vector<OptionSpec>& options
                    const char* usage, size_t files, ArgParser* args,
                    std::vector<std::string>* ports);
 
-// Opens the port at 38400 bit/s, 8N1 (the board monitor's line); Ctrl-C ends the open of
+// Opens the port at 38400 bit/s, 8N1 (the board monitor's line, or `line`); Ctrl-C ends the open of
 // a network port at once. On failure shows through `target` a message naming the port as
 // typed, with the system's reason as its detail (none after Ctrl-C), and returns false.
-bool OpenPortArgument(const std::string& argument, CComPort* port, ConsoleTarget* target);
+bool OpenPortArgument(const std::string& argument, CComPort* port, ConsoleTarget* target,
+                      const LineSettings& line = kMonitorLine);
 
 // The exit status of a command whose port did not open: 1, or the interrupt's status when
 // Ctrl-C (SIGTERM, SIGHUP) ended the open.

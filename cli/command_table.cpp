@@ -11,6 +11,7 @@ const CliCommand kCommands[] = {
     {"detect", CmdDetect, "watch a board monitor's prompt"},
     {"ramload", CmdRamload, "load an S-record file into a board's RAM (and start it)"},
     {"go", CmdGo, "start the program in a board's RAM"},
+    {"monitor", CmdMonitor, "a terminal on a board's line"},
     {"devices", CmdDevices, "list the device types for flash writing"},
     {"flash", CmdFlash, "write an S-record file into an H8's flash in boot mode"},
 };

@@ -22,6 +22,7 @@ int CmdRamload(int argc, char** argv);
 int CmdGo(int argc, char** argv);
 int CmdDevices(int argc, char** argv);
 int CmdFlash(int argc, char** argv);
+int CmdMonitor(int argc, char** argv);
 
 extern const CliCommand kCommands[];
 extern const size_t kCommandCount;

@@ -96,6 +96,12 @@ JsonLine& JsonLine::SystemText(const char* key, const std::string& value) {
   return *this;
 }
 
+JsonLine& JsonLine::Utf8(const char* key, const std::string& value) {
+  Key(key);
+  m_text += Quoted(value);
+  return *this;
+}
+
 JsonLine& JsonLine::Number(const char* key, int64_t value) {
   Key(key);
   m_text += std::to_string(value);

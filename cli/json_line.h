@@ -15,6 +15,8 @@ class JsonLine {
   JsonLine& Text(const char* key, const std::string& value);
   // A text of the system (a file or port name, the system's words), from its encoding.
   JsonLine& SystemText(const char* key, const std::string& value);
+  // A text that is UTF-8 already (what a board sent), written without conversion.
+  JsonLine& Utf8(const char* key, const std::string& value);
   JsonLine& Number(const char* key, int64_t value);
   JsonLine& Seconds(const char* key, double value);  // three decimals
   JsonLine& Hex8(const char* key, uint32_t value);   // "00200400"

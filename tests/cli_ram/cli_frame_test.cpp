@@ -1,6 +1,9 @@
 // The command-line frame: options, number arguments, exit statuses and the progress bar.
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
 
+#include "cli/board_output.h"
 #include "cli/cli_args.h"
 #include "cli/console.h"
 #include "cli/console_target.h"
@@ -71,6 +74,40 @@ TEST(CliArgs, SplitsOptionsFromArgumentsAndRejectsWhatItDoesNotKnow) {
     EXPECT_FALSE(args.Parse(static_cast<int>(argv.size()), const_cast<char**>(argv.data()), options));
     EXPECT_FALSE(args.Error().empty());
   }
+}
+
+TEST(BoardOutput, ATerminalGetsControlsEscapedAndJsonValidUtf8AcrossPieces) {
+  const auto bytes = [](const char* text) { return reinterpret_cast<const uint8_t*>(text); };
+  // CR, LF, TAB and BS stay; an escape sequence and a bell do not reach the terminal.
+  EXPECT_EQ(EscapedForTerminal(bytes("a\r\n\t\b\x1b[2J\x07\x7f\xe3\x81\x82"), 14),
+            "a\r\n\t\b\\x1B[2J\\x07\\x7F\xe3\x81\x82");
+  // A character cut between two reads is whole in the next piece; a byte that starts no
+  // character is its escape; a cut one left at the end is escaped too.
+  Utf8Pieces pieces;
+  EXPECT_EQ(pieces.Take(bytes("x\xe3\x81"), 3), "x");
+  EXPECT_EQ(pieces.Take(bytes("\x82\xff\xc3("), 4), "\xe3\x81\x82\\xFF\\xC3(");
+  EXPECT_EQ(pieces.Take(bytes("\xf0\x9f"), 2), "");
+  EXPECT_EQ(pieces.Rest(), "\\xF0\\x9F");
+}
+
+TEST(BoardOutput, TheLogStampsEachLineWhenItsFirstByteCameAndKeepsAnUnendedOne) {
+  const std::string path = testing::TempDir() + "board_output_log.txt";
+  std::remove(path.c_str());
+  const auto bytes = [](const char* text) { return reinterpret_cast<const uint8_t*>(text); };
+  {
+    LogLines log;
+    std::string reason;
+    ASSERT_TRUE(log.Open(path, &reason)) << reason;
+    log.Take(bytes("a\r\nb"), 4, "T1");
+    log.Take(bytes("c\x1b\n\nd"), 5, "T2");
+  }  // closing writes the line not yet ended
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  char text[128] = {};
+  const size_t n = std::fread(text, 1, sizeof text - 1, f);
+  std::fclose(f);
+  std::remove(path.c_str());
+  EXPECT_EQ(std::string(text, n), "T1 a\nT1 bc\\x1B\nT2 \nT2 d\n");
 }
 
 TEST(CliExitStatus, FollowsTheJobsResultAndTheInterrupt) {

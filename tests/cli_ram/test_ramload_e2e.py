@@ -10,6 +10,10 @@ The simulator is found through $K470SIM (see tests/support/sim.py).
 import argparse
 import json
 import os
+import pty
+import re
+import select
+import termios
 import signal
 import subprocess
 import sys
@@ -83,6 +87,8 @@ class RamLoadEndToEnd(unittest.TestCase):
     def tearDown(self):
         if self.sim:
             self.sim.stop()
+        if getattr(self, "err_file", None):
+            self.err_file.close()
         self.dir.cleanup()
         sys.stderr.write("(%.1f s) " % (time.monotonic() - self.started))
 
@@ -500,6 +506,174 @@ class RamLoadEndToEnd(unittest.TestCase):
                     self.fail("k470 image did not end after %s" % sig.name)
                 self.assertEqual(proc.returncode, status)
 
+
+def read_until(fd, wanted, got=b"", timeout=ENDS_SOON_S):
+    """Reads from fd until `wanted` has arrived; returns everything read."""
+    deadline = time.monotonic() + timeout
+    while wanted not in got and time.monotonic() < deadline:
+        if select.select([fd], [], [], 0.1)[0]:
+            try:
+                chunk = os.read(fd, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            got += chunk
+    return got
+
+
+class MonitorEndToEnd(unittest.TestCase):
+    """k470 monitor and ramload --go --monitor [--watch] against the simulated board."""
+    setUp = RamLoadEndToEnd.setUp
+    tearDown = RamLoadEndToEnd.tearDown
+    mot_file = RamLoadEndToEnd.mot_file
+
+    def monitor(self, *args, stdin=subprocess.PIPE):
+        self.err_file = tempfile.TemporaryFile()
+        return subprocess.Popen(k470_command(*args), stdin=stdin, stdout=subprocess.PIPE,
+                                stderr=self.err_file)
+
+    def err_text(self):
+        self.err_file.seek(0)
+        return self.err_file.read().decode(encoding(), "replace")
+
+    def end(self, proc, sig=signal.SIGTERM):
+        if sig:
+            proc.send_signal(sig)
+        try:
+            return proc.wait(timeout=ENDS_SOON_S)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            self.fail("k470 did not end")
+        finally:
+            for pipe in (proc.stdin, proc.stdout, proc.stderr):
+                if pipe:
+                    pipe.close()
+
+    def test_go_monitor_shows_the_first_byte_sends_keys_and_logs_lines(self):
+        self.sim, port = start_sim("--after-go", "Xhello\r\n")
+        log = os.path.join(self.dir.name, "board.log")
+        image = self.mot_file("image.mot", [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 3000))])
+        proc = self.monitor("ramload", "--go", "--monitor", "--log", wine_path(log), "--port", port,
+                            image)
+        out = read_until(proc.stdout.fileno(), b"Xhello")
+        # The program's very first byte is there, nothing of the load before it.
+        self.assertTrue(out.startswith(b"Xhello"), out)
+        proc.stdin.write(b"key 1\n")
+        proc.stdin.flush()
+        out = read_until(proc.stdout.fileno(), b"key 1\r", out)
+        # Ctrl-] in the piped keys ends the monitor as the key does.
+        proc.stdin.write(b"\x1d")
+        proc.stdin.flush()
+        self.assertEqual(self.end(proc, None), 0, self.err_text())
+        result = self.sim.stop()
+        self.assertEqual(result.report["echoed_text"], "key 1\r")
+        self.assertEqual(result.report["go"], [srec.RAM_BASE])
+        with open(log) as f:
+            lines = f.read().splitlines()
+        self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Xhello$")
+        self.assertRegex(lines[1], r"^\S+ \S+ key 1$")
+
+    def test_json_output_events_carry_the_bytes_and_the_end_follows(self):
+        # A byte that is no UTF-8 comes escaped; the end event is the monitor's.
+        self.sim, port = start_sim("--after-go", "ok \udcff\r\n")
+        image = self.mot_file("image.mot", [(srec.RAM_BASE, b"\x01" * 100)])
+        proc = self.monitor("ramload", "--json", "--go", "--monitor", "--port", port, image)
+        out = read_until(proc.stdout.fileno(), b"\\r\\n\"}")
+        proc.stdin.write(b"\x1d")
+        proc.stdin.flush()
+        out += proc.stdout.read()
+        self.assertEqual(self.end(proc, None), 0, self.err_text())
+        events = [json.loads(line) for line in out.decode("utf-8").splitlines()]
+        self.assertEqual("".join(e["text"] for e in events if e["event"] == "output"),
+                         "ok \\xFF\r\n")
+        self.assertEqual((events[-1]["event"], events[-1]["result"]), ("end", "succeeded"))
+
+    @unittest.skipIf(os.name != "posix", "a pseudo-terminal as stdin")
+    def test_monitor_on_a_terminal_takes_keys_raw_and_always_restores_it(self):
+        if CONFIG.wine:
+            self.skipTest("a pseudo-terminal as stdin is tried natively")
+        self.sim, port = start_sim("--after-go", "\x1b[31mred\r\n")
+        # Ended by Ctrl-], then by a closed terminal's SIGHUP: the settings come back.
+        for ending, status in ((b"\x1d", 0), (signal.SIGHUP, 129)):
+            master, slave = pty.openpty()
+            before = termios.tcgetattr(slave)
+            try:
+                proc = subprocess.Popen(k470_command("monitor", "--port", port), stdin=slave,
+                                        stdout=slave, stderr=subprocess.DEVNULL)
+                deadline = time.monotonic() + ENDS_SOON_S
+                while termios.tcgetattr(slave) == before and time.monotonic() < deadline:
+                    time.sleep(0.02)
+                if status == 0:
+                    # Ctrl-C goes to the board as its byte, Enter as CR; the program's
+                    # escape sequence is shown, not obeyed.
+                    os.write(master, b"\x03\r")
+                    out = read_until(master, b"k470l>")
+                    os.write(master, b"G 200000\r")
+                    out = read_until(master, b"red", out)
+                    self.assertIn(b"\r\n?\r", out)
+                    self.assertIn(b"\\x1B[31mred", out)
+                    os.write(master, ending)
+                else:
+                    # The running program echoes the key.
+                    os.write(master, b"k")
+                    self.assertIn(b"k", read_until(master, b"k"))
+                    proc.send_signal(ending)
+                self.assertEqual(self.end(proc, None), status)
+                self.assertEqual(termios.tcgetattr(slave), before)
+            finally:
+                os.close(master)
+                os.close(slave)
+        report = self.sim.stop().report
+        self.assertEqual([e["text"] for e in report["events"] if e["kind"] == "refused"], ["\x03"])
+        self.assertEqual(report["echoed_text"], "k")
+
+    def test_monitor_ends_with_status_1_when_the_port_is_lost(self):
+        self.sim, port = start_sim("--drop-after", 2)
+        proc = self.monitor("monitor", "--port", port)
+        proc.stdin.write(b"abc\n")
+        proc.stdin.flush()
+        self.assertEqual(self.end(proc, None), 1, self.err_text())
+        self.assertIn(MSG_PORT_LOST, self.err_text())
+        self.sim.wait()
+
+    def test_watch_reloads_after_a_change_and_a_reset_not_while_the_board_runs(self):
+        self.sim, port = start_sim("--after-go", "run\r\n")
+        first = [(srec.RAM_BASE, b"\x11" * 2000)]
+        second = [(srec.RAM_BASE, b"\x22" * 2500)]
+        path = os.path.join(self.dir.name, "image.mot")
+        image = self.mot_file("image.mot", first)
+        proc = self.monitor("ramload", "--go", "--monitor", "--watch", "--port", port, image)
+        out = read_until(proc.stdout.fileno(), b"run\r\n")
+        # A build that broke half way: no image.
+        with open(path, "w", newline="") as f:
+            f.write(srec.s2_records(second)[:-4] + "00\r\n")
+        # Changed but the board still runs: nothing is sent.
+        time.sleep(1.5)
+        self.assertNotIn(MSG_FILE_FORMAT, self.err_text())
+        self.sim.proc.send_signal(signal.SIGUSR1)
+        # At the prompt the bad file is refused with nothing sent, and the monitor goes on.
+        out = read_until(proc.stdout.fileno(), b"k470l>", out)
+        deadline = time.monotonic() + ENDS_SOON_S
+        while MSG_FILE_FORMAT not in self.err_text() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertNotIn("k470: reloaded", self.err_text())
+        # The next good build is loaded at once: the board waits at its prompt.
+        with open(path, "w", newline="") as f:
+            f.write(srec.s2_records(second))
+        out = read_until(proc.stdout.fileno(), b"k470l>run\r\n", out)
+        proc.stdin.write(b"\x1d")
+        proc.stdin.flush()
+        self.assertEqual(self.end(proc, None), 0, self.err_text())
+        # The reset's prompt, then the reloaded program from its first byte.
+        self.assertEqual(out, b"run\r\n\r\nk470l>run\r\n")
+        result = self.sim.stop()
+        self.assertIn(MSG_FILE_FORMAT, self.err_text())
+        self.assertEqual(self.err_text().count("reloaded 2500 bytes"), 1, self.err_text())
+        self.assertEqual(result.report["go"], [srec.RAM_BASE, srec.RAM_BASE])
+        self.assertEqual([l["length"] for l in result.report["loads"]], [1024, 976, 1024, 1024, 452])
+        self.assertEqual(result.memory, srec.ram_image(second))
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()

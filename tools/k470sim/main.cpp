@@ -21,7 +21,11 @@ using namespace k470sim;
 namespace {
 
 std::unique_ptr<Target> MakeTarget(const SimOptions& o) {
-  if (o.target == "monitor") return std::make_unique<MonitorTarget>(o.board, o.endDelayMs, o.noEnd);
+  if (o.target == "monitor") {
+    ProgramBehaviour program{o.afterGo, o.chatterMs, o.resetAfterMs};
+    return std::make_unique<MonitorTarget>(o.board, o.endDelayMs, o.noEnd, program,
+                                           o.monitorRate);
+  }
   BootFaults faults;
   faults.onlyRate = o.onlyRate;
   faults.noise = o.noise;

@@ -22,8 +22,10 @@ constexpr double kRetryAfterErrorS = 0.005;  // master read failed (no slave ope
 constexpr double kIdlePollS = 0.25;  // longest wait between looks at the parent
 
 volatile sig_atomic_t g_stop = 0;
+volatile sig_atomic_t g_reset = 0;  // the reset button was pressed (SIGUSR1)
 
 void OnStopSignal(int) { g_stop = 1; }
+void OnResetSignal(int) { g_reset = 1; }
 
 timespec ToTimespec(double s) {
   if (s < 0) s = 0;
@@ -77,8 +79,11 @@ void Flush(PtyLine& line, LineOutput& out, AdapterHold& adapter, LineNoise& nois
 }
 
 // When the loop must look again to hand the host its next bytes.
-double NextWake(const LineOutput& out, const AdapterHold& adapter, double now) {
+double NextWake(const LineOutput& out, const AdapterHold& adapter, const Target& target,
+                double now) {
   double at = now + kIdlePollS;
+  const double timer = target.NextTimer();
+  if (timer >= 0) at = std::min(at, timer);
   if (!out.Empty()) at = std::min(at, out.NextDue());
   if (!adapter.Empty()) at = std::min(at, adapter.ReleaseAt());
   return at;
@@ -103,6 +108,9 @@ void InstallStopSignals() {
   sa.sa_handler = OnStopSignal;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);
+  struct sigaction reset{};
+  reset.sa_handler = OnResetSignal;
+  sigaction(SIGUSR1, &reset, nullptr);
   signal(SIGHUP, SIG_IGN);
   signal(SIGPIPE, SIG_IGN);
   // Blocked except inside ppoll, so a stop request cannot slip in between the check and
@@ -111,6 +119,7 @@ void InstallStopSignals() {
   sigemptyset(&set);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGUSR1);
   sigprocmask(SIG_BLOCK, &set, nullptr);
 }
 
@@ -139,6 +148,7 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t par
   sigprocmask(SIG_SETMASK, nullptr, &waitMask);
   sigdelset(&waitMask, SIGTERM);
   sigdelset(&waitMask, SIGINT);
+  sigdelset(&waitMask, SIGUSR1);
   uint8_t buf[kReadChunk];
   if (options.dropAfter == 0) {
     stats.dropped = true;
@@ -154,9 +164,17 @@ void RunLoop(PtyLine& line, Target& target, const SimOptions& options, pid_t par
       stats.stoppedBy = "parent";
       return;
     }
-    Flush(line, out, adapter, noise, stats);
     double now = Now();
-    double wait = std::clamp(NextWake(out, adapter, now) - now, 0.0, kIdlePollS);
+    // What the target does of its own accord: a reset, a started program's output.
+    if (g_reset) {
+      g_reset = 0;
+      target.OnReset(now, out);
+    }
+    const double timer = target.NextTimer();
+    if (timer >= 0 && timer <= now) target.OnTimer(now, out);
+    Flush(line, out, adapter, noise, stats);
+    now = Now();
+    double wait = std::clamp(NextWake(out, adapter, target, now) - now, 0.0, kIdlePollS);
     pollfd fds[2] = {{line.MasterFd(), POLLIN, 0}, {line.WatchFd(), POLLIN, 0}};
     pollfd& p = fds[0];
     timespec ts = ToTimespec(wait);

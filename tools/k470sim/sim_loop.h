@@ -30,7 +30,7 @@ struct LoopStats {
   void Write(JsonWriter& json) const;
 };
 
-// Installs the SIGTERM/SIGINT handlers; call before RunLoop.
+// Installs the SIGTERM/SIGINT handlers and the reset button (SIGUSR1); call before RunLoop.
 void InstallStopSignals();
 
 // Seconds since the loop's clock started (the first call).

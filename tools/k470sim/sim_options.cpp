@@ -84,6 +84,13 @@ const char* HelpText() {
       "  --drop-after N     close the pty after N received bytes, then exit\n"
       "  --end-delay MS     monitor: send \"end!\" MS milliseconds late\n"
       "  --no-end           monitor: never send \"end!\"\n"
+      "Started program (monitor; any of these makes G start a program that holds the line\n"
+      "until a reset, echoing what it receives):\n"
+      "  --after-go TEXT    send TEXT the instant G has been read\n"
+      "  --chatter-ms N     then a numbered line (\"line 1\\r\\n\", ...) every N ms\n"
+      "  --reset-after-s S  reset the board S seconds after G (also on SIGUSR1): the\n"
+      "                     program stops and the monitor prints its prompt\n"
+      "  --bps N            monitor: the line's rate (default 38400)\n"
       "  --latency MS       hold what the target sends as a USB serial adapter does: it\n"
       "                     reaches the host at the next tick of a free-running MS timer\n"
       "  --packet N         with --latency: or at once when N bytes have gathered (default 62)\n"
@@ -185,6 +192,19 @@ bool ParseOptions(int argc, char** argv, SimOptions& o, std::string& error) {
       o.endDelayMs = static_cast<int>(n > 600000 ? 600000 : n);
     } else if (!std::strcmp(a, "--no-end")) {
       o.noEnd = true;
+    } else if (!std::strcmp(a, "--after-go")) {
+      const char* v = nullptr;
+      if (!next(v)) return false;
+      o.afterGo = v;
+    } else if (!std::strcmp(a, "--chatter-ms")) {
+      if (!number(0, n)) return false;
+      o.chatterMs = static_cast<int>(n > 600000 ? 600000 : n);
+    } else if (!std::strcmp(a, "--reset-after-s")) {
+      if (!number(0, n)) return false;
+      o.resetAfterMs = static_cast<int>(n > 86400 ? 86400000 : n * 1000);
+    } else if (!std::strcmp(a, "--bps")) {
+      if (!number(1, n)) return false;
+      o.monitorRate = static_cast<uint32_t>(n > 4000000 ? 4000000 : n);
     } else if (!std::strcmp(a, "--latency")) {
       if (!number(0, n)) return false;
       o.latencyMs = static_cast<int>(n > kMaxLatencyMs ? kMaxLatencyMs : n);

@@ -34,6 +34,10 @@ struct SimOptions {
   int64_t dropAfter = -1;      // close the pty after this many received bytes
   int endDelayMs = 0;          // monitor: "end!" this much later
   bool noEnd = false;          // monitor: never "end!"
+  std::string afterGo;         // monitor: the started program's first text
+  int chatterMs = 0;           // monitor: the program's numbered line this often; 0: none
+  int resetAfterMs = 0;        // monitor: the board resets this long after G; 0: never
+  uint32_t monitorRate = 38400;  // monitor: its line's rate
   int latencyMs = 0;           // a USB adapter's latency timer before the host; 0: none
   int packetBytes = 62;        // the adapter's packet: sent at once when full
   bool help = false;

@@ -41,6 +41,19 @@ class Target {
   virtual void WriteReport(JsonWriter& json) const = 0;
   // RAM or flash contents for --memory.
   virtual const std::vector<uint8_t>& Memory() const = 0;
+  // The next moment at which the target sends of its own accord (a started program's
+  // output, its reset); negative while it only answers.
+  virtual double NextTimer() const { return -1; }
+  // That moment has come (or passed): the target sends what is due.
+  virtual void OnTimer(double now, Output& out) {
+    (void)now;
+    (void)out;
+  }
+  // The reset button (SIGUSR1): the target starts again as after power-on.
+  virtual void OnReset(double now, Output& out) {
+    (void)now;
+    (void)out;
+  }
 };
 
 // A byte received at the wrong rate arrives as a different byte. The mapping is fixed so

@@ -28,20 +28,42 @@ bool ParseNumber(const std::string& text, int base, uint64_t& value) {
 
 }  // namespace
 
-MonitorTarget::MonitorTarget(const std::string& board, int endDelayMs, bool noEnd)
-    : m_board(board), m_endDelayS(endDelayMs / 1000.0), m_noEnd(noEnd), m_ram(kRamSize, 0xFF) {
+MonitorTarget::MonitorTarget(const std::string& board, int endDelayMs, bool noEnd,
+                             const ProgramBehaviour& program, uint32_t rate)
+    : m_rate(rate),
+      m_program(program),
+      m_board(board), m_endDelayS(endDelayMs / 1000.0), m_noEnd(noEnd), m_ram(kRamSize, 0xFF) {
   for (char c : board) m_name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 void MonitorTarget::SendText(const std::string& text, double notBefore, Output& out) {
-  for (char c : text) out.Send(static_cast<uint8_t>(c), kRate, notBefore);
+  for (char c : text) out.Send(static_cast<uint8_t>(c), m_rate, notBefore);
 }
 
 void MonitorTarget::Prompt(double notBefore, Output& out) {
   SendText(kLineBreak + m_name + ">", notBefore, out);
 }
 
+void MonitorTarget::OnTimer(double now, Output& out) {
+  if (m_program.OnTimer(now, m_rate, out)) OnReset(now, out);
+}
+
+void MonitorTarget::OnReset(double now, Output& out) {
+  // The monitor starts afresh: the program stops, a half-read command or load is
+  // forgotten, and the prompt says the monitor is back.
+  m_program.Stop();
+  m_loading = false;
+  m_line.clear();
+  ++m_resets;
+  m_events.Add("reset", now, m_rate);
+  Prompt(now, out);
+}
+
 void MonitorTarget::OnByte(const RxByte& rx, Output& out) {
+  if (m_program.Running()) {
+    m_program.OnByte(rx.value, rx.time, m_rate, out);
+    return;
+  }
   if (m_loading) {
     uint64_t at = static_cast<uint64_t>(m_load.address) + m_loadPos;
     if (m_load.ok) m_ram[at - kRamBase] = rx.value;
@@ -101,7 +123,10 @@ void MonitorTarget::OnLine(const RxByte& rx, Output& out) {
     m_gos.push_back(static_cast<uint32_t>(address));
     Event& e = m_events.Add("go", rx.time, rx.rate);
     e.address = static_cast<int64_t>(address);
-    return;  // the program runs; nothing is answered
+    // The program runs; the monitor answers nothing. A program with behaviour holds the
+    // line until a reset.
+    if (m_program.Holds()) m_program.Start(rx.time, m_rate, out);
+    return;
   }
   Event& e = m_events.Add("refused", rx.time, rx.rate);
   e.text = m_line;
@@ -126,6 +151,11 @@ void MonitorTarget::WriteReport(JsonWriter& json) const {
   for (uint32_t a : m_gos) json.Int(nullptr, a);
   json.EndArray();
   json.Bool("loading", m_loading);
+  json.Bool("running", m_program.Running());
+  json.Int("resets", m_resets);
+  json.Int("program_lines", static_cast<int64_t>(m_program.Lines()));
+  json.Int("echoed", static_cast<int64_t>(m_program.Echoed()));
+  json.String("echoed_text", m_program.Input());
   json.Int("load_bytes_missing", m_loading ? m_loadLeft : 0);
   m_events.Write(json);
 }
