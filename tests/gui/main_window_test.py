@@ -677,7 +677,15 @@ def case_port_keys(s):
     """Down twice in the port box chooses the port two below; the file stays."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n[RamLoad]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\n")
-    d = s.start()
+    # Two more ports in the machine's list (it lasts as long as this Wine server does, so
+    # the program starts while the server that took them still runs).
+    for number in (3, 7):
+        subprocess.run(["wine", "reg", "add", "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM", "/v",
+                        "\\Device\\Test%d" % number, "/d", "COM%d" % number, "/f"],
+                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    s.proc = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
+    d = s.driver
+    d.wait_window(TITLE, 30000)
     ports = d.ok("combo-items", TITLE, COM)
     if len(ports) < 3:
         raise AssertionError("the case needs three ports: %r" % ports)
@@ -741,16 +749,25 @@ def case_help_missing(s):
 
 
 def case_not_saved(s):
-    """Settings that cannot be written (the INI file read-only, as in a folder of programs
-    that a user may not change) are said once, with the file's path and the reason."""
-    with open(s.ini, "wb"):
-        pass
-    os.chmod(s.ini, 0o444)
-    d = s.start()
-    d.ok("close", TITLE)
-    text = d.dismiss_box("K470Loader", 10000)
-    s.wait_exit()
-    if not text.startswith(T["settings_not_saved"] + "\\n") or "K470Loader.ini" not in text:
+    """Settings that cannot be written (here a folder stands where the INI file belongs, as
+    unwritable as a file in a folder of programs that a user may not change) are said once,
+    with the file's path and the reason."""
+    for path in appdata_inis():
+        os.remove(path)
+    roaming = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
+                                     "AppData", "Roaming"))[0]
+    blocker = os.path.join(roaming, "Velmora", "K470Loader", "K470Loader.ini")
+    os.makedirs(blocker)
+    try:
+        d = s.start()
+        d.ok("close", TITLE)
+        d.ok("box-text", "K470Loader", 10000)
+        s.shot("settings_not_saved_message")
+        text = d.dismiss_box("K470Loader", 5000)
+        s.wait_exit()
+    finally:
+        os.rmdir(blocker)
+    if not text.startswith(T["settings_not_saved"] + "\\n") or "K470Loader.ini\\n" not in text:
         raise AssertionError("message %r" % text)
 
 
