@@ -186,10 +186,6 @@ void CFormRamLoad::OnLoad() {
   const std::string notes = result == kProgressSucceeded ? dialog.TakeNotes() : std::string();
   const std::string said = notes.empty() ? loaded : loaded + ", " + notes.substr(0, notes.find('\n'));
   SetStatus(said);
-  if (!notes.empty()) {
-    MessageBoxOverOwner(GetAncestor(m_hWnd, GA_ROOT), Widen(loaded + "\n" + notes),
-                        kMessageBoxTitle, MB_OK | MB_ICONINFORMATION);
-  }
   // A load that lost its port has shown its message; the page lets the port go and the
   // status line says so.
   if (DisconnectIfLost()) return;
@@ -198,6 +194,10 @@ void CFormRamLoad::OnLoad() {
     return;
   }
   m_updateMark.EndJob(true);
+  if (!notes.empty()) {
+    MessageBoxOverOwner(GetAncestor(m_hWnd, GA_ROOT), Widen(loaded + "\n" + notes),
+                        kMessageBoxTitle, MB_OK | MB_ICONINFORMATION);
+  }
   if (m_options && m_options->autoGo) {
     // The load's outcome stays in view, with the automatic disconnect that follows; only
     // what goes wrong on the way (a lost port, an application that does not start)

@@ -165,14 +165,13 @@ def case_automatic_steps(args):
 
 def case_update_mark(args):
     s = h.Session(args)
-    image = s.file("watched.mot", h.srecords(0x200000, IMAGE[:3000]))
+    image = s.file("watched.mot", h.srecords(0x200000, IMAGE))
     s.write_ini(sections(image, [("RloadUpdateCheck", 1)]))
     try:
         d = s.start()
-        # At the line's pace and with late "end!"s, so that the RAM LOAD dialog is still up
-        # when the watch begins and when the file is touched (a load without pacing can end
-        # before that).
-        s.start_sim("monitor", "--end-delay", "400")
+        # At the line's pace, so that the RAM LOAD dialog is still up when the watch
+        # begins and when the file is touched (a load without pacing can end before that).
+        s.start_sim("monitor")
         # Seen for the first time after the check was switched on: green.
         h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5, "the green mark")
         s.shot("ram_load_page_marked")
@@ -397,7 +396,8 @@ def case_bytes_left_out_are_told(args):
         d.ok("box-text", h.BOX, 10000)
         s.shot("ram_load_bytes_left_out")
         box = d.dismiss_box(h.BOX, 5000).replace("\\n", "\n")
-        loaded = "loaded 256 bytes at 0023FF00 - 0023FFFF"
+        # The job sends the image window from its start.
+        loaded = "loaded 262144 bytes at 00200000 - 0023FFFF"
         note = "16 bytes outside 00200000-0023FFFF were not written (first at 00240000)"
         assert box == loaded + "\n" + note, box
         d.wait_text(MAIN, STATUS, loaded + ", " + note, 5000)
