@@ -121,7 +121,8 @@ void CDialogVl2::StepAwayFromTwins() {
   const int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
   k470::StepAwayFromTwins(search.corners.data(), static_cast<int>(search.corners.size()), step,
                           &x, &y);
-  if (x != rect.left || y != rect.top) MoveIntoWorkArea(x, y, rect.right - rect.left, rect.bottom - rect.top);
+  if (x != rect.left || y != rect.top)
+    MoveIntoWorkArea(x, y, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 }  // namespace k470

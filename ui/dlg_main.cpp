@@ -89,7 +89,8 @@ BOOL CDlgMain::OnInitDialog() {
   m_com.Fill(kPreferredPort);
   // A stored choice outside the list (a shorter device table) takes the first type.
   const int types = m_formFlashWrite.DeviceCombo().GetCount();
-  m_formFlashWrite.SelectDevice(m_settings.cpuSel >= 0 && m_settings.cpuSel < types ? m_settings.cpuSel : 0);
+  const int cpuSel = m_settings.cpuSel;
+  m_formFlashWrite.SelectDevice(cpuSel >= 0 && cpuSel < types ? cpuSel : 0);
   return TRUE;
 }
 

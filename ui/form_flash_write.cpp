@@ -115,7 +115,8 @@ void CFormFlashWrite::OnFlashWrite() {
       break;
     case kProgressCancelled:
       // Cancelled during the check: the chip holds the new image all the same.
-      if (m_status) m_status->SetWindowText(dialog.ImageWritten() ? kTextCancelledWritten : kTextCancelled);
+      if (m_status)
+        m_status->SetWindowText(dialog.ImageWritten() ? kTextCancelledWritten : kTextCancelled);
       break;
     case kProgressFailed:
       if (m_status) m_status->SetWindowText(kTextFailed);

@@ -184,7 +184,8 @@ void CFormRamLoad::OnLoad() {
   // A successful load shows no box of its own: what the job noticed on the way (bytes
   // outside the RAM left out, late answers) is said in the status line and in a box.
   const std::string notes = result == kProgressSucceeded ? dialog.TakeNotes() : std::string();
-  const std::string said = notes.empty() ? loaded : loaded + ", " + notes.substr(0, notes.find('\n'));
+  const std::string said =
+      notes.empty() ? loaded : loaded + ", " + notes.substr(0, notes.find('\n'));
   SetStatus(said);
   // A load that lost its port has shown its message; the page lets the port go and the
   // status line says so.

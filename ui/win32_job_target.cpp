@@ -51,7 +51,8 @@ void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char*
     // words or a file name.
     shown += L"\n" + (reason != detail ? Widen(reason) : WidenName(detail));
   }
-  if (icon == MessageIcon::Information && !m_subject.empty()) shown += L"\n" + WidenName(m_subject);
+  if (icon == MessageIcon::Information && !m_subject.empty())
+    shown += L"\n" + WidenName(m_subject);
   const std::string notes = TakeNotes();
   if (!notes.empty()) shown += L"\n" + Widen(notes);
   MessageBoxOverOwner(owner, shown, kMessageBoxTitle, MB_OK | kind);

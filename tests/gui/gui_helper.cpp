@@ -37,7 +37,8 @@ constexpr DWORD kPollMs = 50;
 HWND FindTopWindow(const std::wstring& title) {
   // A window handle ("0x1a2b") names one of several windows of the same title.
   if (title.size() > 2 && title[0] == L'0' && (title[1] == L'x' || title[1] == L'X')) {
-    HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(title.c_str() + 2, nullptr, 16)));
+    const UINT_PTR value = wcstoull(title.c_str() + 2, nullptr, 16);
+    HWND hwnd = reinterpret_cast<HWND>(value);
     return IsWindow(hwnd) ? hwnd : nullptr;
   }
   const DWORD start = GetTickCount();

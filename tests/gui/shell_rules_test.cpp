@@ -223,16 +223,5 @@ TEST(MoveIntoWorkArea, CentresOnlyTheAxisThatDoesNotFit) {
   EXPECT_EQ(x, 60);
 }
 
-TEST(StepAwayFromTwins, ASecondInstanceOpensBesideTheFirst) {
-  const WindowCorner taken[] = {{100, 80}, {126, 106}};
-  int x = 100, y = 80;
-  StepAwayFromTwins(taken, 2, 26, &x, &y);
-  EXPECT_EQ(x, 152);
-  EXPECT_EQ(y, 132);
-  x = 300, y = 80;
-  StepAwayFromTwins(taken, 2, 26, &x, &y);
-  EXPECT_EQ(x, 300) << "a free place stays";
-}
-
 }  // namespace
 }  // namespace k470

@@ -169,14 +169,6 @@ TEST_F(Settings, LongPathsAreKeptWholeOrNotAtAll) {
   EXPECT_EQ(Entries(Load().ram), (std::vector<std::string>{japanese, longest}));
 }
 
-TEST_F(Settings, AFileThatCannotBeWrittenSaysWhy) {
-  Loaded l = Load();
-  std::string failure;
-  EXPECT_FALSE(SaveSettings(Path() + ".missing-folder/K470Loader.ini", l.settings, l.flash, l.ram,
-                            0x200000, &failure));
-  EXPECT_FALSE(failure.empty());
-}
-
 TEST_F(Settings, TwoInstancesKeepEachOthersNewEntries) {
   Put("[RamLoad]\r\nname1=C:\\old.mot\r\nname2=C:\\both.mot\r\n");
   Loaded mine = Load();

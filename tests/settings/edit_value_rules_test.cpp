@@ -76,7 +76,8 @@ TEST(DwordEditRules, TypingIntoTheAddressField) {
   EXPECT_EQ(r.GetValue(), 0x2000001u);
   EXPECT_EQ(Type(&r, "002000001", "23"), "0020000012");
   EXPECT_EQ(Type(&r, "0020000012", "3"), "0020000012") << "an eleventh character";
-  for (unsigned ch : {0x1Au, 0x1Bu, static_cast<unsigned>('x')}) EXPECT_FALSE(r.CharPasses(ch)) << ch;
+  for (unsigned ch : {0x1Au, 0x1Bu, static_cast<unsigned>('x')})
+    EXPECT_FALSE(r.CharPasses(ch)) << ch;
   // Backspace, digits and the clipboard keys (Ctrl+A, C, V, X).
   for (unsigned ch : {kCharBackspace, static_cast<unsigned>('a'), static_cast<unsigned>('F'), 0x01u,
                       0x03u, 0x16u, 0x18u})
