@@ -575,7 +575,7 @@ def case_long_path(s):
     and comes back whole at the next start."""
     with open(s.ini, "wb"):
         pass
-    name = ("é" if pt.ENGLISH else "長い名前") * 40
+    name = "é" * 280 if pt.ENGLISH else "長い名前" * 40
     path = "C:\\" + name + "\\image.mot"
     code_page = "cp1252" if pt.ENGLISH else "cp932"
     if len(path.encode(code_page)) <= 260:
