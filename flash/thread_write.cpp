@@ -40,6 +40,7 @@ int CThreadWrite::Start(const std::string& port, const std::string& fileName,
                         const DeviceType& device, JobTarget* target,
                         const std::string& programPath) {
   m_port = port;
+  m_imageWritten = false;
   m_fileName = fileName;
   m_target = target;
   m_deviceId = device.Id;
@@ -91,6 +92,7 @@ CThreadWrite::Failure CThreadWrite::Write() {
   // every block offered lies inside the image.
   const uint32_t end = (high + kBlockBytes) & kBlockMask;
   if (!Stops(failure)) failure = WriteBlocks(*driver, image.data(), end);
+  if (!Stops(failure)) m_imageWritten = true;
   if (!Stops(failure)) failure = Verify(*driver, image.data(), end);
   // Said whatever the outcome: a line that garbles frames is worth mending either way.
   const uint32_t resent = driver->Resent();

@@ -4,6 +4,7 @@
 // statuses, its progress in blocks, its message and its result through a JobTarget.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,6 +45,10 @@ class CThreadWrite : public CThreadVl {
   // Whether the end frame is followed by the chip's check of what it holds (the
   // default); set before Start.
   void SetVerify(bool verify) { m_verify = verify; }
+
+  // Whether every block and the end frame were written (the chip holds the new image,
+  // whatever came of its check); read once the job has ended.
+  bool ImageWritten() const { return m_imageWritten; }
 
  protected:
   int Run() override;
@@ -86,6 +91,7 @@ class CThreadWrite : public CThreadVl {
   std::string m_deviceFault;  // why the type cannot be written; empty when it can
   std::string m_programPath;
   bool m_verify = true;
+  std::atomic<bool> m_imageWritten{false};
 };
 
 }  // namespace k470

@@ -2,6 +2,8 @@
 #include "settings/app_settings.h"
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "settings/iniacs.h"
 
@@ -22,19 +24,25 @@ std::string HistoryKey(int number) {
 
 void LoadHistory(iniacs* ini, const char* section, FileHistory* history) {
   if (history == nullptr) return;
-  char text[kSettingTextBytes];
+  std::vector<char> text(kHistoryEntryBytes);
   for (int n = 1; n <= FileHistory::kMaxEntries; ++n) {
-    if (ini->GetString(section, HistoryKey(n).c_str(), text, sizeof text)) history->Add(text);
+    if (!ini->GetString(section, HistoryKey(n).c_str(), text.data(), kHistoryEntryBytes)) continue;
+    // A value that fills the buffer may have been cut (even inside a character): it
+    // would name another file, so it is not taken.
+    if (std::strlen(text.data()) >= static_cast<size_t>(kHistoryEntryBytes) - 1) continue;
+    history->Add(text.data());
   }
 }
 
 // The entries from the oldest, numbered from 1; those the file cannot keep are left out.
+// The keys above those written are removed.
 void SaveHistory(iniacs* ini, const char* section, const FileHistory& history) {
   int number = 0;
   for (int i = 0; i < history.GetCount(); ++i) {
     if (!HistoryCanKeep(history.GetAt(i))) continue;
     ini->WriteString(section, HistoryKey(++number).c_str(), history.GetAt(i).c_str());
   }
+  while (number < FileHistory::kMaxEntries) ini->DeleteLine(section, HistoryKey(++number).c_str());
 }
 
 }  // namespace
@@ -76,8 +84,16 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
   o.runAppName = ini.GetString(kSectionOption, "RunAppName", text, sizeof text) ? text : "";
 }
 
-void SaveSettings(const std::string& iniPath, const AppSettings& settings,
-                  const FileHistory& flashWrite, const FileHistory& ramLoad, uint32_t address) {
+void LoadHistories(const std::string& iniPath, FileHistory* flashWrite, FileHistory* ramLoad) {
+  iniacs ini;
+  ini.SetFile(iniPath, kDirectMode);
+  LoadHistory(&ini, kSectionFlashWrite, flashWrite);
+  LoadHistory(&ini, kSectionRamLoad, ramLoad);
+}
+
+bool SaveSettings(const std::string& iniPath, const AppSettings& settings,
+                  const FileHistory& flashWrite, const FileHistory& ramLoad, uint32_t address,
+                  std::string* failure) {
   iniacs ini;
   ini.SetFile(iniPath, kRewriteMode);
 
@@ -100,6 +116,9 @@ void SaveSettings(const std::string& iniPath, const AppSettings& settings,
   ini.WriteInt(kSectionOption, "AutoDisConnect", o.autoDisConnect);
   ini.WriteInt(kSectionOption, "RunApp", o.runApp);
   ini.WriteString(kSectionOption, "RunAppName", o.runAppName.c_str());
-}  // the batch is written to the file here
+  if (ini.Commit()) return true;
+  if (failure != nullptr) *failure = ini.FailureReason();
+  return false;
+}
 
 }  // namespace k470

@@ -15,6 +15,9 @@ constexpr const char* kDefaultHelpPath = "help\\help.html";
 constexpr uint32_t kDefaultRamLoadAddress = 0x200000;
 // Values read with GetString arrive through buffers of this size (259 bytes of text).
 constexpr int kSettingTextBytes = 260;
+// A history entry's buffer: the longest path the system takes (32767 UTF-16 units, each
+// at most two bytes in the system's code page) and its NUL.
+constexpr int kHistoryEntryBytes = 32767 * 2 + 1;
 
 struct OptionSettings {
   int32_t fwriteUpdateCheck = 0;  // flash write page: watch the chosen file for updates
@@ -50,8 +53,14 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
 // leaving out those HistoryCanKeep refuses; nothing for an empty history),
 // RamLoad (its names, then "address" as "%X" of the address field's value), Option
 // (FwriteUpdateCheck, RloadUpdateCheck, AutoLoad, AutoGo, AutoDisConnect, RunApp,
-// RunAppName). Keys above a history's count stay in the file as they were.
-void SaveSettings(const std::string& iniPath, const AppSettings& settings,
-                  const FileHistory& flashWrite, const FileHistory& ramLoad, uint32_t address);
+// RunAppName). History keys above those written are removed, so that an entry of an
+// earlier session cannot come back. Returns false when the file could not be read or
+// written, with the system's reason in `failure` (may be null).
+bool SaveSettings(const std::string& iniPath, const AppSettings& settings,
+                  const FileHistory& flashWrite, const FileHistory& ramLoad, uint32_t address,
+                  std::string* failure = nullptr);
+
+// The two histories as the file holds them now (another instance may have saved since).
+void LoadHistories(const std::string& iniPath, FileHistory* flashWrite, FileHistory* ramLoad);
 
 }  // namespace k470

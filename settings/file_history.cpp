@@ -43,6 +43,25 @@ int FileHistory::Add(const std::string& path) {
   return 1;
 }
 
+namespace {
+bool Holds(const FileHistory& history, const std::string& path) {
+  for (int i = 0; i < history.GetCount(); ++i) {
+    if (history.GetAt(i) == path) return true;
+  }
+  return false;
+}
+}  // namespace
+
+FileHistory MergeHistory(const FileHistory& atStart, const FileHistory& onDisk,
+                         const FileHistory& ours) {
+  FileHistory merged;
+  for (int i = 0; i < onDisk.GetCount(); ++i) {
+    if (!Holds(atStart, onDisk.GetAt(i))) merged.Add(onDisk.GetAt(i));
+  }
+  for (int i = 0; i < ours.GetCount(); ++i) merged.Add(ours.GetAt(i));
+  return merged;
+}
+
 int HistoryIndexOfComboItem(int count, int selectedItem) {
   if (selectedItem < 0) return count;
   return count - selectedItem - 1;

@@ -31,6 +31,13 @@ class FileHistory {
   std::string m_empty;
 };
 
+// The history to save when another instance may have saved its own meanwhile: the entries
+// that `onDisk` holds and `atStart` (the file's history when this instance read it) did
+// not, those the other instance added, are kept; then `ours` from its oldest, so that this
+// instance's entries are the newest.
+FileHistory MergeHistory(const FileHistory& atStart, const FileHistory& onDisk,
+                         const FileHistory& ours);
+
 // The combo box lists the history newest first (item i shows entry count-1-i). The entry
 // index that choosing `selectedItem` refers to (CB_GETCURSEL; -1 for no selection gives
 // count, which MoveToNewest refuses).

@@ -2,6 +2,8 @@
 // file's lines in memory and writing them all back when the batch ends.
 #include "settings/iniacs.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -15,15 +17,58 @@ namespace {
 // GetHex reads the value through a buffer of this many bytes (at most 15 characters).
 constexpr int kHexBufferBytes = 16;
 
-bool StartsWith(const std::string& line, const std::string& prefix) {
-  return line.compare(0, prefix.size(), prefix) == 0;
+bool IsBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
+
+// [begin, end) of `line` without the blanks on either side.
+void Trim(const std::string& line, size_t* begin, size_t* end) {
+  while (*begin < *end && IsBlank(line[*begin])) ++*begin;
+  while (*end > *begin && IsBlank(line[*end - 1])) --*end;
+}
+
+// Names compare as the reader compares them: ASCII letters without regard to case. The
+// names the program asks for are ASCII, so a byte of a two-byte character never matches.
+bool SameName(const std::string& line, size_t begin, size_t end, const char* name) {
+  const size_t length = std::strlen(name);
+  if (end - begin != length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    if (std::toupper(static_cast<unsigned char>(line[begin + i])) !=
+        std::toupper(static_cast<unsigned char>(name[i])))
+      return false;
+  }
+  return true;
+}
+
+// A section header as the reader takes it: "[" after optional blanks and a "]" later on
+// the line; `name` receives the blank-trimmed text between them.
+bool HeaderName(const std::string& line, size_t* begin, size_t* end) {
+  size_t b = 0;
+  size_t e = line.size();
+  Trim(line, &b, &e);
+  if (b == e || line[b] != '[') return false;
+  const size_t close = line.rfind(']', e - 1);
+  if (close == std::string::npos || close <= b) return false;
+  *begin = b + 1;
+  *end = close;
+  Trim(line, begin, end);
+  return true;
+}
+
+// The key of an entry line: the blank-trimmed text before its first "=" (the whole line
+// when it holds none).
+void KeyName(const std::string& line, size_t* begin, size_t* end) {
+  *begin = 0;
+  *end = line.size();
+  Trim(line, begin, end);
+  const size_t equals = line.find('=', *begin);
+  if (equals != std::string::npos && equals < *end) {
+    *end = equals;
+    Trim(line, begin, end);
+  }
 }
 
 }  // namespace
 
-iniacs::~iniacs() {
-  if (m_rewrite != 0 && m_loaded != 0) SaveLines();
-}
+iniacs::~iniacs() { Commit(); }
 
 void iniacs::SetFile(const std::string& path, int rewrite) {
   m_path = path;
@@ -149,23 +194,35 @@ int iniacs::WriteLine(const char* section, const char* key, const char* value) {
   return 1;
 }
 
+int iniacs::DeleteLine(const char* section, const char* key) {
+  if (m_loaded == 0) {
+    if (!LoadLines()) return 0;
+    m_loaded = 1;
+  }
+  const EntryPosition found = FindEntry(section, key);
+  if (found.keyFound) m_lines.erase(m_lines.begin() + found.position);
+  return 1;
+}
+
 iniacs::EntryPosition iniacs::FindEntry(const char* section, const char* key) const {
   EntryPosition result;
-  const std::string header = "[" + std::string(section) + "]";
-  const std::string keyText(key);
   for (size_t i = 0; i < m_lines.size(); ++i) {
     const std::string& line = m_lines[i];
+    size_t begin = 0;
+    size_t end = 0;
+    const bool header = HeaderName(line, &begin, &end);
     if (!result.sectionFound) {
-      if (StartsWith(line, header)) result.sectionFound = true;
+      if (header && SameName(line, begin, end, section)) result.sectionFound = true;
       continue;
     }
-    if (StartsWith(line, keyText)) {
+    if (header) {
       result.position = static_cast<int>(i);
-      result.keyFound = true;
       return result;
     }
-    if (!line.empty() && line[0] == '[') {
+    KeyName(line, &begin, &end);
+    if (begin < end && SameName(line, begin, end, key)) {
       result.position = static_cast<int>(i);
+      result.keyFound = true;
       return result;
     }
   }
@@ -177,7 +234,10 @@ bool iniacs::LoadLines() {
   // "a+b": opened for reading and writing, created when missing, never truncated. Binary,
   // so that the line ends are split here the same way on every platform.
   FILE* f = std::fopen(m_path.c_str(), "a+b");
-  if (f == nullptr) return false;
+  if (f == nullptr) {
+    NoteFailure();
+    return false;
+  }
   std::fseek(f, 0, SEEK_SET);
   std::string line;
   bool pending = false;
@@ -198,14 +258,37 @@ bool iniacs::LoadLines() {
   return true;
 }
 
-void iniacs::SaveLines() {
+bool iniacs::SaveLines() {
   FILE* f = std::fopen(m_path.c_str(), "wb");
-  if (f == nullptr) return;
+  if (f == nullptr) {
+    NoteFailure();
+    return false;
+  }
   for (const std::string& line : m_lines) {
     std::fwrite(line.data(), 1, line.size(), f);
     std::fwrite("\r\n", 1, 2, f);
   }
-  std::fclose(f);
+  // A full disk shows at the latest when the buffered lines go out.
+  const bool written = std::ferror(f) == 0;
+  if (!written) NoteFailure();
+  if (std::fclose(f) != 0 && written) {
+    NoteFailure();
+    return false;
+  }
+  return written;
+}
+
+bool iniacs::Commit() {
+  if (m_rewrite != 0 && m_loaded != 0 && !m_committed) {
+    m_committed = true;
+    SaveLines();
+  }
+  return m_failure.empty();
+}
+
+void iniacs::NoteFailure() {
+  if (m_failure.empty()) m_failure = std::strerror(errno);
+  if (m_failure.empty()) m_failure = "unknown error";
 }
 
 }  // namespace k470

@@ -40,7 +40,18 @@ class iniacs {
   int WriteHex(const char* section, const char* key, uint32_t value);
   int WriteString(const char* section, const char* key, const char* text);
 
+  // Rewrite mode: removes the entry line of `key` from the section, when there is one.
+  int DeleteLine(const char* section, const char* key);
+
+  // Rewrite mode: writes the batch to the file now (the destructor then writes nothing)
+  // and tells whether every step of the batch could be done; the reason is FailureReason.
+  bool Commit();
+  // The system's words for the first step of the batch that failed; empty when none did.
+  const std::string& FailureReason() const { return m_failure; }
+
   // Rewrite mode's line list (public for tests and for the settings writer's checks).
+  // Sections and keys are found as the reader finds them: whole names, blanks around
+  // them ignored, ASCII letters without regard to case.
   int WriteLine(const char* section, const char* key, const char* value);
   struct EntryPosition {
     bool sectionFound = false;
@@ -49,13 +60,14 @@ class iniacs {
   };
   EntryPosition FindEntry(const char* section, const char* key) const;
   bool LoadLines();
-  void SaveLines();
+  bool SaveLines();
   const std::vector<std::string>& Lines() const { return m_lines; }
 
  private:
   int Write(const char* section, const char* key, const char* text);
   // The profile reader's string read, from the file or from the text.
   int ReadString(const char* section, const char* key, char* buffer, int size);
+  void NoteFailure();
 
   std::string m_path;
   bool m_fromText = false;
@@ -63,6 +75,8 @@ class iniacs {
   int m_rewrite = 0;
   int m_loaded = 0;
   std::vector<std::string> m_lines;
+  bool m_committed = false;
+  std::string m_failure;
 };
 
 }  // namespace k470

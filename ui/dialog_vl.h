@@ -1,6 +1,6 @@
 // CDialogVl: a dialog that the Enter and Escape keys do not end. The key pre-filter marks
-// an Enter or Escape key-down; the OK or Cancel action that the dialog manager makes of it
-// is then swallowed once. Buttons and the close box still end the dialog.
+// an Enter or Escape key-down while the dialog manager handles it; the OK or Cancel action
+// that it makes of the key is swallowed. Buttons and the close box still end the dialog.
 #pragma once
 
 #include "ui/dialog.h"

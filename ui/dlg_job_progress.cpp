@@ -54,11 +54,7 @@ INT_PTR CDlgJobProgress::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool CDlgJobProgress::OnCommand(int id, int code, HWND) {
   if (id != IDC_BUTTON_CANCEL_JOB || code != BN_CLICKED) return false;
-  if (m_enterEscFlag) {
-    // Enter on the focused Cancel button: the keyboard does not stop the job.
-    m_enterEscFlag = 0;
-    return true;
-  }
+  // A click, or Enter or Space on the focused button: the user pressed Cancel.
   Job().RequestCancel();
   return true;
 }

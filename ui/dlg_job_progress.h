@@ -25,6 +25,10 @@ class CDlgJobProgress : public CDialogVl {
   // and how much there is); false when none came.
   bool Reports(JobProgress* first, JobProgress* last) const;
 
+  // The job's notes that no message box has shown yet (a successful run shows none), one
+  // a line; empty when there are none.
+  std::string TakeNotes() { return m_target.TakeNotes(); }
+
  protected:
   // Starts the job, reporting to target; false when it could not start.
   virtual bool StartJob(JobTarget* target) = 0;
@@ -32,6 +36,8 @@ class CDlgJobProgress : public CDialogVl {
   // The progress line says "waiting for <who>" once the target's answer is late
   // (kLateAnswerMs); set before the dialog opens. `who` is a constant text.
   void ShowWaitingFor(const char* who) { m_waitingFor = who; }
+  // The file that the job's information box names (see Win32JobTarget::SetSubject).
+  void NameFileInEndMessage(const std::string& fileName) { m_target.SetSubject(fileName); }
 
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void DoDataExchange() override;

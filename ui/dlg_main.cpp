@@ -6,6 +6,7 @@
 
 #include "base/program_folder.h"
 #include "base/texts.h"
+#include "ui/centre_window.h"
 #include "ui/dlg_about.h"
 #include "ui/dlg_option.h"
 #include "ui/file_dialogs.h"
@@ -66,6 +67,7 @@ BOOL CDlgMain::OnInitDialog() {
   m_formFlashWrite.LoadDeviceTable(m_appFolder);
 
   SetWindowText(std::string(kProgramName) + " " + kProgramVersion);
+  StepAwayFromTwins();
   m_formFlashWrite.Files().Refill();
   m_formRamLoad.Files().Refill();
 
@@ -82,7 +84,10 @@ BOOL CDlgMain::OnInitDialog() {
   // The port last used, when present; else COM1, else the first port listed.
   const int lastPort = m_settings.lastPort;
   m_com.Fill(lastPort >= 1 && lastPort <= CComboBoxCom::kMaxPorts ? lastPort : kPreferredPort);
-  m_formFlashWrite.SelectDevice(m_settings.cpuSel);
+  // A stored choice outside the list (a shorter device table) takes the first type.
+  const int types = m_formFlashWrite.DeviceCombo().GetCount();
+  const int cpuSel = m_settings.cpuSel;
+  m_formFlashWrite.SelectDevice(cpuSel >= 0 && cpuSel < types ? cpuSel : 0);
   return TRUE;
 }
 
@@ -91,12 +96,44 @@ void CDlgMain::LoadSettings() {
   k470::LoadSettings(m_iniPath, &m_settings, &m_formFlashWrite.Files().History(),
                      &m_formRamLoad.Files().History(), &addressText);
   m_formRamLoad.AddressField().SetWindowText(addressText);
+  m_flashWriteAtStart = m_formFlashWrite.Files().History();
+  m_ramLoadAtStart = m_formRamLoad.Files().History();
 }
 
 void CDlgMain::SaveSettings() {
   if (m_com.LastUsedPort() != 0) m_settings.lastPort = m_com.LastUsedPort();
-  k470::SaveSettings(m_iniPath, m_settings, m_formFlashWrite.Files().History(),
-                     m_formRamLoad.Files().History(), m_formRamLoad.AddressField().GetValue());
+  // Another instance may have saved since this one started: the entries it added stay.
+  FileHistory flashWriteOnDisk;
+  FileHistory ramLoadOnDisk;
+  LoadHistories(m_iniPath, &flashWriteOnDisk, &ramLoadOnDisk);
+  const FileHistory flashWrite =
+      MergeHistory(m_flashWriteAtStart, flashWriteOnDisk, m_formFlashWrite.Files().History());
+  const FileHistory ramLoad =
+      MergeHistory(m_ramLoadAtStart, ramLoadOnDisk, m_formRamLoad.Files().History());
+  std::string failure;
+  if (!k470::SaveSettings(m_iniPath, m_settings, flashWrite, ramLoad,
+                          m_formRamLoad.AddressField().GetValue(), &failure))
+    OnIniNotSaved(m_iniPath, failure);
+}
+
+void CDlgMain::OnIniNotSaved(const std::string& path, const std::string& reason) {
+  if (m_saveFailureShown) return;
+  m_saveFailureShown = true;
+  MessageBoxOverOwner(m_hWnd,
+                      Widen(Text(TextId::kSettingsNotSaved)) + L"\n" + WidenName(path) + L"\n" +
+                          WidenName(reason),
+                      kProgramName, MB_OK | MB_ICONERROR);
+}
+
+bool CDlgMain::JobRunning() const {
+  return m_formFlashWrite.JobRunning() || m_formRamLoad.JobRunning();
+}
+
+void CDlgMain::OnEndSession() {
+  // The program ends without a close: what the close would store is stored now.
+  TakeCpuSel();
+  SaveSettings();
+  SavePosition(m_iniPath);
 }
 
 void CDlgMain::TakeCpuSel() {
@@ -114,6 +151,14 @@ INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     }
+    case WM_QUERYENDSESSION:
+      // A write cut short leaves the chip half written: the session waits for the job
+      // (the system shows the job's name, set when it started).
+      SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, JobRunning() ? FALSE : TRUE);
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wp) OnEndSession();
+      return TRUE;
     case WM_CLOSE:
       OnClose();
       // The dialog manager makes the Cancel action of the close request.
@@ -143,13 +188,9 @@ INT_PTR CDlgMain::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool CDlgMain::OnCommand(int id, int code, HWND control) {
-  if (id == IDC_COMBO_COM && control != nullptr) {
-    if (code != CBN_SELCHANGE) return false;
-    const int tab = m_tab.GetCurSel();
-    if (tab == kTabFlashWrite) m_formFlashWrite.SetFocus();
-    if (tab == kTabRamLoad) m_formRamLoad.SetFocus();
-    return true;
-  }
+  // A new port leaves the keyboard in the port box: the next arrow key chooses another
+  // port, never another file.
+  if (id == IDC_COMBO_COM && control != nullptr) return code == CBN_SELCHANGE;
   if (control != nullptr) return false;
   switch (id) {
     case ID_FILE_OPEN_MOT:
@@ -252,6 +293,11 @@ void CDlgMain::OnHelp() {
                                    return GetFileAttributesA((m_appFolder + document).c_str()) !=
                                           INVALID_FILE_ATTRIBUTES;
                                  });
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    MessageBoxOverOwner(m_hWnd, Widen(Text(TextId::kHelpNotFound)) + L"\n" + WidenName(path),
+                        kProgramName, MB_OK | MB_ICONERROR);
+    return;
+  }
   ShellExecuteW(nullptr, L"open", WidenName(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -48,6 +48,10 @@ class CDlgMain : public CDialogVl2 {
   void LoadSettings();
   void SaveSettings();
   void TakeCpuSel();
+  void OnIniNotSaved(const std::string& path, const std::string& reason) override;
+  // The session ends (logoff, shutdown): refused while a load or a write runs.
+  bool JobRunning() const;
+  void OnEndSession();
 
   void OnTabChange();
   void SwitchPage(int step);
@@ -71,6 +75,11 @@ class CDlgMain : public CDialogVl2 {
 
   AppSettings m_settings;  // mode, com, cpuSel, help, options
   std::string m_appFolder;
+  // The histories as the file held them at start: what another instance adds to the file
+  // meanwhile is told from them at the save.
+  FileHistory m_flashWriteAtStart;
+  FileHistory m_ramLoadAtStart;
+  bool m_saveFailureShown = false;  // a failed save is said once a run
 };
 
 }  // namespace k470

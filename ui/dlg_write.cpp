@@ -12,11 +12,16 @@ CDlgWrite::CDlgWrite(CComboBoxCom* com, FileHistory* history, DeviceType* device
     : CDlgJobProgress(IDD_DLG_WRITE, WM_WRITE_PROGRESS, parent),
       m_com(com),
       m_history(history),
-      m_device(device) {}
+      m_device(device) {
+  // The chip answers each block at once; a write that waits longer says so instead of
+  // showing a rate that no longer holds.
+  ShowWaitingFor("the chip");
+}
 
 bool CDlgWrite::StartJob(JobTarget* target) {
   const std::string port = m_com->GetSelectedPortName();
   m_com->NoteUsed(port);
+  NameFileInEndMessage(m_history->Newest());
   return m_job.Start(port, m_history->Newest(), *m_device, target) != 0;
 }
 

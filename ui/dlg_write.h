@@ -17,6 +17,9 @@ class CDlgWrite : public CDlgJobProgress {
   // are the page's; the job takes copies when it starts.
   CDlgWrite(CComboBoxCom* com, FileHistory* history, DeviceType* device, CWnd* parent);
 
+  // After a cancel: whether the chip had taken every block and the end frame already.
+  bool ImageWritten() const { return m_job.ImageWritten(); }
+
  protected:
   bool StartJob(JobTarget* target) override;
   CThreadVl& Job() override { return m_job; }

@@ -2,6 +2,7 @@
 // acceptance rules themselves live in edit_value_rules.
 #include "ui/edit_ex.h"
 
+#include <functional>
 #include <string>
 
 #include "ui/wide_text.h"
@@ -48,6 +49,26 @@ LRESULT CEditChecked::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   return CEditEx::WindowProc(msg, wp, lp);
 }
 
+void CEditChecked::PasteFiltered(const std::function<bool(unsigned)>& passes) {
+  std::wstring pasted;
+  if (OpenClipboard(m_hWnd)) {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* text = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (text != nullptr) {
+      pasted = text;
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+  }
+  // Only ASCII characters can pass a field's filter.
+  std::string typed;
+  for (wchar_t c : pasted) typed += c < 0x80 ? static_cast<char>(c) : '\x7F';
+  const std::string kept = KeepPassing(typed, passes);
+  // As typed: the check after the change puts the last good text back when the result
+  // is no valid value.
+  SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Widen(kept).c_str()));
+}
+
 void CEditChecked::PutBack(const std::string& lastText) {
   SetWindowText(lastText);
   SendMessage(EM_SETSEL, m_selStart, m_selEnd);
@@ -65,6 +86,12 @@ void CEditDword::OnChange() {
 
 LRESULT CEditDword::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CHAR && !m_rules.CharPasses(static_cast<unsigned>(wp))) return 0;
+  if (msg == WM_PASTE) {
+    PasteFiltered([this](unsigned ch) {
+      return ch != kCharBackspace && !IsEditingControlChar(ch) && m_rules.CharPasses(ch);
+    });
+    return 0;
+  }
   return CEditChecked::WindowProc(msg, wp, lp);
 }
 
@@ -85,6 +112,12 @@ void CEditDouble::OnChange() {
 
 LRESULT CEditDouble::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CHAR && !DoubleEditRules::CharPasses(static_cast<unsigned>(wp))) return 0;
+  if (msg == WM_PASTE) {
+    PasteFiltered([](unsigned ch) {
+      return ch != kCharBackspace && DoubleEditRules::CharPasses(ch) && !IsEditingControlChar(ch);
+    });
+    return 0;
+  }
   return CEditChecked::WindowProc(msg, wp, lp);
 }
 

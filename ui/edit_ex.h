@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ui/edit_value_rules.h"
@@ -32,6 +33,9 @@ class CEditChecked : public CEditEx {
  protected:
   LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void PutBack(const std::string& lastText);
+  // Ctrl+V: the clipboard's text, with the characters that `passes` refuses left out, put
+  // in place of the selection as if typed.
+  void PasteFiltered(const std::function<bool(unsigned)>& passes);
 
  private:
   DWORD m_selStart = 0;

@@ -61,8 +61,13 @@ int DwordEditRules::SetRange(uint32_t min, uint32_t max) {
   return 1;
 }
 
+bool IsEditingControlChar(unsigned ch) {
+  constexpr unsigned kCtrlA = 0x01, kCtrlC = 0x03, kCtrlV = 0x16, kCtrlX = 0x18;
+  return ch == kCtrlA || ch == kCtrlC || ch == kCtrlV || ch == kCtrlX;
+}
+
 bool DwordEditRules::CharPasses(unsigned ch) const {
-  if (ch == kCharBackspace) return true;
+  if (ch == kCharBackspace || IsEditingControlChar(ch)) return true;
   int digit = -1;
   if (ch >= '0' && ch <= '9') digit = static_cast<int>(ch - '0');
   else if (ch >= 'A' && ch <= 'Z') digit = static_cast<int>(ch - 'A') + 10;
@@ -81,7 +86,8 @@ bool DwordEditRules::CheckText(const std::string& text) {
 }
 
 bool DoubleEditRules::CharPasses(unsigned ch) {
-  return ch == kCharBackspace || (ch >= '0' && ch <= '9') || ch == '-' || ch == '.';
+  return ch == kCharBackspace || IsEditingControlChar(ch) || (ch >= '0' && ch <= '9') ||
+         ch == '-' || ch == '.';
 }
 
 bool DoubleEditRules::CheckText(const std::string& text) {

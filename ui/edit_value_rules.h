@@ -10,6 +10,22 @@
 namespace k470 {
 
 constexpr unsigned kCharBackspace = 8;
+
+// The clipboard keys as the edit control receives them as characters: Ctrl+A (select
+// all), Ctrl+C, Ctrl+V, Ctrl+X. They pass every field's filter; what Ctrl+V pastes is
+// filtered as typed text is (KeepPassing).
+bool IsEditingControlChar(unsigned ch);
+
+// The characters of `text` that `passes` lets through, in their order: pasted text as if
+// it had been typed.
+template <typename Filter>
+std::string KeepPassing(const std::string& text, Filter passes) {
+  std::string kept;
+  for (char c : text) {
+    if (passes(static_cast<unsigned char>(c))) kept += c;
+  }
+  return kept;
+}
 // The window controls read their text through a buffer of this size (127 characters).
 constexpr int kEditTextBufferBytes = 128;
 // CEditDword rejects longer texts outright.
@@ -26,7 +42,7 @@ class DwordEditRules {
   const std::string& LastText() const { return m_lastText; }
   int Radix() const { return m_radix; }
 
-  // The character filter: the digits of the radix and backspace pass.
+  // The character filter: the digits of the radix, backspace and the clipboard keys pass.
   bool CharPasses(unsigned ch) const;
 
   // The check after every change of the text. true: accepted, value and last text taken
@@ -47,7 +63,7 @@ class DoubleEditRules {
   double GetValue() const { return m_value; }
   const std::string& LastText() const { return m_lastText; }
 
-  // Digits, "-", "." and backspace pass.
+  // Digits, "-", ".", backspace and the clipboard keys pass.
   static bool CharPasses(unsigned ch);
 
   // As DwordEditRules::CheckText: the whole text must be a finite number; empty is 0.0.

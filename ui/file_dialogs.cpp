@@ -14,8 +14,9 @@
 
 namespace k470 {
 namespace {
-// Room for what the dialog reports, a multiple selection included (in characters).
-constexpr size_t kFileNameBufferChars = 8192;
+// Room for the one file the dialog reports: the longest path the system takes (in
+// characters, with the NUL).
+constexpr size_t kFileNameBufferChars = 32768;
 constexpr const char* kDefaultExtension = "ext";
 }  // namespace
 
@@ -56,7 +57,7 @@ bool RunOpenFileDialog(const char* filter, const std::string& initialFolder, std
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.lpstrDefExt = extension.c_str();
-  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_FILEMUSTEXIST | OFN_EXPLORER;
   if (!GetOpenFileNameW(&ofn)) return false;
   return TakeUserPath(ofn.hwndOwner, file.data(), path);
 }

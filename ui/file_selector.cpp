@@ -35,6 +35,20 @@ bool CFileSelector::AddFile(const std::string& path) {
   return true;
 }
 
+bool CFileSelector::TakeTypedName() {
+  const std::wstring shown = m_combo.GetWideText();
+  if (shown.empty() || shown == WidenName(m_history.Newest())) return true;
+  HWND owner = GetAncestor(m_combo.m_hWnd, GA_ROOT);
+  std::string path;
+  if (!TakeUserPath(owner, shown.c_str(), &path)) return false;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    ShowRefusedName(owner, Text(TextId::kFileFormatInvalid), shown);
+    return false;
+  }
+  return AddFile(path);
+}
+
 void CFileSelector::Refill() {
   m_combo.ResetContent();
   for (int index = m_history.GetCount() - 1; index >= 0; --index)

@@ -27,6 +27,12 @@ class CFileSelector {
   // refilled; a folder is refused with a message (false), the list stays as it was.
   bool AddFile(const std::string& path);
 
+  // Before a job takes the newest entry: a name typed into the box (not chosen from the
+  // list) that names an existing file becomes the newest entry, so that the job takes the
+  // file the box shows; one that names no file is refused with the file-read message and
+  // false is returned.
+  bool TakeTypedName();
+
   // Rebuilds the list from the history (newest first) and selects item 0.
   void Refill();
 

@@ -8,6 +8,7 @@
 #include "ui/dlg_fset.h"
 #include "ui/dlg_write.h"
 #include "ui/resource.h"
+#include "ui/session_end.h"
 #include "ui/win32_job_target.h"
 #include "settings/app_settings.h"
 
@@ -17,6 +18,7 @@ namespace {
 constexpr const char* kTextNowWriting = "Now Writing";
 constexpr const char* kTextEnded = "ended flash write";
 constexpr const char* kTextCancelled = "cancel flash write";
+constexpr const char* kTextCancelledWritten = "cancel flash write: image written, not verified";
 constexpr const char* kTextFailed = "error flash write";
 }  // namespace
 
@@ -92,22 +94,29 @@ void CFormFlashWrite::OnFlashWrite() {
   // nothing (the status line and the timer stay as they are).
   DeviceType* device = SelectedDevice();
   if (device == nullptr) return;
-  m_updateMark.StopTimer();
+  // The file written is the one the box shows.
+  if (!m_files.TakeTypedName()) return;
+  m_updateMark.BeginJob();
   if (m_status) m_status->SetWindowText(kTextNowWriting);
   CDlgWrite dialog(m_com, &m_files.History(), device, nullptr);
   // The port box names the port the write uses: it cannot change meanwhile.
   const bool portBoxEnabled = m_com != nullptr && m_com->IsWindowEnabled();
   if (portBoxEnabled) m_com->EnableWindow(false);
+  m_writing = true;
+  BlockSessionEnd(m_hWnd, kJobNameFlashWrite);
   const INT_PTR result = dialog.DoModal();
+  UnblockSessionEnd(m_hWnd);
+  m_writing = false;
   if (portBoxEnabled) m_com->EnableWindow(true);
   switch (result) {
     case kProgressSucceeded:
       if (m_status) m_status->SetWindowText(kTextEnded);
-      m_updateMark.Set(false);
-      if (m_options && m_options->fwriteUpdateCheck) m_updateMark.StartTimer();
+      m_updateMark.EndJob(true);
       break;
     case kProgressCancelled:
-      if (m_status) m_status->SetWindowText(kTextCancelled);
+      // Cancelled during the check: the chip holds the new image all the same.
+      if (m_status)
+        m_status->SetWindowText(dialog.ImageWritten() ? kTextCancelledWritten : kTextCancelled);
       break;
     case kProgressFailed:
       if (m_status) m_status->SetWindowText(kTextFailed);

@@ -44,6 +44,9 @@ class CFormFlashWrite : public CDialogVl {
   // the settings button as that type allows, as a choice in the list does.
   void SelectDevice(int index);
 
+  // Whether a flash write runs (its FLASH WRITE dialog is up).
+  bool JobRunning() const { return m_writing; }
+
  protected:
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void DoDataExchange() override;
@@ -63,6 +66,7 @@ class CFormFlashWrite : public CDialogVl {
   int m_deviceCount = 0;  // records read; the list's entry i stands for record i
   CComboBox m_deviceCombo;
   CButton m_settings;
+  bool m_writing = false;
 };
 
 }  // namespace k470

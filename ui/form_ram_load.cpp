@@ -8,7 +8,10 @@
 #include "monitor/go_command.h"
 #include "serial/port_names.h"
 #include "serial/port_texts.h"
+#include "ui/centre_window.h"
 #include "ui/dlg_load.h"
+#include "ui/session_end.h"
+#include "ui/wide_text.h"
 #include "ui/ram_load_status.h"
 #include "ui/resource.h"
 #include "ui/run_application.h"
@@ -164,22 +167,39 @@ void CFormRamLoad::OnLoad() {
   // One load at a time: a report handled while the RAM LOAD dialog is up must not start
   // a second job on the same port.
   if (m_loading || m_pausing || !m_connected) return;
+  // The file loaded is the one the box shows.
+  if (!m_files.TakeTypedName()) return;
   m_detector.StopAndWait();
   SetStatus(kTextNowLoading);
   m_loading = true;
+  m_updateMark.BeginJob();
+  BlockSessionEnd(m_hWnd, kJobNameRamLoad);
   CDlgLoad dialog(&m_port, &m_files.History(), &m_address, nullptr);
   const INT_PTR result = dialog.DoModal();
+  UnblockSessionEnd(m_hWnd);
   m_loading = false;
   JobProgress first;
   JobProgress last;
   const bool reported = dialog.Reports(&first, &last);
-  const std::string said = LoadResultStatus(static_cast<int>(result), reported, first, last);
+  const std::string loaded = LoadResultStatus(static_cast<int>(result), reported, first, last);
+  // A successful load shows no box of its own: what the job noticed on the way (bytes
+  // outside the RAM left out, late answers) is said in the status line and in a box.
+  const std::string notes = result == kProgressSucceeded ? dialog.TakeNotes() : std::string();
+  const std::string said =
+      notes.empty() ? loaded : loaded + ", " + notes.substr(0, notes.find('\n'));
   SetStatus(said);
   // A load that lost its port has shown its message; the page lets the port go and the
   // status line says so.
   if (DisconnectIfLost()) return;
-  if (result != kProgressSucceeded) return;
-  m_updateMark.Set(false);
+  if (result != kProgressSucceeded) {
+    m_updateMark.Resume();
+    return;
+  }
+  m_updateMark.EndJob(true);
+  if (!notes.empty()) {
+    MessageBoxOverOwner(GetAncestor(m_hWnd, GA_ROOT), Widen(loaded + "\n" + notes),
+                        kMessageBoxTitle, MB_OK | MB_ICONINFORMATION);
+  }
   if (m_options && m_options->autoGo) {
     // The load's outcome stays in view, with the automatic disconnect that follows; only
     // what goes wrong on the way (a lost port, an application that does not start)
@@ -211,7 +231,7 @@ void CFormRamLoad::OnGo() {
   if (m_options && m_options->autoDisConnect) {
     OnConnect();
   } else {
-    m_updateMark.StartTimer();
+    m_updateMark.Resume();
   }
   StartApplication();
 }

@@ -38,6 +38,8 @@ class CFormRamLoad : public CDialogVl {
   CEditDword& AddressField() { return m_address; }
   // Whether the page is connected.
   int IsConnected() const { return m_connected; }
+  // Whether a RAM load runs (its RAM LOAD dialog is up).
+  bool JobRunning() const { return m_loading; }
 
  protected:
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;

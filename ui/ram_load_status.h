@@ -10,6 +10,7 @@
 #include "base/fill_text.h"
 #include "base/texts.h"
 #include "jobs/job_target.h"
+#include "ui/own_reasons.h"
 #include "ui/progress_result.h"
 
 namespace k470 {
@@ -18,7 +19,7 @@ namespace k470 {
 // it, the system's reason after it, as the flash write's message and its detail line say it.
 inline std::string ConnectFailedStatus(const std::string& portName, const std::string& reason) {
   std::string text = FillText(Text(TextId::kPortNotOpened), {portName});
-  if (!reason.empty()) text += " " + reason;
+  if (!reason.empty()) text += " " + ShownReason(reason);
   return text;
 }
 

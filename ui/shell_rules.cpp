@@ -1,6 +1,8 @@
 // The INI location, the INI path completion and the work-area rule.
 #include "ui/shell_rules.h"
 
+#include <cstdint>
+
 #include "base/texts.h"
 #include "serial/port_names.h"
 
@@ -84,11 +86,40 @@ std::string HelpDocument(const std::string& configured, bool japanese,
   return exists(twin) ? twin : configured;
 }
 
+namespace {
+// One axis: `at` kept within [low, high) for an extent of `size`.
+int FitAxis(int64_t at, int64_t size, int64_t low, int64_t high) {
+  if (at >= low && at + size <= high) return static_cast<int>(at);
+  if (size > high - low) return static_cast<int>(low);
+  return static_cast<int>(low + (high - low - size) / 2);
+}
+}  // namespace
+
 void MoveIntoWorkArea(const WorkArea& area, int width, int height, int* x, int* y) {
-  if (*x < area.left || *x + width > area.right)
-    *x = area.left + (area.right - area.left - width) / 2;
-  if (*y < area.top || *y + height > area.bottom)
-    *y = area.top + (area.bottom - area.top - height) / 2;
+  *x = FitAxis(*x, width, area.left, area.right);
+  *y = FitAxis(*y, height, area.top, area.bottom);
+}
+
+void CentreInWorkArea(const WorkArea& area, int width, int height, int* x, int* y) {
+  // One pixel outside on both axes: never fits, so centred (or held at the edge).
+  *x = FitAxis(static_cast<int64_t>(area.left) - 1, width, area.left, area.right);
+  *y = FitAxis(static_cast<int64_t>(area.top) - 1, height, area.top, area.bottom);
+}
+
+int ClampStoredPosition(int value) {
+  if (value > kFarthestPositionPx) return kFarthestPositionPx;
+  if (value < -kFarthestPositionPx) return -kFarthestPositionPx;
+  return value;
+}
+
+void StepAwayFromTwins(const WindowCorner* taken, int count, int stepPx, int* x, int* y) {
+  for (int step = 0; step < kMaxTwinSteps; ++step) {
+    bool onTwin = false;
+    for (int i = 0; i < count && !onTwin; ++i) onTwin = taken[i].x == *x && taken[i].y == *y;
+    if (!onTwin) return;
+    *x += stepPx;
+    *y += stepPx;
+  }
 }
 
 std::string PortBoxName(const std::string& shown, int selectedPort) {

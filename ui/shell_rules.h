@@ -55,8 +55,10 @@ std::string LocateIniFile(const std::string& programPath, IniLocationEnv& env);
 std::string HelpDocument(const std::string& configured, bool japanese,
                          const std::function<bool(const std::string&)>& exists);
 
-// The desktop work area and the window's left/top edge kept inside it: an axis on which
-// the window does not fit is centred (the division truncating towards zero).
+// A monitor's work area and the window's left/top edge kept inside it: an axis on which
+// the window does not fit is centred (the division truncating towards zero); a window
+// larger than the area on an axis starts at its left or top edge, so that its title bar
+// stays on it. Any stored value is taken, without overflow.
 struct WorkArea {
   int left;
   int top;
@@ -64,6 +66,25 @@ struct WorkArea {
   int bottom;
 };
 void MoveIntoWorkArea(const WorkArea& area, int width, int height, int* x, int* y);
+
+// Where a window starts that has no stored position: centred on the work area, by the
+// same rule.
+void CentreInWorkArea(const WorkArea& area, int width, int height, int* x, int* y);
+
+// Stored positions far outside any screen (a damaged file: 2147483600) are brought to
+// this distance first, so that the window system's own arithmetic cannot overflow.
+constexpr int kFarthestPositionPx = 30000;
+int ClampStoredPosition(int value);
+
+// A second instance that would open exactly on top of another one's window steps down
+// and right by `stepPx` until its top-left corner is free (at most `kMaxTwinSteps`
+// times); `taken` holds the other windows' top-left corners.
+struct WindowCorner {
+  int x;
+  int y;
+};
+constexpr int kMaxTwinSteps = 16;
+void StepAwayFromTwins(const WindowCorner* taken, int count, int stepPx, int* x, int* y);
 
 // The port the main window's port box names. The box is editable: its text is a listed
 // COM port or a name the user typed ("COM12", "rfc2217://rack:4001", "socket://host:4002"),

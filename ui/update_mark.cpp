@@ -19,6 +19,7 @@ void UpdateMark::Attach(CWnd* page) {
 }
 
 void UpdateMark::Enable(int on) {
+  m_enabled = on != 0;
   if (on) {
     m_watch.SwitchOn();
     StartTimer();
@@ -34,6 +35,26 @@ void UpdateMark::StopTimer() {
 
 void UpdateMark::StartTimer() {
   if (m_page) SetTimer(m_page->m_hWnd, m_timerId, kUpdateCheckPeriodMs, nullptr);
+}
+
+void UpdateMark::BeginJob() {
+  StopTimer();
+  const std::string current = m_history->Newest();
+  int64_t modified = 0;
+  const bool readable = FileModifiedTime(current, &modified);
+  if (m_enabled) m_watch.Remember(current, readable, modified);
+}
+
+void UpdateMark::EndJob(bool succeeded) {
+  if (!succeeded) return;
+  Set(false);
+  if (!m_enabled) return;
+  OnTimer();
+  StartTimer();
+}
+
+void UpdateMark::Resume() {
+  if (m_enabled) StartTimer();
 }
 
 void UpdateMark::OnTimer() {

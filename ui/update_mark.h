@@ -29,6 +29,15 @@ class UpdateMark {
   void StopTimer();
   void StartTimer();
 
+  // Around a job that reads the current file: the watch stops and keeps the file's time
+  // as the job reads it; after a successful job the mark goes off, the file is compared
+  // with that time at once (a change during the job shows) and the watch goes on. After
+  // any other end the timer stays stopped until Resume or Enable.
+  void BeginJob();
+  void EndJob(bool succeeded);
+  // The timer again, when the watch is on.
+  void Resume();
+
   bool IsTimer(WPARAM timerId) const { return timerId == m_timerId; }
   // One tick of the page's timer: looks at the current file.
   void OnTimer();
@@ -42,6 +51,7 @@ class UpdateMark {
   CWnd* m_page = nullptr;
   CStaticBar m_bar;
   UpdateWatch m_watch;
+  bool m_enabled = false;
 };
 
 }  // namespace k470

@@ -37,6 +37,14 @@ class UpdateWatch {
     return false;
   }
 
+  // What a job saw when it read the current file: the next tick compares with that, so
+  // a change made while the job ran turns the mark green afterwards.
+  void Remember(const std::string& current, bool readable, int64_t modified) {
+    if (!readable) return;
+    m_name = current;
+    m_time = modified;
+  }
+
   const std::string& WatchedName() const { return m_name; }
 
  private:

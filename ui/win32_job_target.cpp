@@ -6,6 +6,7 @@
 #include <new>
 
 #include "ui/centre_window.h"
+#include "ui/own_reasons.h"
 #include "ui/wide_text.h"
 
 namespace k470 {
@@ -44,7 +45,14 @@ void Win32JobTarget::ShowMessage(const char* text, MessageIcon icon, const char*
   const UINT kind = icon == MessageIcon::Information ? MB_ICONINFORMATION : MB_ICONERROR;
   // The detail is the system's reason or a file name, in the system's code page.
   std::wstring shown = Widen(text);
-  if (detail != nullptr) shown += L"\n" + WidenName(detail);
+  if (detail != nullptr) {
+    const std::string reason = ShownReason(detail);
+    // A reason of the program's own is one of its texts; anything else is the system's
+    // words or a file name.
+    shown += L"\n" + (reason != detail ? Widen(reason) : WidenName(detail));
+  }
+  if (icon == MessageIcon::Information && !m_subject.empty())
+    shown += L"\n" + WidenName(m_subject);
   const std::string notes = TakeNotes();
   if (!notes.empty()) shown += L"\n" + Widen(notes);
   MessageBoxOverOwner(owner, shown, kMessageBoxTitle, MB_OK | kind);

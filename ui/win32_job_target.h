@@ -44,9 +44,14 @@ class Win32JobTarget : public JobTarget {
   // The notes not yet shown, one a line (empty when none), and forgets them.
   std::string TakeNotes();
 
+  // A file name (system code page) that the job's information box names on the line
+  // after its text: which image a finished write wrote. Set before the job starts.
+  void SetSubject(const std::string& fileName) { m_subject = fileName; }
+
  private:
   const UINT m_message;
   HWND m_window;
+  std::string m_subject;
   std::mutex m_notesMutex;
   std::string m_notes;
 };

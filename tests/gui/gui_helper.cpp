@@ -19,6 +19,12 @@
 //                            control's items and display area
 //   dpi-changed <title> <dpi> sends the window the message of a move to a monitor of that
 //                            scale, with the rectangle the system would suggest
+//   session <title> query|end  sends the session end's query (prints the answer, 1 or 0)
+//                            or its end (WM_ENDSESSION, TRUE) as a logoff would
+//   style <title> <id>       prints the window style of the visible control <id>, in hex
+//   focus <title> <id>       gives the visible control <id> the keyboard focus, as the
+//                            dialog manager does for Tab or a mnemonic
+//   set-clipboard <title> <text>  puts the text on the clipboard
 // Exit status: 0 done, 1 usage, 2 window not found, 3 the target could not be reached.
 #include <windows.h>
 #include <commctrl.h>
@@ -26,6 +32,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -41,6 +48,12 @@ constexpr DWORD kFindWindowMs = 10000;
 constexpr DWORD kPollMs = 50;
 
 HWND FindTopWindow(const std::wstring& title) {
+  // A window handle ("0x1a2b") names one of several windows of the same title.
+  if (title.size() > 2 && title[0] == L'0' && (title[1] == L'x' || title[1] == L'X')) {
+    const UINT_PTR value = wcstoull(title.c_str() + 2, nullptr, 16);
+    HWND hwnd = reinterpret_cast<HWND>(value);
+    return IsWindow(hwnd) ? hwnd : nullptr;
+  }
   const DWORD start = GetTickCount();
   for (;;) {
     HWND hwnd = FindWindowW(nullptr, title.c_str());
@@ -257,6 +270,37 @@ void BeScaleAware() {
   if (setContext == nullptr || !setContext(perMonitorV2)) SetProcessDPIAware();
 }
 
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindVisibleControl(HWND child, LPARAM data) {
+  auto* search = reinterpret_cast<ControlSearch*>(data);
+  if (GetDlgCtrlID(child) != search->id || !IsWindowVisible(child)) return TRUE;
+  search->found = child;
+  return FALSE;
+}
+
+HWND VisibleControl(HWND top, int id) {
+  ControlSearch search = {id, nullptr};
+  EnumChildWindows(top, FindVisibleControl, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int SetClipboard(const std::wstring& text) {
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) return kExitUnreachable;
+  std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+  GlobalUnlock(memory);
+  if (!OpenClipboard(nullptr)) return kExitUnreachable;
+  EmptyClipboard();
+  const bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  return set ? kExitOk : kExitUnreachable;
+}
+
 }  // namespace
 
 int main() {
@@ -312,6 +356,28 @@ int main() {
   if (command == L"layout" && argc == 6)
     return PrintLayout(hwnd, argv[3], _wtoi(argv[4]), _wtoi(argv[5]));
   if (command == L"dpi-changed" && argc == 4) return SendDpiChanged(hwnd, _wtoi(argv[3]));
+  if (command == L"session" && argc == 4) {
+    const bool query = std::wstring(argv[3]) == L"query";
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hwnd, query ? WM_QUERYENDSESSION : WM_ENDSESSION, query ? 0 : TRUE,
+                             ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &result))
+      return kExitUnreachable;
+    if (query) std::printf("%d\n", result != 0 ? 1 : 0);
+    return kExitOk;
+  }
+  if (command == L"style" && argc == 4) {
+    HWND control = VisibleControl(hwnd, _wtoi(argv[3]));
+    if (control == nullptr) return kExitNotFound;
+    std::printf("%08lX\n", static_cast<unsigned long>(GetWindowLongW(control, GWL_STYLE)));
+    return kExitOk;
+  }
+  if (command == L"focus" && argc == 4) {
+    HWND control = VisibleControl(hwnd, _wtoi(argv[3]));
+    if (control == nullptr) return kExitNotFound;
+    PostMessageW(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+    return kExitOk;
+  }
+  if (command == L"set-clipboard" && argc == 4) return SetClipboard(argv[3]);
   if (command == L"dump-fonts") {
     EnumChildWindows(hwnd, PrintFont, 0);
     return kExitOk;

@@ -37,6 +37,9 @@ MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 
 OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
 ABOUT_VERSION, ABOUT_WEB, ABOUT_MAIL = 1011, 1013, 1014
+OPT_BROWSE_APP = 1004
+BROWSE, CONNECT = 1004, 1008
+SS_NOPREFIX = 0x80
 
 
 def settings_text(left, top, cpu_sel, mode=0, flash=(), ram=(), address="200000",
@@ -366,7 +369,7 @@ def case_japanese_texts(s):
     d = s.start()
     s.shot("texts_main_window")
     expect_texts(d, TITLE, [T[k] for k in ("port", "file_name", "browse", "settings", "address",
-                                           "connect")] + ["Flash Write(&W)", "Load(&L)", "Go(&G)"],
+                                           "device", "connect")] + ["Flash Write(&W)", "Load(&L)", "Go(&G)"],
                  "main window")
     pt.expect_no_japanese(d, TITLE)
     d.ok("menu", TITLE, MENU_OPTION)
@@ -374,7 +377,8 @@ def case_japanese_texts(s):
     s.shot("texts_options")
     expect_texts(d, OPTION_TITLE, [T[k] for k in ("auto_load", "auto_go", "run_app",
                                                   "auto_disconnect", "app_name", "browse_app",
-                                                  "update_check")], "options dialog")
+                                                  "update_check", "update_check_ram")],
+                 "options dialog")
     pt.expect_no_japanese(d, OPTION_TITLE)
     d.ok("click", OPTION_TITLE, OPT_RUN_APP)
     for _ in range(50):
@@ -616,6 +620,265 @@ def case_keyboard(s):
         raise AssertionError("Tab never reached the tab control: %r" % focused)
     d.ok("menu", TITLE, MENU_EXIT)
     s.wait_exit()
+
+
+def case_lower_case_ini(s):
+    """An INI file whose section and key names are spelled otherwise (a user's edit) is
+    written back into those same lines: no second section that the reader would never see,
+    and the change is there at the next start."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[system]\r\nmode=0\r\n[ramload]\r\nADDRESS=210000\r\n")
+    d = s.start()
+    d.ok("key", TITLE, "CTRL+TAB")
+    for _ in range(50):
+        if d.ok("is-visible", TITLE, ADDRESS)[0] == "1":
+            break
+        time.sleep(0.1)
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+    ini = s.read_ini()
+    for section in (b"[System]", b"[RamLoad]"):
+        if ini.lower().count(section.lower()) != 1:
+            raise AssertionError("%s twice: %r" % (section, ini))
+    if not ini.startswith(b"[system]\r\nMode=1\r\n") or b"address=210000\r\n" not in ini:
+        raise AssertionError("settings not written into the user's lines: %r" % ini)
+    d = s.start()
+    expect_equal(d.ok("is-visible", TITLE, ADDRESS)[0], "1", "RAM load page at the next start")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_long_path(s):
+    """A path longer than 259 bytes in the system's code page is kept whole in the history
+    and comes back whole at the next start."""
+    with open(s.ini, "wb"):
+        pass
+    name = "é" * 280 if pt.ENGLISH else "長い名前" * 40
+    path = "C:\\" + name + "\\image.mot"
+    code_page = "cp1252" if pt.ENGLISH else "cp932"
+    if len(path.encode(code_page)) <= 260:
+        raise AssertionError("the path is too short for the case")
+    d = s.start()
+    s.helper("drop", TITLE, path)
+    d.wait_text(TITLE, FILE_COMBO, path, 5000)
+    d.ok("close", TITLE)
+    s.wait_exit()
+    if ("name1=" + path + "\r\n").encode(code_page) not in s.read_ini():
+        raise AssertionError("path not stored whole: %r" % s.read_ini())
+    d = s.start()
+    expect_equal(d.ok("combo-items", TITLE, FILE_COMBO), [path], "flash write files")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_far_position(s):
+    """A stored position far outside every screen (2147483600) brings the window onto the
+    work area, not to 32767,32767; the position it is closed at comes back at the next start
+    (saved and restored in the same coordinates). A stored device choice outside the list
+    selects the first type."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nLeft=2147483600\r\nTop=2147483600\r\nCpuSel=7\r\n")
+    d = s.start()
+    left, top = s.window_pos()
+    if not (0 <= left < 1280 and 0 <= top < 1024):
+        raise AssertionError("window at %d,%d, off the screen" % (left, top))
+    expect_equal(d.ok("combo-sel", TITLE, DEVICE_COMBO)[0], "0", "device type of CpuSel=7")
+    s.helper("move", TITLE, 130, 90)
+    time.sleep(0.3)
+    d.ok("close", TITLE)
+    s.wait_exit()
+    d = s.start()
+    expect_equal(s.window_pos(), (130, 90), "position at the next start")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_first_close(s):
+    """A key that a control takes (Escape closing the file box's open list, Enter on a
+    focused button) leaves nothing behind: the next close box closes at once."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    s.helper("focus", TITLE, FILE_COMBO)
+    time.sleep(0.3)
+    d.ok("key", TITLE, "ALT+DOWN")
+    time.sleep(0.5)
+    d.ok("key", TITLE, "ESCAPE")
+    time.sleep(0.5)
+    d.ok("close", TITLE)
+    s.wait_exit()
+    d = s.start()
+    # Enter on the focused browse button opens the file dialog; it is cancelled.
+    s.helper("focus", TITLE, BROWSE)
+    time.sleep(0.3)
+    d.ok("key", TITLE, "RETURN")
+    d.wait_window(OPEN_TITLE)
+    d.ok("click", OPEN_TITLE, ID_CANCEL)
+    d.wait_gone(OPEN_TITLE)
+    d.ok("close", TITLE)
+    s.wait_exit()
+
+
+def case_session_end(s):
+    """An idle program agrees to the end of the session and stores its settings when the
+    session ends: a file dropped just before is in the INI file without any close."""
+    with open(s.ini, "wb"):
+        pass
+    d = s.start()
+    s.helper("drop", TITLE, "C:\\work\\logoff.mot")
+    d.wait_text(TITLE, FILE_COMBO, "C:\\work\\logoff.mot", 5000)
+    expect_equal(s.helper("session", TITLE, "query").strip(), "1", "answer to the query")
+    s.helper("session", TITLE, "end")
+    ini = s.read_ini()
+    if b"[FlashWrite]\r\nname1=C:\\work\\logoff.mot\r\n" not in ini or b"Left=" not in ini:
+        raise AssertionError("settings not stored at the session end: %r" % ini)
+
+
+def case_prefix_texts(s):
+    """Texts that carry a user's data show "&" as it is: the status line with a typed port
+    name "R&D" (and the port's reason in the program's language)."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nMode=1\r\n")
+    d = s.start()
+    if int(s.helper("style", TITLE, STATUS).strip(), 16) & SS_NOPREFIX == 0:
+        raise AssertionError("the status line turns & into an underline")
+    d.ok("set-text", TITLE, COM, "R&D")
+    d.ok("click", TITLE, CONNECT)
+    d.wait_text(TITLE, STATUS, pt.fill(T["port_not_opened"], "R&D") + " " + T["no_such_port"],
+                5000)
+    s.shot("status_line_r_and_d")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_port_keys(s):
+    """Down twice in the port box chooses the port two below; the file stays."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nMode=1\r\n[RamLoad]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\n")
+    # Two more ports in the machine's list (it lasts as long as this Wine server does, so
+    # the program starts while the server that took them still runs).
+    for number in (3, 7):
+        subprocess.run(["wine", "reg", "add", "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM", "/v",
+                        "\\Device\\Test%d" % number, "/d", "COM%d" % number, "/f"],
+                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    s.proc = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
+    d = s.driver
+    d.wait_window(TITLE, 30000)
+    ports = d.ok("combo-items", TITLE, COM)
+    if len(ports) < 3:
+        raise AssertionError("the case needs three ports: %r" % ports)
+    d.ok("select-combo", TITLE, COM, 0)
+    s.helper("focus", TITLE, COM)
+    time.sleep(0.3)
+    for _ in range(2):
+        d.ok("key", TITLE, "DOWN")
+        time.sleep(0.5)
+    expect_equal(d.ok("combo-sel", TITLE, COM)[0], "2", "port after Down twice")
+    expect_equal(d.text(TITLE, FILE_COMBO), "C:\\b.mot", "file after Down twice")
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_tab_order(s):
+    """The options dialog's Tab goes from the top down, OK and Cancel last; the address
+    field takes Ctrl+V, the clipboard's text filtered as typed text is."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nMode=1\r\n")
+    d = s.start()
+    s.helper("set-clipboard", TITLE, " 0x21-00 00\r\n")
+    d.ok("set-text", TITLE, ADDRESS, "")
+    s.helper("focus", TITLE, ADDRESS)
+    time.sleep(0.3)
+    d.ok("key", TITLE, "CTRL+V")
+    d.wait_text(TITLE, ADDRESS, "0210000", 5000)
+    d.ok("menu", TITLE, MENU_OPTION)
+    d.wait_window(OPTION_TITLE)
+    ids = {line.split("\t")[0]: int(line.split("\t")[1])
+           for line in d.ok("list-windows", OPTION_TITLE)}
+    order = []
+    for _ in range(9):
+        order.append(ids.get(d.ok("key", OPTION_TITLE, "TAB")[0].split()[2], 0))
+        time.sleep(0.2)
+    # The name field is disabled while RunApp is off; Tab passes it by.
+    want = [OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE, OPT_AUTO_LOAD, OPT_AUTO_GO, OPT_AUTO_DISCONNECT,
+            OPT_RUN_APP, OPT_BROWSE_APP, ID_OK, ID_CANCEL]
+    start = order.index(OPT_FWRITE_UPDATE) if OPT_FWRITE_UPDATE in order else 0
+    expect_equal((order[start:] + order[:start]), want, "Tab order")
+    d.ok("click", OPTION_TITLE, ID_CANCEL)
+    d.wait_gone(OPTION_TITLE)
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_help_missing(s):
+    """Help without its document says so and names the file."""
+    with open(s.ini, "wb"):
+        pass
+    shutil.rmtree(os.path.join(s.app, "help"))
+    d = s.start()
+    d.ok("menu", TITLE, MENU_HELP)
+    d.ok("box-text", "K470Loader", 10000)
+    s.shot("help_missing_message")
+    text = d.dismiss_box("K470Loader", 5000)
+    if not text.startswith(T["help_not_found"] + "\\n") or not text.endswith("help.html"):
+        raise AssertionError("message %r" % text)
+    d.ok("menu", TITLE, MENU_EXIT)
+    s.wait_exit()
+
+
+def case_not_saved(s):
+    """Settings that cannot be written (here a folder stands where the INI file belongs, as
+    unwritable as a file in a folder of programs that a user may not change) are said once,
+    with the file's path and the reason."""
+    for path in appdata_inis():
+        os.remove(path)
+    roaming = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
+                                     "AppData", "Roaming"))[0]
+    blocker = os.path.join(roaming, "Velmora", "K470Loader", "K470Loader.ini")
+    os.makedirs(blocker)
+    try:
+        d = s.start()
+        d.ok("close", TITLE)
+        d.ok("box-text", "K470Loader", 10000)
+        s.shot("settings_not_saved_message")
+        text = d.dismiss_box("K470Loader", 5000)
+        s.wait_exit()
+    finally:
+        os.rmdir(blocker)
+    if not text.startswith(T["settings_not_saved"] + "\\n") or "K470Loader.ini\\n" not in text:
+        raise AssertionError("message %r" % text)
+
+
+def case_two_instances(s):
+    """A second instance opens beside the first, not on top of it; the history entries each
+    adds are all there after both have closed."""
+    with open(s.ini, "wb") as f:
+        f.write(b"[System]\r\nLeft=100\r\nTop=80\r\n")
+    d = s.start()
+    first = s.proc
+    s.helper("drop", TITLE, "C:\\one.mot")
+    d.wait_text(TITLE, FILE_COMBO, "C:\\one.mot", 5000)
+    second = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
+    for _ in range(100):
+        rects = [line for line in d.ok("list-windows") if line.endswith("\t" + TITLE)]
+        if len(rects) == 2:
+            break
+        time.sleep(0.2)
+    handles = [line.split("\t")[0] for line in d.ok("list-windows") if line.endswith("\t" + TITLE)]
+    expect_equal(len(handles), 2, "main windows")
+    corners = {tuple(d.ok("rect", h)[0].split()[:2]) for h in handles}
+    expect_equal(len(corners), 2, "distinct positions of the two windows")
+    # The newer window is the one not at 100,80.
+    newer = [h for h in handles if d.ok("rect", h)[0].split()[:2] != ["100", "80"]][0]
+    s.helper("drop", newer, "C:\\two.mot")
+    d.wait_text(newer, FILE_COMBO, "C:\\two.mot", 5000)
+    d.ok("close", newer)
+    second.wait(timeout=EXIT_WAIT_S)
+    d.ok("close", TITLE)
+    s.wait_exit()
+    ini = s.read_ini()
+    if b"C:\\one.mot" not in ini or b"C:\\two.mot" not in ini:
+        raise AssertionError("an instance's entry was lost: %r" % ini)
 
 
 CASES = {name[5:]: fn for name, fn in globals().items() if name.startswith("case_")}

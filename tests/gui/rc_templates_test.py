@@ -1,6 +1,7 @@
 """Every Japanese dialog template (k470loader.rc) has an English one (k470loader_en.rc)
 with the same controls, ids and tab order, and the English set is ASCII (captions,
-control texts, font faces). Usage: rc_templates_test.py UI_FOLDER"""
+control texts, font faces). No window has a mnemonic twice: the main window counts with
+its menu bar and the page shown; every label of a box or field has one. Usage: rc_templates_test.py UI_FOLDER"""
 
 import os
 import re
@@ -32,6 +33,48 @@ def templates(path):
     return found
 
 
+# The windows whose mnemonics are seen together: the main window with its menu bar and
+# one page at a time.
+SEEN_TOGETHER = [("IDD_K470LOADER_DIALOG", "IDD_FORM_FLASH_WRITE"),
+                 ("IDD_K470LOADER_DIALOG", "IDD_FORM_RAM_LOAD")]
+MENU_BAR = ["F", "O", "H"]  # File(&F), Option(&O).., Help(&H)
+
+
+def mnemonics(template):
+    return [m.upper() for c in template if isinstance(c, tuple)
+            for m in re.findall(r"&([^&])", c[2])]
+
+
+def duplicate_mnemonics(found):
+    problems = []
+    names = {name for _, name in found}
+    groups = [(n,) for n in sorted(names) if not any(n in g for g in SEEN_TOGETHER)]
+    for language in sorted({lang for lang, _ in found}):
+        for group in groups + SEEN_TOGETHER:
+            letters = sum((mnemonics(found.get((language, n), [])) for n in group), [])
+            if group[0] == "IDD_K470LOADER_DIALOG":
+                letters += MENU_BAR
+            twice = sorted({m for m in letters if letters.count(m) > 1})
+            if twice:
+                problems.append("%s %s: mnemonic twice: %s" % (language, "+".join(group), twice))
+    return problems
+
+
+def unmarked_labels(found):
+    """A label just before a box or a field (its tab stop) carries the mnemonic that
+    reaches it."""
+    problems = []
+    for (language, name), template in sorted(found.items()):
+        if name == "IDD_DLG_FSET":
+            continue  # two fields under the chip's own terms (CLK, Baud Rate), Tab between
+        controls = [c for c in template if isinstance(c, tuple)]
+        for label, field in zip(controls, controls[1:]):
+            if label[0] in ("LTEXT", "RTEXT") and label[2].strip('"') and \
+                    field[0] in ("COMBOBOX", "EDITTEXT") and "&" not in label[2]:
+                problems.append("%s %s: no mnemonic for %s" % (language, name, field[1]))
+    return problems
+
+
 def main():
     japanese = templates(os.path.join(sys.argv[1], "k470loader.rc"))
     english = templates(os.path.join(sys.argv[1], "k470loader_en.rc"))
@@ -45,6 +88,8 @@ def main():
             problems.append("%s: the English controls differ in kind, id or order" % name)
         problems += ["%s: not ASCII in English: %s" % (name, t)
                      for t in (c[2] if isinstance(c, tuple) else c for c in en) if not t.isascii()]
+    problems += duplicate_mnemonics(japanese) + duplicate_mnemonics(english)
+    problems += unmarked_labels(japanese) + unmarked_labels(english)
     sys.exit("\n".join(problems) if problems else None)
 
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <string>
 #include <vector>
 
@@ -186,16 +188,39 @@ TEST(MoveIntoWorkArea, CentresOnlyTheAxisThatDoesNotFit) {
   EXPECT_EQ(x, 60 + (1220 - 500) / 2);
   EXPECT_EQ(y, 0);
 
-  // Wider or taller than the work area: centred, sticking out on both sides; the division
-  // truncates towards zero.
+  // Wider or taller than the work area (192 DPI on a small screen): held at the left and
+  // top edges, so that the title bar stays on the screen.
   x = 0, y = 0;
   MoveIntoWorkArea(screen, 1283, 987, &x, &y);
-  EXPECT_EQ(x, -1);
-  EXPECT_EQ(y, -1);
-  x = 0, y = -3;
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(y, 0);
+  x = 500, y = -3;
   MoveIntoWorkArea(screen, 1281, 200, &x, &y);
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 392);
+
+  // Far outside (a damaged file): no overflow, the window comes back onto the area.
+  const WorkArea second = {1280, -200, 2560, 824};  // a monitor right of the first
+  for (int far : {2147483600, INT_MIN, -2147483600}) {
+    x = far, y = far;
+    MoveIntoWorkArea(second, 500, 200, &x, &y);
+    EXPECT_EQ(x, 1280 + 390) << far;
+    EXPECT_EQ(y, -200 + 412) << far;
+    EXPECT_LE(ClampStoredPosition(far), kFarthestPositionPx);
+    EXPECT_GE(ClampStoredPosition(far), -kFarthestPositionPx);
+  }
+  // A position on the second monitor stays there.
+  x = 1400, y = -150;
+  MoveIntoWorkArea(second, 500, 200, &x, &y);
+  EXPECT_EQ(x, 1400);
+  EXPECT_EQ(y, -150);
+
+  // First start: centred; larger than the area: at its edge.
+  CentreInWorkArea(screen, 500, 200, &x, &y);
+  EXPECT_EQ(x, 390);
+  EXPECT_EQ(y, 392);
+  CentreInWorkArea(leftBar, 1300, 200, &x, &y);
+  EXPECT_EQ(x, 60);
 }
 
 }  // namespace

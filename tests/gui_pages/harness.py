@@ -122,6 +122,13 @@ class Session:
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         assert result.returncode == 0, "gui_helper %r failed with %d" % (cmd, result.returncode)
 
+    def helper_output(self, *cmd):
+        """Runs gui_helper.exe and returns what it printed (the answer to a query)."""
+        result = subprocess.run(["wine", self.args.helper] + [str(c) for c in cmd], timeout=60,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        assert result.returncode == 0, "gui_helper %r failed with %d" % (cmd, result.returncode)
+        return result.stdout.decode("utf-8", "replace")
+
     def close(self):
         """Closes the main window as a user would; fails when a message box is left open
         or the program does not end."""

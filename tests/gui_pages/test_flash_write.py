@@ -11,6 +11,7 @@ from harness import BOX, MAIN, STATUS, T
 
 MARK = 1005
 WRITE, DEVICE, SETTINGS = 1010, 1021, 1022
+FILE = 1003
 PORT = 1001
 DIALOG = "FLASH WRITE"
 CANCEL = 1019
@@ -21,10 +22,19 @@ IMAGE_3069 = h.pattern(0x1000, 11)   # 32 blocks from address 0
 IMAGE_36077 = h.pattern(0x800, 29)   # 16 blocks from address 0
 
 
-def verified(image):
-    """The H8/3069's end message for `image` from address 0 in its erased 512 KiB flash."""
+def verified(image, file_name="flash image.mot"):
+    """The H8/3069's end message for `image` from address 0 in its erased 512 KiB flash,
+    with the line that names the file written (the file's name in the session's folder)."""
     total = (sum(image) + 0xFF * (512 * 1024 - len(image))) & 0xFFFFFFFF
-    return T["write_done"] + "\nverified: sum 0x%08X" % total
+    return T["write_done"] + "\n\\" + file_name + "\nverified: sum 0x%08X" % total
+
+
+def named_file(box):
+    """The box with its file line cut to the file's name (the folder is the session's)."""
+    lines = box.split("\n") if isinstance(box, str) else []
+    if len(lines) > 1 and lines[1].startswith("Z:\\"):
+        lines[1] = "\\" + lines[1].rsplit("\\", 1)[1]
+    return "\n".join(lines) if lines else box
 
 
 def sections(image_path, cpu_sel, options=()):
@@ -69,7 +79,7 @@ def case_h8_3069(args):
     # adjustment lasts long enough to be seen.
     texts, box, status, result = write_once(args, ["h8-3069", "--only-rate", "9600"],
                                             IMAGE_3069, 0)
-    assert box == verified(IMAGE_3069), box
+    assert named_file(box) == verified(IMAGE_3069), box
     assert status == "ended flash write", status
     assert T["status_matching"] in texts, texts
     writing = [t for t in texts if t.startswith("writing ")]
@@ -141,12 +151,11 @@ def case_cancel_during_blocks(args):
         # A screenshot holds the display for a moment: taken here, where no text is
         # being followed.
         s.shot("flash_write_dialog")
-        # Enter and Escape do nothing while the write runs.
-        d.ok("key", DIALOG, "RETURN")
+        # Escape does nothing while the write runs; Enter presses the focused Cancel.
         d.ok("key", DIALOG, "ESCAPE")
         d.ok("sleep", 1500)
-        assert d.text(DIALOG, 1002).startswith("writing "), "the keys ended the write"
-        d.ok("click", DIALOG, CANCEL)
+        assert d.text(DIALOG, 1002).startswith("writing "), "Escape ended the write"
+        d.ok("key", DIALOG, "RETURN")
         d.ok("click", DIALOG, CANCEL)  # twice is the same as once
         d.wait_gone(DIALOG, 20000)
         assert d.no_box(BOX, 1000), "a cancelled write shows no message"
@@ -199,7 +208,7 @@ def case_settings_dialog(args):
 
     texts, box, status, result = write_once(args, ["h8-3069"], IMAGE_3069, 0,
                                             before=change_settings)
-    assert box == verified(IMAGE_3069), box
+    assert named_file(box) == verified(IMAGE_3069), box
     assert result.report["new_rate"] == 19200, result.report["new_rate"]
 
 
@@ -217,7 +226,7 @@ def case_update_mark(args):
         touch_after_write(s, d)
         d.ok("click", MAIN, WRITE)
         texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
-        assert boxes == [verified(IMAGE_3069[:512])], boxes
+        assert [named_file(b) for b in boxes] == [verified(IMAGE_3069[:512], "watched.mot")], boxes
         # A write turns the mark off (the screen may show it a moment later) and it
         # stays off while the file is unchanged.
         seen = h.mark_colours(d, MAIN, MARK)
@@ -256,6 +265,103 @@ def case_no_device_selected(args):
         s.close()
         s.cleanup()
     assert s.sim_result.report["bytes_received"] == 0
+
+
+def case_session_end_waits_for_the_write(args):
+    # A logoff during the write is refused (the system shows the job's name), and the write
+    # goes on to its last block and its check.
+    s = h.Session(args)
+    path = s.file("flash image.mot", h.srecords(0, IMAGE_3069, kind=1))
+    s.write_ini(sections(path, 0))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--program-ms", "100")
+        d.ok("click", MAIN, WRITE)
+        d.wait_window(DIALOG, 10000)
+        h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60, "the first block")
+        assert s.helper_output("session", MAIN, "query").strip() == "0", "the session may end"
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
+        assert [named_file(b) for b in boxes] == [verified(IMAGE_3069)], boxes
+        # Idle again: the session may end.
+        assert s.helper_output("session", MAIN, "query").strip() == "1"
+    finally:
+        s.close()
+        s.cleanup()
+    result = s.sim_result
+    assert len(result.report["blocks"]) == len(IMAGE_3069) // 128, result.report["blocks"]
+    assert result.memory[:len(IMAGE_3069)] == IMAGE_3069
+
+
+def case_the_file_the_box_shows(args):
+    # A name typed into the file box is the file written, named in the end message, and
+    # the newest entry afterwards; a typed name of no file is refused before anything is
+    # sent.
+    s = h.Session(args)
+    old = s.file("flash image.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
+    typed = s.file("typed.mot", h.srecords(0, IMAGE_36077[:384], kind=1))
+    s.write_ini(sections(old, 0))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--no-pacing")
+        missing = h.wine_path(os.path.join(s.tmp, "no such.mot"))
+        d.ok("set-text", MAIN, FILE, missing)
+        d.ok("click", MAIN, WRITE)
+        box = d.dismiss_box(BOX, 10000)
+        assert box == T["file_format_invalid"] + "\\n" + missing, box
+        assert d.run("wait-window", DIALOG, 1000)[0] == h.ui.EXIT_NOT_FOUND, "a write started"
+        d.ok("set-text", MAIN, FILE, h.wine_path(typed))
+        d.ok("click", MAIN, WRITE)
+        texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
+        assert [named_file(b) for b in boxes] == [verified(IMAGE_36077[:384], "typed.mot")], boxes
+        assert d.ok("combo-items", MAIN, FILE) == [h.wine_path(typed), h.wine_path(old)]
+    finally:
+        s.close()
+        s.cleanup()
+    assert s.sim_result.memory[:384] == IMAGE_36077[:384], "not the typed file"
+
+
+def case_cancel_during_the_check(args):
+    # Every block and the end frame are written when Space presses Cancel during the
+    # chip's sum check: the status line says that the chip holds the image, unchecked.
+    s = h.Session(args)
+    path = s.file("flash image.mot", h.srecords(0, IMAGE_3069[:512], kind=1))
+    s.write_ini(sections(path, 0))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--no-pacing", "--check-ms", "4000")
+        d.ok("click", MAIN, WRITE)
+        d.wait_window(DIALOG, 10000)
+        h.wait_until(lambda: d.text(DIALOG, 1002) == "verifying...", 30, "the check")
+        d.ok("key", DIALOG, "SPACE")
+        d.wait_gone(DIALOG, 15000)
+        assert d.text(MAIN, STATUS) == "cancel flash write: image written, not verified"
+        s.shot("flash_write_cancelled_during_the_check")
+    finally:
+        s.close()
+        s.cleanup()
+    assert s.sim_result.report["ended"]
+
+
+def case_a_silent_chip_is_waited_for(args):
+    # The chip stops answering during the blocks: the progress line says how long the
+    # dialog has waited for it, as the RAM LOAD dialog does for the board.
+    s = h.Session(args)
+    path = s.file("flash image.mot", h.srecords(0, h.pattern(0x2000, 7), kind=1))
+    s.write_ini(sections(path, 0))
+    try:
+        d = s.start()
+        s.start_sim("h8-3069", "--stop-after", "3000")
+        d.ok("click", MAIN, WRITE)
+        d.wait_window(DIALOG, 10000)
+        h.wait_until(lambda: "waiting for the chip: " in d.text(DIALOG, 1029), 30,
+                     "the waiting line")
+        s.shot("flash_write_waiting_for_the_chip")
+        d.ok("box-text", BOX, 30000)
+        d.dismiss_box(BOX, 5000)
+        d.wait_gone(DIALOG, 10000)
+    finally:
+        s.close()
+        s.cleanup()
 
 
 def device_table(types):
@@ -365,4 +471,6 @@ def case_types_keep_their_places(args):
 if __name__ == "__main__":
     h.run([case_h8_3069, case_h8_36077, case_silent_chip, case_refused_block_names_its_cause,
            case_cancel_during_blocks, case_settings_dialog, case_settings_per_type, case_update_mark,
-           case_no_device_selected, case_types_keep_their_places])
+           case_no_device_selected, case_types_keep_their_places,
+           case_session_end_waits_for_the_write, case_the_file_the_box_shows,
+           case_cancel_during_the_check, case_a_silent_chip_is_waited_for])

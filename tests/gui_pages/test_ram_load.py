@@ -165,12 +165,12 @@ def case_automatic_steps(args):
 
 def case_update_mark(args):
     s = h.Session(args)
-    image = s.file("watched.mot", h.srecords(0x200000, IMAGE[:3000]))
+    image = s.file("watched.mot", h.srecords(0x200000, IMAGE))
     s.write_ini(sections(image, [("RloadUpdateCheck", 1)]))
     try:
         d = s.start()
         # At the line's pace, so that the RAM LOAD dialog is still up when the watch
-        # begins (a load without pacing can end before that).
+        # begins and when the file is touched (a load without pacing can end before that).
         s.start_sim("monitor")
         # Seen for the first time after the check was switched on: green.
         h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5, "the green mark")
@@ -188,6 +188,15 @@ def case_update_mark(args):
         started = time.monotonic()
         h.wait_until(lambda: d.ok("pixel", MAIN, MARK)[0] == GREEN, 5, "the mark after a touch")
         print("   mark green %.2f s after the touch" % (time.monotonic() - started))
+        # Loaded again, and the file changes while the load runs: the board holds the old
+        # image, so the mark is green afterwards.
+        d.ok("click", MAIN, LOAD)
+        d.wait_window(DIALOG, 10000)
+        os.utime(image, (time.time() + 10, time.time() + 10))
+        d.wait_gone(DIALOG, 30000)
+        d.ok("sleep", 1500)
+        seen = h.mark_colours(d, MAIN, MARK, looks=4)
+        assert seen[-1] == GREEN, "a change during the load is not marked: %r" % seen
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, CONNECT, T["connect"], 5000)
     finally:
@@ -371,8 +380,34 @@ def case_file_names_in_the_system_code_page(args):
         s.cleanup()
 
 
+def case_bytes_left_out_are_told(args):
+    # Data beyond the board's RAM (0x200000..0x23FFFF) is left out; the successful load
+    # says so in a box and in the status line.
+    s = h.Session(args)
+    image = s.file("too big.mot", h.srecords(0x23FF00, IMAGE[:256 + 16]))
+    s.write_ini(sections(image))
+    try:
+        d = s.start()
+        s.start_sim("monitor", "--no-pacing")
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+        d.ok("click", MAIN, LOAD)
+        texts, boxes = h.watch_dialog(d, DIALOG, 30)
+        d.ok("box-text", h.BOX, 10000)
+        s.shot("ram_load_bytes_left_out")
+        box = d.dismiss_box(h.BOX, 5000).replace("\\n", "\n")
+        # The job sends the image window from its start.
+        loaded = "loaded 262144 bytes at 00200000 - 0023FFFF"
+        note = "16 bytes outside 00200000-0023FFFF were not written (first at 00240000)"
+        assert box == loaded + "\n" + note, box
+        d.wait_text(MAIN, STATUS, loaded + ", " + note, 5000)
+    finally:
+        s.close()
+        s.cleanup()
+
+
 if __name__ == "__main__":
     h.run([case_connect_load_go, case_automatic_steps, case_update_mark,
            case_failed_and_cancelled_loads_do_not_go,
            case_typed_port_name, case_file_names_in_the_system_code_page,
-           case_a_lost_port_ends_the_load_and_disconnects])
+           case_a_lost_port_ends_the_load_and_disconnects, case_bytes_left_out_are_told])

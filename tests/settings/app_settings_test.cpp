@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "settings/iniacs.h"
+#include "settings/profile.h"
 #include "tests/settings/ini_test_files.h"
 
 namespace k470 {
@@ -140,19 +141,54 @@ TEST_F(Settings, ValuesOutOfTheSchemaAreNormalised) {
   EXPECT_EQ(Load().address, "00000ABC");
 }
 
-TEST_F(Settings, HistoryGapsCloseAndOldKeysStay) {
-  Put("[FlashWrite]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\nname5=C:\\e.mot ;old\r\n");
+TEST_F(Settings, HistoryGapsCloseAndOldKeysGo) {
+  Put("[FlashWrite]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\nname5=C:\\e.mot ;old\r\n"
+      "name9=C:\\gone.mot\r\n");
   Loaded l = Load();
-  EXPECT_EQ(Entries(l.flash), (std::vector<std::string>{"C:\\a.mot", "C:\\b.mot", "C:\\e.mot"}));
-  SaveSettings(Path(), l.settings, l.flash, l.ram, 0x200000);
+  EXPECT_EQ(Entries(l.flash),
+            (std::vector<std::string>{"C:\\a.mot", "C:\\b.mot", "C:\\e.mot", "C:\\gone.mot"}));
+  l.flash = FileHistory();
+  for (const char* path : {"C:\\a.mot", "C:\\b.mot", "C:\\e.mot"}) l.flash.Add(path);
+  EXPECT_TRUE(SaveSettings(Path(), l.settings, l.flash, l.ram, 0x200000));
   std::string saved = Get();
+  // Keys above those written are removed: an entry the user let go cannot come back.
   EXPECT_NE(saved.find("[FlashWrite]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\n"
-                       "name5=C:\\e.mot ;old\r\nname3=C:\\e.mot\r\n[System]\r\n"),
+                       "name3=C:\\e.mot\r\n[System]\r\n"),
             std::string::npos)
       << saved;
-  // The old name5 is read again and kept once.
-  Loaded again = Load();
-  EXPECT_EQ(Entries(again.flash), Entries(l.flash));
+  EXPECT_EQ(Entries(Load().flash), Entries(l.flash));
+}
+
+TEST_F(Settings, LongPathsAreKeptWholeOrNotAtAll) {
+  // 143 characters, far more than 259 bytes in the program's coding ("フ").
+  const char* fu = ProgramTextCoding() == TextCoding::kCp932 ? "\x83\x74" : "\xE3\x83\x95";
+  std::string japanese = "C:\\";
+  for (int i = 0; i < 134; ++i) japanese += fu;
+  japanese += "\\x.mot";
+  const std::string longest(kHistoryEntryBytes - 2, 'a');  // just fits
+  const std::string tooLong(kHistoryEntryBytes - 1, 'b');  // would come back cut
+  Put("[RamLoad]\r\nname1=" + japanese + "\r\nname2=" + longest + "\r\nname3=" + tooLong +
+      "\r\n");
+  EXPECT_EQ(Entries(Load().ram), (std::vector<std::string>{japanese, longest}));
+}
+
+TEST_F(Settings, TwoInstancesKeepEachOthersNewEntries) {
+  Put("[RamLoad]\r\nname1=C:\\old.mot\r\nname2=C:\\both.mot\r\n");
+  Loaded mine = Load();
+  const FileHistory atStart = mine.ram;
+  // The other instance adds a file and closes first.
+  Loaded other = Load();
+  other.ram.Add("C:\\theirs.mot");
+  SaveSettings(Path(), other.settings, other.flash, other.ram, 0x200000);
+  // This one adds its own, re-reads the file and merges before its save.
+  mine.ram.Add("C:\\mine.mot");
+  mine.ram.Add("C:\\old.mot");
+  FileHistory onDisk;
+  LoadHistories(Path(), nullptr, &onDisk);
+  SaveSettings(Path(), mine.settings, mine.flash, MergeHistory(atStart, onDisk, mine.ram),
+               0x200000);
+  EXPECT_EQ(Entries(Load().ram), (std::vector<std::string>{"C:\\theirs.mot", "C:\\both.mot",
+                                                           "C:\\mine.mot", "C:\\old.mot"}));
 }
 
 TEST_F(Settings, ANameTheFileCannotKeepIsLeftOutOfTheSave) {

@@ -76,10 +76,19 @@ TEST(DwordEditRules, TypingIntoTheAddressField) {
   EXPECT_EQ(r.GetValue(), 0x2000001u);
   EXPECT_EQ(Type(&r, "002000001", "23"), "0020000012");
   EXPECT_EQ(Type(&r, "0020000012", "3"), "0020000012") << "an eleventh character";
-  for (unsigned ch : {0x03u, 0x16u, 0x18u, 0x1Au, static_cast<unsigned>('x')})
+  for (unsigned ch : {0x1Au, 0x1Bu, static_cast<unsigned>('x')})
     EXPECT_FALSE(r.CharPasses(ch)) << ch;
-  for (unsigned ch : {kCharBackspace, static_cast<unsigned>('a'), static_cast<unsigned>('F')})
+  // Backspace, digits and the clipboard keys (Ctrl+A, C, V, X).
+  for (unsigned ch : {kCharBackspace, static_cast<unsigned>('a'), static_cast<unsigned>('F'), 0x01u,
+                      0x03u, 0x16u, 0x18u})
     EXPECT_TRUE(r.CharPasses(ch)) << ch;
+  // Pasted text is filtered as typed text is.
+  const auto typed = [&r](unsigned ch) { return ch != kCharBackspace && r.CharPasses(ch); };
+  EXPECT_EQ(KeepPassing(" 0x20-00 00\r\n", typed), "0200000");
+  EXPECT_EQ(KeepPassing("\x16zz", [](unsigned ch) { return !IsEditingControlChar(ch) &&
+                                                          DoubleEditRules::CharPasses(ch); }),
+            "");
+  EXPECT_EQ(KeepPassing("clock: 19.6608 MHz", DoubleEditRules::CharPasses), "19.6608");
 }
 
 TEST(DoubleEditRules, TypingIntoTheClockField) {

@@ -55,30 +55,49 @@ TEST_F(IniacsWriter, NewKeyGoesBeforeNextHeaderOrToTheEnd) {
             "[System]\r\nCom=1\r\n\r\n\r\nLeft=100\r\nTop=80\r\n[Option]\r\nAutoGo=1\r\nRunApp=0\r\n");
 }
 
-TEST_F(IniacsWriter, SectionHeaderMatchIsCaseSensitiveForTheWriterOnly) {
-  Put("[system]\r\nCom=5\r\n");
-  {
-    iniacs ini;
-    ini.SetFile(Path(), 1);
-    ini.WriteInt("System", "Com", 7);
-    // Reads see the file on disk, not the writes of the running batch.
-    EXPECT_EQ(ini.GetInt("System", "Com"), 5);
+TEST_F(IniacsWriter, SectionsAndKeysAreFoundAsTheReaderFindsThem) {
+  struct Row {
+    const char* before;
+    const char* after;  // after WriteInt("System", "Mode", 0) and the batch's end
+  };
+  const Row rows[] = {
+      // Letter case and blanks around the names do not count; no second section.
+      {"[system]\r\nmode=1\r\n", "[system]\r\nMode=0\r\n"},
+      {" [ SYSTEM ] \r\n Mode = 1\r\n[Option]\r\n", " [ SYSTEM ] \r\nMode=0\r\n[Option]\r\n"},
+      // Whole names only: a longer key is another key.
+      {"[System]\r\nModeX=2\r\nMode=1\r\n", "[System]\r\nModeX=2\r\nMode=0\r\n"},
+      {"[System]\r\nModeX=2\r\n", "[System]\r\nModeX=2\r\nMode=0\r\n"},
+      // A "[" line without "]" is no header, so the section runs on over it.
+      {"[System]\r\n[note\r\n", "[System]\r\n[note\r\nMode=0\r\n"},
+      {"[Systems]\r\nMode=1\r\n", "[Systems]\r\nMode=1\r\n[System]\r\nMode=0\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.before);
+    Put(row.before);
+    {
+      iniacs ini;
+      ini.SetFile(Path(), 1);
+      ini.WriteInt("System", "Mode", 0);
+    }
+    EXPECT_EQ(Get(), row.after);
+    iniacs reader;
+    reader.SetFile(Path(), 0);
+    EXPECT_EQ(reader.GetInt("System", "Mode"), 0) << "the reader finds what the writer wrote";
   }
-  EXPECT_EQ(Get(), "[system]\r\nCom=5\r\n[System]\r\nCom=7\r\n");
-  iniacs reader;
-  reader.SetFile(Path(), 0);
-  EXPECT_EQ(reader.GetInt("System", "Com"), 5) << "the reader takes the first, lower-case header";
 }
 
-TEST_F(IniacsWriter, KeysMatchByTheirBeginning) {
+TEST_F(IniacsWriter, KeysMatchWholeAndDeletedKeysGo) {
   Put("[Option]\r\nRunAppName=C:\\x.exe\r\nRunApp=1\r\n[name]\r\nname10=j\r\nname1=a\r\n");
   {
     iniacs ini;
     ini.SetFile(Path(), 1);
     ini.WriteInt("Option", "RunApp", 0);
     ini.WriteString("name", "name1", "b");
+    ini.DeleteLine("name", "name10");
+    ini.DeleteLine("name", "name2");
+    EXPECT_TRUE(ini.Commit());
   }
-  EXPECT_EQ(Get(), "[Option]\r\nRunApp=0\r\nRunApp=1\r\n[name]\r\nname1=b\r\nname1=a\r\n");
+  EXPECT_EQ(Get(), "[Option]\r\nRunAppName=C:\\x.exe\r\nRunApp=0\r\n[name]\r\nname1=b\r\n");
 }
 
 TEST_F(IniacsWriter, LineEndsAreSplitAtLfAndWrittenAsCrLf) {
@@ -100,6 +119,9 @@ TEST_F(IniacsWriter, UnopenableFileLosesTheWriteAndCreatesNothing) {
     EXPECT_EQ(ini.WriteInt("System", "Com", 1), 0);
     EXPECT_EQ(ini.WriteInt("System", "Mode", 1), 0);
     EXPECT_TRUE(ini.Lines().empty());
+    // The batch says that it failed, with the system's words.
+    EXPECT_FALSE(ini.Commit());
+    EXPECT_FALSE(ini.FailureReason().empty());
   }
   FILE* f = std::fopen(path.c_str(), "rb");
   EXPECT_EQ(f, nullptr);

@@ -12,16 +12,17 @@ ENGLISH = not LOCALE.startswith("ja")
 # (key, Japanese, English); "%s" marks where a name goes (fill() puts it in).
 ROWS = [
     # Templates and window texts.
-    ("port", "ポート", "Port"), ("file_name", "ファイル名", "File name"),
+    ("port", "ポート(&P)", "Port(&P)"), ("file_name", "ファイル名(&N)", "File name(&N)"),
     ("browse", "参照(&R)", "Browse(&R)"), ("settings", "設定(&S)", "Settings(&S)"),
-    ("address", "アドレス", "Address"), ("connect", "接続(&C)", "Connect(&C)"),
+    ("address", "アドレス(&A)", "Address(&A)"), ("device", "デバイス(&D)", "Device(&D)"), ("connect", "接続(&C)", "Connect(&C)"),
     ("disconnect", "切断(&C)", "Disconnect(&C)"), ("settings_title", "%s 設定", "%s Settings"),
-    ("auto_load", "接続後自動でLoadを開始する", "Start Load automatically after connecting"),
-    ("auto_go", "Load後自動でGoする", "Go automatically after Load"),
-    ("run_app", "Go時、外部アプリケーションを起動する", "Start an external application on Go"),
-    ("auto_disconnect", "Go後に自動で切断する", "Disconnect automatically after Go"),
-    ("app_name", "アプリケーション名", "Application name"), ("browse_app", "参照", "Browse"),
-    ("update_check", "ファイルの更新チェック", "Check the file for updates"),
+    ("auto_load", "接続後自動でLoadを開始する(&L)", "Start Load automatically after connecting(&L)"),
+    ("auto_go", "Load後自動でGoする(&G)", "Go automatically after Load(&G)"),
+    ("run_app", "Go時、外部アプリケーションを起動する(&E)", "Start an external application on Go(&E)"),
+    ("auto_disconnect", "Go後に自動で切断する(&D)", "Disconnect automatically after Go(&D)"),
+    ("app_name", "アプリケーション名(&N)", "Application name(&N)"), ("browse_app", "参照", "Browse"),
+    ("update_check", "ファイルの更新チェック(&F)", "Check the file for updates(&F)"),
+    ("update_check_ram", "ファイルの更新チェック(&U)", "Check the file for updates(&U)"),
     # Messages and status texts of the windows.
     ("clock_range", "クロックが有効範囲外です。(0.01 - 655.35 MHz)",
      "The clock is outside the valid range. (0.01 - 655.35 MHz)"),
@@ -32,6 +33,9 @@ ROWS = [
      "Creating the user application data folder failed."),
     ("port_not_opened", "%sがオープンできません。", "%s cannot be opened."),
     ("file_format_invalid", "ファイルのフォーマットが不正です。", "The file's format is invalid."),
+    ("no_such_port", "ポートがありません", "no such port"),
+    ("help_not_found", "ヘルプファイルが見つかりません。", "The help file cannot be found."),
+    ("settings_not_saved", "設定を保存できませんでした。", "The settings could not be saved."),
     # The jobs' messages, status texts and progress line.
     ("write_done", "書き込み終了", "Writing finished"),
     ("match_failed", "ブート合わせこみ失敗", "Boot mode bit rate matching failed"),

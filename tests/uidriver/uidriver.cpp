@@ -376,9 +376,11 @@ int KeyCode(const std::wstring& name) {
                                  {L"DOWN", VK_DOWN},     {L"UP", VK_UP},
                                  {L"SPACE", VK_SPACE},   {L"NEXT", VK_NEXT},
                                  {L"PRIOR", VK_PRIOR},   {L"CTRL", VK_CONTROL},
-                                 {L"SHIFT", VK_SHIFT}};
+                                 {L"SHIFT", VK_SHIFT},   {L"ALT", VK_MENU}};
   for (const Named& n : kNames)
     if (_wcsicmp(n.name, name.c_str()) == 0) return n.vk;
+  // A letter key by its letter ("CTRL+V").
+  if (name.size() == 1 && iswalpha(name[0])) return static_cast<int>(towupper(name[0]));
   long long value = 0;
   return ParseInt(name, &value) ? static_cast<int>(value) : -1;
 }
