@@ -20,7 +20,29 @@ LRESULT CALLBACK PlaceBox(int code, WPARAM wp, LPARAM lp) {
   return CallNextHookEx(t_boxHook, code, wp, lp);
 }
 
+// Moves a window of `width` x `height` at `left`, `top` inside `work`; one larger than the
+// work area is held at its left and top edge, so that its title bar stays reachable.
+void ClampIntoWork(const RECT& work, int width, int height, int* left, int* top) {
+  if (*left + width > work.right) *left = work.right - width;
+  if (*top + height > work.bottom) *top = work.bottom - height;
+  if (*left < work.left) *left = work.left;
+  if (*top < work.top) *top = work.top;
+}
+
 }  // namespace
+
+void KeepInWorkArea(HWND window) {
+  RECT self = {};
+  if (window == nullptr || !GetWindowRect(window, &self)) return;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  int left = self.left;
+  int top = self.top;
+  ClampIntoWork(monitor.rcWork, self.right - self.left, self.bottom - self.top, &left, &top);
+  if (left != self.left || top != self.top)
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 void CentreOverOwner(HWND window, HWND owner) {
   if (window == nullptr || owner == nullptr || !IsWindow(owner)) return;
@@ -33,13 +55,8 @@ void CentreOverOwner(HWND window, HWND owner) {
   int top = over.top + ((over.bottom - over.top) - height) / 2;
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    const RECT& work = monitor.rcWork;
-    if (left + width > work.right) left = work.right - width;
-    if (top + height > work.bottom) top = work.bottom - height;
-    if (left < work.left) left = work.left;
-    if (top < work.top) top = work.top;
-  }
+  if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor))
+    ClampIntoWork(monitor.rcWork, width, height, &left, &top);
   SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

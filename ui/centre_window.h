@@ -13,6 +13,11 @@ namespace k470 {
 // the owner's monitor. Nothing happens without an owner.
 void CentreOverOwner(HWND window, HWND owner);
 
+// Moves `window` inside the work area of the monitor it is on (or the nearest one), held at
+// the left and top edge when it is larger: after a move to a monitor of a larger scale the
+// window, grown round its corner, may reach past the screen.
+void KeepInWorkArea(HWND window);
+
 // MessageBoxA, with the box centred over `owner` when there is one. Callable from any
 // thread: the box is placed by a hook of the calling thread while it opens.
 int MessageBoxOverOwner(HWND owner, const char* text, const char* title, UINT type);

@@ -168,6 +168,7 @@ INT_PTR CDialog::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
       ScaleTo(LOWORD(wp));
+      if ((GetWindowLongW(m_hWnd, GWL_STYLE) & WS_CHILD) == 0) KeepInWorkArea(m_hWnd);
       return TRUE;
     }
     case WM_COMMAND:
