@@ -478,7 +478,6 @@ def case_port_list(s):
 
 
 SERIALCOMM = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM"
-CONNECT = 1008
 DBT_DEVNODES_CHANGED, DBT_DEVICEREMOVECOMPLETE = 0x0007, 0x8004
 
 
@@ -755,15 +754,10 @@ def case_port_keys(s):
     """Down twice in the port box chooses the port two below; the file stays."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n[RamLoad]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\n")
-    # Two more ports in the machine's list (it lasts as long as this Wine server does, so
-    # the program starts while the server that took them still runs).
+    # Two more ports in the machine's list (it lasts as long as this Wine server does).
     for number in (3, 7):
-        subprocess.run(["wine", "reg", "add", "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM", "/v",
-                        "\\Device\\Test%d" % number, "/d", "COM%d" % number, "/f"],
-                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    s.proc = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
-    d = s.driver
-    d.wait_window(TITLE, 30000)
+        serialcomm(number, True)
+    d = s.start()
     ports = d.ok("combo-items", TITLE, COM)
     if len(ports) < 3:
         raise AssertionError("the case needs three ports: %r" % ports)
@@ -860,11 +854,11 @@ def case_two_instances(s):
     d.wait_text(TITLE, FILE_COMBO, "C:\\one.mot", 5000)
     second = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
     for _ in range(100):
-        rects = [line for line in d.ok("list-windows") if line.endswith("\t" + TITLE)]
-        if len(rects) == 2:
+        handles = [line.split("\t")[0] for line in d.ok("list-windows")
+                   if line.endswith("\t" + TITLE)]
+        if len(handles) == 2:
             break
         time.sleep(0.2)
-    handles = [line.split("\t")[0] for line in d.ok("list-windows") if line.endswith("\t" + TITLE)]
     expect_equal(len(handles), 2, "main windows")
     corners = {tuple(d.ok("rect", h)[0].split()[:2]) for h in handles}
     expect_equal(len(corners), 2, "distinct positions of the two windows")
