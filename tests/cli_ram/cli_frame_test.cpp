@@ -76,30 +76,30 @@ TEST(CliArgs, SplitsOptionsFromArgumentsAndRejectsWhatItDoesNotKnow) {
   }
 }
 
+const uint8_t* AsBytes(const char* text) { return reinterpret_cast<const uint8_t*>(text); }
+
 TEST(BoardOutput, ATerminalGetsControlsEscapedAndJsonValidUtf8AcrossPieces) {
-  const auto bytes = [](const char* text) { return reinterpret_cast<const uint8_t*>(text); };
   // CR, LF, TAB and BS stay; an escape sequence and a bell do not reach the terminal.
-  EXPECT_EQ(EscapedForTerminal(bytes("a\r\n\t\b\x1b[2J\x07\x7f\xe3\x81\x82"), 14),
+  EXPECT_EQ(EscapedForTerminal(AsBytes("a\r\n\t\b\x1b[2J\x07\x7f\xe3\x81\x82"), 14),
             "a\r\n\t\b\\x1B[2J\\x07\\x7F\xe3\x81\x82");
   // A character cut between two reads is whole in the next piece; a byte that starts no
   // character is its escape; a cut one left at the end is escaped too.
   Utf8Pieces pieces;
-  EXPECT_EQ(pieces.Take(bytes("x\xe3\x81"), 3), "x");
-  EXPECT_EQ(pieces.Take(bytes("\x82\xff\xc3("), 4), "\xe3\x81\x82\\xFF\\xC3(");
-  EXPECT_EQ(pieces.Take(bytes("\xf0\x9f"), 2), "");
+  EXPECT_EQ(pieces.Take(AsBytes("x\xe3\x81"), 3), "x");
+  EXPECT_EQ(pieces.Take(AsBytes("\x82\xff\xc3("), 4), "\xe3\x81\x82\\xFF\\xC3(");
+  EXPECT_EQ(pieces.Take(AsBytes("\xf0\x9f"), 2), "");
   EXPECT_EQ(pieces.Rest(), "\\xF0\\x9F");
 }
 
 TEST(BoardOutput, TheLogStampsEachLineWhenItsFirstByteCameAndKeepsAnUnendedOne) {
   const std::string path = testing::TempDir() + "board_output_log.txt";
   std::remove(path.c_str());
-  const auto bytes = [](const char* text) { return reinterpret_cast<const uint8_t*>(text); };
   {
     LogLines log;
     std::string reason;
     ASSERT_TRUE(log.Open(path, &reason)) << reason;
-    log.Take(bytes("a\r\nb"), 4, "T1");
-    log.Take(bytes("c\x1b\n\nd"), 5, "T2");
+    log.Take(AsBytes("a\r\nb"), 4, "T1");
+    log.Take(AsBytes("c\x1b\n\nd"), 5, "T2");
   }  // closing writes the line not yet ended
   FILE* f = std::fopen(path.c_str(), "rb");
   ASSERT_NE(f, nullptr);

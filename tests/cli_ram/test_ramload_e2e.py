@@ -8,13 +8,14 @@ The simulator is found through $K470SIM (see tests/support/sim.py).
 """
 
 import argparse
+import fcntl
 import json
 import os
 import pty
-import re
 import select
-import termios
 import signal
+import struct
+import termios
 import subprocess
 import sys
 import tempfile
@@ -452,10 +453,6 @@ class RamLoadEndToEnd(unittest.TestCase):
     def test_the_bar_fits_a_narrow_terminal_and_never_wraps(self):
         if CONFIG.wine:
             self.skipTest("the terminal's width is tried natively")
-        import fcntl
-        import pty
-        import struct
-        import termios
         blocks = [(srec.RAM_BASE, srec.pattern(srec.RAM_BASE, 20000))]
         image = self.mot_file("image.mot", blocks)
         self.sim, port = start_sim()
@@ -465,15 +462,7 @@ class RamLoadEndToEnd(unittest.TestCase):
         proc = subprocess.Popen(k470_command("ramload", "--port", port, image),
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=slave)
         os.close(slave)
-        shown = b""
-        while True:
-            try:
-                chunk = os.read(master, 65536)
-            except OSError:
-                break
-            if not chunk:
-                break
-            shown += chunk
+        shown = read_until(master, b"\0", timeout=RUN_TIMEOUT_S)  # all of it, to the end
         os.close(master)
         self.assertEqual(proc.wait(timeout=RUN_TIMEOUT_S), 0, shown)
         # Every draw of the bar stays within one line of the terminal.
@@ -537,9 +526,7 @@ class MonitorEndToEnd(unittest.TestCase):
         self.err_file.seek(0)
         return self.err_file.read().decode(encoding(), "replace")
 
-    def end(self, proc, sig=signal.SIGTERM):
-        if sig:
-            proc.send_signal(sig)
+    def end(self, proc):
         try:
             return proc.wait(timeout=ENDS_SOON_S)
         except subprocess.TimeoutExpired:
@@ -566,7 +553,7 @@ class MonitorEndToEnd(unittest.TestCase):
         # Ctrl-] in the piped keys ends the monitor as the key does.
         proc.stdin.write(b"\x1d")
         proc.stdin.flush()
-        self.assertEqual(self.end(proc, None), 0, self.err_text())
+        self.assertEqual(self.end(proc), 0, self.err_text())
         result = self.sim.stop()
         self.assertEqual(result.report["echoed_text"], "key 1\r")
         self.assertEqual(result.report["go"], [srec.RAM_BASE])
@@ -584,7 +571,7 @@ class MonitorEndToEnd(unittest.TestCase):
         proc.stdin.write(b"\x1d")
         proc.stdin.flush()
         out += proc.stdout.read()
-        self.assertEqual(self.end(proc, None), 0, self.err_text())
+        self.assertEqual(self.end(proc), 0, self.err_text())
         events = [json.loads(line) for line in out.decode("utf-8").splitlines()]
         self.assertEqual("".join(e["text"] for e in events if e["event"] == "output"),
                          "ok \\xFF\r\n")
@@ -620,7 +607,7 @@ class MonitorEndToEnd(unittest.TestCase):
                     os.write(master, b"k")
                     self.assertIn(b"k", read_until(master, b"k"))
                     proc.send_signal(ending)
-                self.assertEqual(self.end(proc, None), status)
+                self.assertEqual(self.end(proc), status)
                 self.assertEqual(termios.tcgetattr(slave), before)
             finally:
                 os.close(master)
@@ -634,7 +621,7 @@ class MonitorEndToEnd(unittest.TestCase):
         proc = self.monitor("monitor", "--port", port)
         proc.stdin.write(b"abc\n")
         proc.stdin.flush()
-        self.assertEqual(self.end(proc, None), 1, self.err_text())
+        self.assertEqual(self.end(proc), 1, self.err_text())
         self.assertIn(MSG_PORT_LOST, self.err_text())
         self.sim.wait()
 
@@ -665,7 +652,7 @@ class MonitorEndToEnd(unittest.TestCase):
         out = read_until(proc.stdout.fileno(), b"k470l>run\r\n", out)
         proc.stdin.write(b"\x1d")
         proc.stdin.flush()
-        self.assertEqual(self.end(proc, None), 0, self.err_text())
+        self.assertEqual(self.end(proc), 0, self.err_text())
         # The reset's prompt, then the reloaded program from its first byte.
         self.assertEqual(out, b"run\r\n\r\nk470l>run\r\n")
         result = self.sim.stop()

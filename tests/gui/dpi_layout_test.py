@@ -27,14 +27,9 @@ LOAD, CONNECT, WRITE, DEVICE, SETTINGS, CANCEL_JOB = 1006, 1008, 1010, 1021, 102
 MENU_ABOUT = 32775
 DEVICE_NAME = "H8/3069F"
 
-# The windows looked at, by name: how a session opens one from the main window.
-WINDOWS = ("main, flash write", "main, RAM load", "options", "settings", "about",
-           "RAM load progress", "flash write progress")
+# Every window is looked at in every scale and language, one ctest test a scale and a
+# language, all in one session of the program.
 LANGUAGE = "en" if ENGLISH else "ja"
-# (DPI, language, window): every window at every scale in both languages. A ctest test runs
-# the rows of one scale and language in one session of the program.
-CASES = [(dpi, language, window) for dpi in (96, 144, 192) for language in ("ja", "en")
-         for window in WINDOWS]
 # Moved from 100 % to a monitor of another scale (the message the system sends then):
 # (DPI moved to, window).
 MOVES = [(144, "main, flash write"), (192, "main, RAM load"), (192, "about")]
@@ -174,13 +169,7 @@ class Run:
                           ("RamLoad", [("name1", h.wine_path(self.ram_image)),
                                        ("address", "200000")])])
         self.d = None
-
-    def helper(self, *cmd):
-        result = subprocess.run(["wine", self.args.helper] + [str(c) for c in cmd], timeout=60,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        if result.returncode != 0:
-            raise AssertionError("gui_helper %r failed with %d" % (cmd, result.returncode))
-        return result.stdout.decode("utf-8", "replace")
+        self.helper = self.s.helper_output
 
     def check(self, title, dpi, name):
         time.sleep(0.3)
@@ -196,71 +185,64 @@ class Run:
         self.s.shot("%s_%d_%s" % (name.replace(", ", "_").replace(" ", "_"), dpi, LANGUAGE))
         return ["%d %s %s: %s" % (dpi, LANGUAGE, name, p) for p in found]
 
-    def main_pages(self, dpi, windows):
+    def main_pages(self, dpi):
         found = []
         for index, name in enumerate(("main, flash write", "main, RAM load")):
-            if name not in windows:
-                continue
             self.helper("click-tab", MAIN, index)
             h.wait_until(lambda: self.d.ok("is-visible", MAIN, (WRITE, LOAD)[index])[0] == "1",
                          10, name)
             found += self.check(MAIN, dpi, name)
         return found
 
-    def dialogs(self, dpi, windows):
+    def dialogs(self, dpi):
         d, found = self.d, []
-        if "options" in windows:
-            d.ok("menu", MAIN, h.OPTION_MENU)
-            d.wait_window(OPTIONS)
-            found += self.check(OPTIONS, dpi, "options")
-            d.ok("click", OPTIONS, 2)
-            d.wait_gone(OPTIONS)
-        if "about" in windows:
-            d.ok("menu", MAIN, MENU_ABOUT)
-            d.wait_window(ABOUT)
-            found += self.check(ABOUT, dpi, "about")
-            d.ok("click", ABOUT, 1)
-            d.wait_gone(ABOUT)
-        if "settings" in windows:
-            self.helper("click-tab", MAIN, 0)
-            h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 10, "the settings button")
-            d.ok("click", MAIN, SETTINGS)
-            title = fill(T["settings_title"], DEVICE_NAME)
-            d.wait_window(title)
-            found += self.check(title, dpi, "settings")
-            d.ok("click", title, 2)
-            d.wait_gone(title)
+        d.ok("menu", MAIN, h.OPTION_MENU)
+        d.wait_window(OPTIONS)
+        found += self.check(OPTIONS, dpi, "options")
+        d.ok("click", OPTIONS, 2)
+        d.wait_gone(OPTIONS)
+        d.ok("menu", MAIN, MENU_ABOUT)
+        d.wait_window(ABOUT)
+        found += self.check(ABOUT, dpi, "about")
+        d.ok("click", ABOUT, 1)
+        d.wait_gone(ABOUT)
+        self.helper("click-tab", MAIN, 0)
+        h.wait_until(lambda: d.enabled(MAIN, SETTINGS), 10, "the settings button")
+        d.ok("click", MAIN, SETTINGS)
+        title = fill(T["settings_title"], DEVICE_NAME)
+        d.wait_window(title)
+        found += self.check(title, dpi, "settings")
+        d.ok("click", title, 2)
+        d.wait_gone(title)
         return found
 
-    def progress(self, dpi, windows):
+    def progress(self, dpi):
         d, found = self.d, []
-        if "flash write progress" in windows:
-            # Slow blocks keep the dialog up while it is looked at.
-            self.s.start_sim("h8-3069", "--program-ms", "300")
-            self.helper("click-tab", MAIN, 0)
-            h.wait_until(lambda: d.enabled(MAIN, WRITE), 10, "the write button")
-            d.ok("click", MAIN, WRITE)
-            d.wait_window(WRITE_DIALOG, 10000)
-            h.wait_until(lambda: d.text(WRITE_DIALOG, 1002).startswith("writing "), 60,
-                         "the first block")
-            found += self.check(WRITE_DIALOG, dpi, "flash write progress")
-            d.ok("click", WRITE_DIALOG, CANCEL_JOB)
-            d.wait_gone(WRITE_DIALOG, 30000)
-            self.s.sim.stop()
-            self.s.sim = None
-        if "RAM load progress" in windows:
-            self.s.start_sim("monitor")
-            self.helper("click-tab", MAIN, 1)
-            h.wait_until(lambda: d.ok("is-visible", MAIN, LOAD)[0] == "1", 10, "the RAM load page")
-            d.ok("click", MAIN, CONNECT)
-            h.wait_until(lambda: d.enabled(MAIN, LOAD), 15, "the board")
-            d.ok("click", MAIN, LOAD)
-            d.wait_window(LOAD_DIALOG, 10000)
-            found += self.check(LOAD_DIALOG, dpi, "RAM load progress")
-            d.ok("click", LOAD_DIALOG, CANCEL_JOB)
-            d.wait_gone(LOAD_DIALOG, 30000)
-            d.ok("click", MAIN, CONNECT)
-            d.wait_text(MAIN, CONNECT, T["connect"], 5000)
+        # Slow blocks keep the dialog up while it is looked at.
+        self.s.start_sim("h8-3069", "--program-ms", "300")
+        self.helper("click-tab", MAIN, 0)
+        h.wait_until(lambda: d.enabled(MAIN, WRITE), 10, "the write button")
+        d.ok("click", MAIN, WRITE)
+        d.wait_window(WRITE_DIALOG, 10000)
+        h.wait_until(lambda: d.text(WRITE_DIALOG, 1002).startswith("writing "), 60,
+                     "the first block")
+        found += self.check(WRITE_DIALOG, dpi, "flash write progress")
+        d.ok("click", WRITE_DIALOG, CANCEL_JOB)
+        d.wait_gone(WRITE_DIALOG, 30000)
+        self.s.sim.stop()
+        self.s.sim = None
+        self.s.start_sim("monitor")
+        self.helper("click-tab", MAIN, 1)
+        h.wait_until(lambda: d.ok("is-visible", MAIN, LOAD)[0] == "1", 10, "the RAM load page")
+        d.ok("click", MAIN, CONNECT)
+        h.wait_until(lambda: d.enabled(MAIN, LOAD), 15, "the board")
+        d.ok("click", MAIN, LOAD)
+        d.wait_window(LOAD_DIALOG, 10000)
+        found += self.check(LOAD_DIALOG, dpi, "RAM load progress")
+        d.ok("click", LOAD_DIALOG, CANCEL_JOB)
+        d.wait_gone(LOAD_DIALOG, 30000)
+        d.ok("click", MAIN, CONNECT)
+        d.wait_text(MAIN, CONNECT, T["connect"], 5000)
         return found
 
     def moved(self):
@@ -303,7 +285,6 @@ def main():
     args = p.parse_args()
     moved = args.dpi == "moved"
     dpi = 96 if moved else int(args.dpi)
-    windows = {w for d, lang, w in CASES if d == dpi and lang == LANGUAGE}
     set_screen_dpi(dpi)
     run = Run(args)
     found = []
@@ -312,9 +293,9 @@ def main():
         if moved:
             found += run.moved()
         else:
-            found += run.main_pages(dpi, windows)
-            found += run.dialogs(dpi, windows)
-            found += run.progress(dpi, windows)
+            found += run.main_pages(dpi)
+            found += run.dialogs(dpi)
+            found += run.progress(dpi)
     finally:
         try:
             run.s.close()

@@ -478,8 +478,7 @@ def case_port_list(s):
 
 
 SERIALCOMM = "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM"
-CONNECT = 1008
-DBT_DEVNODES_CHANGED, DBT_DEVICEREMOVECOMPLETE = 0x0007, 0x8004
+DBT_DEVNODES_CHANGED = 0x0007
 
 
 def serialcomm(port, present):
@@ -502,9 +501,8 @@ def wait_items(d, want, what):
 
 def case_port_changes(s):
     """The port box follows the system's list while the program runs: a port added after
-    the start appears when the list is opened and after a broadcast device change, a
-    removed one goes, the chosen port stays chosen. The port of a connect comes back
-    chosen at the next start."""
+    the start appears after a broadcast device change, the chosen port stays chosen. The
+    port of a connect comes back chosen at the next start."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n")
     master, slave = os.openpty()
@@ -517,17 +515,10 @@ def case_port_changes(s):
         d = s.start()
         items = d.ok("combo-items", TITLE, COM)
         d.ok("select-combo", TITLE, COM, items.index("COM201"))
-        serialcomm(202, True)
-        s.helper("open-list", TITLE, COM)
-        wait_items(d, lambda items: "COM202" in items, "COM202 after opening the list")
-        expect_equal(d.text(TITLE, COM), "COM201", "chosen port after the list was read again")
-        serialcomm(202, False)
-        s.helper("device-change", TITLE, DBT_DEVICEREMOVECOMPLETE)
-        wait_items(d, lambda items: "COM202" not in items, "COM202 after its removal")
         serialcomm(203, True)
         s.helper("device-change", TITLE, DBT_DEVNODES_CHANGED)
         wait_items(d, lambda items: "COM203" in items, "COM203 after a device change")
-        expect_equal(d.text(TITLE, COM), "COM201", "chosen port after device changes")
+        expect_equal(d.text(TITLE, COM), "COM201", "chosen port after a device change")
         s.shot("port_box_after_changes")
         d.ok("click", TITLE, CONNECT)
         d.wait_text(TITLE, CONNECT, T["disconnect"], 5000)
@@ -543,7 +534,7 @@ def case_port_changes(s):
         d.ok("menu", TITLE, MENU_EXIT)
         s.wait_exit()
     finally:
-        for port in (201, 202, 203):
+        for port in (201, 203):
             serialcomm(port, False)
         os.remove(link)
         os.close(master)
@@ -755,15 +746,10 @@ def case_port_keys(s):
     """Down twice in the port box chooses the port two below; the file stays."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n[RamLoad]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\n")
-    # Two more ports in the machine's list (it lasts as long as this Wine server does, so
-    # the program starts while the server that took them still runs).
+    # Two more ports in the machine's list (it lasts as long as this Wine server does).
     for number in (3, 7):
-        subprocess.run(["wine", "reg", "add", "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM", "/v",
-                        "\\Device\\Test%d" % number, "/d", "COM%d" % number, "/f"],
-                       timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    s.proc = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
-    d = s.driver
-    d.wait_window(TITLE, 30000)
+        serialcomm(number, True)
+    d = s.start()
     ports = d.ok("combo-items", TITLE, COM)
     if len(ports) < 3:
         raise AssertionError("the case needs three ports: %r" % ports)
@@ -860,11 +846,11 @@ def case_two_instances(s):
     d.wait_text(TITLE, FILE_COMBO, "C:\\one.mot", 5000)
     second = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
     for _ in range(100):
-        rects = [line for line in d.ok("list-windows") if line.endswith("\t" + TITLE)]
-        if len(rects) == 2:
+        handles = [line.split("\t")[0] for line in d.ok("list-windows")
+                   if line.endswith("\t" + TITLE)]
+        if len(handles) == 2:
             break
         time.sleep(0.2)
-    handles = [line.split("\t")[0] for line in d.ok("list-windows") if line.endswith("\t" + TITLE)]
     expect_equal(len(handles), 2, "main windows")
     corners = {tuple(d.ok("rect", h)[0].split()[:2]) for h in handles}
     expect_equal(len(corners), 2, "distinct positions of the two windows")

@@ -3,6 +3,7 @@ an H8/3069 and an H8/36077 under the FLASH WRITE dialog, a chip that never answe
 during the blocks, the settings dialog and the bit rate that the next write sends, the
 update mark after a write and after the file is touched."""
 
+import contextlib
 import os
 import time
 
@@ -72,6 +73,20 @@ def write_once(args, sim_args, image, cpu_sel, extra_bin=None, options=(), befor
         s.cleanup()
     result = s.sim_result
     return texts, box, status, result
+
+
+@contextlib.contextmanager
+def writing(args, image, *sim_args):
+    """A session whose file to write holds `image`, with the simulated chip on the line."""
+    s = h.Session(args)
+    s.write_ini(sections(s.file("flash image.mot", h.srecords(0, image, kind=1)), 0))
+    try:
+        d = s.start()
+        s.start_sim(*sim_args)
+        yield s, d
+    finally:
+        s.close()
+        s.cleanup()
 
 
 def case_h8_3069(args):
@@ -270,12 +285,7 @@ def case_no_device_selected(args):
 def case_session_end_waits_for_the_write(args):
     # A logoff during the write is refused (the system shows the job's name), and the write
     # goes on to its last block and its check.
-    s = h.Session(args)
-    path = s.file("flash image.mot", h.srecords(0, IMAGE_3069, kind=1))
-    s.write_ini(sections(path, 0))
-    try:
-        d = s.start()
-        s.start_sim("h8-3069", "--program-ms", "100")
+    with writing(args, IMAGE_3069, "h8-3069", "--program-ms", "100") as (s, d):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
         h.wait_until(lambda: d.text(DIALOG, 1002).startswith("writing "), 60, "the first block")
@@ -284,9 +294,6 @@ def case_session_end_waits_for_the_write(args):
         assert [named_file(b) for b in boxes] == [verified(IMAGE_3069)], boxes
         # Idle again: the session may end.
         assert s.helper_output("session", MAIN, "query").strip() == "1"
-    finally:
-        s.close()
-        s.cleanup()
     result = s.sim_result
     assert len(result.report["blocks"]) == len(IMAGE_3069) // 128, result.report["blocks"]
     assert result.memory[:len(IMAGE_3069)] == IMAGE_3069
@@ -296,13 +303,9 @@ def case_the_file_the_box_shows(args):
     # A name typed into the file box is the file written, named in the end message, and
     # the newest entry afterwards; a typed name of no file is refused before anything is
     # sent.
-    s = h.Session(args)
-    old = s.file("flash image.mot", h.srecords(0, IMAGE_3069[:256], kind=1))
-    typed = s.file("typed.mot", h.srecords(0, IMAGE_36077[:384], kind=1))
-    s.write_ini(sections(old, 0))
-    try:
-        d = s.start()
-        s.start_sim("h8-3069", "--no-pacing")
+    with writing(args, IMAGE_3069[:256], "h8-3069", "--no-pacing") as (s, d):
+        old = os.path.join(s.tmp, "flash image.mot")
+        typed = s.file("typed.mot", h.srecords(0, IMAGE_36077[:384], kind=1))
         missing = h.wine_path(os.path.join(s.tmp, "no such.mot"))
         d.ok("set-text", MAIN, FILE, missing)
         d.ok("click", MAIN, WRITE)
@@ -314,21 +317,13 @@ def case_the_file_the_box_shows(args):
         texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
         assert [named_file(b) for b in boxes] == [verified(IMAGE_36077[:384], "typed.mot")], boxes
         assert d.ok("combo-items", MAIN, FILE) == [h.wine_path(typed), h.wine_path(old)]
-    finally:
-        s.close()
-        s.cleanup()
     assert s.sim_result.memory[:384] == IMAGE_36077[:384], "not the typed file"
 
 
 def case_cancel_during_the_check(args):
     # Every block and the end frame are written when Space presses Cancel during the
     # chip's sum check: the status line says that the chip holds the image, unchecked.
-    s = h.Session(args)
-    path = s.file("flash image.mot", h.srecords(0, IMAGE_3069[:512], kind=1))
-    s.write_ini(sections(path, 0))
-    try:
-        d = s.start()
-        s.start_sim("h8-3069", "--no-pacing", "--check-ms", "4000")
+    with writing(args, IMAGE_3069[:512], "h8-3069", "--no-pacing", "--check-ms", "4000") as (s, d):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
         h.wait_until(lambda: d.text(DIALOG, 1002) == "verifying...", 30, "the check")
@@ -336,21 +331,13 @@ def case_cancel_during_the_check(args):
         d.wait_gone(DIALOG, 15000)
         assert d.text(MAIN, STATUS) == "cancel flash write: image written, not verified"
         s.shot("flash_write_cancelled_during_the_check")
-    finally:
-        s.close()
-        s.cleanup()
     assert s.sim_result.report["ended"]
 
 
 def case_a_silent_chip_is_waited_for(args):
     # The chip stops answering during the blocks: the progress line says how long the
     # dialog has waited for it, as the RAM LOAD dialog does for the board.
-    s = h.Session(args)
-    path = s.file("flash image.mot", h.srecords(0, h.pattern(0x2000, 7), kind=1))
-    s.write_ini(sections(path, 0))
-    try:
-        d = s.start()
-        s.start_sim("h8-3069", "--stop-after", "3000")
+    with writing(args, h.pattern(0x2000, 7), "h8-3069", "--stop-after", "3000") as (s, d):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
         h.wait_until(lambda: "waiting for the chip: " in d.text(DIALOG, 1029), 30,
@@ -359,9 +346,6 @@ def case_a_silent_chip_is_waited_for(args):
         d.ok("box-text", BOX, 30000)
         d.dismiss_box(BOX, 5000)
         d.wait_gone(DIALOG, 10000)
-    finally:
-        s.close()
-        s.cleanup()
 
 
 def device_table(types):

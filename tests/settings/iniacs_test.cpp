@@ -65,7 +65,6 @@ TEST_F(IniacsWriter, SectionsAndKeysAreFoundAsTheReaderFindsThem) {
       {"[system]\r\nmode=1\r\n", "[system]\r\nMode=0\r\n"},
       {" [ SYSTEM ] \r\n Mode = 1\r\n[Option]\r\n", " [ SYSTEM ] \r\nMode=0\r\n[Option]\r\n"},
       // Whole names only: a longer key is another key.
-      {"[System]\r\nModeX=2\r\nMode=1\r\n", "[System]\r\nModeX=2\r\nMode=0\r\n"},
       {"[System]\r\nModeX=2\r\n", "[System]\r\nModeX=2\r\nMode=0\r\n"},
       // A "[" line without "]" is no header, so the section runs on over it.
       {"[System]\r\n[note\r\n", "[System]\r\n[note\r\nMode=0\r\n"},

@@ -1,7 +1,6 @@
 """The board monitor target of k470sim, driven through its pty."""
 
 import os
-import signal
 import time
 import unittest
 
@@ -45,17 +44,6 @@ class MonitorTest(unittest.TestCase):
         self.assertEqual((r.report["go"], r.report["resets"], r.report["program_lines"]),
                          ([RAM_BASE], 1, 3))
         self.assertEqual(r.report["echoed_text"], "ab\r")
-        # The reset button on demand: the prompt at once, the echo ends.
-        with Sim("monitor", "--no-pacing", "--after-go", "up") as sim:
-            host = Host(sim.port)
-            host.open(38400)
-            host.write(b"G 200000\r")
-            ok, got = host.expect(b"up")
-            self.assertTrue(ok, got)
-            sim.proc.send_signal(signal.SIGUSR1)
-            ok, got = host.expect(b"\r\nk470l>")
-            host.close()
-            self.assertTrue(ok, got)
 
     def test_prompt_names_the_board(self):
         for board, prompt in (("K470L", b"k470l>"), ("K471L", b"k471l>"),
