@@ -213,7 +213,18 @@ void CDlgBoardOutput::LayOut() {
   const int margin = unit.left;
   const int row = unit.top;
   const int gap = unit.right - unit.left;
-  const int label = unit.bottom - unit.top;
+  // The label as wide as its text in the dialog's font (its template width at most).
+  int label = unit.bottom - unit.top;
+  const std::wstring labelText = m_lineLabel.GetWideText();
+  HDC dc = GetDC(m_lineLabel.m_hWnd);
+  if (dc != nullptr) {
+    HGDIOBJ old = SelectObject(dc, DialogFont());
+    RECT extent = {0, 0, 0, 0};
+    DrawTextW(dc, labelText.c_str(), -1, &extent, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(m_lineLabel.m_hWnd, dc);
+    if (extent.right > 0 && extent.right < label) label = extent.right;
+  }
   const RECT buttons = DialogUnits(0, 0, kButtonDu, kSaveButtonDu);
   const int button = buttons.right;
   const int saveButton = buttons.bottom;

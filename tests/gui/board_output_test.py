@@ -7,7 +7,7 @@ the automatic disconnect chosen no window opens. Screenshots go to --out (and, w
 
 import argparse
 import os
-import shutil
+import subprocess
 import sys
 import time
 
@@ -89,7 +89,8 @@ def case_show_send_save(args):
         wait_output(d, "abc 1", "the board's echo of the line sent")
         assert d.text(WINDOW, LINE) == "", "the line stays after Send"
         if args.docs:
-            s.shot_to(args.docs, "board-output-en" if h.ENGLISH else "board-output-ja")
+            rect = [int(v) for v in d.ok("rect", WINDOW)[0].split()[:4]]
+            s.shot_to(args.docs, "board-output-en" if h.ENGLISH else "board-output-ja", rect)
         s.shot("board_output")
         saved = os.path.join(s.tmp, "board log.txt")
         d.ok("click", WINDOW, SAVE_AS)
@@ -198,10 +199,16 @@ def main():
     print("passed: " + args.case)
 
 
-def shot_to(self, folder, name):
-    """A screenshot of the whole display into `folder` (the README's pictures)."""
+def shot_to(self, folder, name, rect):
+    """A screenshot of the window at `rect` (left, top, right, bottom) into `folder` (the
+    README's pictures)."""
     os.makedirs(folder, exist_ok=True)
-    h.ui.screenshot(os.path.join(folder, name + ".png"))
+    path = os.path.join(folder, name + ".png")
+    if h.ui.screenshot(path):
+        left, top, right, bottom = rect
+        subprocess.run(["convert", path, "-crop", "%dx%d+%d+%d" % (right - left, bottom - top,
+                                                                   left, top),
+                        "+repage", path], timeout=30, check=True)
 
 
 h.Session.shot_to = shot_to
