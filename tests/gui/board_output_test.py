@@ -62,6 +62,15 @@ def connect_and_load(s, sim_args, options=()):
     return d
 
 
+def rect(d, control):
+    args = ("rect", WINDOW) if control is None else ("rect", WINDOW, control)
+    return [int(v) for v in d.ok(*args)[0].split()[:4]]
+
+
+def size(r):
+    return (r[2] - r[0], r[3] - r[1])
+
+
 def output(d):
     return d.text(WINDOW, OUTPUT)
 
@@ -89,8 +98,8 @@ def case_show_send_save(args):
         wait_output(d, "abc 1", "the board's echo of the line sent")
         assert d.text(WINDOW, LINE) == "", "the line stays after Send"
         if args.docs:
-            rect = [int(v) for v in d.ok("rect", WINDOW)[0].split()[:4]]
-            s.shot_to(args.docs, "board-output-en" if h.ENGLISH else "board-output-ja", rect)
+            s.shot_to(args.docs, "board-output-en" if h.ENGLISH else "board-output-ja",
+                      rect(d, None))
         s.shot("board_output")
         saved = os.path.join(s.tmp, "board log.txt")
         d.ok("click", WINDOW, SAVE_AS)
@@ -157,7 +166,7 @@ def case_no_window(args):
 
 def case_place_kept(args):
     """A stored place far off the screen and a stored size come back on the screen, at
-    that size."""
+    that size; a move to a monitor of another scale keeps the size and lays it out again."""
     s = h.Session(args)
     try:
         image = s.file("board.mot", h.srecords(0x200000, IMAGE))
@@ -171,16 +180,25 @@ def case_place_kept(args):
         d.wait_text(MAIN, STATUS, "exist K470L", 10000)
         d.ok("click", MAIN, GO)
         d.wait_window(WINDOW, 10000)
-        left, top, right, bottom = (int(v) for v in d.ok("rect", WINDOW)[0].split()[:4])
+        left, top, right, bottom = rect(d, None)
         assert (right - left, bottom - top) == (700, 420), (left, top, right, bottom)
         screen = (1280, 1024)
         assert 0 <= left and right <= screen[0] and 0 <= top and bottom <= screen[1], \
             (left, top, right, bottom)
+        # Moved to a monitor of 150 %: the size the system suggests stays, the controls
+        # grow with the scale and are laid out in it again.
+        send_before = rect(d, SEND)
+        s.helper("dpi-changed", WINDOW, 144)
+        h.wait_until(lambda: size(rect(d, None)) == (1050, 630), 5,
+                     "the suggested size, not " + repr(size(rect(d, None))))
+        text, send, save_as = rect(d, OUTPUT), rect(d, SEND), rect(d, SAVE_AS)
+        assert abs(size(send)[1] - size(send_before)[1] * 3 // 2) <= 3, (send_before, send)
+        assert text[3] < send[1] and save_as[2] == text[2], (text, send, save_as)
     finally:
         s.close()
     text = s.ini()
     s.cleanup()
-    assert "Width=700" in text and "Height=420" in text, text
+    assert "Width=1050" in text and "Height=630" in text, text
 
 
 CASES = {f.__name__[5:]: f for f in (case_show_send_save, case_load_pauses, case_no_window,
