@@ -82,6 +82,7 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
   o.autoDisConnect = ini.GetInt(kSectionOption, "AutoDisconnect", 0);
   o.runApp = ini.GetInt(kSectionOption, "RunApp", 0);
   o.runAppName = ini.GetString(kSectionOption, "RunAppName", text, sizeof text) ? text : "";
+  o.showBoardOutput = ini.GetInt(kSectionOption, "ShowBoardOutput", 1) != 0 ? 1 : 0;
 }
 
 void LoadHistories(const std::string& iniPath, FileHistory* flashWrite, FileHistory* ramLoad) {
@@ -116,6 +117,7 @@ bool SaveSettings(const std::string& iniPath, const AppSettings& settings,
   ini.WriteInt(kSectionOption, "AutoDisConnect", o.autoDisConnect);
   ini.WriteInt(kSectionOption, "RunApp", o.runApp);
   ini.WriteString(kSectionOption, "RunAppName", o.runAppName.c_str());
+  ini.WriteInt(kSectionOption, "ShowBoardOutput", o.showBoardOutput);
   if (ini.Commit()) return true;
   if (failure != nullptr) *failure = ini.FailureReason();
   return false;

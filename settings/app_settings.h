@@ -27,6 +27,7 @@ struct OptionSettings {
   int32_t autoDisConnect = 0;     // disconnect after Go
   int32_t runApp = 0;             // start an external application on Go
   std::string runAppName;         // that application's path
+  int32_t showBoardOutput = 1;    // show the board's output after Go (when connected)
 };
 
 struct AppSettings {
@@ -40,7 +41,7 @@ struct AppSettings {
 
 // Reads every setting (direct mode), with the defaults for absent entries: com 1, mode 0
 // (also for any value but 0 and 1), help "help\help.html" (also when empty), cpuSel 0,
-// options 0, runAppName empty, lastPort 0. name1..name10 of FlashWrite and RamLoad are
+// options 0 (showBoardOutput 1), runAppName empty, lastPort 0. name1..name10 of FlashWrite and RamLoad are
 // added to the two histories in order (Add: a duplicate moves to the newest place);
 // absent ones are skipped.
 // addressText receives the RAM load address as "%08lX"; absent, malformed or 0 gives
@@ -53,7 +54,7 @@ void LoadSettings(const std::string& iniPath, AppSettings* settings, FileHistory
 // leaving out those HistoryCanKeep refuses; nothing for an empty history),
 // RamLoad (its names, then "address" as "%X" of the address field's value), Option
 // (FwriteUpdateCheck, RloadUpdateCheck, AutoLoad, AutoGo, AutoDisConnect, RunApp,
-// RunAppName). History keys above those written are removed, so that an entry of an
+// RunAppName, ShowBoardOutput). History keys above those written are removed, so that an entry of an
 // earlier session cannot come back. Returns false when the file could not be read or
 // written, with the system's reason in `failure` (may be null).
 bool SaveSettings(const std::string& iniPath, const AppSettings& settings,

@@ -14,6 +14,9 @@ namespace k470 {
 namespace {
 
 CWnd* g_mainWindow = nullptr;
+// The popups without a loop of their own; few, so a short list.
+constexpr int kMaxModeless = 4;
+CDialog* g_modeless[kMaxModeless] = {};
 
 // A template's initialisation data: records of control id (16 bits), request (16 bits),
 // length (32 bits) and that many bytes of text, ended by a zero id.
@@ -44,6 +47,33 @@ CDialog::~CDialog() {
 }
 
 void CDialog::SetMainWindow(CWnd* wnd) { g_mainWindow = wnd; }
+
+void CDialog::RegisterModeless(CDialog* dialog) {
+  for (CDialog*& slot : g_modeless) {
+    if (slot == nullptr || slot == dialog) {
+      slot = dialog;
+      return;
+    }
+  }
+}
+
+void CDialog::UnregisterModeless(CDialog* dialog) {
+  for (CDialog*& slot : g_modeless) {
+    if (slot == dialog) slot = nullptr;
+  }
+}
+
+namespace {
+// The message's own popup takes it when it belongs to one of them.
+BOOL PreTranslateForModeless(MSG* msg) {
+  for (CDialog* dialog : g_modeless) {
+    if (dialog == nullptr || dialog->m_hWnd == nullptr) continue;
+    if (msg->hwnd == dialog->m_hWnd || IsChild(dialog->m_hWnd, msg->hwnd))
+      return dialog->PreTranslateMessage(msg);
+  }
+  return FALSE;
+}
+}  // namespace
 CWnd* CDialog::MainWindow() { return g_mainWindow; }
 
 INT_PTR CDialog::DoModal() {
@@ -74,7 +104,7 @@ INT_PTR CDialog::DoModal() {
       break;
     }
     if (got == -1) break;
-    if (!PreTranslateMessage(&msg)) {
+    if (!PreTranslateForModeless(&msg) && !PreTranslateMessage(&msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

@@ -41,6 +41,11 @@ class CDialog : public CWnd {
   static void SetMainWindow(CWnd* wnd);
   static CWnd* MainWindow();
 
+  // A popup without a loop of its own (a window beside the main window): the modal loops
+  // hand it the messages of its controls first, so that its keys work as in a dialog.
+  static void RegisterModeless(CDialog* dialog);
+  static void UnregisterModeless(CDialog* dialog);
+
  protected:
   // Every message of the dialog. Derived dialogs handle theirs and hand the rest on.
   virtual INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp);

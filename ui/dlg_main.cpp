@@ -63,6 +63,7 @@ BOOL CDlgMain::OnInitDialog() {
 
   m_formFlashWrite.Create(this);
   m_formRamLoad.Create(this);
+  m_formRamLoad.SetIniPath(m_iniPath);
   LoadSettings();
   m_formFlashWrite.LoadDeviceTable(m_appFolder);
 

@@ -26,6 +26,7 @@ void CDlgOption::DoDataExchange() {
   m_autoDisConnect.SubclassDlgItem(IDC_CHECK_AUTO_DISCONNECT, this);
   m_autoGo.SubclassDlgItem(IDC_CHECK_AUTO_GO, this);
   m_autoLoad.SubclassDlgItem(IDC_CHECK_AUTO_LOAD, this);
+  m_showBoardOutput.SubclassDlgItem(IDC_CHECK_BOARD_OUTPUT, this);
 }
 
 BOOL CDlgOption::OnInitDialog() {
@@ -35,6 +36,7 @@ BOOL CDlgOption::OnInitDialog() {
   m_autoLoad.SetCheck(m_options.autoLoad);
   m_autoGo.SetCheck(m_options.autoGo);
   m_autoDisConnect.SetCheck(m_options.autoDisConnect);
+  m_showBoardOutput.SetCheck(m_options.showBoardOutput);
   m_runApp.SetCheck(m_options.runApp);
   m_runAppName.SetWideText(WidenName(m_options.runAppName));
   if (m_options.runApp == 0) m_runAppName.EnableWindow(false);
@@ -55,6 +57,7 @@ void CDlgOption::OnOK() {
   m_options.autoLoad = m_autoLoad.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.autoGo = m_autoGo.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.autoDisConnect = m_autoDisConnect.GetCheck() == BST_CHECKED ? 1 : 0;
+  m_options.showBoardOutput = m_showBoardOutput.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.runApp = m_runApp.GetCheck() == BST_CHECKED ? 1 : 0;
   m_options.runAppName = name;
   CDialog::OnOK();

@@ -37,6 +37,7 @@ class CDlgOption : public CDialog {
   CButton m_autoDisConnect;
   CButton m_autoGo;
   CButton m_autoLoad;
+  CButton m_showBoardOutput;
 
   OptionSettings m_options;
 };

@@ -36,8 +36,9 @@ CFormRamLoad::CFormRamLoad(CComboBoxCom* com, CWnd* status, CWnd* tab, OptionSet
       m_updateMark(kRamLoadTimerId, &m_files.History()) {}
 
 CFormRamLoad::~CFormRamLoad() {
-  // The detector must not use the port any more when it is closed.
+  // The jobs must not use the port any more when it is closed.
   m_detector.StopAndWait();
+  m_outputReader.StopAndWait();
   m_port.Close();
 }
 
@@ -55,6 +56,9 @@ INT_PTR CFormRamLoad::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_BOARD_STATE:
       OnBoardState(static_cast<int>(lp));
       return TRUE;
+    case WM_BOARD_OUTPUT:
+      OnBoardOutput();
+      return TRUE;
     case WM_TIMER:
       if (m_updateMark.IsTimer(wp)) m_updateMark.OnTimer();
       if (wp == kAutoGoPauseTimerId) EndAutoGoPause();
@@ -66,9 +70,12 @@ INT_PTR CFormRamLoad::DialogProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       if (m_connected) {
         m_detector.StopAndWait();
+        m_outputReader.StopAndWait();
         m_port.Close();
         m_connected = 0;
       }
+      // The output window keeps its place and size as the program ends.
+      m_boardOutput.reset();
       break;
     default:
       break;
@@ -118,6 +125,7 @@ void CFormRamLoad::OnConnect() {
 
 void CFormRamLoad::Disconnect() {
   m_detector.StopAndWait();
+  EndBoardOutput();
   const std::string name = m_port.Name();
   m_port.Close();
   m_connected = 0;
@@ -170,6 +178,8 @@ void CFormRamLoad::OnLoad() {
   // The file loaded is the one the box shows.
   if (!m_files.TakeTypedName()) return;
   m_detector.StopAndWait();
+  // The load has the port: the output window waits for the next Go.
+  PauseBoardOutput();
   SetStatus(kTextNowLoading);
   m_loading = true;
   m_updateMark.BeginJob();
@@ -227,13 +237,53 @@ void CFormRamLoad::EndAutoGoPause() {
 void CFormRamLoad::OnGo() {
   if (m_loading || m_pausing || !m_connected) return;
   m_detector.StopAndWait();
+  PauseBoardOutput();
   if (!SendGoCommand(&m_port, m_address.GetValue()) && DisconnectIfLost()) return;
   if (m_options && m_options->autoDisConnect) {
     OnConnect();
   } else {
     m_updateMark.Resume();
+    // The user's own terminal takes the port when an application starts on Go.
+    const bool appStarts = m_options && m_options->runApp && !m_options->runAppName.empty();
+    if (m_options && m_options->showBoardOutput && !appStarts) StartBoardOutput();
   }
   StartApplication();
+}
+
+void CFormRamLoad::StartBoardOutput() {
+  if (!m_boardOutput) {
+    auto window = std::make_unique<CDlgBoardOutput>(
+        [this](const std::string& line) { m_outputReader.Send(line); }, m_iniPath);
+    CWnd* owner = CDialog::MainWindow();
+    if (owner == nullptr || !window->CreateFor(owner)) return;
+    m_boardOutput = std::move(window);
+  }
+  // Bytes the program sent since G wait in the port's buffer: the reader starts with them.
+  HWND page = m_hWnd;
+  if (!m_outputReader.Start(&m_port, [page] { PostMessageW(page, WM_BOARD_OUTPUT, 0, 0); }))
+    return;
+  m_boardOutput->EnableSend(true);
+  m_boardOutput->ShowOutput();
+}
+
+void CFormRamLoad::PauseBoardOutput() {
+  m_outputReader.StopAndWait();
+  // What the reader took before it stopped is shown all the same.
+  if (m_boardOutput) {
+    m_boardOutput->Append(m_outputReader.TakeOutput());
+    m_boardOutput->EnableSend(false);
+  }
+}
+
+void CFormRamLoad::EndBoardOutput() {
+  // The window stays with its text (to be read or saved); it takes no line any more.
+  PauseBoardOutput();
+}
+
+void CFormRamLoad::OnBoardOutput() {
+  if (m_boardOutput) m_boardOutput->Append(m_outputReader.TakeOutput());
+  // The port's device has gone while the program ran: the page lets the port go.
+  if (m_outputReader.PortLost() && m_outputReader.IsDone()) DisconnectIfLost();
 }
 
 void CFormRamLoad::StartApplication() {

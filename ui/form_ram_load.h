@@ -4,11 +4,16 @@
 // steps of the options, and marks when the current file changes on disk.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "monitor/monitor_line.h"
+#include "monitor/thread_board_output.h"
 #include "monitor/thread_cchk.h"
 #include "serial/com_port.h"
 #include "ui/combo_box_com.h"
 #include "ui/dialog_vl.h"
+#include "ui/dlg_board_output.h"
 #include "ui/edit_ex.h"
 #include "ui/file_selector.h"
 #include "ui/update_mark.h"
@@ -40,6 +45,8 @@ class CFormRamLoad : public CDialogVl {
   int IsConnected() const { return m_connected; }
   // Whether a RAM load runs (its RAM LOAD dialog is up).
   bool JobRunning() const { return m_loading; }
+  // The INI file that keeps the board output window's place and size.
+  void SetIniPath(const std::string& path) { m_iniPath = path; }
 
  protected:
   INT_PTR DialogProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -57,6 +64,12 @@ class CFormRamLoad : public CDialogVl {
   bool DisconnectIfLost();
   void EnableLoadGo(bool on);
   void StartApplication();
+  // After Go: the board output window shows what the program sends, read by a job of its
+  // own; paused while another job has the port, ended with the connection.
+  void StartBoardOutput();
+  void PauseBoardOutput();
+  void OnBoardOutput();
+  void EndBoardOutput();
   // Connected, or a job runs: the port box is the port in use and cannot be changed.
   void LockPortBox(bool locked);
   void SetStatus(const std::string& text);
@@ -78,12 +91,15 @@ class CFormRamLoad : public CDialogVl {
   bool m_loading = false;  // a RAM LOAD dialog is up
   bool m_pausing = false;  // the pause after an automatic go runs
   bool m_autoGoing = false;  // the go after a load: the load's status line stays
+  std::string m_iniPath;
+  std::unique_ptr<CDlgBoardOutput> m_boardOutput;  // made at the first Go that shows it
   UpdateMark m_updateMark;
-  // Declared in this order so that the detector is stopped (its destructor) before the
-  // target it reports to and the port it uses go away.
+  // Declared in this order so that the detector and the output's reader are stopped
+  // (their destructors) before the target they report to and the port they use go away.
   CComPort m_port;
   Win32JobTarget m_target{WM_BOARD_STATE};
   CThreadCchk m_detector;
+  CThreadBoardOutput m_outputReader;
 };
 
 }  // namespace k470

@@ -9,6 +9,7 @@ namespace k470 {
 constexpr UINT WM_LOAD_PROGRESS = WM_USER + 100;   // CThreadLoad → CDlgLoad
 constexpr UINT WM_WRITE_PROGRESS = WM_USER + 101;  // CThreadWrite → CDlgWrite
 constexpr UINT WM_BOARD_STATE = WM_USER + 102;     // CThreadCchk → CFormRamLoad
+constexpr UINT WM_BOARD_OUTPUT = WM_USER + 103;    // CThreadBoardOutput → CFormRamLoad
 
 // wParam of the two progress messages.
 constexpr WPARAM kProgressStatus = 0;   // lParam: an owned copy of a status text

@@ -13,6 +13,7 @@
 #define IDD_DLG_LOAD 134           // RAM LOAD progress dialog
 #define IDD_DLG_WRITE 135          // FLASH WRITE progress dialog
 #define IDD_DLG_FSET 137           // flash settings dialog
+#define IDD_DLG_BOARD_OUTPUT 138   // board output window
 
 // Resource type of a template's initialisation data (combo box items).
 #define RT_K470_DLGINIT 240
@@ -53,6 +54,15 @@
 #define IDC_CHECK_FWRITE_UPDATE 1020
 #define IDC_CHECK_RLOAD_UPDATE 1021
 #define IDC_BUTTON_BROWSE_APP 1004
+#define IDC_CHECK_BOARD_OUTPUT 1018
+
+// Board output window.
+#define IDC_EDIT_OUTPUT 1030
+#define IDC_STATIC_SEND_LINE 1031
+#define IDC_EDIT_SEND_LINE 1032
+#define IDC_BUTTON_SEND 1033
+#define IDC_BUTTON_CLEAR_OUTPUT 1034
+#define IDC_BUTTON_SAVE_OUTPUT 1035
 
 // Progress dialogs (status line 1002 as in the main window).
 #define IDC_BUTTON_CANCEL_JOB 1019

@@ -38,12 +38,13 @@ OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
 ABOUT_VERSION, ABOUT_WEB, ABOUT_MAIL = 1011, 1013, 1014
 OPT_BROWSE_APP = 1004
+OPT_BOARD_OUTPUT = 1018
 BROWSE, CONNECT = 1004, 1008
 SS_NOPREFIX = 0x80
 
 
 def settings_text(left, top, cpu_sel, mode=0, flash=(), ram=(), address="200000",
-                  options=(0, 0, 0, 0, 0, 0), app_name=""):
+                  options=(0, 0, 0, 0, 0, 0), app_name="", show_output=1):
     """The settings file as a first close writes it (CR LF line ends)."""
     lines = ["[System]", "Com=1", "Mode=%d" % mode, "Help=help\\help.html",
              "CpuSel=%d" % cpu_sel, "Left=%d" % left, "Top=%d" % top]
@@ -58,6 +59,7 @@ def settings_text(left, top, cpu_sel, mode=0, flash=(), ram=(), address="200000"
     lines.append("[Option]")
     lines += ["%s=%d" % (k, v) for k, v in zip(keys, options)]
     lines.append("RunAppName=%s" % app_name)
+    lines.append("ShowBoardOutput=%d" % show_output)
     return ("\r\n".join(lines) + "\r\n").encode("cp932")
 
 
@@ -291,6 +293,9 @@ def case_options(s):
         if d.enabled(OPTION_TITLE, OPT_APP_NAME):
             break
         time.sleep(0.1)
+    # The board's output is shown after Go unless the user says otherwise.
+    expect_equal(d.ok("get-check", OPTION_TITLE, OPT_BOARD_OUTPUT)[0], "1", "board output box")
+    d.ok("click", OPTION_TITLE, OPT_BOARD_OUTPUT)
     d.ok("set-text", OPTION_TITLE, OPT_APP_NAME, "C:\\tools\\term.exe")
     d.ok("click", OPTION_TITLE, ID_OK)
     d.wait_gone(OPTION_TITLE)
@@ -308,7 +313,8 @@ def case_options(s):
     d.ok("close", TITLE)
     s.wait_exit()
     expect_equal(s.read_ini(), settings_text(left, top, cpu_sel, options=(1, 1, 1, 1, 1, 1),
-                                             app_name="C:\\tools\\term.exe"), "INI file")
+                                             app_name="C:\\tools\\term.exe", show_output=0),
+                 "INI file")
 
 
 def case_about(s):
@@ -782,12 +788,12 @@ def case_tab_order(s):
     ids = {line.split("\t")[0]: int(line.split("\t")[1])
            for line in d.ok("list-windows", OPTION_TITLE)}
     order = []
-    for _ in range(9):
+    for _ in range(10):
         order.append(ids.get(d.ok("key", OPTION_TITLE, "TAB")[0].split()[2], 0))
         time.sleep(0.2)
     # The name field is disabled while RunApp is off; Tab passes it by.
     want = [OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE, OPT_AUTO_LOAD, OPT_AUTO_GO, OPT_AUTO_DISCONNECT,
-            OPT_RUN_APP, OPT_BROWSE_APP, ID_OK, ID_CANCEL]
+            OPT_BOARD_OUTPUT, OPT_RUN_APP, OPT_BROWSE_APP, ID_OK, ID_CANCEL]
     start = order.index(OPT_FWRITE_UPDATE) if OPT_FWRITE_UPDATE in order else 0
     expect_equal((order[start:] + order[:start]), want, "Tab order")
     d.ok("click", OPTION_TITLE, ID_CANCEL)

@@ -81,7 +81,8 @@ TEST_F(Settings, FirstStartDefaultsAndTheFileOfTheFirstClose) {
             "AutoGo=0\r\n"
             "AutoDisConnect=0\r\n"
             "RunApp=0\r\n"
-            "RunAppName=\r\n");
+            "RunAppName=\r\n"
+            "ShowBoardOutput=1\r\n");
 }
 
 TEST_F(Settings, EverySettingComesBackAfterASave) {
@@ -91,7 +92,7 @@ TEST_F(Settings, EverySettingComesBackAfterASave) {
   s.help = "doc\\\x83\x77\x83\x8B\x83\x76.html";  // second bytes 0x77, 0x8B, 0x76
   s.cpuSel = 3;
   s.lastPort = 7;  // a key of its own: Com keeps its stored 12
-  s.options = OptionSettings{1, 1, 1, 1, 1, 1, "C:\\Program Files\\term\\\x95\x5C.exe"};
+  s.options = OptionSettings{1, 1, 1, 1, 1, 1, "C:\\Program Files\\term\\\x95\x5C.exe", 0};
   FileHistory flash(FileHistory::kMaxEntries);
   FileHistory ram(FileHistory::kMaxEntries);
   for (int i = 1; i <= 10; ++i) flash.Add("C:\\f\\" + std::to_string(i) + ".mot");
@@ -112,6 +113,7 @@ TEST_F(Settings, EverySettingComesBackAfterASave) {
   EXPECT_EQ(l.settings.options.autoDisConnect, 1);
   EXPECT_EQ(l.settings.options.runApp, 1);
   EXPECT_EQ(l.settings.options.runAppName, s.options.runAppName);
+  EXPECT_EQ(l.settings.options.showBoardOutput, 0);
   EXPECT_EQ(Entries(l.flash), Entries(flash));
   EXPECT_EQ(Entries(l.ram), Entries(ram));
   EXPECT_EQ(l.address, "00000ABC");
@@ -128,6 +130,7 @@ TEST_F(Settings, ValuesOutOfTheSchemaAreNormalised) {
   EXPECT_EQ(l.settings.cpuSel, 7);
   EXPECT_EQ(l.address, "00200000");
   EXPECT_EQ(l.settings.options.autoGo, 5);
+  EXPECT_EQ(l.settings.options.showBoardOutput, 1) << "absent: the output window shows";
   EXPECT_EQ(l.settings.options.runAppName, "C:\\x.exe");
 
   for (const char* stored : {"0x10", "-1", "zz", "12 34"}) {
@@ -226,7 +229,7 @@ TEST_F(Settings, SaveKeepsWhatTheUserAddedToTheFile) {
             "Help=help\\help.html\r\nCpuSel=0\r\n[User]\r\nx=1\r\n"
             "[RamLoad]\r\naddress=123456\r\n"
             "[Option]\r\nFwriteUpdateCheck=0\r\nRloadUpdateCheck=0\r\nAutoLoad=0\r\nAutoGo=0\r\n"
-            "AutoDisConnect=0\r\nRunApp=0\r\nRunAppName=\r\n");
+            "AutoDisConnect=0\r\nRunApp=0\r\nRunAppName=\r\nShowBoardOutput=1\r\n");
 }
 
 }  // namespace
