@@ -235,7 +235,7 @@ def case_mode_one(s):
     want = ("[System]\r\nMode=1\r\nCom=1\r\nHelp=help\\help.html\r\nCpuSel=%d\r\n"
             "Left=%d\r\nTop=%d\r\n[RamLoad]\r\naddress=200000\r\nname1=C:\\ram\\one.mot\r\n"
             "[Option]\r\nFwriteUpdateCheck=0\r\nRloadUpdateCheck=0\r\nAutoLoad=0\r\nAutoGo=0\r\n"
-            "AutoDisConnect=0\r\nRunApp=0\r\nRunAppName=\r\n") % (cpu_sel, left, top)
+            "AutoDisConnect=0\r\nRunApp=0\r\nRunAppName=\r\nShowBoardOutput=1\r\n") % (cpu_sel, left, top)
     expect_equal(s.read_ini(), want.encode("cp932"), "INI file")
 
 
