@@ -6,6 +6,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "cli/utf8.h"
+
 namespace k470::cli {
 namespace {
 
@@ -19,27 +21,6 @@ void AppendEscaped(std::string* out, uint8_t byte) {
   char escaped[8];
   std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
   *out += escaped;
-}
-
-// The length a UTF-8 lead byte announces, 0 for a byte that starts no character.
-size_t AnnouncedLength(uint8_t lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
-// True when byte `i` (1..3) may follow `lead` in a well-formed character.
-bool FitsAfter(uint8_t lead, size_t i, uint8_t byte) {
-  uint8_t low = 0x80, high = 0xBF;
-  if (i == 1) {
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  }
-  return byte >= low && byte <= high;
 }
 
 }  // namespace
@@ -67,26 +48,16 @@ std::string Utf8Pieces::Take(const uint8_t* bytes, size_t n) {
   out.reserve(in.size());
   size_t at = 0;
   while (at < in.size()) {
-    const auto lead = static_cast<uint8_t>(in[at]);
-    const size_t length = AnnouncedLength(lead);
-    if (length == 1) {
-      out += static_cast<char>(lead);
-      ++at;
-      continue;
-    }
-    size_t good = length == 0 ? 0 : 1;
-    while (good > 0 && good < length && at + good < in.size() &&
-           FitsAfter(lead, good, static_cast<uint8_t>(in[at + good]))) {
-      ++good;
-    }
-    if (length != 0 && good == length) {
+    bool cut = false;
+    const size_t length = Utf8Length(in, at, &cut);
+    if (length != 0) {
       out.append(in, at, length);
       at += length;
-    } else if (length != 0 && at + good == in.size()) {
+    } else if (cut) {
       m_tail = in.substr(at);  // cut by the piece's end: the rest comes with the next
       break;
     } else {
-      AppendEscaped(&out, lead);
+      AppendEscaped(&out, static_cast<uint8_t>(in[at]));
       ++at;
     }
   }

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "cli/console.h"
+#include "cli/utf8.h"
 
 namespace k470::cli {
 namespace {
@@ -12,36 +13,6 @@ namespace {
 std::mutex g_stdoutMutex;
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
-
-// The length of the well-formed UTF-8 character at `at`, 0 when the bytes there are none
-// (a stray continuation byte, an overlong form, a surrogate, a cut sequence).
-size_t Utf8Length(const std::string& text, size_t at) {
-  const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  if (lead < 0x80) return 1;
-  size_t length;
-  unsigned char low = 0x80;  // the second byte's range
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  if (byte(at + 1) < low || byte(at + 1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) return 0;
-  }
-  return length;
-}
 
 // The text as a JSON string: valid UTF-8 whatever the bytes (a byte that starts no
 // character becomes U+FFFD), controls escaped.
