@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "serial/com_port.h"
+#include "tests/monitor/monitor_test_support.h"
 #include "tests/support/fake_line.h"
 
 namespace k470 {
@@ -32,22 +32,12 @@ bool WaitFor(Done done) {
   return false;
 }
 
-class OutputReaderTest : public ::testing::Test {
+class OutputReaderTest : public test::ScriptedPortTest<CThreadBoardOutput> {
  protected:
-  void SetUp() override {
-    FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open("COM1"), 1);
-  }
-  void TearDown() override {
-    m_job.StopAndWait();
-    FakeLine::Instance().Reset();
-  }
   void Start() {
     ASSERT_EQ(m_job.Start(&m_port, [this] { ++m_wakes; }), 1);
   }
 
-  CComPort m_port;
-  CThreadBoardOutput m_job;
   std::atomic<int> m_wakes{0};
 };
 

@@ -9,6 +9,7 @@
 
 #include "base/ticks.h"
 #include "serial/com_port.h"
+#include "tests/monitor/monitor_test_support.h"
 #include "tests/support/fake_line.h"
 #include "tests/support/recording_target.h"
 
@@ -23,17 +24,8 @@ constexpr int kRealWaitMs = 10000;
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-class DetectionTest : public ::testing::Test {
+class DetectionTest : public test::ScriptedPortTest<CThreadCchk> {
  protected:
-  void SetUp() override {
-    FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open("COM1"), 1);
-  }
-  void TearDown() override {
-    m_job.StopAndWait();
-    FakeLine::Instance().Reset();
-  }
-
   // Waits in real time until `n` states have been posted.
   bool WaitForStates(size_t n) {
     for (int waited = 0; waited < kRealWaitMs; waited += 2) {
@@ -52,9 +44,7 @@ class DetectionTest : public ::testing::Test {
     return false;
   }
 
-  CComPort m_port;
   RecordingTarget m_target;
-  CThreadCchk m_job;
 };
 
 // What the board had sent before the first look, and the state that look posts.
