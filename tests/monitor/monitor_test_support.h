@@ -2,10 +2,12 @@
 // monitor that answers the load command, and the fixture of a job over the scripted line.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -54,6 +56,16 @@ class FakeMonitor {
   std::map<uint32_t, uint8_t> m_ram;
   std::string m_faults;
 };
+
+// Waits in real time, up to `ms`, until `done()` holds; says whether it did.
+template <typename Done>
+bool WaitFor(Done done, int ms = 10000) {
+  for (int waited = 0; waited < ms; waited += 2) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
 
 // A job over the scripted line with COM1 open; the job is stopped before the line is
 // reset for the next case.

@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "tests/monitor/monitor_test_support.h"
 #include "tests/support/fake_line.h"
@@ -18,19 +16,11 @@ namespace {
 
 using test::Bytes;
 using test::FakeLine;
+using test::WaitFor;
 
 constexpr int kRealWaitMs = 10000;
 
 Bytes Of(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-template <typename Done>
-bool WaitFor(Done done) {
-  for (int waited = 0; waited < kRealWaitMs; waited += 2) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return false;
-}
 
 class OutputReaderTest : public test::ScriptedPortTest<CThreadBoardOutput> {
  protected:

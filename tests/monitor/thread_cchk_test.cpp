@@ -26,22 +26,12 @@ Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
 class DetectionTest : public test::ScriptedPortTest<CThreadCchk> {
  protected:
-  // Waits in real time until `n` states have been posted.
+  // Wait in real time until `n` states have been posted, or `n` carriage returns sent.
   bool WaitForStates(size_t n) {
-    for (int waited = 0; waited < kRealWaitMs; waited += 2) {
-      if (m_target.BoardStates().size() >= n) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
+    return test::WaitFor([&] { return m_target.BoardStates().size() >= n; }, kRealWaitMs);
   }
-
-  // Waits in real time until the job has sent `n` carriage returns.
   bool WaitForLooks(size_t n) {
-    for (int waited = 0; waited < kRealWaitMs; waited += 2) {
-      if (FakeLine::Instance().Written().size() >= n) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
+    return test::WaitFor([&] { return FakeLine::Instance().Written().size() >= n; }, kRealWaitMs);
   }
 
   RecordingTarget m_target;
