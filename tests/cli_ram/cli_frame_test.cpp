@@ -1,6 +1,8 @@
 // The command-line frame: options, number arguments, exit statuses and the progress bar.
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "cli/board_output.h"
@@ -101,13 +103,9 @@ TEST(BoardOutput, TheLogStampsEachLineWhenItsFirstByteCameAndKeepsAnUnendedOne) 
     log.Take(AsBytes("a\r\nb"), 4, "T1");
     log.Take(AsBytes("c\x1b\n\nd"), 5, "T2");
   }  // closing writes the line not yet ended
-  FILE* f = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
-  char text[128] = {};
-  const size_t n = std::fread(text, 1, sizeof text - 1, f);
-  std::fclose(f);
-  std::remove(path.c_str());
-  EXPECT_EQ(std::string(text, n), "T1 a\nT1 bc\\x1B\nT2 \nT2 d\n");
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            "T1 a\nT1 bc\\x1B\nT2 \nT2 d\n");
 }
 
 TEST(CliExitStatus, FollowsTheJobsResultAndTheInterrupt) {
