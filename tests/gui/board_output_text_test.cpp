@@ -15,7 +15,6 @@ TEST(BoardOutputText, ReadsAsTheWindowShowsIt) {
     std::vector<std::string> reads;  // what the board sent, read by read
     std::string shown;               // all the window shows
   } rows[] = {
-      {{"ok\r\n"}, "ok\r\n"},
       {{"a\nb\rc\r\n"}, "a\r\nb\r\nc\r\n"},
       {{"a\r", "\nb"}, "a\r\nb"},                    // CR LF split between reads
       {{"\r\r\n"}, "\r\n\r\n"},                      // a lone CR, then CR LF

@@ -126,10 +126,6 @@ std::string ComboItems(HWND combo) {
   const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     char text[128] = {};
-    if (SendMessageA(combo, CB_GETLBTEXTLEN, i, 0) >= static_cast<LRESULT>(sizeof text)) {
-      items += "(too long),";
-      continue;
-    }
     SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
     items += std::string(text) + ",";
   }

@@ -1,13 +1,18 @@
-// Helpers of the monitor tests: S-record files written from byte ranges, and a fake
-// board monitor that answers the load command over the scripted line.
+// Helpers of the monitor tests: S-record files written from byte ranges, a fake board
+// monitor that answers the load command, and the fixture of a job over the scripted line.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "serial/com_port.h"
 #include "tests/support/fake_line.h"
 
 namespace k470::test {
@@ -50,6 +55,34 @@ class FakeMonitor {
   std::vector<std::string> m_commands;
   std::map<uint32_t, uint8_t> m_ram;
   std::string m_faults;
+};
+
+// Waits in real time, up to `ms`, until `done()` holds; says whether it did.
+template <typename Done>
+bool WaitFor(Done done, int ms = 10000) {
+  for (int waited = 0; waited < ms; waited += 2) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+// A job over the scripted line with COM1 open; the job is stopped before the line is
+// reset for the next case.
+template <typename Job>
+class ScriptedPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeLine::Instance().Reset();
+    ASSERT_EQ(m_port.Open("COM1"), 1);
+  }
+  void TearDown() override {
+    m_job.StopAndWait();
+    FakeLine::Instance().Reset();
+  }
+
+  CComPort m_port;
+  Job m_job;
 };
 
 }  // namespace k470::test

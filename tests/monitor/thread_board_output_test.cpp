@@ -6,11 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <string>
-#include <thread>
 
-#include "serial/com_port.h"
+#include "tests/monitor/monitor_test_support.h"
 #include "tests/support/fake_line.h"
 
 namespace k470 {
@@ -18,36 +16,18 @@ namespace {
 
 using test::Bytes;
 using test::FakeLine;
+using test::WaitFor;
 
 constexpr int kRealWaitMs = 10000;
 
 Bytes Of(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-template <typename Done>
-bool WaitFor(Done done) {
-  for (int waited = 0; waited < kRealWaitMs; waited += 2) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return false;
-}
-
-class OutputReaderTest : public ::testing::Test {
+class OutputReaderTest : public test::ScriptedPortTest<CThreadBoardOutput> {
  protected:
-  void SetUp() override {
-    FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open("COM1"), 1);
-  }
-  void TearDown() override {
-    m_job.StopAndWait();
-    FakeLine::Instance().Reset();
-  }
   void Start() {
     ASSERT_EQ(m_job.Start(&m_port, [this] { ++m_wakes; }), 1);
   }
 
-  CComPort m_port;
-  CThreadBoardOutput m_job;
   std::atomic<int> m_wakes{0};
 };
 

@@ -9,6 +9,7 @@
 
 #include "base/ticks.h"
 #include "serial/com_port.h"
+#include "tests/monitor/monitor_test_support.h"
 #include "tests/support/fake_line.h"
 #include "tests/support/recording_target.h"
 
@@ -23,38 +24,17 @@ constexpr int kRealWaitMs = 10000;
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-class DetectionTest : public ::testing::Test {
+class DetectionTest : public test::ScriptedPortTest<CThreadCchk> {
  protected:
-  void SetUp() override {
-    FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open("COM1"), 1);
-  }
-  void TearDown() override {
-    m_job.StopAndWait();
-    FakeLine::Instance().Reset();
-  }
-
-  // Waits in real time until `n` states have been posted.
+  // Wait in real time until `n` states have been posted, or `n` carriage returns sent.
   bool WaitForStates(size_t n) {
-    for (int waited = 0; waited < kRealWaitMs; waited += 2) {
-      if (m_target.BoardStates().size() >= n) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
+    return test::WaitFor([&] { return m_target.BoardStates().size() >= n; }, kRealWaitMs);
   }
-
-  // Waits in real time until the job has sent `n` carriage returns.
   bool WaitForLooks(size_t n) {
-    for (int waited = 0; waited < kRealWaitMs; waited += 2) {
-      if (FakeLine::Instance().Written().size() >= n) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
+    return test::WaitFor([&] { return FakeLine::Instance().Written().size() >= n; }, kRealWaitMs);
   }
 
-  CComPort m_port;
   RecordingTarget m_target;
-  CThreadCchk m_job;
 };
 
 // What the board had sent before the first look, and the state that look posts.

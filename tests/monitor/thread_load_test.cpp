@@ -36,17 +36,8 @@ constexpr int kRealWaitMs = 20000;
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-class LoadTest : public ::testing::Test {
+class LoadTest : public test::ScriptedPortTest<CThreadLoad> {
  protected:
-  void SetUp() override {
-    FakeLine::Instance().Reset();
-    ASSERT_EQ(m_port.Open("COM1"), 1);
-  }
-  void TearDown() override {
-    m_job.StopAndWait();
-    FakeLine::Instance().Reset();
-  }
-
   // A fresh line, target and monitor for the next case of a table.
   void Fresh(const std::string& ack = "end!") {
     TearDown();
@@ -104,11 +95,9 @@ class LoadTest : public ::testing::Test {
     EXPECT_TRUE(ram == image) << "the board's RAM differs from the image";
   }
 
-  CComPort m_port;
   std::unique_ptr<RecordingTarget> m_targetStore = std::make_unique<RecordingTarget>();
   RecordingTarget& Target() { return *m_targetStore; }
   FakeMonitor m_monitor;
-  CThreadLoad m_job;
 };
 
 struct ChunkCase {
