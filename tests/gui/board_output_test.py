@@ -1,11 +1,8 @@
 """The board output window end to end under Wine, with k470sim's board monitor on COM1 and
-a program started by Go that prints a line at once: the window shows that first line; a
-line sent with Enter reaches the board; Save as writes the text; a Load pauses the window
-and the next Go resumes it; the window keeps its size and place; with the option off or
-the automatic disconnect chosen no window opens. Screenshots go to --out (and, with
---docs, the README's pictures)."""
+a program started by Go that prints a line at once."""
 
 import argparse
+import contextlib
 import os
 import subprocess
 import sys
@@ -51,14 +48,28 @@ def load(d):
     d.wait_text(MAIN, STATUS, "loaded 3000 bytes at 00200000 - 00200BB7", 5000)
 
 
-def connect_and_load(s, sim_args, options=()):
-    image = s.file("board.mot", h.srecords(0x200000, IMAGE))
-    s.write_ini(sections(image, options))
+@contextlib.contextmanager
+def session(args):
+    """A session; its closing INI text is kept in s.closing_ini."""
+    s = h.Session(args)
+    try:
+        yield s
+    finally:
+        try:
+            s.close()
+            s.closing_ini = s.ini()
+        finally:
+            s.cleanup()
+
+
+def connect(s, sim_args, options=(), extra=(), loaded=True):
+    s.write_ini(sections(s.file("board.mot", h.srecords(0x200000, IMAGE)), options) + list(extra))
     d = s.start()
     s.start_sim("monitor", *sim_args)
     d.ok("click", MAIN, CONNECT)
     d.wait_text(MAIN, STATUS, "exist K470L", 10000)
-    load(d)
+    if loaded:
+        load(d)
     return d
 
 
@@ -82,9 +93,8 @@ def wait_output(d, wanted, what):
 def case_show_send_save(args):
     """Go opens the window with the program's first line; Enter sends the line to the
     board, which echoes it; Save as writes the text; the size and place go to the INI."""
-    s = h.Session(args)
-    try:
-        d = connect_and_load(s, ["--after-go", FIRST_LINE + "\r\n"])
+    with session(args) as s:
+        d = connect(s, ["--after-go", FIRST_LINE + "\r\n"])
         assert h.ui.EXIT_NOT_FOUND == d.run("wait-window", WINDOW, 300)[0], "open before Go"
         d.ok("click", MAIN, GO)
         d.wait_window(WINDOW, 10000)
@@ -116,10 +126,7 @@ def case_show_send_save(args):
         d.ok("click", MAIN, CONNECT)
         d.wait_text(MAIN, STATUS, "disconnected from COM1", 5000)
         assert not d.enabled(WINDOW, SEND), "Send after the disconnect"
-    finally:
-        s.close()
-    ini = s.ini()
-    s.cleanup()
+    ini = s.closing_ini
     assert s.sim_result.report["echoed_text"] == "abc 1\r", s.sim_result.report["echoed_text"]
     assert "[BoardOutput]" in ini and "Width=" in ini and "Height=" in ini, ini
 
@@ -127,9 +134,8 @@ def case_show_send_save(args):
 def case_load_pauses(args):
     """A Load pauses the window (its line takes nothing meanwhile) and the next Go resumes
     it; what the board printed before the Load stays."""
-    s = h.Session(args)
-    try:
-        d = connect_and_load(s, ["--after-go", FIRST_LINE + "\r\n", "--reset-after-s", "2"])
+    with session(args) as s:
+        d = connect(s, ["--after-go", FIRST_LINE + "\r\n", "--reset-after-s", "2"])
         d.ok("click", MAIN, GO)
         d.wait_window(WINDOW, 10000)
         wait_output(d, FIRST_LINE, "the first line after Go")
@@ -144,40 +150,26 @@ def case_load_pauses(args):
         h.wait_until(lambda: output(d).count(FIRST_LINE) == 2, 10,
                      "the second run's line in " + repr(output(d)))
         assert d.enabled(WINDOW, SEND)
-    finally:
-        s.close()
-        s.cleanup()
     assert s.sim_result.report["go"] == [0x200000, 0x200000], s.sim_result.report["go"]
 
 
 def case_no_window(args):
     """The option off, or the automatic disconnect after Go: Go opens no window."""
     for options in ([("ShowBoardOutput", 0)], [("AutoDisConnect", 1)]):
-        s = h.Session(args)
-        try:
-            d = connect_and_load(s, ["--after-go", FIRST_LINE + "\r\n"], options)
+        with session(args) as s:
+            d = connect(s, ["--after-go", FIRST_LINE + "\r\n"], options)
             d.ok("click", MAIN, GO)
             time.sleep(2)
             assert h.ui.EXIT_NOT_FOUND == d.run("wait-window", WINDOW, 500)[0], options
-        finally:
-            s.close()
-            s.cleanup()
 
 
 def case_place_kept(args):
     """A stored place far off the screen and a stored size come back on the screen, at
     that size; a move to a monitor of another scale keeps the size and lays it out again."""
-    s = h.Session(args)
-    try:
-        image = s.file("board.mot", h.srecords(0x200000, IMAGE))
-        ini = sections(image)
-        ini.append(("BoardOutput", [("Left", 2147483600), ("Top", 40), ("Width", 700),
-                                    ("Height", 420)]))
-        s.write_ini(ini)
-        d = s.start()
-        s.start_sim("monitor", "--after-go", FIRST_LINE + "\r\n")
-        d.ok("click", MAIN, CONNECT)
-        d.wait_text(MAIN, STATUS, "exist K470L", 10000)
+    with session(args) as s:
+        d = connect(s, ["--after-go", FIRST_LINE + "\r\n"], loaded=False,
+                    extra=[("BoardOutput", [("Left", 2147483600), ("Top", 40), ("Width", 700),
+                                            ("Height", 420)])])
         d.ok("click", MAIN, GO)
         d.wait_window(WINDOW, 10000)
         left, top, right, bottom = rect(d, None)
@@ -185,8 +177,7 @@ def case_place_kept(args):
         screen = (1280, 1024)
         assert 0 <= left and right <= screen[0] and 0 <= top and bottom <= screen[1], \
             (left, top, right, bottom)
-        # Moved to a monitor of 150 %: the size the system suggests stays, the controls
-        # grow with the scale and are laid out in it again.
+        # At 150 %: the suggested size stays, the controls grow and are laid out again.
         send_before = rect(d, SEND)
         s.helper("dpi-changed", WINDOW, 144)
         h.wait_until(lambda: size(rect(d, None)) == (1050, 630), 5,
@@ -194,10 +185,7 @@ def case_place_kept(args):
         text, send, save_as = rect(d, OUTPUT), rect(d, SEND), rect(d, SAVE_AS)
         assert abs(size(send)[1] - size(send_before)[1] * 3 // 2) <= 3, (send_before, send)
         assert text[3] < send[1] and save_as[2] == text[2], (text, send, save_as)
-    finally:
-        s.close()
-    text = s.ini()
-    s.cleanup()
+    text = s.closing_ini
     assert "Width=1050" in text and "Height=630" in text, text
 
 
@@ -218,8 +206,7 @@ def main():
 
 
 def shot_to(self, folder, name, rect):
-    """A screenshot of the window at `rect` (left, top, right, bottom) into `folder` (the
-    README's pictures)."""
+    """A screenshot cropped to `rect` into `folder` (the README's pictures)."""
     os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, name + ".png")
     if h.ui.screenshot(path):

@@ -1,9 +1,6 @@
-"""Every window of K470Loader.exe at the screen scales of 100 %, 150 % and 200 % (96, 144
-and 192 DPI, set in the Wine prefix before the program starts) in the language of the run,
-and the main window and the about box moved to a monitor of another scale: no control's
-text is wider or taller than its control, no control lies outside its window's client area
-or over another, the pages leave the tabs uncovered, and the window lies inside the work
-area.
+"""Every window of K470Loader.exe at 96, 144 and 192 DPI (set in the Wine prefix) and moved
+to a monitor of another scale: texts fit their controls, controls lie inside their window
+and over no other, the pages leave the tabs uncovered, the window is on the work area.
 
 Usage: dpi_layout_test.py --dist DIST --driver UIDRIVER --helper GUI_HELPER --out DIR
                           --dpi 96|144|192|moved"""
@@ -27,11 +24,8 @@ LOAD, CONNECT, WRITE, DEVICE, SETTINGS, CANCEL_JOB = 1006, 1008, 1010, 1021, 102
 MENU_ABOUT = 32775
 DEVICE_NAME = "H8/3069F"
 
-# Every window is looked at in every scale and language, one ctest test a scale and a
-# language, all in one session of the program.
 LANGUAGE = "en" if ENGLISH else "ja"
-# Moved from 100 % to a monitor of another scale (the message the system sends then):
-# (DPI moved to, window).
+# (DPI moved to from 100 %, window).
 MOVES = [(144, "main, flash write"), (192, "main, RAM load"), (192, "about")]
 
 # The faces and sizes of the windows' templates, by language: the texts are measured in
@@ -185,12 +179,15 @@ class Run:
         self.s.shot("%s_%d_%s" % (name.replace(", ", "_").replace(" ", "_"), dpi, LANGUAGE))
         return ["%d %s %s: %s" % (dpi, LANGUAGE, name, p) for p in found]
 
+    def page(self, index):
+        self.helper("click-tab", MAIN, index)
+        h.wait_until(lambda: self.d.ok("is-visible", MAIN, (WRITE, LOAD)[index])[0] == "1",
+                     10, "page %d" % index)
+
     def main_pages(self, dpi):
         found = []
         for index, name in enumerate(("main, flash write", "main, RAM load")):
-            self.helper("click-tab", MAIN, index)
-            h.wait_until(lambda: self.d.ok("is-visible", MAIN, (WRITE, LOAD)[index])[0] == "1",
-                         10, name)
+            self.page(index)
             found += self.check(MAIN, dpi, name)
         return found
 
@@ -232,8 +229,7 @@ class Run:
         self.s.sim.stop()
         self.s.sim = None
         self.s.start_sim("monitor")
-        self.helper("click-tab", MAIN, 1)
-        h.wait_until(lambda: d.ok("is-visible", MAIN, LOAD)[0] == "1", 10, "the RAM load page")
+        self.page(1)
         d.ok("click", MAIN, CONNECT)
         h.wait_until(lambda: d.enabled(MAIN, LOAD), 15, "the board")
         d.ok("click", MAIN, LOAD)
@@ -253,14 +249,10 @@ class Run:
                 d.wait_window(ABOUT)
                 self.helper("dpi-changed", ABOUT, dpi)
                 found += self.check(ABOUT, dpi, "about moved")
-                # The links follow the dialog's font.
                 d.ok("click", ABOUT, 1)
                 d.wait_gone(ABOUT)
                 continue
-            index = 0 if name == "main, flash write" else 1
-            self.helper("click-tab", MAIN, index)
-            h.wait_until(lambda: d.ok("is-visible", MAIN, (WRITE, LOAD)[index])[0] == "1",
-                         10, name)
+            self.page(0 if name == "main, flash write" else 1)
             self.helper("dpi-changed", MAIN, dpi)
             found += self.check(MAIN, dpi, name + " moved")
         # And back to 100 %: the window as it started.

@@ -1,6 +1,4 @@
-"""The built K470Loader.exe, read as a file: its manifest declares per-monitor (v2) DPI
-awareness with the system scale behind it and the supported systems from Windows 7 on, and
-its icon holds the sizes of the scales from 100 % to 200 % and the shell's 256.
+"""The built K470Loader.exe's manifest (DPI awareness, supported systems) and icon sizes.
 
 Usage: exe_resources_test.py K470Loader.exe"""
 

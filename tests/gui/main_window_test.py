@@ -37,9 +37,7 @@ MENU_OPEN, MENU_EXIT, MENU_HELP, MENU_ABOUT, MENU_OPTION = 32772, 32773, 32774, 
 OPT_AUTO_LOAD, OPT_APP_NAME, OPT_AUTO_GO, OPT_RUN_APP = 1012, 1013, 1015, 1016
 OPT_AUTO_DISCONNECT, OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE = 1017, 1020, 1021
 ABOUT_VERSION, ABOUT_WEB, ABOUT_MAIL = 1011, 1013, 1014
-OPT_BROWSE_APP = 1004
-OPT_BOARD_OUTPUT = 1018
-BROWSE, CONNECT = 1004, 1008
+OPT_BROWSE_APP, OPT_BOARD_OUTPUT, BROWSE, CONNECT = 1004, 1018, 1004, 1008
 SS_NOPREFIX = 0x80
 
 
@@ -293,7 +291,6 @@ def case_options(s):
         if d.enabled(OPTION_TITLE, OPT_APP_NAME):
             break
         time.sleep(0.1)
-    # The board's output is shown after Go unless the user says otherwise.
     expect_equal(d.ok("get-check", OPTION_TITLE, OPT_BOARD_OUTPUT)[0], "1", "board output box")
     d.ok("click", OPTION_TITLE, OPT_BOARD_OUTPUT)
     d.ok("set-text", OPTION_TITLE, OPT_APP_NAME, "C:\\tools\\term.exe")
@@ -327,7 +324,6 @@ def case_about(s):
     expect_centred_over(d, ABOUT_TITLE, TITLE)
     s.shot("about")
     pt.expect_no_japanese(d, ABOUT_TITLE)
-    # The commit the tree is at, as the build baked it in.
     commit = subprocess.run(["git", "-C", HERE, "rev-parse", "--short=10", "HEAD"],
                             capture_output=True, text=True, timeout=60)
     version = "2.00 (commit %s)" % commit.stdout.strip() if commit.returncode == 0 else "2.00"
@@ -488,7 +484,6 @@ DBT_DEVNODES_CHANGED = 0x0007
 
 
 def serialcomm(port, present):
-    """Adds COM<port> to the system's serial device map, or takes it out."""
     value = "\\Device\\K470Test%d" % port
     args = (["add", SERIALCOMM, "/v", value, "/t", "REG_SZ", "/d", "COM%d" % port, "/f"]
             if present else ["delete", SERIALCOMM, "/v", value, "/f"])
@@ -496,19 +491,17 @@ def serialcomm(port, present):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def wait_items(d, want, what):
-    for _ in range(50):
-        items = d.ok("combo-items", TITLE, COM)
-        if want(items):
-            return items
+def poll(check, what, seconds=5):
+    for _ in range(seconds * 10):
+        if check():
+            return
         time.sleep(0.1)
-    raise AssertionError("%s: port list %r" % (what, items))
+    raise AssertionError("timed out waiting for " + what)
 
 
 def case_port_changes(s):
-    """The port box follows the system's list while the program runs: a port added after
-    the start appears after a broadcast device change, the chosen port stays chosen. The
-    port of a connect comes back chosen at the next start."""
+    """A port added while the program runs appears after a device change, the chosen port
+    staying chosen; the port of a connect is chosen again at the next start."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n")
     master, slave = os.openpty()
@@ -523,7 +516,7 @@ def case_port_changes(s):
         d.ok("select-combo", TITLE, COM, items.index("COM201"))
         serialcomm(203, True)
         s.helper("device-change", TITLE, DBT_DEVNODES_CHANGED)
-        wait_items(d, lambda items: "COM203" in items, "COM203 after a device change")
+        poll(lambda: "COM203" in d.ok("combo-items", TITLE, COM), "COM203 after a device change")
         expect_equal(d.text(TITLE, COM), "COM201", "chosen port after a device change")
         s.shot("port_box_after_changes")
         d.ok("click", TITLE, CONNECT)
@@ -620,17 +613,13 @@ def case_keyboard(s):
 
 
 def case_lower_case_ini(s):
-    """An INI file whose section and key names are spelled otherwise (a user's edit) is
-    written back into those same lines: no second section that the reader would never see,
-    and the change is there at the next start."""
+    """Section and key names spelled otherwise by a user are written back into those lines,
+    with no second section, and the change is there at the next start."""
     with open(s.ini, "wb") as f:
         f.write(b"[system]\r\nmode=0\r\n[ramload]\r\nADDRESS=210000\r\n")
     d = s.start()
     d.ok("key", TITLE, "CTRL+TAB")
-    for _ in range(50):
-        if d.ok("is-visible", TITLE, ADDRESS)[0] == "1":
-            break
-        time.sleep(0.1)
+    poll(lambda: d.ok("is-visible", TITLE, ADDRESS)[0] == "1", "the RAM load page")
     d.ok("menu", TITLE, MENU_EXIT)
     s.wait_exit()
     ini = s.read_ini()
@@ -646,8 +635,7 @@ def case_lower_case_ini(s):
 
 
 def case_long_path(s):
-    """A path longer than 259 bytes in the system's code page is kept whole in the history
-    and comes back whole at the next start."""
+    """A path longer than 259 bytes in the code page is stored and comes back whole."""
     with open(s.ini, "wb"):
         pass
     name = "é" * 280 if pt.ENGLISH else "長い名前" * 40
@@ -669,10 +657,8 @@ def case_long_path(s):
 
 
 def case_far_position(s):
-    """A stored position far outside every screen (2147483600) brings the window onto the
-    work area, not to 32767,32767; the position it is closed at comes back at the next start
-    (saved and restored in the same coordinates). A stored device choice outside the list
-    selects the first type."""
+    """A stored position far off every screen puts the window on the work area; the place it
+    is closed at comes back; a stored device choice outside the list selects the first."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nLeft=2147483600\r\nTop=2147483600\r\nCpuSel=7\r\n")
     d = s.start()
@@ -691,8 +677,8 @@ def case_far_position(s):
 
 
 def case_first_close(s):
-    """A key that a control takes (Escape closing the file box's open list, Enter on a
-    focused button) leaves nothing behind: the next close box closes at once."""
+    """A key a control takes (Escape closing the file list, Enter on a button) leaves
+    nothing behind: the next close closes at once."""
     with open(s.ini, "wb"):
         pass
     d = s.start()
@@ -705,7 +691,6 @@ def case_first_close(s):
     d.ok("close", TITLE)
     s.wait_exit()
     d = s.start()
-    # Enter on the focused browse button opens the file dialog; it is cancelled.
     s.helper("focus", TITLE, BROWSE)
     time.sleep(0.3)
     d.ok("key", TITLE, "RETURN")
@@ -717,8 +702,7 @@ def case_first_close(s):
 
 
 def case_session_end(s):
-    """An idle program agrees to the end of the session and stores its settings when the
-    session ends: a file dropped just before is in the INI file without any close."""
+    """An idle program agrees to a session's end and stores its settings when it ends."""
     with open(s.ini, "wb"):
         pass
     d = s.start()
@@ -732,8 +716,7 @@ def case_session_end(s):
 
 
 def case_prefix_texts(s):
-    """Texts that carry a user's data show "&" as it is: the status line with a typed port
-    name "R&D" (and the port's reason in the program's language)."""
+    """The status line shows the "&" of a typed port name "R&D" as it is."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n")
     d = s.start()
@@ -752,7 +735,6 @@ def case_port_keys(s):
     """Down twice in the port box chooses the port two below; the file stays."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n[RamLoad]\r\nname1=C:\\a.mot\r\nname2=C:\\b.mot\r\n")
-    # Two more ports in the machine's list (it lasts as long as this Wine server does).
     for number in (3, 7):
         serialcomm(number, True)
     d = s.start()
@@ -772,8 +754,8 @@ def case_port_keys(s):
 
 
 def case_tab_order(s):
-    """The options dialog's Tab goes from the top down, OK and Cancel last; the address
-    field takes Ctrl+V, the clipboard's text filtered as typed text is."""
+    """The options dialog's Tab goes from the top down, OK and Cancel last; Ctrl+V into the
+    address field is filtered as typed text is."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nMode=1\r\n")
     d = s.start()
@@ -791,7 +773,6 @@ def case_tab_order(s):
     for _ in range(10):
         order.append(ids.get(d.ok("key", OPTION_TITLE, "TAB")[0].split()[2], 0))
         time.sleep(0.2)
-    # The name field is disabled while RunApp is off; Tab passes it by.
     want = [OPT_FWRITE_UPDATE, OPT_RLOAD_UPDATE, OPT_AUTO_LOAD, OPT_AUTO_GO, OPT_AUTO_DISCONNECT,
             OPT_BOARD_OUTPUT, OPT_RUN_APP, OPT_BROWSE_APP, ID_OK, ID_CANCEL]
     start = order.index(OPT_FWRITE_UPDATE) if OPT_FWRITE_UPDATE in order else 0
@@ -819,9 +800,8 @@ def case_help_missing(s):
 
 
 def case_not_saved(s):
-    """Settings that cannot be written (here a folder stands where the INI file belongs, as
-    unwritable as a file in a folder of programs that a user may not change) are said once,
-    with the file's path and the reason."""
+    """Settings that cannot be written (a folder stands where the INI file belongs) are said
+    once, with the file's path and the reason."""
     for path in appdata_inis():
         os.remove(path)
     roaming = glob.glob(os.path.join(os.environ["WINEPREFIX"], "drive_c", "users", "*",
@@ -842,26 +822,20 @@ def case_not_saved(s):
 
 
 def case_two_instances(s):
-    """A second instance opens beside the first, not on top of it; the history entries each
-    adds are all there after both have closed."""
+    """A second instance opens beside the first; both instances' history entries are kept."""
     with open(s.ini, "wb") as f:
         f.write(b"[System]\r\nLeft=100\r\nTop=80\r\n")
     d = s.start()
-    first = s.proc
     s.helper("drop", TITLE, "C:\\one.mot")
     d.wait_text(TITLE, FILE_COMBO, "C:\\one.mot", 5000)
     second = ui.start_windows_program(os.path.join(s.app, "K470Loader.exe"))
-    for _ in range(100):
-        handles = [line.split("\t")[0] for line in d.ok("list-windows")
-                   if line.endswith("\t" + TITLE)]
-        if len(handles) == 2:
-            break
-        time.sleep(0.2)
-    expect_equal(len(handles), 2, "main windows")
-    corners = {tuple(d.ok("rect", h)[0].split()[:2]) for h in handles}
-    expect_equal(len(corners), 2, "distinct positions of the two windows")
-    # The newer window is the one not at 100,80.
-    newer = [h for h in handles if d.ok("rect", h)[0].split()[:2] != ["100", "80"]][0]
+
+    def mains():
+        return [w.split("\t")[0] for w in d.ok("list-windows") if w.endswith("\t" + TITLE)]
+    poll(lambda: len(mains()) == 2, "two main windows", 20)
+    newer = [h for h in mains() if d.ok("rect", h)[0].split()[:2] != ["100", "80"]]
+    expect_equal(len(newer), 1, "windows not at the first one's place")
+    newer = newer[0]
     s.helper("drop", newer, "C:\\two.mot")
     d.wait_text(newer, FILE_COMBO, "C:\\two.mot", 5000)
     d.ok("close", newer)

@@ -5,6 +5,7 @@ update mark after a write and after the file is touched."""
 
 import contextlib
 import os
+import re
 import time
 
 import harness as h
@@ -25,17 +26,14 @@ IMAGE_36077 = h.pattern(0x800, 29)   # 16 blocks from address 0
 
 def verified(image, file_name="flash image.mot"):
     """The H8/3069's end message for `image` from address 0 in its erased 512 KiB flash,
-    with the line that names the file written (the file's name in the session's folder)."""
+    naming the file written."""
     total = (sum(image) + 0xFF * (512 * 1024 - len(image))) & 0xFFFFFFFF
     return T["write_done"] + "\n\\" + file_name + "\nverified: sum 0x%08X" % total
 
 
 def named_file(box):
     """The box with its file line cut to the file's name (the folder is the session's)."""
-    lines = box.split("\n") if isinstance(box, str) else []
-    if len(lines) > 1 and lines[1].startswith("Z:\\"):
-        lines[1] = "\\" + lines[1].rsplit("\\", 1)[1]
-    return "\n".join(lines) if lines else box
+    return re.sub(r"\nZ:\\.*\\", r"\n\\", box, count=1)
 
 
 def sections(image_path, cpu_sel, options=()):
@@ -132,8 +130,7 @@ def case_silent_chip(args):
 def case_refused_block_names_its_cause(args):
     # The chip refuses the second block, or acknowledges the fourth but keeps a bit of it at
     # 1 (found by the check after the write): the box's text, then the driver's account.
-    # Blocks refused as garbled on the line are sent again: the write ends well, and its
-    # message says that the line is noisy.
+    # Blocks refused as garbled are sent again and the message calls the line noisy.
     error = T["write_error"] + "\n"
     for fault, expected, end in (
             (["--error-block", "1"], error + "0x50 (128-byte programming) at 00000080 "
@@ -283,8 +280,7 @@ def case_no_device_selected(args):
 
 
 def case_session_end_waits_for_the_write(args):
-    # A logoff during the write is refused (the system shows the job's name), and the write
-    # goes on to its last block and its check.
+    # A logoff during the write is refused; the write goes on to its end.
     with writing(args, IMAGE_3069, "h8-3069", "--program-ms", "100") as (s, d):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
@@ -292,7 +288,6 @@ def case_session_end_waits_for_the_write(args):
         assert s.helper_output("session", MAIN, "query").strip() == "0", "the session may end"
         texts, boxes = h.watch_dialog(d, DIALOG, 60, BOX)
         assert [named_file(b) for b in boxes] == [verified(IMAGE_3069)], boxes
-        # Idle again: the session may end.
         assert s.helper_output("session", MAIN, "query").strip() == "1"
     result = s.sim_result
     assert len(result.report["blocks"]) == len(IMAGE_3069) // 128, result.report["blocks"]
@@ -300,9 +295,8 @@ def case_session_end_waits_for_the_write(args):
 
 
 def case_the_file_the_box_shows(args):
-    # A name typed into the file box is the file written, named in the end message, and
-    # the newest entry afterwards; a typed name of no file is refused before anything is
-    # sent.
+    # A typed name is the file written and the newest entry; a name of no file is refused
+    # before anything is sent.
     with writing(args, IMAGE_3069[:256], "h8-3069", "--no-pacing") as (s, d):
         old = os.path.join(s.tmp, "flash image.mot")
         typed = s.file("typed.mot", h.srecords(0, IMAGE_36077[:384], kind=1))
@@ -321,8 +315,7 @@ def case_the_file_the_box_shows(args):
 
 
 def case_cancel_during_the_check(args):
-    # Every block and the end frame are written when Space presses Cancel during the
-    # chip's sum check: the status line says that the chip holds the image, unchecked.
+    # Cancel during the chip's sum check: the status says the image is written, unchecked.
     with writing(args, IMAGE_3069[:512], "h8-3069", "--no-pacing", "--check-ms", "4000") as (s, d):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
@@ -335,8 +328,7 @@ def case_cancel_during_the_check(args):
 
 
 def case_a_silent_chip_is_waited_for(args):
-    # The chip stops answering during the blocks: the progress line says how long the
-    # dialog has waited for it, as the RAM LOAD dialog does for the board.
+    # The chip stops answering during the blocks: the dialog says how long it has waited.
     with writing(args, h.pattern(0x2000, 7), "h8-3069", "--stop-after", "3000") as (s, d):
         d.ok("click", MAIN, WRITE)
         d.wait_window(DIALOG, 10000)
